@@ -1,0 +1,69 @@
+#pragma once
+// The numbered message table, the message log and the status line: how every
+// operation talks to the user.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/signal.h"
+
+namespace host {
+class Clock;
+}
+
+namespace app {
+
+class MessageTable {
+public:
+    static constexpr int kBuiltInCount = 57;
+
+    MessageTable();  // starts with the built-in English texts
+    // A language replaces the whole table.
+    void replace(std::vector<std::string> entries) { entries_ = std::move(entries); }
+    void restoreBuiltIn();
+    const std::vector<std::string>& entries() const { return entries_; }
+
+    // Message n with every "#" turned into a carriage return. A number past
+    // the end of a shorter translated table falls back to the English text.
+    std::string GetDialogText(int n) const;
+
+private:
+    std::vector<std::string> entries_;
+};
+
+const std::string& BuiltInMessage(int n);  // empty past the built-in table
+
+// The time-stamped lines of the "Berichtenlog" page. Lines are only added.
+class MessageLog {
+public:
+    explicit MessageLog(const host::Clock& clock) : clock_(clock) {}
+    void Report(const std::string& message);
+    void clear();
+    const std::vector<std::string>& lines() const { return lines_; }
+
+    core::Signal<const std::string&> lineAdded;
+    core::Signal<> cleared;
+
+private:
+    const host::Clock& clock_;
+    std::vector<std::string> lines_;
+};
+
+// The three panels of the status bar: channel state, logging state, general text.
+class StatusLine {
+public:
+    static constexpr int kPanels = 3;
+    void Status(const std::string& message) { setPanel(2, message); }
+    void setPanel(int panel, const std::string& text);
+    const std::string& panel(int panel) const { return panels_.at(static_cast<size_t>(panel)); }
+
+    // Widgets repaint at once: the text must show while a long loop keeps
+    // the event loop busy.
+    core::Signal<int /*panel*/, const std::string&> changed;
+
+private:
+    std::array<std::string, kPanels> panels_;
+};
+
+}  // namespace app

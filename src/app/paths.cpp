@@ -1,0 +1,59 @@
+#include "app/paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#ifndef PATHKEEP_SOURCE_DATA_DIR
+#define PATHKEEP_SOURCE_DATA_DIR ""
+#endif
+
+namespace app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::string join(const std::string& dir, const char* name) { return (fs::path(dir) / name).lexically_normal().string(); }
+
+}  // namespace
+
+PathEnv PathEnv::fromProcess(const std::string& exeDir) {
+    return {exeDir, env("HOME"), env("XDG_CONFIG_HOME"), env("XDG_DATA_HOME"), env("PATHKEEP_HOME"),
+            PATHKEEP_SOURCE_DATA_DIR};
+}
+
+ProgramPaths BuildPaths(const PathEnv& e) {
+    ProgramPaths p;
+    // Installed: <prefix>/bin/pathkeep reads <prefix>/share/pathkeep.
+    std::string installed = join(e.exeDir, "../share/pathkeep");
+    std::error_code ec;
+    p.dataDir = fs::exists(fs::path(installed) / "symbol_types.dat", ec) || e.sourceDataDir.empty()
+                    ? installed
+                    : fs::path(e.sourceDataDir).lexically_normal().string();
+    if (!e.pathkeepHome.empty()) {
+        p.dataDir = fs::exists(fs::path(e.pathkeepHome) / "symbol_types.dat", ec) ? e.pathkeepHome : p.dataDir;
+        p.configDir = p.userDataDir = e.pathkeepHome;
+    } else {
+        p.configDir = join(e.xdgConfigHome.empty() ? join(e.home, ".config") : e.xdgConfigHome, "pathkeep");
+        p.userDataDir = join(e.xdgDataHome.empty() ? join(e.home, ".local/share") : e.xdgDataHome, "pathkeep");
+    }
+    p.productSettings = join(p.dataDir, "Pathkeep.ini");
+    p.symbolNames = join(p.dataDir, "symbol_types.dat");
+    p.readme = join(p.dataDir, "readme");
+    p.ocr2002 = join(p.dataDir, "ocr2002.ini");
+    p.ocr2004 = join(p.dataDir, "ocr2004.ini");
+    p.userSettings = join(p.configDir, "UserData.ini");
+    p.waypointDatabase = join(p.userDataDir, "ZeRodedorar.gpx");
+    p.messageLogFile = join(p.userDataDir, "NmeaLog.log");
+    p.versionFile = join(p.userDataDir, "version.dat");
+    p.translationExport = join(p.userDataDir, "translation.csv");
+    p.firstRunMarker = join(p.userDataDir, "NewInstall.dat");
+    return p;
+}
+
+}  // namespace app

@@ -1,0 +1,39 @@
+#pragma once
+// Where Pathkeep's files live. The program's own read-only data comes from
+// its data directory; what it writes lives in the user's directories, or all
+// of it in $PATHKEEP_HOME when that is set. Nothing else builds these paths.
+
+#include <string>
+
+namespace app {
+
+struct PathEnv {
+    std::string exeDir;         // directory of the running program
+    std::string home;           // $HOME
+    std::string xdgConfigHome;  // $XDG_CONFIG_HOME, may be empty
+    std::string xdgDataHome;    // $XDG_DATA_HOME, may be empty
+    std::string pathkeepHome;   // $PATHKEEP_HOME, may be empty
+    std::string sourceDataDir;  // data/ of the source tree, for runs from a build folder
+
+    static PathEnv fromProcess(const std::string& exeDir);
+};
+
+struct ProgramPaths {
+    std::string dataDir;
+    std::string productSettings;  // Pathkeep.ini
+    std::string symbolNames;      // symbol_types.dat
+    std::string readme;
+    std::string ocr2002, ocr2004;
+
+    std::string configDir, userDataDir;
+    std::string userSettings;       // UserData.ini
+    std::string waypointDatabase;   // ZeRodedorar.gpx
+    std::string messageLogFile;     // NmeaLog.log
+    std::string versionFile;        // version.dat
+    std::string translationExport;  // translation.csv
+    std::string firstRunMarker;     // NewInstall.dat
+};
+
+ProgramPaths BuildPaths(const PathEnv& env);
+
+}  // namespace app

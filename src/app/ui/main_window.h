@@ -1,0 +1,57 @@
+#pragma once
+// TMainForm: the document tree on the left, the eight pages on the right,
+// the status bar below. Shows workspace state and forwards user actions.
+
+#include <QMainWindow>
+#include <array>
+
+#include "app/workspace.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QTreeView;
+class QComboBox;
+class QLineEdit;
+
+namespace core::ui {
+class TreeModel;
+class ListModel;
+}  // namespace core::ui
+
+namespace app::ui {
+
+class MainWindow : public QMainWindow {
+public:
+    enum Page { kPointsPage, kWaypointsPage, kReceptionPage, kSimulationPage, kMessageLogPage, kConversionPage,
+                kRoutePlannerPage, kPlotPage, kPageCount };
+
+    explicit MainWindow(Workspace& ws, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    core::ui::TreeModel* treeModel() const { return treeModel_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildPages();
+    QWidget* buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField);
+    void buildStatusBar();
+    void connectWorkspace();
+    void syncTrackChoices();
+
+    Workspace& ws_;
+    QTreeView* tree_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QPlainTextEdit* log_ = nullptr;
+    QComboBox* trackChoice_ = nullptr;
+    QLineEdit* listName_ = nullptr;
+    std::array<QLabel*, StatusLine::kPanels> panels_{};
+    core::ui::TreeModel* treeModel_ = nullptr;
+    core::ui::ListModel* pointModel_ = nullptr;
+    core::ui::ListModel* waypointModel_ = nullptr;
+    std::vector<core::ScopedConnection> connections_;
+};
+
+}  // namespace app::ui

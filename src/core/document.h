@@ -1,0 +1,116 @@
+#pragma once
+// The one document: waypoints, routes and tracks as a tree of short text
+// lines shaped after a GPX file, with the operations every reader uses to add
+// to it. What the tree view shows is exactly each node's stored text.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/node_store.h"
+#include "core/signal.h"
+#include "core/symbols.h"
+
+namespace host {
+class Clock;
+}
+
+namespace core {
+
+// Picture index of a node in the tree view, and its role.
+enum NodeKind : int {
+    kPointKind = 0,      // "waypoints", "routes", wpt, rtept
+    kTrackKind = 1,      // "trackpoints", trk, rte
+    kSegmentKind = 2,    // trkseg
+    kTrackPointKind = 3, // trkpt
+    kAttributeKind = 4,  // "metadata", attribute lines, metadata elements
+};
+
+// The item list of the simulation's track selector (cbTracks).
+struct TrackChoices {
+    std::vector<std::string> items;
+    int selected = -1;
+    Signal<> changed;
+};
+
+class Document {
+public:
+    Document(const SymbolTable& symbols, const host::Clock& clock);
+
+    // Empties the tree and creates the four containers.
+    void initTree();
+
+    std::string getText(NodeId node) const { return node == kNoNode ? std::string() : store_.text(node); }
+    int kind(NodeId node) const { return store_.kind(node); }
+    int getLevel(NodeId node) const;
+    NodeId parent(NodeId node) const { return store_.parent(node); }
+    NodeId firstChild(NodeId node) const { return store_.firstChild(node); }
+    NodeId nextSibling(NodeId node) const { return store_.nextSibling(node); }
+    std::uint32_t childCount(NodeId node) const { return store_.childCount(node); }
+    bool alive(NodeId node) const { return store_.alive(node); }
+    const NodeStore& store() const { return store_; }
+
+    NodeId metadata() const { return metadata_; }
+    NodeId waypoints() const { return waypoints_; }
+    NodeId routes() const { return routes_; }
+    NodeId trackpoints() const { return trackpoints_; }
+
+    NodeId FindTrack(const std::string& name);
+    void NewTrack(const std::string& name);
+    void NewRoute(const std::string& name);
+    void AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time);
+    void AddWaypoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
+                     std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc);
+    void AddRoutepoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
+                       std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc);
+
+    // Plain tree editing for fragment insertion, metadata and point editing.
+    NodeId appendNode(NodeId parent, std::string_view text, int kind);
+    void setText(NodeId node, std::string_view text);
+    void removeNode(NodeId node);
+    void removeChildren(NodeId node);
+
+    // The focused node of the tree view; the view mirrors it.
+    NodeId focused() const { return focused_; }
+    void setFocused(NodeId node);
+
+    // Insertion state.
+    NodeId currentSegment = kNoNode;
+    NodeId currentCountNode = kNoNode;
+    NodeId currentRoute = kNoNode;
+
+    bool documentModified = false;
+    int plotMode = 0;
+    bool cancelRequested = false;
+
+    TrackChoices cbTracks;
+
+    // While a bulk load runs, per-node notifications are held back and one
+    // reset is fired at the end, so views rebuild once.
+    void beginBulk() { ++bulkDepth_; }
+    void endBulk();
+
+    Signal<> reset;
+    Signal<NodeId /*parent*/, NodeId /*child*/> appended;
+    Signal<NodeId /*node*/> aboutToRemove;
+    Signal<NodeId /*parent*/> removed;
+    Signal<NodeId> textChanged;
+    Signal<NodeId> focusChanged;
+
+private:
+    void addPoint(NodeId parent, const char* label, std::string_view lat, std::string_view lon,
+                  std::string_view ele, std::string_view time, std::string_view name, const Symbol& symbol,
+                  std::string_view cmt, std::string_view desc);
+    void appendAttribute(NodeId parent, std::string_view key, std::string_view value);
+    std::string symbolName(const Symbol& symbol) const;
+
+    NodeStore store_;
+    const SymbolTable& symbols_;
+    const host::Clock& clock_;
+    NodeId metadata_ = kNoNode, waypoints_ = kNoNode, routes_ = kNoNode, trackpoints_ = kNoNode;
+    NodeId focused_ = kNoNode;
+    int bulkDepth_ = 0;
+};
+
+}  // namespace core

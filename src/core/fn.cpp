@@ -1,0 +1,416 @@
+#include "core/fn.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "host/host.h"
+
+namespace core {
+
+namespace {
+
+constexpr long double kDegreesPerRadian = 57.295779513082320877L;
+constexpr long double kEarthRadiusKm = 6378.137L;
+constexpr long double kMsPerDay = 86400000.0L;
+// Serial number of 1970-01-01: the civil-date algorithm below counts from there.
+constexpr long long kUnixEpochSerial = 25569;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Howard Hinnant's days_from_civil / civil_from_days, proleptic Gregorian.
+long long daysFromCivil(long long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+void civilFromDays(long long z, int& year, int& month, int& day) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long y = static_cast<long long>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(y + (month <= 2));
+}
+
+int daysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// Appends value as exactly `width` digits (the value fits by construction).
+void appendDigits(std::string& out, int value, int width) {
+    char buf[8];
+    for (int i = width - 1; i >= 0; --i) {
+        buf[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.append(buf, static_cast<size_t>(width));
+}
+
+// Reads exactly `width` digits at text[pos].
+bool readDigits(std::string_view text, size_t pos, size_t width, int& value) {
+    if (pos + width > text.size()) return false;
+    value = 0;
+    for (size_t i = 0; i < width; ++i) {
+        char c = text[pos + i];
+        if (!isDigit(c)) return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// A whole decimal integer with optional blanks before it and a sign.
+std::optional<long long> parseInteger(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return std::nullopt;
+    long long value = 0;
+    auto [end, ec] = std::from_chars(text.data() + i, text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return negative ? -value : value;
+}
+
+long double clampCosine(long double c) { return c > 1 ? 1 : (c < -1 ? -1 : c); }
+
+long double cosineOfArc(long double lat1, long double lon1, long double lat2, long double lon2) {
+    lat1 /= kDegreesPerRadian;
+    lon1 /= kDegreesPerRadian;
+    lat2 /= kDegreesPerRadian;
+    lon2 /= kDegreesPerRadian;
+    return clampCosine(std::sin(lat1) * std::sin(lat2) + std::cos(lat1) * std::cos(lat2) * std::cos(lon1 - lon2));
+}
+
+void appendUtcOffset(std::string& out, int offsetMinutes) {
+    if (offsetMinutes == 0) {
+        out += 'Z';
+        return;
+    }
+    out += offsetMinutes > 0 ? '+' : '-';
+    int m = std::abs(offsetMinutes);
+    appendDigits(out, m / 60 % 100, 2);
+    out += ':';
+    appendDigits(out, m % 60, 2);
+}
+
+}  // namespace
+
+std::string_view Trim(std::string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+    return text.substr(b, e - b);
+}
+
+long double StrToFloatAny(std::string_view text) {
+    text = Trim(text);
+    if (text.empty()) return 0;
+    char buf[64];
+    if (text.size() >= sizeof buf) return 0;  // no real number is this long
+    size_t n = 0;
+    bool negative = false;
+    size_t i = 0;
+    if (text[0] == '+' || text[0] == '-') {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    // from_chars also takes "inf" and "nan", which are not numbers here.
+    if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.' || text[i] == ',')) return 0;
+    for (; i < text.size(); ++i) buf[n++] = text[i] == ',' ? '.' : text[i];
+    long double value = 0;
+    auto [end, ec] = std::from_chars(buf, buf + n, value);
+    if (ec != std::errc() || end != buf + n) return 0;
+    return negative ? -value : value;
+}
+
+std::string ToLocalDecimal(std::string_view text, char decimalSeparator) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '.' || c == ',') c = decimalSeparator;
+    return out;
+}
+
+std::string CommaToPoint(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == ',') c = '.';
+    return out;
+}
+
+long long EncodeDate(int year, int month, int day) {
+    return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kUnixEpochSerial;
+}
+
+DateTimeParts DecodeDateTime(long double serial) {
+    DateTimeParts p;
+    if (!std::isfinite(serial) || std::fabs(serial) > 3.0e6L) return p;  // outside years 0..9999
+    long long days;
+    long long ms;
+    if (serial >= 0) {
+        long long total = std::llround(serial * kMsPerDay);
+        days = total / 86400000LL;
+        ms = total % 86400000LL;
+    } else {
+        // Before 1899-12-30 the fraction still counts forward from midnight.
+        days = static_cast<long long>(std::trunc(serial));
+        ms = std::llround(std::fabs(serial - static_cast<long double>(days)) * kMsPerDay);
+        if (ms >= 86400000LL) ms = 86400000LL - 1;
+    }
+    civilFromDays(days - kUnixEpochSerial, p.year, p.month, p.day);
+    p.hour = static_cast<int>(ms / 3600000);
+    p.minute = static_cast<int>(ms / 60000 % 60);
+    p.second = static_cast<int>(ms / 1000 % 60);
+    p.millisecond = static_cast<int>(ms % 1000);
+    return p;
+}
+
+std::string FloatToStrGeneral(long double value) {
+    if (value == 0) return "0";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15Lg", value);
+    std::string s = buf;
+    // "1e-05" -> "1E-5", the way the rest of the world's tools print it for users
+    auto e = s.find('e');
+    if (e != std::string::npos) {
+        std::string mant = s.substr(0, e);
+        char sign = s[e + 1];
+        std::string exp = s.substr(e + 2);
+        while (exp.size() > 1 && exp[0] == '0') exp.erase(0, 1);
+        s = mant + "E" + (sign == '-' ? "-" : "") + exp;
+    }
+    return s;
+}
+
+std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock) {
+    if (serialText.empty()) return {};
+    DateTimeParts p = DecodeDateTime(StrToFloatAny(serialText));
+    std::string out;
+    out.reserve(29);
+    appendDigits(out, p.year, 4);
+    out += '-';
+    appendDigits(out, p.month, 2);
+    out += '-';
+    appendDigits(out, p.day, 2);
+    out += 'T';
+    appendDigits(out, p.hour, 2);
+    out += ':';
+    appendDigits(out, p.minute, 2);
+    out += ':';
+    appendDigits(out, p.second, 2);
+    out += '.';
+    appendDigits(out, p.millisecond, 3);
+    appendUtcOffset(out, clock.utcOffsetMinutes());
+    return out;
+}
+
+std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator) {
+    std::string_view t = Trim(xml);
+    int year, month, day, hour = 0, minute = 0, second = 0;
+    long double fraction = 0;
+    if (!readDigits(t, 0, 4, year) || t.size() < 10 || t[4] != '-' || !readDigits(t, 5, 2, month) || t[7] != '-' ||
+        !readDigits(t, 8, 2, day))
+        return {};
+    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month)) return {};
+    size_t pos = 10;
+    if (pos < t.size() && (t[pos] == 'T' || t[pos] == 't')) {
+        if (!readDigits(t, pos + 1, 2, hour) || pos + 3 >= t.size() || t[pos + 3] != ':' ||
+            !readDigits(t, pos + 4, 2, minute))
+            return {};
+        pos += 6;
+        if (pos < t.size() && t[pos] == ':') {
+            if (!readDigits(t, pos + 1, 2, second)) return {};
+            pos += 3;
+            if (pos < t.size() && (t[pos] == '.' || t[pos] == ',')) {
+                long double scale = 0.1L;
+                ++pos;
+                size_t start = pos;
+                for (; pos < t.size() && isDigit(t[pos]); ++pos, scale /= 10) fraction += (t[pos] - '0') * scale;
+                if (pos == start) return {};
+            }
+        }
+        if (hour > 24 || minute > 59 || second > 60) return {};
+    }
+    int textOffset = 0;
+    if (pos < t.size()) {
+        char c = t[pos];
+        if (c == 'Z' || c == 'z') {
+            ++pos;
+        } else if (c == '+' || c == '-') {
+            int oh, om;
+            if (!readDigits(t, pos + 1, 2, oh)) return {};
+            size_t mPos = pos + 3;
+            if (mPos < t.size() && t[mPos] == ':') ++mPos;
+            if (!readDigits(t, mPos, 2, om) || oh > 14 || om > 59) return {};
+            textOffset = (oh * 60 + om) * (c == '-' ? -1 : 1);
+            pos = mPos + 2;
+        }
+    }
+    if (pos != t.size()) return {};
+    long double value = static_cast<long double>(EncodeDate(year, month, day)) +
+                        (hour * 3600.0L + minute * 60.0L + second + fraction) / 86400.0L +
+                        (clock.utcOffsetMinutes() - textOffset) / 1440.0L;
+    return ToLocalDecimal(FloatToStrGeneral(value), decimalSeparator);
+}
+
+std::string TodayText(const host::Clock& clock) {
+    DateTimeParts p = DecodeDateTime(clock.nowSerial());
+    std::string out;
+    appendDigits(out, p.day, 2);
+    out += '-';
+    appendDigits(out, p.month, 2);
+    out += '-' + std::to_string(p.year);
+    return out;
+}
+
+std::string NowText(const host::Clock& clock) {
+    DateTimeParts p = DecodeDateTime(clock.nowSerial());
+    std::string out;
+    appendDigits(out, p.hour, 2);
+    out += ':';
+    appendDigits(out, p.minute, 2);
+    out += ':';
+    appendDigits(out, p.second, 2);
+    return out;
+}
+
+std::string DateTimeText(long double serial) {
+    DateTimeParts p = DecodeDateTime(serial);
+    std::string out;
+    appendDigits(out, p.year, 4);
+    out += '-';
+    appendDigits(out, p.month, 2);
+    out += '-';
+    appendDigits(out, p.day, 2);
+    out += ' ';
+    appendDigits(out, p.hour, 2);
+    out += ':';
+    appendDigits(out, p.minute, 2);
+    out += ':';
+    appendDigits(out, p.second, 2);
+    return out;
+}
+
+std::string ZeroPad(long long number, int width) {
+    std::string s = std::to_string(number);
+    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<size_t>(width) - s.size(), '0');
+    return s;
+}
+
+std::optional<std::string> DegToNmea(std::string_view degrees) {
+    std::string text(degrees);
+    if (auto comma = text.find(','); comma != std::string::npos) text[comma] = '.';
+    // A whole number of degrees ("52") has no point; its integer part is all of it.
+    auto point = text.find('.');
+    std::string intPart = point == std::string::npos ? text : text.substr(0, point);
+    auto whole = parseInteger(intPart);
+    if (!whole) return std::nullopt;
+    long double d = std::fabs(static_cast<long double>(*whole));
+    long double v = std::fabs(StrToFloatAny(text));
+    double minutes = static_cast<double>(static_cast<double>(v - d) * 60.0);
+    std::string m = FloatToStrGeneral(minutes);
+    if (minutes < 10) m = "0" + m;
+    if (m.find('.') == std::string::npos) m += ".0";
+    if (m.size() > 7) m.resize(7);
+    return intPart + m;
+}
+
+std::string NmeaToDegText(std::string_view nmea) {
+    if (nmea.empty()) return "-";
+    std::string text(nmea);
+    std::string hundreds;
+    if (text.size() == 11) {
+        if (text[0] != '0') hundreds = text.substr(0, 1);
+        text.erase(0, 1);
+    }
+    std::string prefix;
+    switch (text.back()) {
+        case 'N': prefix = "N "; break;
+        case 'S': prefix = "Z "; break;
+        case 'E': prefix = "O "; break;
+        case 'W': prefix = "W "; break;
+        default: break;
+    }
+    auto part = [&](size_t from, size_t count) { return from < text.size() ? text.substr(from, count) : ""; };
+    return prefix + hundreds + part(0, 2) + "\xC2\xB0 " + part(2, 2) + "' " + part(5, 4);
+}
+
+std::string NmeaField(std::string_view sentence, int n) {
+    if (sentence.empty()) return {};
+    size_t pos = 0;
+    for (int passed = 0; passed < n - 1; ++passed) {
+        size_t comma = sentence.find(',', pos);
+        if (comma == std::string_view::npos) return {};
+        pos = comma + 1;
+    }
+    std::string_view field = sentence.substr(pos);
+    field = field.substr(0, field.find(','));
+    field = field.substr(0, field.find('*'));
+    return std::string(Trim(field));
+}
+
+std::uint8_t NmeaChecksum(std::string_view sentence) {
+    sentence = sentence.substr(0, sentence.find('*'));
+    std::uint8_t sum = 0;
+    for (size_t i = 1; i < sentence.size(); ++i) sum ^= static_cast<std::uint8_t>(sentence[i]);
+    return sum;
+}
+
+bool CheckNmeaChecksum(std::string_view sentence) {
+    size_t star = sentence.find('*');
+    if (star == std::string_view::npos) return false;
+    std::string_view digits = sentence.substr(star + 1, 2);
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) value = 255;
+    return (value & 0xFF) == NmeaChecksum(sentence);
+}
+
+std::string BracketField(std::string_view row, int n) {
+    if (row.empty()) return {};
+    row.remove_prefix(1);
+    for (int i = 1; i < n; ++i) {
+        size_t sep = row.find(">,<");
+        if (sep == std::string_view::npos) return {};
+        row.remove_prefix(sep + 3);
+    }
+    size_t close = row.find('>');
+    return close == std::string_view::npos ? std::string() : std::string(row.substr(0, close));
+}
+
+long double DistanceKm(long double lat1, long double lon1, long double lat2, long double lon2) {
+    long double c = cosineOfArc(lat1, lon1, lat2, lon2);
+    return std::atan2(std::sqrt((1 + c) * (1 - c)), c) * kEarthRadiusKm;
+}
+
+long double Bearing(long double lat1, long double lon1, long double lat2, long double lon2) {
+    long double c = cosineOfArc(lat1, lon1, lat2, lon2);
+    long double d = std::atan2(std::sqrt((1 + c) * (1 - c)), c);
+    long double la1 = lat1 / kDegreesPerRadian, la2 = lat2 / kDegreesPerRadian;
+    long double num = std::sin(la2) - std::sin(la1) * std::cos(d);
+    long double den = std::cos(la1) * std::sin(d);
+    if (den == 0) den = 0.000001L;
+    long double m = num / den;
+    long double t = 1 - m * m;
+    if (t < 0) t = 0.000001L;
+    // t == 0 is a course exactly along a meridian: arccos m is then 0 or pi.
+    long double a = t == 0 ? (m > 0 ? 0.0L : std::acos(-1.0L)) : std::atan(-m / std::sqrt(t)) + 2 * std::atan(1.0L);
+    const long double pi = std::acos(-1.0L);
+    if (std::sin((lon2 - lon1) / kDegreesPerRadian) >= 0) a = 2 * pi - a;
+    long double result = 360 - a * kDegreesPerRadian;
+    while (result > 360) result -= 360;
+    return result;
+}
+
+}  // namespace core

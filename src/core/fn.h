@@ -1,0 +1,73 @@
+#pragma once
+// Number, date-time, NMEA, list-row and spherical-earth helpers that every
+// subsystem uses. All are pure functions of their arguments; the few that need
+// the time of day or the machine's UTC offset take a host::Clock.
+//
+// Texts are UTF-8. Date-time values are serial numbers: days since
+// 1899-12-30 00:00 local time, the fraction being the time of day.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace host {
+class Clock;
+}
+
+namespace core {
+
+// Reads a decimal number written with "." or ","; blanks around it, a sign and
+// an exponent are accepted. Empty or unreadable text gives 0.
+long double StrToFloatAny(std::string_view text);
+// Every "." and "," replaced by the given decimal separator.
+std::string ToLocalDecimal(std::string_view text, char decimalSeparator);
+std::string CommaToPoint(std::string_view text);
+
+// Serial number text -> "yyyy-mm-ddThh:nn:ss.zzz" plus the machine's current
+// UTC offset ("Z" or "+hh:mm"). Empty text gives empty text.
+std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock);
+// XML Schema date-time -> serial number text in local time (the machine's
+// current offset), written with the given decimal separator. Empty on failure.
+std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator);
+
+std::string TodayText(const host::Clock& clock);  // "dd-mm-yyyy"
+std::string NowText(const host::Clock& clock);    // "hh:mm:ss"
+std::string DateTimeText(long double serial);     // "yyyy-mm-dd hh:nn:ss"
+std::string ZeroPad(long long number, int width);
+
+// Decimal degrees -> NMEA degrees and minutes without padding or hemisphere
+// ("52.5" -> "5230.0"). Empty when the degrees before the point are not an
+// integer.
+std::optional<std::string> DegToNmea(std::string_view degrees);
+// "5212.3456N" -> "N 52° 12' 3456" (Dutch compass letters: Z for south, O for east).
+std::string NmeaToDegText(std::string_view nmea);
+// The n-th comma-separated field; the sentence type is field 1.
+std::string NmeaField(std::string_view sentence, int n);
+std::uint8_t NmeaChecksum(std::string_view sentence);
+bool CheckNmeaChecksum(std::string_view sentence);
+// Field n of a clipboard row "<f1>,<f2>,...,<f11>".
+std::string BracketField(std::string_view row, int n);
+
+// Great-circle distance on a sphere of radius 6378.137 km.
+long double DistanceKm(long double lat1, long double lon1, long double lat2, long double lon2);
+// Initial course from point 1 to point 2 in degrees clockwise from north.
+long double Bearing(long double lat1, long double lon1, long double lat2, long double lon2);
+
+// --- shared building blocks of the helpers above -------------------------
+
+struct DateTimeParts {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// Splits a serial number into calendar fields, rounding to the millisecond.
+DateTimeParts DecodeDateTime(long double serial);
+// Days since 1899-12-30 of a calendar date (proleptic Gregorian).
+long long EncodeDate(int year, int month, int day);
+// General decimal form with up to 15 significant digits and "." ("52.5", "1E-5").
+std::string FloatToStrGeneral(long double value);
+// Trims blanks and control characters from both ends.
+std::string_view Trim(std::string_view text);
+
+}  // namespace core

@@ -1,0 +1,308 @@
+#include "core/node_store.h"
+
+#include <cstring>
+
+namespace core {
+
+namespace {
+
+constexpr unsigned kArenaShift = 20;  // 1 MiB arena chunks
+constexpr std::uint32_t kArenaChunk = 1u << kArenaShift;
+constexpr std::uint16_t kDeadBit = 0x8000;
+
+// Attribute keys kept apart from their values. Index = key number.
+constexpr std::string_view kKeyPrefix[] = {
+    "",        "lat = ",    "lon = ",    "ele = ",    "time = ",   "name = ", "sym = ", "cmt = ",
+    "desc = ", "number = ", "trkpt (",   "minlat = ", "maxlat = ", "minlon = ", "maxlon = "};
+constexpr std::uint8_t kKeyCount = sizeof kKeyPrefix / sizeof kKeyPrefix[0];
+constexpr std::uint8_t kTrkptLabel = 10;
+
+// The sixteen characters number and time texts are made of; one nibble each.
+constexpr char kPackAlphabet[] = "0123456789.-:T+Z";
+
+int packCode(char c) {
+    const char* p = static_cast<const char*>(std::memchr(kPackAlphabet, c, 16));
+    return p ? static_cast<int>(p - kPackAlphabet) : -1;
+}
+
+bool canonicalUint(std::string_view s, std::uint32_t& value) {
+    if (s.empty() || s.size() > 9 || (s.size() > 1 && s[0] == '0')) return false;
+    value = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return true;
+}
+
+int digits(std::string_view s, size_t pos, size_t n) {
+    int v = 0;
+    for (size_t i = pos; i < pos + n; ++i) {
+        if (i >= s.size() || s[i] < '0' || s[i] > '9') return -1;
+        v = v * 10 + (s[i] - '0');
+    }
+    return v;
+}
+
+// "2008-03-01T14:05:09.000Z" or "...+01:00" in 63 bits; none when the text
+// has another shape or a field too large for its bits.
+bool packTime(std::string_view s, std::uint64_t& bits) {
+    if (s.size() != 24 && s.size() != 29) return false;
+    if (s[4] != '-' || s[7] != '-' || s[10] != 'T' || s[13] != ':' || s[16] != ':' || s[19] != '.') return false;
+    int year = digits(s, 0, 4), month = digits(s, 5, 2), day = digits(s, 8, 2), hour = digits(s, 11, 2),
+        minute = digits(s, 14, 2), second = digits(s, 17, 2), ms = digits(s, 20, 3);
+    int type, oh = 0, om = 0;
+    if (s.size() == 24) {
+        if (s[23] != 'Z') return false;
+        type = 0;
+    } else {
+        if ((s[23] != '+' && s[23] != '-') || s[26] != ':') return false;
+        type = s[23] == '+' ? 1 : 2;
+        oh = digits(s, 24, 2);
+        om = digits(s, 27, 2);
+    }
+    if (year < 0 || month < 0 || month > 15 || day < 0 || day > 31 || hour < 0 || hour > 31 || minute < 0 ||
+        minute > 63 || second < 0 || second > 63 || ms < 0 || oh < 0 || oh > 31 || om < 0 || om > 63)
+        return false;
+    bits = std::uint64_t(year) | std::uint64_t(month) << 14 | std::uint64_t(day) << 18 | std::uint64_t(hour) << 23 |
+           std::uint64_t(minute) << 28 | std::uint64_t(second) << 34 | std::uint64_t(ms) << 40 |
+           std::uint64_t(type) << 50 | std::uint64_t(oh) << 52 | std::uint64_t(om) << 57;
+    return true;
+}
+
+void put(std::string& out, unsigned v, int width) {
+    char buf[8];
+    for (int i = width - 1; i >= 0; --i, v /= 10) buf[i] = static_cast<char>('0' + v % 10);
+    out.append(buf, static_cast<size_t>(width));
+}
+
+std::string unpackTime(std::uint64_t b) {
+    auto f = [&](int shift, int width) { return static_cast<unsigned>((b >> shift) & ((1u << width) - 1)); };
+    std::string s;
+    s.reserve(29);
+    put(s, f(0, 14), 4);
+    s += '-';
+    put(s, f(14, 4), 2);
+    s += '-';
+    put(s, f(18, 5), 2);
+    s += 'T';
+    put(s, f(23, 5), 2);
+    s += ':';
+    put(s, f(28, 6), 2);
+    s += ':';
+    put(s, f(34, 6), 2);
+    s += '.';
+    put(s, f(40, 10), 3);
+    unsigned type = f(50, 2);
+    if (type == 0) {
+        s += 'Z';
+    } else {
+        s += type == 1 ? '+' : '-';
+        put(s, f(52, 5), 2);
+        s += ':';
+        put(s, f(57, 6), 2);
+    }
+    return s;
+}
+
+}  // namespace
+
+NodeStore::NodeStore() { clear(); }
+
+void NodeStore::clear() {
+    nodes_.clear();
+    tags_.clear();
+    arena_.clear();
+    arenaPos_ = 0;
+    arenaUsed_ = 0;
+    counts_.clear();
+    nodes_.push_back({kNoNode, kNoNode, kNoNode, kNoNode, 0});
+    tags_.push_back(0);
+}
+
+std::uint32_t NodeStore::store(std::string_view bytes) {
+    arenaUsed_ += bytes.size();
+    if (bytes.size() > kArenaChunk / 4) {
+        // A long text gets a chunk of its own, so chunks stay small.
+        auto chunk = std::make_unique<unsigned char[]>(bytes.size());
+        std::memcpy(chunk.get(), bytes.data(), bytes.size());
+        arena_.push_back(std::move(chunk));
+        arenaPos_ = kArenaChunk;  // the next small text starts a fresh chunk
+        return static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift;
+    }
+    if (arena_.empty() || arenaPos_ + bytes.size() > kArenaChunk) {
+        arena_.push_back(std::make_unique<unsigned char[]>(kArenaChunk));
+        arenaPos_ = 0;
+    }
+    std::uint32_t offset = static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift | arenaPos_;
+    std::memcpy(arena_.back().get() + arenaPos_, bytes.data(), bytes.size());
+    arenaPos_ += static_cast<std::uint32_t>(bytes.size());
+    return offset;
+}
+
+const unsigned char* NodeStore::at(std::uint32_t offset) const {
+    return arena_[offset >> kArenaShift].get() + (offset & (kArenaChunk - 1));
+}
+
+void NodeStore::encode(NodeId node, std::string_view text, int kind) {
+    std::uint8_t key = 0;
+    std::string_view value = text;
+    for (std::uint8_t k = 1; k < kKeyCount; ++k) {
+        if (text.substr(0, kKeyPrefix[k].size()) == kKeyPrefix[k]) {
+            std::string_view rest = text.substr(kKeyPrefix[k].size());
+            if (k == kTrkptLabel) {
+                if (rest.empty() || rest.back() != ')') continue;
+                rest.remove_suffix(1);
+            }
+            key = k;
+            value = rest;
+            break;
+        }
+    }
+    Encoding enc = Encoding::Raw;
+    std::uint32_t word = 0;
+    std::uint64_t timeBits = 0;
+    if (key != 0 && canonicalUint(value, word)) {
+        enc = Encoding::Inline;
+    } else if (key == kTrkptLabel) {
+        key = 0;  // "trkpt (x)" with a label that is no plain number
+        value = text;
+    }
+    if (enc != Encoding::Inline) {
+        if (key != 0 && packTime(value, timeBits)) {
+            enc = Encoding::Time;
+            unsigned char buf[8];
+            std::memcpy(buf, &timeBits, 8);
+            word = store({reinterpret_cast<char*>(buf), 8});
+        } else {
+            bool packable = key != 0 && value.size() <= 255;
+            for (size_t i = 0; packable && i < value.size(); ++i) packable = packCode(value[i]) >= 0;
+            std::string bytes;
+            if (packable) {
+                enc = Encoding::Packed;
+                bytes.push_back(static_cast<char>(value.size()));
+                for (size_t i = 0; i < value.size(); i += 2) {
+                    int hi = packCode(value[i]), lo = i + 1 < value.size() ? packCode(value[i + 1]) : 0;
+                    bytes.push_back(static_cast<char>(hi << 4 | lo));
+                }
+            } else {
+                // Length as a base-128 varint, then the bytes.
+                size_t n = value.size();
+                do {
+                    bytes.push_back(static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0)));
+                    n >>= 7;
+                } while (n);
+                bytes.append(value);
+            }
+            word = store(bytes);
+        }
+    }
+    nodes_[node].value = word;
+    tags_[node] = static_cast<std::uint16_t>((kind & 7) | key << 3 | static_cast<int>(enc) << 8);
+}
+
+std::string NodeStore::decodeValue(std::uint32_t value, Encoding enc) const {
+    switch (enc) {
+        case Encoding::Inline: return std::to_string(value);
+        case Encoding::Time: {
+            std::uint64_t bits;
+            std::memcpy(&bits, at(value), 8);
+            return unpackTime(bits);
+        }
+        case Encoding::Packed: {
+            const unsigned char* p = at(value);
+            size_t n = p[0];
+            std::string s(n, ' ');
+            for (size_t i = 0; i < n; ++i) s[i] = kPackAlphabet[i % 2 == 0 ? p[1 + i / 2] >> 4 : p[1 + i / 2] & 15];
+            return s;
+        }
+        case Encoding::Raw: {
+            const unsigned char* p = at(value);
+            size_t n = 0;
+            int shift = 0;
+            while (*p & 0x80) {
+                n |= size_t(*p++ & 0x7F) << shift;
+                shift += 7;
+            }
+            n |= size_t(*p++) << shift;
+            return std::string(reinterpret_cast<const char*>(p), n);
+        }
+    }
+    return {};
+}
+
+NodeId NodeStore::append(NodeId parent, std::string_view text, int kind) {
+    NodeId id = static_cast<NodeId>(nodes_.push_back({parent, kNoNode, kNoNode, kNoNode, 0}));
+    tags_.push_back(0);
+    encode(id, text, kind);
+    Node& p = nodes_[parent];
+    if (p.lastChild == kNoNode)
+        p.firstChild = id;
+    else
+        nodes_[p.lastChild].nextSibling = id;
+    p.lastChild = id;
+    if (auto it = counts_.find(parent); it != counts_.end()) ++it->second;
+    return id;
+}
+
+void NodeStore::setText(NodeId node, std::string_view text) { encode(node, text, kind(node)); }
+
+std::string NodeStore::text(NodeId node) const {
+    if (!alive(node)) return {};
+    std::uint16_t tag = tags_[node];
+    unsigned key = tag >> 3 & 15;
+    std::string value = decodeValue(nodes_[node].value, static_cast<Encoding>(tag >> 8 & 3));
+    if (key == 0) return value;
+    std::string s(kKeyPrefix[key]);
+    s += value;
+    if (key == kTrkptLabel) s += ')';
+    return s;
+}
+
+int NodeStore::kind(NodeId node) const { return tags_[node] & 7; }
+
+bool NodeStore::alive(NodeId node) const { return node < nodes_.size() && !(tags_[node] & kDeadBit); }
+
+NodeId NodeStore::previousSibling(NodeId node) const {
+    NodeId p = parent(node);
+    if (p == kNoNode) return kNoNode;
+    NodeId prev = kNoNode;
+    for (NodeId c = nodes_[p].firstChild; c != kNoNode && c != node; c = nodes_[c].nextSibling) prev = c;
+    return prev;
+}
+
+std::uint32_t NodeStore::childCount(NodeId node) const {
+    if (auto it = counts_.find(node); it != counts_.end()) return it->second;
+    std::uint32_t n = 0;
+    for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) ++n;
+    counts_[node] = n;
+    return n;
+}
+
+void NodeStore::markDead(NodeId node) {
+    for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) markDead(c);
+    tags_[node] |= kDeadBit;
+    counts_.erase(node);
+}
+
+void NodeStore::remove(NodeId node) {
+    if (node == kRootNode || !alive(node)) return;
+    NodeId p = nodes_[node].parent;
+    NodeId prev = previousSibling(node);
+    NodeId next = nodes_[node].nextSibling;
+    if (prev == kNoNode)
+        nodes_[p].firstChild = next;
+    else
+        nodes_[prev].nextSibling = next;
+    if (nodes_[p].lastChild == node) nodes_[p].lastChild = prev;
+    if (auto it = counts_.find(p); it != counts_.end()) --it->second;
+    markDead(node);
+}
+
+void NodeStore::removeChildren(NodeId node) {
+    for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) markDead(c);
+    nodes_[node].firstChild = nodes_[node].lastChild = kNoNode;
+    if (auto it = counts_.find(node); it != counts_.end()) it->second = 0;
+}
+
+}  // namespace core

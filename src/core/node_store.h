@@ -1,0 +1,90 @@
+#pragma once
+// Compact storage for the document tree. A node is 22 bytes: four links, a
+// value word and a tag. Attribute lines ("lat = 51.5") are kept as a key and
+// a value, track point labels ("trkpt (12)") and counts as plain integers,
+// and short number and time texts packed into a shared byte arena, so a
+// million-point track fits in about 130 bytes a point. Texts always read
+// back exactly as they were stored.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace core {
+
+using NodeId = std::uint32_t;
+constexpr NodeId kNoNode = 0xFFFFFFFFu;
+constexpr NodeId kRootNode = 0;  // the invisible root above the four containers
+
+// Fixed-size chunks, so growing never copies what is already stored.
+template <typename T, unsigned kShift = 16>
+class ChunkedArray {
+public:
+    static constexpr size_t kChunk = size_t{1} << kShift;
+    T& operator[](size_t i) { return chunks_[i >> kShift][i & (kChunk - 1)]; }
+    const T& operator[](size_t i) const { return chunks_[i >> kShift][i & (kChunk - 1)]; }
+    size_t size() const { return size_; }
+    size_t push_back(const T& value) {
+        if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique<T[]>(kChunk));
+        (*this)[size_] = value;
+        return size_++;
+    }
+    void clear() {
+        chunks_.clear();
+        size_ = 0;
+    }
+
+private:
+    std::vector<std::unique_ptr<T[]>> chunks_;
+    size_t size_ = 0;
+};
+
+class NodeStore {
+public:
+    NodeStore();
+
+    void clear();  // leaves only the root
+    NodeId append(NodeId parent, std::string_view text, int kind);
+    void setText(NodeId node, std::string_view text);
+    // Unlinks a node with its descendants; their ids stay dead for good.
+    void remove(NodeId node);
+    void removeChildren(NodeId node);
+
+    std::string text(NodeId node) const;
+    int kind(NodeId node) const;
+    bool alive(NodeId node) const;
+    NodeId parent(NodeId node) const { return node < nodes_.size() ? nodes_[node].parent : kNoNode; }
+    NodeId firstChild(NodeId node) const { return nodes_[node].firstChild; }
+    NodeId lastChild(NodeId node) const { return nodes_[node].lastChild; }
+    NodeId nextSibling(NodeId node) const { return nodes_[node].nextSibling; }
+    NodeId previousSibling(NodeId node) const;
+    std::uint32_t childCount(NodeId node) const;
+    size_t nodeCount() const { return nodes_.size(); }
+    size_t arenaBytes() const { return arenaUsed_; }
+
+private:
+    struct Node {
+        NodeId parent, firstChild, lastChild, nextSibling;
+        std::uint32_t value;
+    };
+    enum class Encoding : std::uint8_t { Raw, Packed, Inline, Time };
+
+    std::uint32_t store(std::string_view bytes);
+    const unsigned char* at(std::uint32_t offset) const;
+    void encode(NodeId node, std::string_view text, int kind);
+    std::string decodeValue(std::uint32_t value, Encoding enc) const;
+    void markDead(NodeId node);
+
+    ChunkedArray<Node> nodes_;
+    ChunkedArray<std::uint16_t> tags_;  // kind | key << 3 | encoding << 8
+    std::vector<std::unique_ptr<unsigned char[]>> arena_;
+    std::uint32_t arenaPos_ = 0;  // position in the last chunk
+    size_t arenaUsed_ = 0;
+    // Child counts asked for so far, kept current on append and remove.
+    mutable std::unordered_map<NodeId, std::uint32_t> counts_;
+};
+
+}  // namespace core

@@ -1,0 +1,111 @@
+#pragma once
+// The numeric point list that writers, plots, the simulation and Garmin
+// transfers work on, the rows of the two list views, and the loaders that
+// fill either from the document tree.
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/document.h"
+#include "core/signal.h"
+
+namespace host {
+class Clock;
+class LocaleInfo;
+class EventPump;
+}  // namespace host
+
+namespace core {
+
+struct PointRecord {
+    long double lat = 0, lon = 0;  // degrees
+    long double ele = 0;           // metres
+    long double time = 0;          // serial number; 0 = none
+    std::string name, sym, cmt, desc;
+};
+
+// Records 1..count; index 0 is scratch space for sorting. The list grows as
+// far as it must: nothing loaded is ever overwritten.
+class PointList {
+public:
+    static constexpr size_t kMaxText = 52;
+
+    PointList() : records_(1) {}
+    int count() const { return count_; }
+    void reset() { count_ = 0; }
+    PointRecord& append();
+    PointRecord& operator[](int index) { return records_[static_cast<size_t>(index)]; }
+    const PointRecord& operator[](int index) const { return records_[static_cast<size_t>(index)]; }
+
+private:
+    int count_ = 0;
+    std::vector<PointRecord> records_;
+};
+
+// Columns of LV1 and LV2: the caption ("Nr") then ten sub-items.
+enum ListColumn : int {
+    kColNr, kColLat, kColLon, kColAlt, kColSerial, kColDate, kColTime, kColName, kColSymbol, kColComment,
+    kColDescription, kColumnCount
+};
+
+struct ListColumnInfo {
+    const char* caption;
+    int width;
+};
+extern const std::array<ListColumnInfo, kColumnCount> kListColumns;
+
+using ListRow = std::array<std::string, kColumnCount>;
+
+// A plain model of list rows; the widgets come later and observe it.
+class ListRows {
+public:
+    std::vector<ListRow> rows;
+    Signal<> changed;
+
+    void clear();
+    void beginUpdate() { ++updating_; }
+    void endUpdate();
+    void append(ListRow row);
+
+private:
+    int updating_ = 0;
+};
+
+class PointLoader {
+public:
+    struct Env {
+        const host::Clock& clock;
+        const host::LocaleInfo& locale;
+        host::EventPump& pump;
+        std::function<void(const std::string&)> status;    // status line
+        std::function<void(const std::string&)> showName;  // the list page's name field Edit2
+    };
+
+    PointLoader(Document& doc, PointList& points, const SymbolTable& symbols, Env env);
+
+    // With a view, rows are appended to it; with none, records to the point list.
+    std::string ShowTrack(ListRows* view, NodeId trackNode);
+    void ShowAllTracks(ListRows* view);
+    std::string ShowRoute(ListRows* view, NodeId routeNode);
+    void ShowAllRoutes(ListRows* view);
+    void ShowWaypoints(ListRows* view);
+
+private:
+    struct PointTexts {
+        std::string lat, lon, ele, serial, name, sym, cmt, desc;
+    };
+    enum class PointType { Track, Route, Waypoint };
+
+    PointTexts readPoint(NodeId point) const;
+    void addRow(ListRows& view, const PointTexts& p, PointType type) const;
+    void addRecord(const PointTexts& p, PointType type);
+
+    Document& doc_;
+    PointList& points_;
+    const SymbolTable& symbols_;
+    Env env_;
+};
+
+}  // namespace core

@@ -1,0 +1,24 @@
+#pragma once
+// The rows of LV1 or LV2 as a Qt table model with the eleven list columns.
+
+#include <QAbstractTableModel>
+
+#include "core/point_list.h"
+
+namespace core::ui {
+
+class ListModel : public QAbstractTableModel {
+public:
+    explicit ListModel(ListRows& rows, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    ListRows& rows_;
+    ScopedConnection changed_;
+};
+
+}  // namespace core::ui

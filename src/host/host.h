@@ -1,0 +1,112 @@
+#pragma once
+// The seams between Pathkeep's logic and the outside world. Logic code sees
+// only these interfaces; the Qt adapters (host/qt) and the scripted test host
+// (host/fake) implement them.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace host {
+
+enum class Answer { Yes, No, Cancel };
+enum class Severity { Information, Warning, Error };
+
+// A file filter for the file dialogs: "GPX files (*.gpx)" style description
+// plus the patterns it lists.
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;
+};
+
+// Our own modal dialogs are plain models that a widget fills and returns.
+class DialogModel {
+public:
+    virtual ~DialogModel() = default;
+    virtual std::string dialogName() const = 0;
+};
+
+// Message boxes, input boxes and file dialogs. Texts arrive already
+// formatted: line breaks are "\r" as the message table makes them.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    virtual Answer askYesNo(const std::string& text, Severity severity) = 0;
+    virtual Answer askYesNoCancel(const std::string& text, Severity severity) = 0;
+    virtual void show(const std::string& text, Severity severity) = 0;
+    virtual std::optional<std::string> openFile(const std::string& title, const std::string& directory,
+                                                const std::vector<FileFilter>& filters) = 0;
+    virtual std::optional<std::string> saveFile(const std::string& title, const std::string& suggestedPath,
+                                                const std::vector<FileFilter>& filters) = 0;
+    virtual std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
+                                                 const std::string& initial) = 0;
+    // Returns true when the user accepted the dialog.
+    virtual bool show(DialogModel& dialog) = 0;
+};
+
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual bool running() const = 0;
+    virtual void setIntervalMs(int intervalMs) = 0;
+    virtual int intervalMs() const = 0;
+    virtual void onTick(std::function<void()> handler) = 0;
+};
+
+class Timers {
+public:
+    virtual ~Timers() = default;
+    virtual std::unique_ptr<Timer> createTimer(const std::string& name) = 0;
+};
+
+// Lets pending user-interface events run during long loops, and shows the
+// busy cursor while such a loop is active.
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    virtual void processEvents() = 0;
+    virtual void setBusy(bool busy) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Local time as a date-time serial number: days since 1899-12-30, the
+    // fraction being the time of day.
+    virtual double nowSerial() const = 0;
+    // Offset of local time from UTC in minutes, east positive. Called for
+    // every time stamp of large files, so adapters must answer cheaply.
+    virtual int utcOffsetMinutes() const = 0;
+};
+
+class LocaleInfo {
+public:
+    virtual ~LocaleInfo() = default;
+    virtual char decimalSeparator() const = 0;
+    virtual std::string formatShortDate(int year, int month, int day) const = 0;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual std::string text() const = 0;
+    virtual void setText(const std::string& text) = 0;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual Prompts& prompts() = 0;
+    virtual Timers& timers() = 0;
+    virtual EventPump& eventPump() = 0;
+    virtual const Clock& clock() const = 0;
+    virtual const LocaleInfo& locale() const = 0;
+    virtual Clipboard& clipboard() = 0;
+};
+
+}  // namespace host
