@@ -84,13 +84,14 @@ NodeId Document::FindTrack(const std::string& name) {
 }
 
 void Document::NewTrack(const std::string& name) {
+    // An existing track of this name takes the new points: this is how
+    // repeated reads and captures into "ACTIVE LOG" merge.
     currentSegment = FindTrack(name);
-    if (currentSegment == kNoNode) {
-        NodeId trk = appendNode(trackpoints_, "trk (" + name + ")", kTrackKind);
-        appendNode(trk, "name = " + name, kAttributeKind);
-        currentCountNode = appendNode(trk, "number = 0", kAttributeKind);
-        currentSegment = appendNode(trk, "trkseg", kSegmentKind);
-    }
+    if (currentSegment != kNoNode) return;
+    NodeId trk = appendNode(trackpoints_, "trk (" + name + ")", kTrackKind);
+    appendNode(trk, "name = " + name, kAttributeKind);
+    currentCountNode = appendNode(trk, "number = 0", kAttributeKind);
+    currentSegment = appendNode(trk, "trkseg", kSegmentKind);
     cbTracks.items.push_back(name);
     cbTracks.selected = 0;
     cbTracks.changed();

@@ -86,6 +86,8 @@ std::optional<long long> parseInteger(std::string_view text) {
 long double clampCosine(long double c) { return c > 1 ? 1 : (c < -1 ? -1 : c); }
 
 long double cosineOfArc(long double lat1, long double lon1, long double lat2, long double lon2) {
+    // Rounding would leave a few millimetres between a point and itself.
+    if (lat1 == lat2 && lon1 == lon2) return 1;
     lat1 /= kDegreesPerRadian;
     lon1 /= kDegreesPerRadian;
     lat2 /= kDegreesPerRadian;

@@ -1,0 +1,120 @@
+#include "app/ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeView>
+
+#include "core/ui/tree_model.h"
+#include "host/fake/fake_host.h"
+
+namespace {
+
+struct Window {
+    host::FakeHost host;
+    app::Workspace ws{host, app::BuildPaths({"/nonexistent", "/tmp", "", "", "", PATHKEEP_DATA_DIR})};
+    app::ui::MainWindow window{ws};
+    Window() {
+        window.show();
+        QApplication::processEvents();
+    }
+    template <typename T>
+    T* find(const char* name) {
+        return window.findChild<T*>(name);
+    }
+};
+
+}  // namespace
+
+class MainWindowTest : public ::testing::Test {};
+
+TEST_F(MainWindowTest, ArrangementAndControlNames) {
+    Window w;
+    EXPECT_EQ(w.window.windowTitle(), "Pathkeep");
+    auto* tree = w.find<QTreeView>("VST");
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(w.find<QSplitter>("Splitter1"), nullptr);
+    EXPECT_EQ(tree->width(), 200);
+
+    auto* pages = w.find<QTabWidget>("PageControl1");
+    ASSERT_NE(pages, nullptr);
+    QStringList captions;
+    for (int i = 0; i < pages->count(); ++i) captions << pages->tabText(i);
+    EXPECT_EQ(captions, QStringList({"Points", "Waypoints", "NMEA ontvangst", "NMEA simulation", "Message log",
+                                     "Conversion", "Route planner", "Plotting points"}));
+    EXPECT_EQ(pages->currentIndex(), 4);  // the message log page is selected at start
+
+    auto* status = w.find<QStatusBar>("StatusBar1");
+    ASSERT_NE(status, nullptr);
+    int widths[] = {100, 200, 200};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = status->findChild<QLabel*>(QString("StatusPanel%1").arg(i));
+        ASSERT_NE(panel, nullptr) << i;
+        EXPECT_EQ(panel->width(), widths[i]) << i;
+    }
+    ASSERT_NE(w.find<QTreeView>("LV1"), nullptr);
+    ASSERT_NE(w.find<QTreeView>("LV2"), nullptr);
+    EXPECT_EQ(w.find<QTreeView>("LV1")->model()->columnCount(), 11);
+    EXPECT_TRUE(w.find<QTreeView>("LV1")->isColumnHidden(4));  // Date/Time
+}
+
+TEST_F(MainWindowTest, TreeViewMirrorsTheDocument) {
+    Window w;
+    auto* tree = w.find<QTreeView>("VST");
+    auto* model = tree->model();
+    ASSERT_EQ(model->rowCount(), 4);
+    EXPECT_EQ(model->index(0, 0).data().toString(), "metadata");
+    EXPECT_EQ(model->index(3, 0).data().toString(), "trackpoints");
+
+    auto& doc = w.ws.document;
+    QModelIndex tracks = model->index(3, 0);
+    tree->expand(tracks);
+    doc.NewTrack("ACTIVE LOG");
+    ASSERT_EQ(model->rowCount(tracks), 1);
+    QModelIndex trk = model->index(0, 0, tracks);
+    EXPECT_EQ(trk.data().toString(), "trk (ACTIVE LOG)");
+    tree->expand(trk);
+    QModelIndex seg = model->index(2, 0, trk);
+    tree->expand(seg);
+    doc.AddTrackpoint("51.5", "5.5", "", "");
+    doc.AddTrackpoint("51.6", "5.6", "", "");
+    ASSERT_EQ(model->rowCount(seg), 2);
+    EXPECT_EQ(model->index(1, 0, seg).data().toString(), "trkpt (2)");
+    EXPECT_EQ(model->index(1, 0, trk).data().toString(), "number = 2");
+    EXPECT_EQ(model->parent(model->index(1, 0, seg)), seg);
+
+    // Focus: the view follows the document, and a click reaches the document.
+    auto* tm = static_cast<core::ui::TreeModel*>(model);
+    doc.setFocused(tm->nodeOf(model->index(0, 0, seg)));
+    EXPECT_EQ(tree->currentIndex(), model->index(0, 0, seg));
+    tree->setCurrentIndex(model->index(1, 0, seg));
+    EXPECT_EQ(doc.focused(), tm->nodeOf(model->index(1, 0, seg)));
+    QModelIndex removedRow = model->index(1, 0, seg);
+    EXPECT_TRUE(removedRow.isValid());
+
+    doc.initTree();
+    EXPECT_EQ(model->rowCount(model->index(3, 0)), 0);
+}
+
+TEST_F(MainWindowTest, LogStatusAndEscape) {
+    Window w;
+    w.ws.report("Read user preferences");
+    auto* log = w.find<QPlainTextEdit>("mBerichtenlog");
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->toPlainText(), "13:05:09 Read user preferences");
+    EXPECT_TRUE(log->font().fixedPitch() || log->font().styleHint() == QFont::TypeWriter ||
+                log->font().family().contains("Mono", Qt::CaseInsensitive));
+
+    w.ws.status("Reading...");
+    EXPECT_EQ(w.find<QLabel>("StatusPanel2")->text(), "Reading...");
+
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&w.window, &esc);
+    EXPECT_TRUE(w.ws.document.cancelRequested);
+}

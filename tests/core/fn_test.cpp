@@ -1,0 +1,177 @@
+#include "core/fn.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "host/fake/fake_host.h"
+
+using namespace core;
+
+TEST(StrToFloatAny, AcceptsBothSeparatorsAndRejectsTheRest) {
+    struct Row {
+        const char* name;
+        const char* text;
+        long double expected;
+    } rows[] = {
+        {"empty", "", 0},
+        {"letters", "abc", 0},
+        {"point", "52.25", 52.25L},
+        {"comma", "52,25", 52.25L},
+        {"blanks around", " 52.5 ", 52.5L},
+        {"two separators", "1,234.5", 0},
+        {"negative", "-4.5", -4.5L},
+        {"plus sign", "+4.5", 4.5L},
+        {"exponent", "1e3", 1000},
+        {"infinity is no number", "inf", 0},
+        {"nan is no number", "nan", 0},
+        {"double sign", "--4", 0},
+        {"trailing garbage", "4.5x", 0},
+        {"leading point", ".5", 0.5L},
+    };
+    for (const auto& r : rows) EXPECT_EQ(StrToFloatAny(r.text), r.expected) << r.name;
+}
+
+TEST(DecimalText, SeparatorsAreSwapped) {
+    EXPECT_EQ(ToLocalDecimal("51.5,3", ','), "51,5,3");
+    EXPECT_EQ(ToLocalDecimal("51,5", '.'), "51.5");
+    EXPECT_EQ(CommaToPoint("51,5,3"), "51.5.3");
+}
+
+TEST(DegToNmea, DegreesAndMinutesWithoutPadding) {
+    struct Row {
+        const char* in;
+        const char* out;
+    } rows[] = {
+        {"52.5", "5230.0"},      {"4.91234", "454.7404"}, {"-4.5", "-430.0"},
+        {"52.123456789", "5207.4074"}, {"52.0", "5200.0"}, {"0.5", "030.0"},
+        {"52.15", "5209.0"},     // exactly nine minutes despite binary fractions
+        {"52,5", "5230.0"},      // decimal comma
+        {"52", "5200.0"},        // whole degrees no longer fail
+        {"-4", "-400.0"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(DegToNmea(r.in).value_or("<failed>"), r.out) << r.in;
+    EXPECT_FALSE(DegToNmea("x.5").has_value());
+    EXPECT_FALSE(DegToNmea("").has_value());
+}
+
+TEST(NmeaToDegText, DutchCompassLettersAndHundreds) {
+    EXPECT_EQ(NmeaToDegText(""), "-");
+    EXPECT_EQ(NmeaToDegText("5212.3456N"), "N 52\xC2\xB0 12' 3456");
+    EXPECT_EQ(NmeaToDegText("5212.3456S"), "Z 52\xC2\xB0 12' 3456");
+    EXPECT_EQ(NmeaToDegText("00512.3456E"), "O 05\xC2\xB0 12' 3456");
+    EXPECT_EQ(NmeaToDegText("10512.3456W"), "W 105\xC2\xB0 12' 3456");
+    EXPECT_EQ(NmeaToDegText("5212.34N"), "N 52\xC2\xB0 12' 34N");
+    EXPECT_EQ(NmeaToDegText("52"), "52\xC2\xB0 ' ");  // short input reads no further than it goes
+}
+
+TEST(NmeaField, CountsTheSentenceTypeAsFieldOne) {
+    EXPECT_EQ(NmeaField("$GPGGA,1,2*7F", 3), "2");
+    EXPECT_EQ(NmeaField("$GPGGA,1,2*7F", 10), "");
+    EXPECT_EQ(NmeaField("$GPGGA,1,2*7F", 1), "$GPGGA");
+    EXPECT_EQ(NmeaField("$GPRMC,123519,A", 2), "123519");
+    EXPECT_EQ(NmeaField("$GPRMC,,A", 2), "");
+    EXPECT_EQ(NmeaField("a, b \r\n", 2), "b");
+    EXPECT_EQ(NmeaField("", 1), "");
+}
+
+TEST(NmeaChecksum, RealSentences) {
+    // Checksums as transmitted by the receivers that wrote these sentences.
+    const char* good[] = {
+        "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47",
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6a\r",
+        "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39",
+    };
+    for (const char* s : good) EXPECT_TRUE(CheckNmeaChecksum(s)) << s;
+    EXPECT_EQ(NmeaChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47"), 0x47);
+    EXPECT_EQ(NmeaChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"), 0x47);
+    EXPECT_FALSE(CheckNmeaChecksum("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6B"));
+    EXPECT_FALSE(CheckNmeaChecksum("$GPRMC,123519,A"));  // no checksum at all
+    // Non-hex digits count as 255: only a sentence whose sum is 0xFF passes.
+    EXPECT_TRUE(CheckNmeaChecksum("$\xFF*zz"));
+    EXPECT_FALSE(CheckNmeaChecksum("$A*zz"));
+    EXPECT_FALSE(CheckNmeaChecksum("$A*"));
+}
+
+TEST(BracketField, ClipboardRowFields) {
+    const char* row = "<1>,<52.5>,<5.1>,<>,<last>";
+    EXPECT_EQ(BracketField(row, 1), "1");
+    EXPECT_EQ(BracketField(row, 2), "52.5");
+    EXPECT_EQ(BracketField(row, 4), "");
+    EXPECT_EQ(BracketField(row, 5), "last");
+    EXPECT_EQ(BracketField(row, 6), "");
+    EXPECT_EQ(BracketField("", 1), "");
+    EXPECT_EQ(BracketField("<unterminated", 1), "");
+}
+
+TEST(Distance, SphereOfRadius6378km) {
+    // One degree of latitude = 6378.137 * pi / 180 km.
+    EXPECT_NEAR(static_cast<double>(DistanceKm(52, 5, 53, 5)), 111.31949079327357, 1e-9);
+    // Half the globe along the equator = pi * 6378.137 km.
+    EXPECT_NEAR(static_cast<double>(DistanceKm(0, 0, 0, 180)), 20037.508342789242, 1e-6);
+    // Coincident points: the cosine term rounds past 1; clamped, it is 0 km, never NaN.
+    for (double lat : {0.0, 12.3456789, 51.987654321, -33.3})
+        EXPECT_EQ(DistanceKm(lat, 4.123456789, lat, 4.123456789), 0) << lat;
+}
+
+TEST(Bearing, InitialGreatCircleCourse) {
+    // Reference values from the atan2 form of the initial course.
+    EXPECT_NEAR(static_cast<double>(Bearing(52, 5, 52, 6)), 89.60599083213806, 1e-6);
+    EXPECT_NEAR(static_cast<double>(Bearing(52, 6, 52, 5)), 270.39400916786195, 1e-6);
+    auto northish = [](long double b) { return std::min<double>(static_cast<double>(b), 360.0 - static_cast<double>(b)); };
+    EXPECT_NEAR(northish(Bearing(0, 0, 1, 0)), 0, 0.07);
+    EXPECT_NEAR(static_cast<double>(Bearing(1, 0, 0, 0)), 180, 0.07);
+    EXPECT_NEAR(northish(Bearing(52, 5, 53, 5)), 0, 0.07);
+    EXPECT_NEAR(static_cast<double>(Bearing(53, 5, 52, 5)), 180, 0.07);
+    EXPECT_FALSE(std::isnan(static_cast<double>(Bearing(52, 5, 52, 5))));
+}
+
+TEST(DateTimeXml, WritesLocalTimeWithTheMachinesOffset) {
+    host::FakeClock clock;
+    EXPECT_EQ(DateTimeToXml("", clock), "");
+    // 2008-05-01 = day 39569 after 1899-12-30; 13:05:09 = 47109 s.
+    EXPECT_EQ(DateTimeToXml("39569.5452430556", clock), "2008-05-01T13:05:09.000Z");
+    EXPECT_EQ(DateTimeToXml("39569,5452430556", clock), "2008-05-01T13:05:09.000Z");
+    clock.offsetMinutes = 60;
+    EXPECT_EQ(DateTimeToXml("39508.5868634259", clock), "2008-03-01T14:05:05.000+01:00");
+    clock.offsetMinutes = -330;
+    EXPECT_EQ(DateTimeToXml("39569.5", clock), "2008-05-01T12:00:00.000-05:30");
+    clock.offsetMinutes = 0;
+    EXPECT_EQ(DateTimeToXml("garbage", clock), "1899-12-30T00:00:00.000Z");
+}
+
+TEST(DateTimeXml, ReadsIntoLocalTime) {
+    host::FakeClock clock;
+    EXPECT_EQ(XmlToDateTime("garbage", clock, '.'), "");
+    EXPECT_EQ(XmlToDateTime("", clock, '.'), "");
+    EXPECT_EQ(XmlToDateTime("2008-02-30T00:00:00Z", clock, '.'), "");
+    EXPECT_EQ(XmlToDateTime("2008-05-01T25:00:00Z", clock, '.'), "");
+    EXPECT_EQ(XmlToDateTime("2008-05-01T13:05:09Z", clock, '.'), "39569.5452430556");
+    EXPECT_EQ(XmlToDateTime("2008-05-01T13:05:09", clock, '.'), "39569.5452430556");  // no offset = UTC
+    EXPECT_EQ(XmlToDateTime("2008-05-01", clock, '.'), "39569");
+    EXPECT_EQ(XmlToDateTime("2008-05-01T13:05:09.5Z", clock, ','), "39569,5452488426");
+    EXPECT_EQ(XmlToDateTime("2008-05-01T14:05:09+01:00", clock, '.'), "39569.5452430556");
+    clock.offsetMinutes = 60;
+    EXPECT_EQ(XmlToDateTime("2008-05-01T13:05:09Z", clock, '.'), "39569.5869097222");
+    // What this machine writes reads back unchanged.
+    for (const char* serial : {"39569.5452430556", "39508.5868634259", "45000.25"})
+        EXPECT_EQ(XmlToDateTime(DateTimeToXml(serial, clock), clock, '.'), serial);
+}
+
+TEST(DateTimeText, ClockAndFixedFormats) {
+    host::FakeClock clock;  // 2008-05-01 13:05:09
+    EXPECT_EQ(TodayText(clock), "01-05-2008");
+    EXPECT_EQ(NowText(clock), "13:05:09");
+    EXPECT_EQ(DateTimeText(39569.5452430556L), "2008-05-01 13:05:09");
+    EXPECT_EQ(DateTimeText(0), "1899-12-30 00:00:00");
+    EXPECT_EQ(ZeroPad(5, 3), "005");
+    EXPECT_EQ(ZeroPad(1234, 2), "1234");
+}
+
+TEST(FloatToStrGeneral, FifteenSignificantDigits) {
+    EXPECT_EQ(FloatToStrGeneral(52.5L), "52.5");
+    EXPECT_EQ(FloatToStrGeneral(0), "0");
+    EXPECT_EQ(FloatToStrGeneral(0.1L + 0.2L), "0.3");
+    EXPECT_EQ(FloatToStrGeneral(0.00001L), "1E-5");
+}

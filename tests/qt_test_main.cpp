@@ -1,0 +1,12 @@
+// Test main for widget tests: one QApplication for the whole run, destroyed
+// before the program exits.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
