@@ -5,6 +5,17 @@
 
 namespace core {
 
+namespace {
+
+// CommaToPoint without a copy when there is no comma: most texts have none.
+std::string_view pointDecimal(std::string_view text, std::string& scratch) {
+    if (text.find(',') == std::string_view::npos) return text;
+    scratch = CommaToPoint(text);
+    return scratch;
+}
+
+}  // namespace
+
 Document::Document(const SymbolTable& symbols, const host::Clock& clock) : symbols_(symbols), clock_(clock) {
     initTree();
 }
@@ -102,11 +113,10 @@ void Document::NewRoute(const std::string& name) {
     appendNode(currentRoute, "name = " + name, kAttributeKind);
 }
 
-void Document::appendAttribute(NodeId parent, std::string_view key, std::string_view value) {
+void Document::appendAttribute(NodeId parent, AttrKey key, std::string_view value) {
     if (value.empty()) return;
-    std::string text(key);
-    text += value;
-    appendNode(parent, text, kAttributeKind);
+    NodeId id = store_.appendKeyed(parent, key, value, kAttributeKind);
+    if (bulkDepth_ == 0) appended(parent, id);
 }
 
 void Document::AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele,
@@ -115,16 +125,21 @@ void Document::AddTrackpoint(std::string_view lat, std::string_view lon, std::st
     documentModified = true;
     // Nowhere to put it: callers make a track current first.
     if (currentSegment == kNoNode || !store_.alive(currentSegment)) return;
-    std::string la = CommaToPoint(lat), lo = CommaToPoint(lon), el = CommaToPoint(ele), ti = CommaToPoint(time);
+    std::string laBuf, loBuf, elBuf, tiBuf;
+    std::string_view la = pointDecimal(lat, laBuf), lo = pointDecimal(lon, loBuf), el = pointDecimal(ele, elBuf),
+                     ti = pointDecimal(time, tiBuf);
     if (StrToFloatAny(la) == 0 && StrToFloatAny(lo) == 0) return;
-    std::string label = "trkpt (" + std::to_string(store_.childCount(currentSegment) + 1) + ")";
-    NodeId pt = appendNode(currentSegment, label, kTrackPointKind);
-    appendAttribute(pt, "lat = ", la);
-    appendAttribute(pt, "lon = ", lo);
-    appendAttribute(pt, "ele = ", el);
-    if (!ti.empty()) appendAttribute(pt, "time = ", DateTimeToXml(ti, clock_));
-    if (currentCountNode != kNoNode && store_.alive(currentCountNode))
-        setText(currentCountNode, "number = " + std::to_string(store_.childCount(currentSegment)));
+    std::string count = std::to_string(store_.childCount(currentSegment) + 1);
+    NodeId pt = store_.appendKeyed(currentSegment, AttrKey::TrkptLabel, count, kTrackPointKind);
+    if (bulkDepth_ == 0) appended(currentSegment, pt);
+    appendAttribute(pt, AttrKey::Lat, la);
+    appendAttribute(pt, AttrKey::Lon, lo);
+    appendAttribute(pt, AttrKey::Ele, el);
+    if (!ti.empty()) appendAttribute(pt, AttrKey::Time, DateTimeToXml(ti, clock_));
+    if (currentCountNode != kNoNode && store_.alive(currentCountNode)) {
+        store_.setKeyed(currentCountNode, AttrKey::Number, count);
+        if (bulkDepth_ == 0) textChanged(currentCountNode);
+    }
 }
 
 std::string Document::symbolName(const Symbol& symbol) const {
@@ -137,14 +152,14 @@ void Document::addPoint(NodeId parent, const char* label, std::string_view lat, 
                         std::string_view cmt, std::string_view desc) {
     documentModified = true;
     NodeId pt = appendNode(parent, std::string(label) + " (" + std::string(name) + ")", kPointKind);
-    appendAttribute(pt, "lat = ", CommaToPoint(lat));
-    appendAttribute(pt, "lon = ", CommaToPoint(lon));
-    appendAttribute(pt, "ele = ", CommaToPoint(ele));
-    if (!time.empty()) appendAttribute(pt, "time = ", DateTimeToXml(CommaToPoint(time), clock_));
-    appendAttribute(pt, "name = ", name);
-    appendAttribute(pt, "sym = ", symbolName(symbol));
-    appendAttribute(pt, "cmt = ", cmt);
-    appendAttribute(pt, "desc = ", desc);
+    appendAttribute(pt, AttrKey::Lat, CommaToPoint(lat));
+    appendAttribute(pt, AttrKey::Lon, CommaToPoint(lon));
+    appendAttribute(pt, AttrKey::Ele, CommaToPoint(ele));
+    if (!time.empty()) appendAttribute(pt, AttrKey::Time, DateTimeToXml(CommaToPoint(time), clock_));
+    appendAttribute(pt, AttrKey::Name, name);
+    appendAttribute(pt, AttrKey::Sym, symbolName(symbol));
+    appendAttribute(pt, AttrKey::Cmt, cmt);
+    appendAttribute(pt, AttrKey::Desc, desc);
 }
 
 void Document::AddWaypoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,

@@ -102,7 +102,7 @@ private:
     void addPoint(NodeId parent, const char* label, std::string_view lat, std::string_view lon,
                   std::string_view ele, std::string_view time, std::string_view name, const Symbol& symbol,
                   std::string_view cmt, std::string_view desc);
-    void appendAttribute(NodeId parent, std::string_view key, std::string_view value);
+    void appendAttribute(NodeId parent, AttrKey key, std::string_view value);
     std::string symbolName(const Symbol& symbol) const;
 
     NodeStore store_;

@@ -116,9 +116,42 @@ std::string_view Trim(std::string_view text) {
     return text.substr(b, e - b);
 }
 
+// Plain "[-]ddd[.ddd]" with at most 19 digits: mantissa and power of ten are
+// both exact in extended precision, so one division rounds correctly, exactly
+// as the general parser would. Files are full of these numbers.
+static bool parseSimpleDecimal(std::string_view text, long double& value) {
+    static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                             1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                             1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    std::uint64_t mantissa = 0;
+    int digits = 0, decimals = -1;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (isDigit(c)) {
+            if (++digits > 19) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            if (decimals >= 0) ++decimals;
+        } else if ((c == '.' || c == ',') && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) return false;
+    value = static_cast<long double>(mantissa);
+    if (decimals > 0) value /= kPow10[decimals];
+    if (negative) value = -value;
+    return true;
+}
+
 long double StrToFloatAny(std::string_view text) {
     text = Trim(text);
     if (text.empty()) return 0;
+    long double simple;
+    if (parseSimpleDecimal(text, simple)) return simple;
     char buf[64];
     if (text.size() >= sizeof buf) return 0;  // no real number is this long
     size_t n = 0;

@@ -20,10 +20,16 @@ constexpr std::uint8_t kTrkptLabel = 10;
 // The sixteen characters number and time texts are made of; one nibble each.
 constexpr char kPackAlphabet[] = "0123456789.-:T+Z";
 
-int packCode(char c) {
-    const char* p = static_cast<const char*>(std::memchr(kPackAlphabet, c, 16));
-    return p ? static_cast<int>(p - kPackAlphabet) : -1;
-}
+struct PackCodes {
+    signed char code[256];
+    constexpr PackCodes() : code() {
+        for (int i = 0; i < 256; ++i) code[i] = -1;
+        for (int i = 0; i < 16; ++i) code[static_cast<unsigned char>(kPackAlphabet[i])] = static_cast<signed char>(i);
+    }
+};
+constexpr PackCodes kPackCodes;
+
+int packCode(char c) { return kPackCodes.code[static_cast<unsigned char>(c)]; }
 
 bool canonicalUint(std::string_view s, std::uint32_t& value) {
     if (s.empty() || s.size() > 9 || (s.size() > 1 && s[0] == '0')) return false;
@@ -124,14 +130,14 @@ std::uint32_t NodeStore::store(std::string_view bytes) {
     arenaUsed_ += bytes.size();
     if (bytes.size() > kArenaChunk / 4) {
         // A long text gets a chunk of its own, so chunks stay small.
-        auto chunk = std::make_unique<unsigned char[]>(bytes.size());
+        auto chunk = std::make_unique_for_overwrite<unsigned char[]>(bytes.size());
         std::memcpy(chunk.get(), bytes.data(), bytes.size());
         arena_.push_back(std::move(chunk));
         arenaPos_ = kArenaChunk;  // the next small text starts a fresh chunk
         return static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift;
     }
     if (arena_.empty() || arenaPos_ + bytes.size() > kArenaChunk) {
-        arena_.push_back(std::make_unique<unsigned char[]>(kArenaChunk));
+        arena_.push_back(std::make_unique_for_overwrite<unsigned char[]>(kArenaChunk));
         arenaPos_ = 0;
     }
     std::uint32_t offset = static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift | arenaPos_;
@@ -159,15 +165,20 @@ void NodeStore::encode(NodeId node, std::string_view text, int kind) {
             break;
         }
     }
+    std::uint32_t label;
+    // "trkpt (x)" with a label that is no plain number stays whole text.
+    if (key == kTrkptLabel && !canonicalUint(value, label)) {
+        key = 0;
+        value = text;
+    }
+    encodeValue(node, key, value, kind);
+}
+
+void NodeStore::encodeValue(NodeId node, std::uint8_t key, std::string_view value, int kind) {
     Encoding enc = Encoding::Raw;
     std::uint32_t word = 0;
     std::uint64_t timeBits = 0;
-    if (key != 0 && canonicalUint(value, word)) {
-        enc = Encoding::Inline;
-    } else if (key == kTrkptLabel) {
-        key = 0;  // "trkpt (x)" with a label that is no plain number
-        value = text;
-    }
+    if (key != 0 && canonicalUint(value, word)) enc = Encoding::Inline;
     if (enc != Encoding::Inline) {
         if (key != 0 && packTime(value, timeBits)) {
             enc = Encoding::Time;
@@ -177,15 +188,18 @@ void NodeStore::encode(NodeId node, std::string_view text, int kind) {
         } else {
             bool packable = key != 0 && value.size() <= 255;
             for (size_t i = 0; packable && i < value.size(); ++i) packable = packCode(value[i]) >= 0;
-            std::string bytes;
             if (packable) {
                 enc = Encoding::Packed;
-                bytes.push_back(static_cast<char>(value.size()));
+                char packed[1 + 128];
+                size_t n = 0;
+                packed[n++] = static_cast<char>(value.size());
                 for (size_t i = 0; i < value.size(); i += 2) {
                     int hi = packCode(value[i]), lo = i + 1 < value.size() ? packCode(value[i + 1]) : 0;
-                    bytes.push_back(static_cast<char>(hi << 4 | lo));
+                    packed[n++] = static_cast<char>(hi << 4 | lo);
                 }
+                word = store({packed, n});
             } else {
+                std::string bytes;
                 // Length as a base-128 varint, then the bytes.
                 size_t n = value.size();
                 do {
@@ -193,8 +207,8 @@ void NodeStore::encode(NodeId node, std::string_view text, int kind) {
                     n >>= 7;
                 } while (n);
                 bytes.append(value);
+                word = store(bytes);
             }
-            word = store(bytes);
         }
     }
     nodes_[node].value = word;
@@ -232,9 +246,24 @@ std::string NodeStore::decodeValue(std::uint32_t value, Encoding enc) const {
 }
 
 NodeId NodeStore::append(NodeId parent, std::string_view text, int kind) {
+    NodeId id = link(parent);
+    encode(id, text, kind);
+    return id;
+}
+
+NodeId NodeStore::appendKeyed(NodeId parent, AttrKey key, std::string_view value, int kind) {
+    NodeId id = link(parent);
+    encodeValue(id, static_cast<std::uint8_t>(key), value, kind);
+    return id;
+}
+
+void NodeStore::setKeyed(NodeId node, AttrKey key, std::string_view value) {
+    encodeValue(node, static_cast<std::uint8_t>(key), value, kind(node));
+}
+
+NodeId NodeStore::link(NodeId parent) {
     NodeId id = static_cast<NodeId>(nodes_.push_back({parent, kNoNode, kNoNode, kNoNode, 0}));
     tags_.push_back(0);
-    encode(id, text, kind);
     Node& p = nodes_[parent];
     if (p.lastChild == kNoNode)
         p.firstChild = id;

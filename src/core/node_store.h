@@ -28,7 +28,7 @@ public:
     const T& operator[](size_t i) const { return chunks_[i >> kShift][i & (kChunk - 1)]; }
     size_t size() const { return size_; }
     size_t push_back(const T& value) {
-        if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique<T[]>(kChunk));
+        if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
         (*this)[size_] = value;
         return size_++;
     }
@@ -42,6 +42,11 @@ private:
     size_t size_ = 0;
 };
 
+// Keys kept apart from their values; the text is key prefix + value.
+enum class AttrKey : std::uint8_t {
+    None, Lat, Lon, Ele, Time, Name, Sym, Cmt, Desc, Number, TrkptLabel, MinLat, MaxLat, MinLon, MaxLon
+};
+
 class NodeStore {
 public:
     NodeStore();
@@ -49,6 +54,9 @@ public:
     void clear();  // leaves only the root
     NodeId append(NodeId parent, std::string_view text, int kind);
     void setText(NodeId node, std::string_view text);
+    // The same as append / setText of prefix + value, without parsing the text.
+    NodeId appendKeyed(NodeId parent, AttrKey key, std::string_view value, int kind);
+    void setKeyed(NodeId node, AttrKey key, std::string_view value);
     // Unlinks a node with its descendants; their ids stay dead for good.
     void remove(NodeId node);
     void removeChildren(NodeId node);
@@ -75,6 +83,8 @@ private:
     std::uint32_t store(std::string_view bytes);
     const unsigned char* at(std::uint32_t offset) const;
     void encode(NodeId node, std::string_view text, int kind);
+    void encodeValue(NodeId node, std::uint8_t key, std::string_view value, int kind);
+    NodeId link(NodeId parent);
     std::string decodeValue(std::uint32_t value, Encoding enc) const;
     void markDead(NodeId node);
 
