@@ -78,6 +78,19 @@ const std::string& BuiltInMessage(int n) {
     return n >= 0 && n < static_cast<int>(table.size()) ? table[static_cast<size_t>(n)] : empty;
 }
 
+std::string OwnText(OwnMessage message) {
+    switch (message) {
+        case OwnMessage::FileUnreadable: return "The file could not be read:";
+        case OwnMessage::SaveFailed: return "The file could not be saved:";
+        case OwnMessage::SaveCancelled: return "Saving was cancelled; the file was not changed.";
+        case OwnMessage::DatabaseUnreadable:
+            return "The waypoint database could not be read. It was kept as:";
+        case OwnMessage::NoWriter: return "This format cannot be written yet:";
+        case OwnMessage::KmlViewerFailed: return "Error starting Calc!";
+    }
+    return {};
+}
+
 MessageTable::MessageTable() { restoreBuiltIn(); }
 
 void MessageTable::restoreBuiltIn() { entries_ = builtInTable(); }

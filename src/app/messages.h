@@ -34,6 +34,18 @@ private:
 
 const std::string& BuiltInMessage(int n);  // empty past the built-in table
 
+// Texts this program adds to the numbered table, for situations the table has
+// no message for.
+enum class OwnMessage {
+    FileUnreadable,      // a file the parser rejected
+    SaveFailed,          // a file that could not be written
+    SaveCancelled,       // Escape during a save
+    DatabaseUnreadable,  // the waypoint database was kept aside
+    NoWriter,            // a format this program cannot write yet
+    KmlViewerFailed,     // the desktop has no program for KML files
+};
+std::string OwnText(OwnMessage message);
+
 // The time-stamped lines of the "Berichtenlog" page. Lines are only added.
 class MessageLog {
 public:

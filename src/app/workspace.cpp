@@ -6,6 +6,7 @@ Workspace::Workspace(host::Host& h, ProgramPaths p)
     : host(h), paths(std::move(p)), document(symbols, h.clock()), log(h.clock()) {}
 
 void Workspace::create() {
+    setCaption(kProgramName);
     log.clear();
     document.initTree();
     pointRows.clear();
@@ -21,9 +22,25 @@ core::PointLoader Workspace::loader() {
                               [this](const std::string& s) { setListName(s); }});
 }
 
+formats::Env Workspace::env() {
+    return formats::Env{document,
+                        points,
+                        symbols,
+                        host,
+                        [this](const std::string& s) { report(s); },
+                        [this](const std::string& s) { status(s); },
+                        [this](double f) { progress(f); },
+                        [this] { return loader(); }};
+}
+
 void Workspace::setListName(const std::string& name) {
     listName_ = name;
     listNameChanged(name);
+}
+
+void Workspace::setCaption(const std::string& caption) {
+    caption_ = caption;
+    captionChanged(caption);
 }
 
 }  // namespace app

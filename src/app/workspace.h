@@ -9,7 +9,9 @@
 #include "core/document.h"
 #include "core/point_list.h"
 #include "core/symbols.h"
+#include "formats/env.h"
 #include "host/host.h"
+#include "plot/bounds.h"
 
 namespace app {
 
@@ -27,8 +29,12 @@ public:
     void report(const std::string& message) { log.Report(message); }
     void status(const std::string& message) { statusLine.Status(message); }
     core::PointLoader loader();
+    formats::Env env();
     void setListName(const std::string& name);
     const std::string& listName() const { return listName_; }
+    void setCaption(const std::string& caption);
+    const std::string& caption() const { return caption_; }
+    std::string message(int n) const { return messages.GetDialogText(n); }
 
     host::Host& host;
     ProgramPaths paths;
@@ -37,13 +43,23 @@ public:
     core::PointList points;
     core::ListRows pointRows;     // LV1
     core::ListRows waypointRows;  // LV2
+    plot::PlotState plot;
     MessageTable messages;
     MessageLog log;
     StatusLine statusLine;
+
+    std::string currentFileName;
+    std::string currentDirectory;  // with a trailing separator
+    bool saveSelectionOnly = false;
+    bool busy = false;  // a long command runs; others wait
+
     core::Signal<const std::string&> listNameChanged;  // Edit2
+    core::Signal<const std::string&> captionChanged;
+    core::Signal<double> progress;  // 0..1; below 0 hides the bar
 
 private:
     std::string listName_;
+    std::string caption_ = kProgramName;
 };
 
 }  // namespace app

@@ -98,7 +98,8 @@ void PointLoader::addRow(ListRows& view, const PointTexts& p, PointType type) co
 }
 
 void PointLoader::addRecord(const PointTexts& p, PointType type) {
-    PointRecord& r = points_.append();
+    PointRecord scratch;
+    PointRecord& r = sink_ ? scratch : points_.append();
     r.lat = StrToFloatAny(p.lat);
     r.lon = StrToFloatAny(p.lon);
     r.ele = p.ele.empty() ? 0 : StrToFloatAny(p.ele);
@@ -113,6 +114,7 @@ void PointLoader::addRecord(const PointTexts& p, PointType type) {
         r.sym = symbols_.SymToNum(p.sym);
         r.cmt = Utf8Left(p.cmt, kRecordTextChars);
     }
+    if (sink_) sink_(r);
 }
 
 std::string PointLoader::ShowTrack(ListRows* view, NodeId trackNode) {

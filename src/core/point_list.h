@@ -85,6 +85,11 @@ public:
 
     PointLoader(Document& doc, PointList& points, const SymbolTable& symbols, Env env);
 
+    // Hands loaded records to a function instead of the point list, for
+    // consumers that need one pass over the points and no copy of them all.
+    using Sink = std::function<void(const PointRecord&)>;
+    void setSink(Sink sink) { sink_ = std::move(sink); }
+
     // With a view, rows are appended to it; with none, records to the point list.
     std::string ShowTrack(ListRows* view, NodeId trackNode);
     void ShowAllTracks(ListRows* view);
@@ -106,6 +111,7 @@ private:
     PointList& points_;
     const SymbolTable& symbols_;
     Env env_;
+    Sink sink_;
 };
 
 }  // namespace core

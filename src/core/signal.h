@@ -19,11 +19,18 @@ public:
     void disconnect(int id) {
         std::erase_if(handlers_, [id](const auto& h) { return h.first == id; });
     }
-    void operator()(Args... args) const {
-        // Copy so a handler may disconnect itself while we walk the list.
+    void operator()(Args... args) {
         if (handlers_.empty()) return;
-        auto handlers = handlers_;
-        for (auto& h : handlers) h.second(args...);
+        // Walk by id, so a handler may disconnect itself or others meanwhile.
+        std::vector<int> ids;
+        ids.reserve(handlers_.size());
+        for (const auto& h : handlers_) ids.push_back(h.first);
+        for (int id : ids)
+            for (auto& h : handlers_)
+                if (h.first == id) {
+                    h.second(args...);
+                    break;
+                }
     }
     bool empty() const { return handlers_.empty(); }
 

@@ -98,6 +98,13 @@ public:
     virtual void setText(const std::string& text) = 0;
 };
 
+// Opens a document or address with the program the desktop associates with it.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual bool openDocument(const std::string& path) = 0;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -107,6 +114,7 @@ public:
     virtual const Clock& clock() const = 0;
     virtual const LocaleInfo& locale() const = 0;
     virtual Clipboard& clipboard() = 0;
+    virtual Shell& shell() = 0;
 };
 
 }  // namespace host

@@ -102,6 +102,16 @@ public:
     void setText(const std::string& text) override { content = text; }
 };
 
+class FakeShell : public Shell {
+public:
+    std::vector<std::string> opened;
+    bool succeed = true;
+    bool openDocument(const std::string& path) override {
+        opened.push_back(path);
+        return succeed;
+    }
+};
+
 class FakeHost : public Host {
 public:
     FakePrompts fakePrompts;
@@ -110,6 +120,7 @@ public:
     FakeClock fakeClock;
     FakeLocale fakeLocale;
     FakeClipboard fakeClipboard;
+    FakeShell fakeShell;
 
     Prompts& prompts() override { return fakePrompts; }
     Timers& timers() override { return fakeTimers; }
@@ -117,6 +128,7 @@ public:
     const Clock& clock() const override { return fakeClock; }
     const LocaleInfo& locale() const override { return fakeLocale; }
     Clipboard& clipboard() override { return fakeClipboard; }
+    Shell& shell() override { return fakeShell; }
 };
 
 }  // namespace host

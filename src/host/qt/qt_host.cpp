@@ -4,6 +4,8 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -80,7 +82,9 @@ void QtPrompts::show(const std::string& text, Severity severity) {
 std::optional<std::string> QtPrompts::openFile(const std::string& title, const std::string& directory,
                                                const std::vector<FileFilter>& filters) {
     if (!gui_) return std::nullopt;
-    QString f = QFileDialog::getOpenFileName(parent_, q(title), q(directory), filterString(filters));
+    // The last entry ("All files") is preselected.
+    QString selected = filters.empty() ? QString() : filterString({filters.back()});
+    QString f = QFileDialog::getOpenFileName(parent_, q(title), q(directory), filterString(filters), &selected);
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();
 }
@@ -166,6 +170,14 @@ void QtClipboard::setText(const std::string& text) {
         return;
     }
     QGuiApplication::clipboard()->setText(q(text));
+}
+
+bool QtShell::openDocument(const std::string& path) {
+    if (!gui_) {
+        std::fprintf(stderr, "%s\n", path.c_str());
+        return false;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(q(path)));
 }
 
 }  // namespace host

@@ -101,9 +101,18 @@ private:
     std::string memory_;
 };
 
+class QtShell : public Shell {
+public:
+    explicit QtShell(bool gui) : gui_(gui) {}
+    bool openDocument(const std::string& path) override;
+
+private:
+    bool gui_;
+};
+
 class QtHost : public Host {
 public:
-    explicit QtHost(bool gui) : prompts_(gui), pump_(gui), clipboard_(gui) {}
+    explicit QtHost(bool gui) : prompts_(gui), pump_(gui), clipboard_(gui), shell_(gui) {}
     QtPrompts& qtPrompts() { return prompts_; }
 
     Prompts& prompts() override { return prompts_; }
@@ -112,6 +121,7 @@ public:
     const Clock& clock() const override { return clock_; }
     const LocaleInfo& locale() const override { return locale_; }
     Clipboard& clipboard() override { return clipboard_; }
+    Shell& shell() override { return shell_; }
 
 private:
     QtPrompts prompts_;
@@ -120,6 +130,7 @@ private:
     QtClock clock_;
     QtLocale locale_;
     QtClipboard clipboard_;
+    QtShell shell_;
 };
 
 }  // namespace host

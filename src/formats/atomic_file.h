@@ -1,0 +1,57 @@
+#pragma once
+// Writes a file atomically: everything goes to a temporary file beside the
+// target, which is flushed to disk and renamed over the target only when
+// every write succeeded. A crash never leaves a half-written file where a
+// good one stood.
+
+#include <string>
+#include <string_view>
+
+namespace formats {
+
+// Where writers put their bytes: a file, or a text in memory.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual bool write(std::string_view bytes) = 0;
+    virtual bool failed() const { return false; }
+};
+
+class StringSink : public ByteSink {
+public:
+    std::string text;
+    bool write(std::string_view bytes) override {
+        text.append(bytes);
+        return true;
+    }
+};
+
+class AtomicFile : public ByteSink {
+public:
+    explicit AtomicFile(std::string path);
+    ~AtomicFile();  // discards the temporary file unless committed
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    bool open();  // false with error() set when the folder is not writable
+    bool write(std::string_view bytes) override;
+    bool commit();  // flush, sync, close, rename
+    void discard();
+
+    const std::string& path() const { return path_; }
+    const std::string& error() const { return error_; }
+    bool failed() const override { return !error_.empty(); }
+
+private:
+    bool fail(const std::string& what);
+    bool flush();
+
+    std::string path_, tempPath_, error_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+// Reads a whole file; false with a message when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
+
+}  // namespace formats

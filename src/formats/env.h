@@ -1,0 +1,31 @@
+#pragma once
+// What readers and writers work on: the document, the point list, the symbol
+// table and the host, with the message log, status line and progress.
+
+#include <functional>
+#include <string>
+
+#include "core/document.h"
+#include "core/point_list.h"
+#include "core/symbols.h"
+#include "host/host.h"
+
+namespace formats {
+
+struct Env {
+    core::Document& doc;
+    core::PointList& points;
+    const core::SymbolTable& symbols;
+    host::Host& host;
+    std::function<void(const std::string&)> report;    // message log
+    std::function<void(const std::string&)> status;    // status line
+    std::function<void(double)> progress;              // 0..1 of long work; below 0 when done
+    std::function<core::PointLoader()> makeLoader;
+
+    char decimalSeparator() const { return host.locale().decimalSeparator(); }
+};
+
+// Every this many points long loops let the user interface breathe.
+constexpr int kYieldEvery = 100;
+
+}  // namespace formats

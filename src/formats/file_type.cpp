@@ -1,0 +1,185 @@
+#include "formats/file_type.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <map>
+
+#include "core/text.h"
+#include "formats/kml.h"
+
+namespace formats {
+
+namespace {
+
+bool contains(std::string_view text, std::string_view what) { return text.find(what) != std::string_view::npos; }
+
+const std::map<FileType, ReadFn>& readers() {
+    static const std::map<FileType, ReadFn> table = {
+        {FileType::Gpx, GpxBestandInlezen},
+        {FileType::Kml, KmlBestandInlezen},
+    };
+    return table;
+}
+
+const std::map<SaveFormat, WriteFn>& writers() {
+    static const std::map<SaveFormat, WriteFn> table = {
+        {SaveFormat::Gpx,
+         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
+             return SaveAsGPX(env, path, selection);
+         }},
+        {SaveFormat::Kml,
+         [](Env& env, plot::PlotState& plot, const std::string& path, bool) { return SaveAsKML(env, plot, path); }},
+    };
+    return table;
+}
+
+}  // namespace
+
+FileHead HeadOfText(std::string_view text) {
+    text = text.substr(0, kHeadBytes);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 byte order mark
+    FileHead head;
+    head.block = core::AsciiLower(text);
+    size_t pos = 0;
+    for (int line = 0; line < 2 && pos <= text.size(); ++line) {
+        size_t eol = text.find('\n', pos);
+        std::string_view l = text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+        head.lines += l;
+        if (eol == std::string_view::npos) break;
+        pos = eol + 1;
+    }
+    return head;
+}
+
+bool ReadFileHead(const std::string& path, FileHead& head, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "Cannot open file \"" + path + "\". " + std::strerror(errno) + ".";
+        return false;
+    }
+    std::string buf(kHeadBytes, '\0');
+    in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+    if (in.bad()) {
+        error = "Cannot read file \"" + path + "\".";
+        return false;
+    }
+    buf.resize(static_cast<size_t>(in.gcount()));
+    head = HeadOfText(buf);
+    return true;
+}
+
+FileType DetectFileType(const FileHead& head, std::string_view extension) {
+    const std::string& h = head.lines;
+    std::string lower = core::AsciiLower(h);
+    // Garmin GPX files name "WaypointExtension" in their first lines; the
+    // OziExplorer tests only apply to text that is not XML.
+    bool xml = core::StartsWith(lower, "<?xml") || contains(lower, "<gpx") || contains(lower, "<kml");
+    if (contains(h, "Pathkeep File")) return FileType::PathkeepOwn;
+    if (!xml && contains(h, "Waypoint")) return FileType::OziWaypoint;
+    if (!xml && contains(h, "Track Point")) return FileType::OziTrack;
+    if (!h.empty() && h[0] == '$') return FileType::NmeaLog;
+    if (lower.substr(0, 6) == "datum,") return FileType::EasyGps;
+    if (contains(lower, "<gpx")) return FileType::Gpx;
+    if (contains(lower, "<kml")) return FileType::Kml;
+    // A comment or a long declaration can push the root tag past line two.
+    if (contains(head.block, "<gpx")) return FileType::Gpx;
+    if (contains(head.block, "<kml")) return FileType::Kml;
+    if (extension == ".csv") return FileType::Csv;
+    return FileType::Unknown;
+}
+
+const char* FileTypeName(FileType type) {
+    switch (type) {
+        case FileType::PathkeepOwn: return "Pathkeep";
+        case FileType::OziWaypoint: return "OziExplorer waypoint";
+        case FileType::OziTrack: return "OziExplorer track";
+        case FileType::NmeaLog: return "NMEA log";
+        case FileType::EasyGps: return "EasyGPS";
+        case FileType::Gpx: return "GPX";
+        case FileType::Kml: return "KML";
+        case FileType::Csv: return "CSV";
+        case FileType::Unknown: break;
+    }
+    return "unknown";
+}
+
+std::string FileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string DirectoryOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ExtensionOf(const std::string& path) {
+    std::string name = FileNameOf(path);
+    size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : core::AsciiLower(name.substr(dot));
+}
+
+std::string ReplaceExtension(const std::string& path, const std::string& extension) {
+    std::string name = FileNameOf(path);
+    size_t dot = name.find_last_of('.');
+    std::string stem = dot == std::string::npos ? path : path.substr(0, path.size() - (name.size() - dot));
+    return stem + extension;
+}
+
+const ReadFn* ReaderFor(FileType type) {
+    auto it = readers().find(type);
+    return it == readers().end() ? nullptr : &it->second;
+}
+
+const std::vector<SaveFormatRow>& SaveFormats() {
+    static const std::vector<SaveFormatRow> rows = {
+        {SaveFormat::Gpx, "gpx", ".gpx", "GPX - GPS Exchange format"},
+        {SaveFormat::Kml, "kml", ".kml", "KML - Keyhole Markup Language (Google Earth)"},
+        {SaveFormat::Plt, "plt", ".plt", "PLT - Ozi Trackpoints"},
+        {SaveFormat::Wpt, "wpt", ".wpt", "WPT - Ozi Waypoints"},
+        {SaveFormat::Txt, "txt", ".txt", "TXT - Text file (for AutoRoute import)"},
+    };
+    return rows;
+}
+
+const SaveFormatRow* SaveFormatById(std::string_view id) {
+    for (const auto& r : SaveFormats())
+        if (r.id == id) return &r;
+    return nullptr;
+}
+
+const SaveFormatRow& SaveFormatOf(SaveFormat format) {
+    for (const auto& r : SaveFormats())
+        if (r.format == format) return r;
+    return SaveFormats().front();
+}
+
+SaveFormat SaveFormatForExtension(std::string_view extension) {
+    for (const auto& r : SaveFormats())
+        if (r.extension == extension) return r.format;
+    return SaveFormat::Gpx;
+}
+
+const WriteFn* WriterFor(SaveFormat format) {
+    auto it = writers().find(format);
+    return it == writers().end() ? nullptr : &it->second;
+}
+
+std::vector<host::FileFilter> OpenFilters() {
+    return {
+        {"Pathkeep file", {"*.pathkeep"}},
+        {"GPS Exchange format file", {"*.gpx"}},
+        {"Google Earth KML file", {"*.kml"}},
+        {"Ozi Trackpoint file", {"*.plt"}},
+        {"Ozi Waypoint file", {"*.wpt"}},
+        {"NMEA LOG file", {"*.log"}},
+        {"EasyGPS (Waypoint+) file", {"*.txt"}},
+        {"Excel file", {"*.csv"}},
+        {"All files", {"*.*"}},
+    };
+}
+
+}  // namespace formats

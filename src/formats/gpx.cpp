@@ -1,0 +1,547 @@
+#include "formats/gpx.h"
+
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "core/fn.h"
+#include "core/text.h"
+#include "formats/tree_text.h"
+
+namespace formats {
+
+using core::kNoNode;
+using core::NodeId;
+using core::StartsWith;
+
+namespace {
+
+constexpr const char* kSchemaInstance = "http://www.w3.org/2001/XMLSchema-instance";
+constexpr const char* kSchemaLocation =
+    "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd";
+
+long fileSize(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : 0;
+}
+
+}  // namespace
+
+// --- fragment insertion ---------------------------------------------------
+
+GpxInserter::Focus GpxInserter::focus() const {
+    Focus f{env_.doc.focused(), env_.doc.getText(env_.doc.focused())};
+    // A focused name line acts for its owner.
+    if (StartsWith(f.text, "name")) {
+        f.node = env_.doc.parent(f.node);
+        f.text = env_.doc.getText(f.node);
+    }
+    return f;
+}
+
+bool GpxInserter::xmlAddChild(std::string_view text, xml::ParseError* error) {
+    xml::DocPtr doc = xml::parseMemory(text, error);
+    if (!doc) return false;
+    xmlNode* first = xmlDocGetRootElement(doc.get());
+    if (xml::name(first) == "gpx")
+        addElements(xml::firstElement(first));
+    else
+        addElement(first);
+    return true;
+}
+
+void GpxInserter::addElements(xmlNode* first) {
+    for (xmlNode* e = first; e; e = xml::nextElement(e)) addElement(e);
+}
+
+void GpxInserter::addElement(xmlNode* e) {
+    std::string_view n = xml::name(e);
+    if (n == "metadata") addMetadata(e);
+    else if (n == "wpt") addWpt(e);
+    else if (n == "rte") addRte(e);
+    else if (n == "rtept") addRtept(e);
+    else if (n == "trk") addTrk(e);
+    else if (n == "trkseg") addTrkseg(e);
+    else if (n == "trkpt") addTrkpt(e);
+}
+
+void GpxInserter::addMetadata(xmlNode* e) {
+    core::Document& doc = env_.doc;
+    for (xmlNode* m = xml::firstElement(e); m; m = xml::nextElement(m)) {
+        std::string text(xml::name(m));
+        if (xml::holdsOnlyText(m)) text += " = " + xml::text(m);
+        NodeId node = doc.appendNode(doc.metadata(), text, core::kAttributeKind);
+        for (xmlAttr* a = m->properties; a; a = a->next)
+            doc.appendNode(node, std::string(reinterpret_cast<const char*>(a->name)) + " = " + xml::attribute(m, reinterpret_cast<const char*>(a->name)),
+                           core::kAttributeKind);
+    }
+}
+
+GpxInserter::Point GpxInserter::readPoint(xmlNode* e, bool serialTimeAllowed) const {
+    Point p;
+    p.lat = xml::attribute(e, "lat");
+    p.lon = xml::attribute(e, "lon");
+    for (xmlNode* c = xml::firstElement(e); c; c = xml::nextElement(c)) {
+        std::string_view n = xml::name(c);
+        if (n == "name") p.name = xml::text(c);
+        else if (n == "ele") p.ele = xml::text(c);
+        else if (n == "sym") p.sym = xml::text(c);
+        else if (n == "cmt") p.cmt = xml::text(c);
+        else if (n == "desc") p.desc = xml::text(c);
+        else if (n == "time") p.time = xml::text(c);
+    }
+    // A waypoint time with a comma is already a serial number.
+    if (!(serialTimeAllowed && p.time.find(',') != std::string::npos))
+        p.time = core::XmlToDateTime(p.time, env_.host.clock(), env_.decimalSeparator());
+    return p;
+}
+
+void GpxInserter::addRoutepoint(const Point& p) {
+    env_.doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc);
+}
+
+void GpxInserter::addWpt(xmlNode* e) {
+    Point p = readPoint(e, true);
+    Focus f = focus();
+    core::Document& doc = env_.doc;
+    if (f.text.empty() || f.text == "waypoints" || StartsWith(f.text, "wpt")) {
+        doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc);
+    } else if (StartsWith(f.text, "rtept")) {
+        doc.currentRoute = doc.parent(f.node);
+        addRoutepoint(p);
+    } else if (StartsWith(f.text, "rte ")) {
+        doc.currentRoute = f.node;
+        addRoutepoint(p);
+    }
+}
+
+core::NodeId GpxInserter::beginRoute(const std::string& name) {
+    env_.doc.NewRoute(name);
+    // Nested route points look at the focus to find their route.
+    env_.doc.setFocused(env_.doc.currentRoute);
+    return env_.doc.currentRoute;
+}
+
+void GpxInserter::addRte(xmlNode* e) {
+    beginRoute(xml::childText(e, "name"));
+    for (xmlNode* c = xml::firstElement(e); c; c = xml::nextElement(c))
+        if (xml::name(c) == "rtept") addRtept(c);
+}
+
+void GpxInserter::addRtept(xmlNode* e) {
+    Point p = readPoint(e, false);
+    Focus f = focus();
+    core::Document& doc = env_.doc;
+    if (f.text.empty() && doc.currentRoute != kNoNode && doc.alive(doc.currentRoute)) {
+        addRoutepoint(p);
+    } else if (StartsWith(f.text, "rtept")) {
+        doc.currentRoute = doc.parent(f.node);
+        addRoutepoint(p);
+    } else if (StartsWith(f.text, "rte ")) {
+        doc.currentRoute = f.node;
+        addRoutepoint(p);
+    }
+    // Anywhere else a route point has no place; nothing is added.
+}
+
+void GpxInserter::beginTrack(std::string name) {
+    core::Document& doc = env_.doc;
+    if (doc.FindTrack(name) != kNoNode) name = "Copy of " + name;
+    doc.NewTrack(name);
+    if (!focus().text.empty()) doc.setFocused(doc.parent(doc.currentSegment));
+}
+
+void GpxInserter::addTrk(xmlNode* e) {
+    xmlNode* nameNode = xml::firstChildNamed(e, "name");
+    beginTrack(nameNode ? xml::text(nameNode) : "NewTrack");
+    for (xmlNode* c = xml::firstElement(e); c; c = xml::nextElement(c))
+        if (xml::name(c) == "trkseg") addTrkseg(c);
+}
+
+void GpxInserter::addTrkseg(xmlNode* e) {
+    for (xmlNode* c = xml::firstElement(e); c; c = xml::nextElement(c))
+        if (xml::name(c) == "trkpt") addTrkpt(c);
+}
+
+void GpxInserter::addTrkpt(xmlNode* e) {
+    Point p = readPoint(e, false);
+    Focus f = focus();
+    core::Document& doc = env_.doc;
+    if (f.text.empty() && doc.currentSegment != kNoNode && doc.alive(doc.currentSegment)) {
+        doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
+    } else if (f.text == "waypoints" || StartsWith(f.text, "wpt")) {
+        doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, "", core::Symbol::name(""), "", "");
+    } else if (f.text == "trkseg") {
+        doc.currentSegment = f.node;
+        doc.currentCountNode = doc.store().previousSibling(f.node);
+        doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
+    } else if (StartsWith(f.text, "trk ")) {
+        for (NodeId c = doc.firstChild(f.node); c != kNoNode; c = doc.nextSibling(c)) {
+            std::string t = doc.getText(c);
+            if (StartsWith(t, "trkseg")) {
+                doc.currentSegment = c;
+                doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
+            } else if (StartsWith(t, "number")) {
+                doc.currentCountNode = c;
+            }
+        }
+    } else if (StartsWith(f.text, "rtept") || StartsWith(f.text, "rte ")) {
+        doc.currentRoute = StartsWith(f.text, "rtept") ? doc.parent(f.node) : f.node;
+        doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, "TP", core::Symbol::none(), "", "");
+    }
+}
+
+// --- reader ---------------------------------------------------------------
+
+namespace {
+
+// Streams a GPX file and hands one element at a time to the insertion: each
+// waypoint, each route point, each track point. Waypoints, routes and tracks
+// land in their own containers, each in file order, and the focus ends where
+// reading all waypoints, then all routes, then all tracks would leave it.
+class GpxStreamReader {
+public:
+    GpxStreamReader(Env& env, xml::Reader& reader, long size)
+        : env_(env), reader_(reader), inserter_(env), size_(size) {}
+
+    bool run();  // false when cancelled
+
+private:
+    bool next() { return have_ = reader_.read(); }
+    void skipSubtree() { have_ = reader_.skip(); }
+    bool announce(const char* what);
+    void readRoute();
+    void readTrack();
+    bool pointDone();
+
+    Env& env_;
+    xml::Reader& reader_;
+    GpxInserter inserter_;
+    long size_;
+    bool have_ = false;
+    bool metadataDone_ = false;
+    bool cancelled_ = false;
+    int count_ = 0;
+    long points_ = 0;
+    NodeId lastRoute_ = kNoNode, lastTrack_ = kNoNode;
+};
+
+bool GpxStreamReader::announce(const char* what) {
+    ++count_;
+    env_.status(std::to_string(count_) + ": " + what);
+    if (env_.progress && size_ > 0) env_.progress(static_cast<double>(reader_.bytesConsumed()) / size_);
+    env_.host.eventPump().processEvents();
+    if (env_.doc.cancelRequested) cancelled_ = true;
+    return !cancelled_;
+}
+
+bool GpxStreamReader::pointDone() {
+    if (++points_ % kYieldEvery != 0) return true;
+    if (env_.progress && size_ > 0) env_.progress(static_cast<double>(reader_.bytesConsumed()) / size_);
+    env_.host.eventPump().processEvents();
+    if (env_.doc.cancelRequested) cancelled_ = true;
+    return !cancelled_;
+}
+
+bool GpxStreamReader::run() {
+    next();
+    while (have_ && !cancelled_) {
+        if (!reader_.isElement() || reader_.depth() != 1) {
+            next();
+            continue;
+        }
+        std::string_view n = reader_.localName();
+        if (n == "metadata" && !metadataDone_) {
+            metadataDone_ = true;
+            env_.status("Reading metadata...");
+            if (xmlNode* e = reader_.expand()) inserter_.addMetadata(e);
+            skipSubtree();
+        } else if (n == "wpt") {
+            if (!announce("waypoint")) break;
+            env_.doc.setFocused(kNoNode);
+            if (xmlNode* e = reader_.expand()) inserter_.addWpt(e);
+            skipSubtree();
+        } else if (n == "rte") {
+            if (!announce("route")) break;
+            readRoute();
+        } else if (n == "trk") {
+            if (!announce("track")) break;
+            readTrack();
+        } else {
+            skipSubtree();
+        }
+    }
+    if (lastRoute_ != kNoNode) env_.doc.setFocused(lastTrack_ != kNoNode ? lastTrack_ : lastRoute_);
+    return !cancelled_;
+}
+
+void GpxStreamReader::readRoute() {
+    std::string name;
+    bool begun = false;
+    auto begin = [&] {
+        if (!begun) lastRoute_ = inserter_.beginRoute(name);
+        begun = true;
+    };
+    if (!reader_.isEmptyElement()) {
+        next();
+        while (have_ && !cancelled_ && !(reader_.isEndElement() && reader_.depth() == 1)) {
+            if (!reader_.isElement() || reader_.depth() != 2) {
+                next();
+                continue;
+            }
+            std::string_view n = reader_.localName();
+            if (n == "name" && !begun && name.empty()) {
+                if (xmlNode* e = reader_.expand()) name = xml::text(e);
+            } else if (n == "rtept") {
+                begin();
+                if (xmlNode* e = reader_.expand()) inserter_.addRtept(e);
+                if (!pointDone()) break;
+            }
+            skipSubtree();
+        }
+    }
+    begin();
+    next();
+}
+
+void GpxStreamReader::readTrack() {
+    std::string name;
+    bool named = false, begun = false, inSegment = false;
+    auto begin = [&] {
+        if (begun) return;
+        env_.doc.setFocused(kNoNode);
+        inserter_.beginTrack(named ? name : "NewTrack");
+        lastTrack_ = env_.doc.parent(env_.doc.currentSegment);
+        begun = true;
+    };
+    if (!reader_.isEmptyElement()) {
+        next();
+        while (have_ && !cancelled_ && !(reader_.isEndElement() && reader_.depth() == 1)) {
+            int depth = reader_.depth();
+            if (reader_.isEndElement() && depth == 2) inSegment = false;
+            if (!reader_.isElement() || depth < 2) {
+                next();
+                continue;
+            }
+            std::string_view n = reader_.localName();
+            if (depth == 2 && n == "name" && !named && !begun) {
+                if (xmlNode* e = reader_.expand()) name = xml::text(e);
+                named = true;
+                skipSubtree();
+            } else if (depth == 2 && n == "trkseg") {
+                begin();
+                inSegment = !reader_.isEmptyElement();
+                next();
+            } else if (depth == 3 && inSegment && n == "trkpt") {
+                if (xmlNode* e = reader_.expand()) inserter_.addTrkpt(e);
+                if (!pointDone()) break;
+                skipSubtree();
+            } else {
+                skipSubtree();
+            }
+        }
+    }
+    begin();
+    next();
+}
+
+}  // namespace
+
+ReadOutcome GpxBestandInlezen(Env& env, const std::string& fileName) {
+    ReadOutcome out;
+    env.report("Read GPX file");
+    xml::Reader reader;
+    if (!reader.open(fileName)) {
+        out.readable = false;
+        out.error = reader.error();
+        return out;
+    }
+    env.doc.beginBulk();
+    GpxStreamReader stream(env, reader, fileSize(fileName));
+    out.cancelled = !stream.run();
+    env.doc.endBulk();
+    if (!reader.error().empty()) {
+        out.readable = false;
+        out.error = reader.error();
+    }
+    if (env.progress) env.progress(-1);
+    return out;
+}
+
+// --- writer ---------------------------------------------------------------
+
+namespace gpx {
+
+namespace {
+
+// A point's "lat" and "lon" lines become attributes, every other line a child
+// element, in tree order.
+struct PointLines {
+    std::string lat, lon;
+    bool hasLat = false, hasLon = false;
+    std::vector<KeyValue> children;
+};
+
+PointLines readPointLines(const core::Document& doc, NodeId point) {
+    PointLines p;
+    for (NodeId a = doc.firstChild(point); a != kNoNode; a = doc.nextSibling(a)) {
+        std::string t = doc.getText(a);
+        if (StartsWith(t, "lat")) {
+            p.lat = ValueFrom(t, 7);
+            p.hasLat = true;
+        } else if (StartsWith(t, "lon")) {
+            p.lon = ValueFrom(t, 7);
+            p.hasLon = true;
+        } else {
+            p.children.push_back(SplitKeyValue(t));
+        }
+    }
+    return p;
+}
+
+}  // namespace
+
+void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
+    w.start("metadata");
+    for (NodeId n = doc.firstChild(metadata); n != kNoNode; n = doc.nextSibling(n)) {
+        std::string t = doc.getText(n);
+        KeyValue kv = SplitKeyValue(t);
+        std::string name = kv.hasEquals ? kv.key : t;
+        std::string text = kv.value;
+        std::vector<KeyValue> attributes;
+        for (NodeId a = doc.firstChild(n); a != kNoNode; a = doc.nextSibling(a)) {
+            std::string at = doc.getText(a);
+            if (at.find('=') != std::string::npos)
+                attributes.push_back(SplitKeyValue(at));
+            else
+                text = at;
+        }
+        if (!xml::Writer::validName(name)) continue;  // an edited line that names no element
+        w.start(name.c_str());
+        for (const auto& a : attributes)
+            if (xml::Writer::validName(a.key)) w.attribute(a.key.c_str(), a.value);
+        if (!text.empty()) w.text(text);
+        w.end();
+    }
+    w.end();
+}
+
+void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const char* elementName) {
+    PointLines p = readPointLines(doc, point);
+    w.start(elementName);
+    if (p.hasLat) w.attribute("lat", p.lat);
+    if (p.hasLon) w.attribute("lon", p.lon);
+    for (const auto& c : p.children)
+        if (xml::Writer::validName(c.key)) w.element(c.key.c_str(), c.value);
+    w.end();
+}
+
+void writeRoute(xml::Writer& w, const core::Document& doc, NodeId route) {
+    w.start("rte");
+    for (NodeId c = doc.firstChild(route); c != kNoNode; c = doc.nextSibling(c)) {
+        std::string t = doc.getText(c);
+        if (StartsWith(t, "name"))
+            w.element("name", ValueFrom(t, 8));
+        else if (StartsWith(t, "rtept"))
+            writePoint(w, doc, c, "rtept");
+    }
+    w.end();
+}
+
+bool writeSegment(xml::Writer& w, const core::Document& doc, NodeId segment, const PointHook& onPoint) {
+    w.start("trkseg");
+    bool going = true;
+    for (NodeId p = doc.firstChild(segment); p != kNoNode && going; p = doc.nextSibling(p)) {
+        if (onPoint && !onPoint()) {
+            going = false;
+            break;
+        }
+        writePoint(w, doc, p, "trkpt");
+    }
+    w.end();
+    return going;
+}
+
+bool writeTrack(xml::Writer& w, const core::Document& doc, NodeId track, const PointHook& onPoint) {
+    w.start("trk");
+    bool going = true;
+    for (NodeId c = doc.firstChild(track); c != kNoNode && going; c = doc.nextSibling(c)) {
+        std::string t = doc.getText(c);
+        if (StartsWith(t, "name"))
+            w.element("name", ValueFrom(t, 8));
+        else if (StartsWith(t, "trkseg"))
+            going = writeSegment(w, doc, c, onPoint);
+    }
+    w.end();
+    return going;
+}
+
+}  // namespace gpx
+
+WriteOutcome SaveAsGPX(Env& env, const std::string& fileName, bool saveSelectionOnly) {
+    WriteOutcome out;
+    core::Document& doc = env.doc;
+    env.report("Save file as GPX");
+    AtomicFile file(fileName);
+    if (!file.open()) return {false, file.error(), false};
+    xml::Writer w(file);
+    w.startDocument("no");
+    w.start("gpx");
+    w.attribute("xmlns", gpx::kNamespace);
+    w.attribute("creator", "Pathkeep");
+    w.attribute("version", "1.1");
+    w.attribute("xmlns:xsi", kSchemaInstance);
+    w.attribute("xsi:schemaLocation", kSchemaLocation);
+
+    std::string selected = doc.getText(doc.focused());
+    std::string word(core::FirstWord(selected));
+    auto cancelled = [&] {
+        env.host.eventPump().processEvents();
+        return doc.cancelRequested;
+    };
+    long total = 0, written = 0;
+    for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode; k = doc.nextSibling(k))
+        for (NodeId c = doc.firstChild(k); c != kNoNode; c = doc.nextSibling(c))
+            if (doc.kind(c) == core::kSegmentKind) total += doc.childCount(c);
+
+    bool going = !(saveSelectionOnly && doc.focused() == kNoNode);
+    if (going) {
+        env.status("Saving metadata...");
+        gpx::writeMetadata(w, doc, doc.metadata());
+    }
+    if (going && (!saveSelectionOnly || word == "waypoints")) {
+        env.status("Saving waypoints...");
+        for (NodeId p = doc.firstChild(doc.waypoints()); p != kNoNode && going; p = doc.nextSibling(p)) {
+            if ((going = !cancelled())) gpx::writePoint(w, doc, p, "wpt");
+        }
+    }
+    if (going) {
+        env.status("Saving routes...");
+        for (NodeId r = doc.firstChild(doc.routes()); r != kNoNode && going; r = doc.nextSibling(r))
+            if ((going = !cancelled())) gpx::writeRoute(w, doc, r);
+    }
+    if (going) {
+        env.status("Saving trackpoints...");
+        auto onPoint = [&] {
+            if (++written % kYieldEvery != 0) return true;
+            env.status("Saving trackpoint " + std::to_string(written));
+            if (env.progress && total > 0) env.progress(static_cast<double>(written) / total);
+            return !cancelled();
+        };
+        for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode && going; k = doc.nextSibling(k)) {
+            if (saveSelectionOnly && word != "trackpoints" && doc.getText(k) != selected) continue;
+            going = gpx::writeTrack(w, doc, k, onPoint);
+        }
+    }
+    if (env.progress) env.progress(-1);
+    if (doc.cancelRequested) {
+        // A stopped save leaves whatever stood at the target untouched.
+        file.discard();
+        return {false, "", true};
+    }
+    bool ok = w.finish() && file.commit();
+    if (!ok) return {false, file.error().empty() ? "Cannot write " + fileName : file.error(), false};
+    return out;
+}
+
+}  // namespace formats

@@ -1,0 +1,82 @@
+#pragma once
+// GPX 1.1: the fragment insertion that adds a GPX element at the focused
+// node of the tree (file reading and paste both use it), the streaming reader
+// and the streaming writer.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "formats/env.h"
+#include "formats/xml.h"
+
+namespace formats {
+
+struct ReadOutcome {
+    bool readable = true;  // false: the file could not be opened or parsed
+    xml::ParseError error;
+    bool cancelled = false;
+};
+
+struct WriteOutcome {
+    bool ok = true;
+    std::string error;
+    bool cancelled = false;
+};
+
+class GpxInserter {
+public:
+    explicit GpxInserter(Env& env) : env_(env) {}
+
+    // Parses a GPX text (a whole gpx element or one metadata, wpt, rte,
+    // rtept, trk, trkseg or trkpt element) and adds what it describes.
+    bool xmlAddChild(std::string_view text, xml::ParseError* error = nullptr);
+    // Adds one element and its following siblings, by their names.
+    void addElements(xmlNode* first);
+    void addElement(xmlNode* e);
+
+    void addMetadata(xmlNode* e);
+    void addWpt(xmlNode* e);
+    void addRte(xmlNode* e);
+    void addRtept(xmlNode* e);
+    void addTrk(xmlNode* e);
+    void addTrkseg(xmlNode* e);
+    void addTrkpt(xmlNode* e);
+
+    // The first steps of rte and trk, for readers that stream their children.
+    core::NodeId beginRoute(const std::string& name);
+    void beginTrack(std::string name);
+
+private:
+    struct Focus {
+        core::NodeId node = core::kNoNode;
+        std::string text;
+    };
+    struct Point {
+        std::string lat, lon, ele, time, name, sym, cmt, desc;
+    };
+    Focus focus() const;
+    Point readPoint(xmlNode* e, bool serialTimeAllowed) const;
+    void addRoutepoint(const Point& p);
+
+    Env& env_;
+};
+
+ReadOutcome GpxBestandInlezen(Env& env, const std::string& fileName);
+
+// Writes the document, or with saveSelectionOnly the focused part of it.
+WriteOutcome SaveAsGPX(Env& env, const std::string& fileName, bool saveSelectionOnly);
+
+// Element builders shared by the writer and the clipboard fragments.
+namespace gpx {
+constexpr const char* kNamespace = "http://www.topografix.com/GPX/1/1";
+void writeMetadata(xml::Writer& w, const core::Document& doc, core::NodeId metadata);
+void writePoint(xml::Writer& w, const core::Document& doc, core::NodeId point, const char* elementName);
+void writeRoute(xml::Writer& w, const core::Document& doc, core::NodeId route);
+// onPoint runs before each track point; returning false stops the writing.
+using PointHook = std::function<bool()>;
+bool writeSegment(xml::Writer& w, const core::Document& doc, core::NodeId segment, const PointHook& onPoint);
+bool writeTrack(xml::Writer& w, const core::Document& doc, core::NodeId track, const PointHook& onPoint);
+}  // namespace gpx
+
+}  // namespace formats

@@ -1,0 +1,238 @@
+#include "formats/kml.h"
+
+#include <sys/stat.h>
+
+#include "core/fn.h"
+#include "core/text.h"
+#include "formats/tree_text.h"
+
+namespace formats {
+
+using core::kNoNode;
+using core::NodeId;
+
+namespace {
+
+constexpr const char* kKmlNamespace = "http://www.opengis.net/kml/2.2";
+
+std::string number(long double v) { return core::CommaToPoint(core::FloatToStrGeneral(v)); }
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string trackName(const core::Document& doc, NodeId track) {
+    std::string name;
+    for (NodeId c = doc.firstChild(track); c != kNoNode; c = doc.nextSibling(c)) {
+        std::string t = doc.getText(c);
+        if (core::FirstWord(t) == "name") name = ValueFrom(t, 8);
+    }
+    return name;
+}
+
+void writeHead(xml::Writer& w, const plot::PlotState& s) {
+    w.startDocument();
+    w.start("kml");
+    w.attribute("xmlns", kKmlNamespace);
+    w.start("Document");
+    w.element("name", "Pathkeep");
+    w.element("open", "1");
+    w.start("LookAt");
+    w.element("longitude", number((s.maxLon - s.minLon) / 2 + s.minLon));
+    w.element("latitude", number((s.maxLat - s.minLat) / 2 + s.minLat));
+    w.element("altitude", "0");
+    w.element("range", number(core::DistanceKm(s.maxLat, s.maxLon, s.minLat, s.minLon) * 1000));
+    w.element("tilt", "0");
+    w.element("heading", "0");
+    w.element("altitudeMode", "relativeToGround");
+    w.end();
+    w.start("Style");
+    w.attribute("id", "path0Style");
+    w.start("LineStyle");
+    w.element("color", "fffe01fe");
+    w.element("width", "6");
+    w.end();
+    w.end();
+}
+
+}  // namespace
+
+std::vector<CoordinateTuple> getCoordinates(std::string_view s) {
+    std::vector<CoordinateTuple> tuples;
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && isBlank(s[i])) ++i;
+        size_t start = i;
+        while (i < s.size() && !isBlank(s[i])) ++i;
+        if (i == start) break;
+        std::string_view token = s.substr(start, i - start);
+        size_t c1 = token.find(',');
+        CoordinateTuple t;
+        t.lon = std::string(core::Trim(token.substr(0, c1)));
+        if (c1 != std::string_view::npos) {
+            size_t c2 = token.find(',', c1 + 1);
+            t.lat = std::string(core::Trim(token.substr(c1 + 1, c2 == std::string_view::npos ? c2 : c2 - c1 - 1)));
+            if (c2 != std::string_view::npos) t.alt = std::string(core::Trim(token.substr(c2 + 1)));
+        }
+        tuples.push_back(std::move(t));
+    }
+    return tuples;
+}
+
+WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& fileName) {
+    core::Document& doc = env.doc;
+    core::PointLoader loader = env.makeLoader();
+    plot::DetermineBounds(plotState, doc, loader, env.points, env.report);
+
+    AtomicFile file(fileName);
+    if (!file.open()) return {false, file.error(), false};
+    xml::Writer w(file);
+    writeHead(w, plotState);
+
+    env.points.reset();
+    loader.ShowWaypoints(nullptr);
+    if (env.points.count() > 0) {
+        w.start("Folder");
+        w.element("name", "Waypoints");
+        for (int i = 1; i <= env.points.count(); ++i) {
+            const core::PointRecord& r = env.points[i];
+            w.start("Placemark");
+            w.element("name", r.name);
+            w.element("description", r.desc);
+            w.start("Point");
+            w.element("coordinates", number(r.lon) + "," + number(r.lat));
+            w.end();
+            w.end();
+        }
+        w.end();
+    }
+    env.points.reset();
+
+    // Track points go straight from the tree into the coordinates text.
+    int trackNumber = 0;
+    long written = 0;
+    for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode && !doc.cancelRequested;
+         k = doc.nextSibling(k)) {
+        ++trackNumber;
+        std::string name = trackName(doc, k);
+        if (name.empty()) name = "Active Log " + core::ZeroPad(trackNumber, 3);
+        bool open = false;
+        std::string tuple;
+        loader.setSink([&](const core::PointRecord& r) {
+            if (!open) {
+                w.start("Folder");
+                w.element("name", "Path");
+                w.element("open", "1");
+                w.start("Placemark");
+                w.element("name", name);
+                w.element("styleUrl", "#path0Style");
+                w.start("MultiGeometry");
+                w.start("LineString");
+                w.start("coordinates");
+                open = true;
+            }
+            tuple = number(r.lon) + "," + number(r.lat) + "," + number(r.ele) + " ";
+            w.text(tuple);
+            if (++written % kYieldEvery == 0) env.status("Saving trackpoint " + std::to_string(written));
+        });
+        loader.ShowTrack(nullptr, k);
+        loader.setSink(nullptr);
+        if (open)
+            for (int i = 0; i < 6; ++i) w.end();  // coordinates .. Folder
+    }
+    if (doc.cancelRequested) {
+        file.discard();
+        return {false, "", true};
+    }
+    if (!(w.finish() && file.commit()))
+        return {false, file.error().empty() ? "Cannot write " + fileName : file.error(), false};
+    return {};
+}
+
+namespace {
+
+enum class PathMode { Current, OwnTrack };
+
+void readKmlPlacemark(Env& env, xmlNode* p, PathMode mode) {
+    std::string name = xml::childText(p, "name");
+    std::string description = xml::childText(p, "description");
+    if (xmlNode* point = xml::firstChildNamed(p, "Point")) {
+        auto tuples = getCoordinates(xml::childText(point, "coordinates"));
+        CoordinateTuple t = tuples.empty() ? CoordinateTuple{} : tuples.front();
+        env.doc.AddWaypoint(t.lat, t.lon, t.alt, "", name, core::Symbol::name(""), "", description);
+    }
+    xmlNode* line = xml::firstChildNamed(xml::firstChildNamed(p, "MultiGeometry"), "LineString");
+    xmlNode* coordinates = xml::firstChildNamed(line, "coordinates");
+    if (!coordinates) return;
+    if (mode == PathMode::OwnTrack) env.doc.NewTrack(name);
+    int n = 0;
+    for (const auto& t : getCoordinates(xml::text(coordinates))) {
+        env.doc.AddTrackpoint(t.lat, t.lon, t.alt, "");
+        if (++n % kYieldEvery == 0) env.host.eventPump().processEvents();
+        if (env.doc.cancelRequested) return;
+    }
+}
+
+void readDocumentChild(Env& env, xmlNode* c) {
+    std::string_view kind = xml::name(c);
+    std::string title = xml::childText(c, "name");
+    if (kind == "Placemark") {
+        readKmlPlacemark(env, c, PathMode::OwnTrack);
+    } else if (kind == "Folder" && title == "Waypoints") {
+        for (xmlNode* p = xml::firstElement(c); p; p = xml::nextElement(p))
+            if (xml::name(p) == "Placemark") readKmlPlacemark(env, p, PathMode::OwnTrack);
+    } else if (kind == "Folder" && title == "Routes") {
+        env.doc.NewTrack("Route");
+        for (xmlNode* f = xml::firstElement(c); f; f = xml::nextElement(f))
+            if (xml::name(f) == "Folder")
+                if (xmlNode* p = xml::firstChildNamed(f, "Placemark")) readKmlPlacemark(env, p, PathMode::Current);
+    } else if (kind == "Folder" && title == "Path") {
+        // The folders this program writes for its tracks.
+        for (xmlNode* p = xml::firstElement(c); p; p = xml::nextElement(p))
+            if (xml::name(p) == "Placemark") readKmlPlacemark(env, p, PathMode::OwnTrack);
+    }
+}
+
+}  // namespace
+
+ReadOutcome KmlBestandInlezen(Env& env, const std::string& fileName) {
+    ReadOutcome out;
+    env.report("Read KML file");
+    xml::Reader reader;
+    if (!reader.open(fileName)) {
+        out.readable = false;
+        out.error = reader.error();
+        return out;
+    }
+    struct stat st {};
+    long size = ::stat(fileName.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : 0;
+    env.doc.beginBulk();
+    // kml > Document > its children, one expanded at a time.
+    bool inDocument = false, have = reader.read();
+    while (have && !env.doc.cancelRequested) {
+        int depth = reader.depth();
+        if (reader.isElement() && depth == 1 && reader.localName() == "Document" && !inDocument) {
+            inDocument = !reader.isEmptyElement();
+            have = reader.read();
+        } else if (reader.isElement() && depth == 2 && inDocument) {
+            if (xmlNode* c = reader.expand()) readDocumentChild(env, c);
+            if (env.progress && size > 0) env.progress(static_cast<double>(reader.bytesConsumed()) / size);
+            env.host.eventPump().processEvents();
+            have = reader.skip();
+        } else if (reader.isElement() && depth == 1) {
+            have = reader.skip();  // only the first Document counts
+        } else if (reader.isEndElement() && depth == 1 && inDocument) {
+            break;
+        } else {
+            have = reader.read();
+        }
+    }
+    env.doc.endBulk();
+    out.cancelled = env.doc.cancelRequested;
+    if (!reader.error().empty()) {
+        out.readable = false;
+        out.error = reader.error();
+    }
+    if (env.progress) env.progress(-1);
+    return out;
+}
+
+}  // namespace formats

@@ -1,0 +1,24 @@
+#pragma once
+// KML for Google Earth: all waypoints and tracks out, placemarks in.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/gpx.h"
+#include "plot/bounds.h"
+
+namespace formats {
+
+struct CoordinateTuple {
+    std::string lat, lon, alt;
+};
+
+// Splits a coordinates text "lon,lat[,alt] lon,lat[,alt] ..." into tuples.
+// Any white space separates tuples; empty tuples are skipped.
+std::vector<CoordinateTuple> getCoordinates(std::string_view text);
+
+WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& fileName);
+ReadOutcome KmlBestandInlezen(Env& env, const std::string& fileName);
+
+}  // namespace formats

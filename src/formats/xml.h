@@ -1,0 +1,107 @@
+#pragma once
+// Small RAII helpers over libxml2: a DOM for fragments and small files, a
+// streaming reader for whole files, and a streaming, indented writer into an
+// atomic file. Network access and entity substitution stay off everywhere.
+
+#include <libxml/tree.h>
+#include <libxml/xmlreader.h>
+#include <libxml/xmlwriter.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "formats/atomic_file.h"
+
+namespace formats::xml {
+
+struct DocFree {
+    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+// Where and why the parser gave up.
+struct ParseError {
+    std::string message;
+    int line = 0, column = 0;
+    bool empty() const { return message.empty(); }
+    std::string describe() const;  // "line 3, column 7: ..."
+};
+
+DocPtr parseMemory(std::string_view text, ParseError* error = nullptr);
+DocPtr parseFile(const std::string& path, ParseError* error = nullptr);
+
+// Element walking by local name; text and attribute values as UTF-8.
+std::string_view name(const xmlNode* node);
+xmlNode* firstElement(const xmlNode* parent);
+xmlNode* nextElement(const xmlNode* node);
+xmlNode* firstChildNamed(const xmlNode* parent, std::string_view childName);
+// The text directly inside an element (text and CDATA children).
+std::string text(const xmlNode* node);
+bool holdsOnlyText(const xmlNode* node);
+std::string attribute(const xmlNode* node, const char* attributeName);
+// Text of the first child element of that name; empty when there is none.
+std::string childText(const xmlNode* parent, std::string_view childName);
+
+// A streaming reader over a file.
+class Reader {
+public:
+    Reader() = default;
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    bool open(const std::string& path);
+    bool read();  // next node; false at the end or on an error
+    bool skip();  // past the current node's subtree
+    int depth() const;
+    int type() const;
+    bool isElement() const { return type() == XML_READER_TYPE_ELEMENT; }
+    bool isEndElement() const { return type() == XML_READER_TYPE_END_ELEMENT; }
+    bool isEmptyElement() const;
+    std::string_view localName() const;
+    std::string attribute(const char* attributeName) const;
+    // The current element with its subtree; valid until the next read or skip.
+    xmlNode* expand();
+    long bytesConsumed() const;
+    const ParseError& error() const { return error_; }
+
+private:
+    static void onError(void* self, xmlErrorPtr error);
+
+    xmlTextReaderPtr reader_ = nullptr;
+    ParseError error_;
+};
+
+// A streaming XML writer, two blanks of indentation per level.
+class Writer {
+public:
+    explicit Writer(ByteSink& sink);
+    ~Writer();
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    void startDocument(const char* standalone = nullptr);
+    void start(const char* elementName);
+    void attribute(const char* attributeName, std::string_view value);
+    void text(std::string_view value);
+    void element(const char* elementName, std::string_view value);
+    void end();
+    // Names taken from the tree's texts must be valid XML names.
+    static bool validName(std::string_view name);
+    // Closes every open element and flushes; false when anything failed.
+    bool finish();
+    bool ok() const { return ok_ && !file_.failed(); }
+
+private:
+    void check(int result) { ok_ = ok_ && result >= 0; }
+
+    ByteSink& file_;
+    xmlTextWriterPtr writer_ = nullptr;
+    bool ok_ = true;
+};
+
+// Escaped text of a DOM node and its subtree, as written in a file.
+std::string serialize(xmlDoc* doc, xmlNode* node, bool indent);
+
+}  // namespace formats::xml

@@ -1,0 +1,124 @@
+#include "plot/bounds.h"
+
+#include <cmath>
+
+#include "core/fn.h"
+
+namespace plot {
+
+namespace {
+
+constexpr int kMissingAltitude = -777;  // OziExplorer's mark for "no altitude"
+
+// Round half to even, as the rest of the program rounds.
+int roundAltitude(long double metres) {
+    long double r = std::nearbyint(metres);
+    if (r > 2e9L) return 2000000000;
+    if (r < -2e9L) return -2000000000;
+    return static_cast<int>(r);
+}
+
+bool altitudeCounts(int a) { return a != 0 && a != kMissingAltitude; }
+
+}  // namespace
+
+void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loader, core::PointList& points,
+                     const ReportFn& report) {
+    report("Determine bounds of all tracks");
+    points.reset();
+    // One pass over the points, without keeping them: the ranges with and
+    // without western longitudes counted past 180° are both gathered, and the
+    // antimeridian rule picks one at the end.
+    PlotState n = s;
+    long n0 = 0;
+    core::PointRecord previous;
+    long double minShifted = 0, maxShifted = 0;
+    auto shifted = [](long double lon) { return lon < 180 ? lon + 360 : lon; };
+    loader.setSink([&](const core::PointRecord& p) {
+        int a = roundAltitude(p.ele);
+        if (++n0 == 1) {
+            n.totalDistance = 0;
+            n.minLat = n.maxLat = p.lat;
+            n.minLon = n.maxLon = p.lon;
+            n.minAlt = n.maxAlt = a;
+            n.minTime = n.maxTime = p.time;
+            minShifted = maxShifted = shifted(p.lon);
+            previous = p;
+            return;
+        }
+        if (altitudeCounts(a)) {
+            if (a < n.minAlt) n.minAlt = a;
+            if (a > n.maxAlt) n.maxAlt = a;
+        }
+        if (p.time != 0) {
+            if (p.time < n.minTime || n.minTime == 0) n.minTime = p.time;
+            if (p.time > n.maxTime) n.maxTime = p.time;
+        }
+        if (p.lat < n.minLat) n.minLat = p.lat;
+        if (p.lat > n.maxLat) n.maxLat = p.lat;
+        if (p.lon < n.minLon) n.minLon = p.lon;
+        if (p.lon > n.maxLon) n.maxLon = p.lon;
+        long double lon = shifted(p.lon);
+        if (lon < minShifted) minShifted = lon;
+        if (lon > maxShifted) maxShifted = lon;
+        n.totalDistance += core::DistanceKm(previous.lat, previous.lon, p.lat, p.lon);
+        previous.lat = p.lat;
+        previous.lon = p.lon;
+    });
+    loader.ShowAllTracks(nullptr);
+    loader.setSink(nullptr);
+    if (n0 == 0) return;
+    if (n.minAlt == n.maxAlt) n.maxAlt = n.minAlt + 2;
+    if (n.maxLon - n.minLon > 180) {
+        n.minLon = minShifted;
+        n.maxLon = maxShifted > 360 ? maxShifted - 360 : maxShifted;
+    }
+    s = n;
+    StoreBounds(s, doc, report);
+}
+
+void UpdateBounds(PlotState& s, const std::string& latText, const std::string& lonText, const std::string& eleText,
+                  const std::string& timeText, const ReportFn& report) {
+    report("Update bounds");
+    long double lat = core::StrToFloatAny(latText), lon = core::StrToFloatAny(lonText);
+    long double ele = core::StrToFloatAny(eleText.empty() ? "0" : eleText);
+    long double time = core::StrToFloatAny(timeText.empty() ? "0" : timeText);
+    if (ele != 0 && ele != kMissingAltitude) {
+        if (ele < s.minAlt) s.minAlt = roundAltitude(ele);
+        if (ele > s.maxAlt) s.maxAlt = roundAltitude(ele);
+    }
+    if (time != 0) {
+        if (time < s.minTime || s.minTime == 0) s.minTime = time;
+        if (time > s.maxTime) s.maxTime = time;
+    }
+    // 0 stands for a bound not set yet.
+    if (lat > s.maxLat || s.maxLat == 0) s.maxLat = lat;
+    if (lat < s.minLat || s.minLat == 0) s.minLat = lat;
+    if (lon > s.maxLon || s.maxLon == 0) s.maxLon = lon;
+    if (lon < s.minLon || s.minLon == 0) s.minLon = lon;
+    if (s.maxLon < s.minLon) {
+        long double shifted = lon < 180 ? lon + 360 : lon;
+        if (shifted > s.maxLon) s.maxLon = shifted;
+        if (shifted < s.minLon) s.minLon = shifted;
+        if (s.maxLon > 360) s.maxLon -= 360;
+    }
+}
+
+void StoreBounds(const PlotState& s, core::Document& doc, const ReportFn& report) {
+    report("Store bounds in treeview");
+    core::NodeId bounds = core::kNoNode;
+    for (core::NodeId c = doc.firstChild(doc.metadata()); c != core::kNoNode; c = doc.nextSibling(c))
+        if (doc.getText(c) == "bounds") {
+            bounds = c;
+            break;
+        }
+    if (bounds == core::kNoNode) bounds = doc.appendNode(doc.metadata(), "bounds", core::kAttributeKind);
+    doc.removeChildren(bounds);
+    auto number = [](long double v) { return core::CommaToPoint(core::FloatToStrGeneral(v)); };
+    doc.appendNode(bounds, "minlat = " + number(s.minLat), core::kAttributeKind);
+    doc.appendNode(bounds, "maxlat = " + number(s.maxLat), core::kAttributeKind);
+    doc.appendNode(bounds, "minlon = " + number(s.minLon), core::kAttributeKind);
+    doc.appendNode(bounds, "maxlon = " + number(s.maxLon), core::kAttributeKind);
+}
+
+}  // namespace plot

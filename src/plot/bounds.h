@@ -1,0 +1,34 @@
+#pragma once
+// The plot state every picture of a document shares: the ranges of all track
+// points, the total track length and the scale. The latitude and longitude
+// ranges are mirrored into the tree as the "bounds" metadata node.
+
+#include <functional>
+#include <string>
+
+#include "core/document.h"
+#include "core/point_list.h"
+
+namespace plot {
+
+struct PlotState {
+    long double minLat = 0, maxLat = 0, minLon = 0, maxLon = 0;  // degrees; minLon > maxLon across 180°
+    int minAlt = 0, maxAlt = 0;                                  // whole metres
+    long double minTime = 0, maxTime = 0;                        // serial numbers
+    long double totalDistance = 0;                               // km
+    long double plotScale = 0;                                   // degrees per pixel
+
+    void resetBounds() { *this = PlotState{}; }
+};
+
+using ReportFn = std::function<void(const std::string&)>;
+
+// Recomputes the state from all tracks; with no track point it changes nothing.
+void DetermineBounds(PlotState& state, core::Document& doc, core::PointLoader& loader, core::PointList& points,
+                     const ReportFn& report);
+// Widens the state to take in one point given as texts.
+void UpdateBounds(PlotState& state, const std::string& lat, const std::string& lon, const std::string& ele,
+                  const std::string& time, const ReportFn& report);
+void StoreBounds(const PlotState& state, core::Document& doc, const ReportFn& report);
+
+}  // namespace plot
