@@ -1,5 +1,6 @@
 #include "app/paths.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -23,8 +24,14 @@ std::string join(const std::string& dir, const char* name) { return (fs::path(di
 }  // namespace
 
 PathEnv PathEnv::fromProcess(const std::string& exeDir) {
-    return {exeDir, env("HOME"), env("XDG_CONFIG_HOME"), env("XDG_DATA_HOME"), env("PATHKEEP_HOME"),
-            PATHKEEP_SOURCE_DATA_DIR};
+    return {exeDir,
+            env("HOME"),
+            env("XDG_CONFIG_HOME"),
+            env("XDG_DATA_HOME"),
+            env("PATHKEEP_HOME"),
+            PATHKEEP_SOURCE_DATA_DIR,
+            env("TEMP"),
+            env("TMPDIR")};
 }
 
 ProgramPaths BuildPaths(const PathEnv& e) {
@@ -53,7 +60,21 @@ ProgramPaths BuildPaths(const PathEnv& e) {
     p.versionFile = join(p.userDataDir, "version.dat");
     p.translationExport = join(p.userDataDir, "translation.csv");
     p.firstRunMarker = join(p.userDataDir, "NewInstall.dat");
+    std::string temp = !e.temp.empty() ? e.temp : !e.tmpdir.empty() ? e.tmpdir : "/tmp";
+    p.googleEarthFile = join(temp, "PathkeepPoints.kml");
     return p;
+}
+
+bool EnsureUserDirectories(const ProgramPaths& p) {
+    std::error_code ec;
+    fs::create_directories(p.configDir, ec);
+    bool firstRun = !fs::exists(p.userDataDir, ec);
+    fs::create_directories(p.userDataDir, ec);
+    if (firstRun && fs::exists(p.userDataDir, ec)) {
+        FILE* marker = std::fopen(p.firstRunMarker.c_str(), "w");
+        if (marker) std::fclose(marker);
+    }
+    return fs::is_directory(p.configDir, ec) && fs::is_directory(p.userDataDir, ec);
 }
 
 }  // namespace app

@@ -14,6 +14,7 @@ struct PathEnv {
     std::string xdgDataHome;    // $XDG_DATA_HOME, may be empty
     std::string pathkeepHome;   // $PATHKEEP_HOME, may be empty
     std::string sourceDataDir;  // data/ of the source tree, for runs from a build folder
+    std::string temp, tmpdir;   // $TEMP, $TMPDIR
 
     static PathEnv fromProcess(const std::string& exeDir);
 };
@@ -32,8 +33,14 @@ struct ProgramPaths {
     std::string versionFile;        // version.dat
     std::string translationExport;  // translation.csv
     std::string firstRunMarker;     // NewInstall.dat
+
+    std::string googleEarthFile;  // PathkeepPoints.kml in the temporary folder
 };
 
 ProgramPaths BuildPaths(const PathEnv& env);
+
+// Creates the folders the program writes to. When the data folder is made
+// for the first time the first-run marker is left in it.
+bool EnsureUserDirectories(const ProgramPaths& paths);
 
 }  // namespace app

@@ -30,7 +30,8 @@ formats::Env Workspace::env() {
                         [this](const std::string& s) { report(s); },
                         [this](const std::string& s) { status(s); },
                         [this](double f) { progress(f); },
-                        [this] { return loader(); }};
+                        [this] { return loader(); },
+                        [this](int n) { return message(n); }};
 }
 
 void Workspace::setListName(const std::string& name) {

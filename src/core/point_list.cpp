@@ -57,7 +57,7 @@ void ListRows::append(ListRow row) {
 PointLoader::PointLoader(Document& doc, PointList& points, const SymbolTable& symbols, Env env)
     : doc_(doc), points_(points), symbols_(symbols), env_(std::move(env)) {}
 
-PointLoader::PointTexts PointLoader::readPoint(NodeId point) const {
+PointTexts PointLoader::readPoint(NodeId point) const {
     PointTexts p;
     for (NodeId c = doc_.firstChild(point); c != kNoNode; c = doc_.nextSibling(c)) {
         std::string t = doc_.getText(c);
@@ -74,17 +74,17 @@ PointLoader::PointTexts PointLoader::readPoint(NodeId point) const {
     return p;
 }
 
-void PointLoader::addRow(ListRows& view, const PointTexts& p, PointType type) const {
+ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const host::LocaleInfo& locale) {
     ListRow row;
-    char sep = env_.locale.decimalSeparator();
-    row[kColNr] = std::to_string(view.rows.size() + 1);
+    char sep = locale.decimalSeparator();
+    row[kColNr] = std::to_string(rowNumber);
     row[kColLat] = Utf8Left(ToLocalDecimal(p.lat, sep), kRowNumberChars);
     row[kColLon] = Utf8Left(ToLocalDecimal(p.lon, sep), kRowNumberChars);
     row[kColAlt] = Utf8Left(p.ele, kRowNumberChars);
     if (!p.serial.empty()) {
         DateTimeParts t = DecodeDateTime(StrToFloatAny(p.serial));
         row[kColSerial] = Utf8Left(p.serial, kRowSerialChars);
-        row[kColDate] = env_.locale.formatShortDate(t.year, t.month, t.day);
+        row[kColDate] = locale.formatShortDate(t.year, t.month, t.day);
         row[kColTime] = ZeroPad(t.hour, 2) + ":" + ZeroPad(t.minute, 2) + ":" + ZeroPad(t.second, 2);
     }
     if (type != PointType::Track) {
@@ -94,7 +94,11 @@ void PointLoader::addRow(ListRows& view, const PointTexts& p, PointType type) co
         row[kColComment] = Utf8Left(p.cmt, cut);
         row[kColDescription] = Utf8Left(p.desc, cut);
     }
-    view.append(std::move(row));
+    return row;
+}
+
+void PointLoader::addRow(ListRows& view, const PointTexts& p, PointType type) const {
+    view.append(MakeListRow(p, type, view.rows.size() + 1, env_.locale));
 }
 
 void PointLoader::addRecord(const PointTexts& p, PointType type) {

@@ -73,6 +73,16 @@ private:
     int updating_ = 0;
 };
 
+// The texts of one point node as the loaders read them.
+struct PointTexts {
+    std::string lat, lon, ele, serial, name, sym, cmt, desc;
+};
+enum class PointType { Track, Route, Waypoint };
+
+// One list row in the row format: numbers with the user's decimal separator
+// and cut, date and time from the serial number; route texts cut to 32.
+ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const host::LocaleInfo& locale);
+
 class PointLoader {
 public:
     struct Env {
@@ -97,13 +107,10 @@ public:
     void ShowAllRoutes(ListRows* view);
     void ShowWaypoints(ListRows* view);
 
-private:
-    struct PointTexts {
-        std::string lat, lon, ele, serial, name, sym, cmt, desc;
-    };
-    enum class PointType { Track, Route, Waypoint };
-
+    // The attribute lines of one point node, the time as a serial number.
     PointTexts readPoint(NodeId point) const;
+
+private:
     void addRow(ListRows& view, const PointTexts& p, PointType type) const;
     void addRecord(const PointTexts& p, PointType type);
 

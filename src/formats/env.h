@@ -21,6 +21,7 @@ struct Env {
     std::function<void(const std::string&)> status;    // status line
     std::function<void(double)> progress;              // 0..1 of long work; below 0 when done
     std::function<core::PointLoader()> makeLoader;
+    std::function<std::string(int)> message;           // numbered message, "#" as line breaks
 
     char decimalSeparator() const { return host.locale().decimalSeparator(); }
 };

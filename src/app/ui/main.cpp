@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 #include "app/ui/main_window.h"
+#include "formats/ui/save_dialog.h"
 #include "host/qt/qt_host.h"
 
 int main(int argc, char** argv) {
@@ -12,10 +14,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(app::kVersion);
 
     host::QtHost host(true);
+    host.qtPrompts().registerDialog("TfmSave", &formats::ui::SaveDialog::run);
     app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                                 QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
     app::ui::MainWindow window(ws);
     host.qtPrompts().setParent(&window);
+    std::string startupFile = argc > 1 ? QString::fromLocal8Bit(argv[1]).toStdString() : std::string();
     window.show();
+    QTimer::singleShot(0, &window, [&] { window.startUp(startupFile); });
     return QApplication::exec();
 }

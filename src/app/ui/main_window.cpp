@@ -1,6 +1,14 @@
 #include "app/ui/main_window.h"
 
+#include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QStyle>
+#include <QToolBar>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,6 +23,8 @@
 
 #include "core/ui/list_model.h"
 #include "core/ui/tree_model.h"
+#include "formats/tree_to_gpx.h"
+#include "formats/waypoint_db.h"
 
 namespace app::ui {
 
@@ -31,7 +41,7 @@ constexpr std::array<const char*, MainWindow::kPageCount> kPageCaptions = {
 
 }  // namespace
 
-MainWindow::MainWindow(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws) {
+MainWindow::MainWindow(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws), commands_(ws) {
     setObjectName("MainForm");
     setWindowTitle(kProgramName);
     resize(789, 510);
@@ -58,6 +68,7 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws
 
     buildPages();
     buildStatusBar();
+    buildMenusAndToolBar();
     connectWorkspace();
 
     ws_.create();
@@ -135,7 +146,110 @@ void MainWindow::buildStatusBar() {
         bar->addWidget(label);
         panels_[static_cast<size_t>(i)] = label;
     }
+    progress_ = new QProgressBar(bar);
+    progress_->setObjectName("ProgressBar1");
+    progress_->setRange(0, 1000);
+    progress_->setMaximumWidth(200);
+    progress_->hide();
+    bar->addWidget(progress_);
     setStatusBar(bar);
+}
+
+namespace {
+
+// A small globe for the Google Earth button.
+QIcon globeIcon() {
+    QPixmap pm(22, 22);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(20, 70, 150), 1.5));
+    p.setBrush(QColor(120, 180, 240));
+    p.drawEllipse(QRectF(2, 2, 18, 18));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(7, 2, 8, 18));
+    p.drawLine(QPointF(2, 11), QPointF(20, 11));
+    return QIcon(pm);
+}
+
+}  // namespace
+
+void MainWindow::buildMenusAndToolBar() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("Bestand1");
+    QAction* open = file->addAction("&Open...", this, [this] { commands_.acOpenenExecute(); });
+    open->setObjectName("acOpenen");
+    open->setShortcut(QKeySequence::Open);
+    open->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    open->setToolTip("Open");
+    QAction* save = file->addAction("&Save as...", this, [this] { commands_.acOpslaanExecute(); });
+    save->setObjectName("acOpslaan");
+    save->setShortcut(QKeySequence::Save);
+    save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    save->setToolTip("Save");
+    file->addAction("&Close", this, [this] {
+        if (!ws_.busy) commands_.Sluiten1Click();
+    })->setObjectName("Sluiten1");
+    file->addSeparator();
+    QAction* exit = file->addAction("&Exit", this, [this] { close(); });
+    exit->setObjectName("Afsluiten1");
+    exit->setShortcut(QKeySequence::Quit);
+
+    QAction* google = new QAction(globeIcon(), "Show in Google Earth", this);
+    google->setObjectName("btGoogle");
+    google->setToolTip("Show in Google Earth");
+    connect(google, &QAction::triggered, this, [this] { btGoogleClick(); });
+
+    auto* bar = addToolBar("ToolBar1");
+    bar->setObjectName("ToolBar1");
+    bar->setMovable(false);
+    bar->addSeparator();
+    bar->addAction(open);
+    bar->addAction(save);
+    bar->addSeparator();
+    bar->addAction(google);
+    bar->addSeparator();
+
+    // Escape stops long work over points, whichever control has the focus.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { ws_.document.cancelRequested = true; });
+}
+
+void MainWindow::btGoogleClick() {
+    if (ws_.busy) return;
+    formats::Env env = ws_.env();
+    formats::GoogleEarthResult r = formats::btGoogleClick(env, ws_.plot, ws_.paths.googleEarthFile);
+    if (!r.written.ok && !r.written.cancelled)
+        ws_.host.prompts().show(OwnText(OwnMessage::SaveFailed) + "\r" + r.written.error, host::Severity::Error);
+    else if (r.written.ok && !r.opened)
+        ws_.host.prompts().show(OwnText(OwnMessage::KmlViewerFailed), host::Severity::Error);
+}
+
+void MainWindow::startUp(const std::string& startupFile) {
+    EnsureUserDirectories(ws_.paths);
+    formats::Env env = ws_.env();
+    formats::DatabaseLoad db = formats::ZeRodedorarInlezen(env, ws_.waypointRows, ws_.paths.waypointDatabase);
+    if (!db.ok)
+        ws_.host.prompts().show(OwnText(OwnMessage::DatabaseUnreadable) + "\r" + db.backupPath + "\r" +
+                                    db.error.describe(),
+                                host::Severity::Warning);
+    if (!startupFile.empty()) commands_.BestandOpenen(startupFile);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (ws_.busy) {
+        // A long command is still running; stop it first.
+        ws_.document.cancelRequested = true;
+        event->ignore();
+        return;
+    }
+    if (!closing_) {
+        closing_ = true;
+        commands_.Sluiten1Click();
+        formats::Env env = ws_.env();
+        formats::ZeRodedorarOpslaan(env, ws_.waypointRows, ws_.paths.waypointDatabase);
+    }
+    event->accept();
 }
 
 void MainWindow::connectWorkspace() {
@@ -148,6 +262,16 @@ void MainWindow::connectWorkspace() {
         label->repaint();
     }));
     connections_.push_back(ws_.document.cbTracks.changed.scoped([this] { syncTrackChoices(); }));
+    connections_.push_back(ws_.captionChanged.scoped(
+        [this](const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }));
+    connections_.push_back(ws_.progress.scoped([this](double fraction) {
+        if (fraction < 0) {
+            progress_->hide();
+            return;
+        }
+        progress_->show();
+        progress_->setValue(static_cast<int>(fraction * 1000));
+    }));
     connections_.push_back(ws_.listNameChanged.scoped(
         [this](const std::string& name) {
             listName_->setText(QString::fromStdString(name));

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <array>
 
+#include "app/document_commands.h"
 #include "app/workspace.h"
 
 class QLabel;
@@ -13,6 +14,8 @@ class QTabWidget;
 class QTreeView;
 class QComboBox;
 class QLineEdit;
+class QProgressBar;
+class QToolBar;
 
 namespace core::ui {
 class TreeModel;
@@ -30,18 +33,29 @@ public:
     ~MainWindow() override;
 
     core::ui::TreeModel* treeModel() const { return treeModel_; }
+    DocumentCommands& commands() { return commands_; }
+
+    // Start-up steps of the shown window; then the file named on the
+    // command line, if any, is opened.
+    void startUp(const std::string& startupFile);
+    void btGoogleClick();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildPages();
     QWidget* buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField);
     void buildStatusBar();
+    void buildMenusAndToolBar();
     void connectWorkspace();
     void syncTrackChoices();
 
     Workspace& ws_;
+    DocumentCommands commands_;
+    QProgressBar* progress_ = nullptr;
+    bool closing_ = false;
     QTreeView* tree_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
