@@ -53,7 +53,7 @@ struct Cli {
                        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()))) {
         ws.create();
         // Long work shows its status on stderr, at most once a second.
-        statusToStderr = ws.statusLine.changed.scoped([last = std::chrono::steady_clock::time_point{}](
+        statusToStderr = ws.statusLine.changed.scoped([last = std::chrono::steady_clock::now()](
                                                           int, const std::string& text) mutable {
             auto now = std::chrono::steady_clock::now();
             if (text.empty() || now - last < std::chrono::seconds(1)) return;

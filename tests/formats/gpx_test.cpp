@@ -1,0 +1,249 @@
+#include "formats/gpx.h"
+
+#include <gtest/gtest.h>
+
+#include "format_fixture.h"
+
+using namespace formats;
+using core::kNoNode;
+
+namespace {
+
+std::string gpxFile(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"test\" "
+           "xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
+           body + "\n</gpx>\n";
+}
+
+std::string trkpt(const char* lat, const char* lon) {
+    return std::string("<trkpt lat=\"") + lat + "\" lon=\"" + lon + "\"/>";
+}
+
+}  // namespace
+
+class GpxTest : public ::testing::Test, public FormatFixture {
+protected:
+    ReadOutcome read(const std::string& body) {
+        doc.initTree();
+        formats::Env e = env();
+        return GpxBestandInlezen(e, dir.write("in.gpx", gpxFile(body)));
+    }
+    std::string tracks() { return dump(doc.trackpoints()); }
+};
+
+TEST_F(GpxTest, TracksOfOneNameGetCopyOf) {
+    read("<trk><name>A</name><trkseg>" + trkpt("1", "1") + "</trkseg></trk>"
+         "<trk><name>A</name><trkseg>" + trkpt("2", "2") + "</trkseg></trk>"
+         "<trk><name>A</name><trkseg>" + trkpt("3", "3") + "</trkseg></trk>");
+    EXPECT_EQ(tracks(),
+              "trk (A)\n  name = A\n  number = 1\n  trkseg\n    trkpt (1)\n      lat = 1\n      lon = 1\n"
+              "trk (Copy of A)\n  name = Copy of A\n  number = 2\n  trkseg\n"
+              "    trkpt (1)\n      lat = 2\n      lon = 2\n    trkpt (2)\n      lat = 3\n      lon = 3\n");
+    EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"A", "Copy of A"}));
+}
+
+TEST_F(GpxTest, MissingNamesAndMergedSegmentsAndZeroPoints) {
+    read("<wpt lat=\"1\" lon=\"2\"/><rte><rtept lat=\"3\" lon=\"4\"/></rte>"
+         "<trk><trkseg>" + trkpt("1", "1") + trkpt("0", "0") + "</trkseg><trkseg/><trkseg>" + trkpt("2", "2") +
+         "</trkseg><trkseg>" + trkpt("3", "3") + "</trkseg></trk>");
+    EXPECT_EQ(doc.getText(child(doc.waypoints(), 0)), "wpt ()");
+    EXPECT_EQ(dump(doc.routes()), "rte ()\n  name = \n  rtept ()\n    lat = 3\n    lon = 4\n");
+    std::string t = tracks();
+    EXPECT_EQ(t.substr(0, t.find('\n')), "trk (NewTrack)");
+    EXPECT_NE(t.find("number = 3\n"), std::string::npos);
+    EXPECT_NE(t.find("trkpt (3)\n      lat = 3"), std::string::npos);
+    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 3u);
+}
+
+TEST_F(GpxTest, ValuesTimesSymbolsAndMetadata) {
+    read("<metadata><name>Walk</name><link href=\"http://x/\"><text>deeper is ignored</text></link>"
+         "<bounds minlat=\"1\" maxlat=\"2\"/></metadata>"
+         "<wpt lat=\"51.5\" lon=\"5.25\"><ele>3</ele><time>2008-05-01T13:05:09Z</time><name>A &amp; B</name>"
+         "<cmt>c</cmt><desc>d</desc><sym>flag, blue</sym><extensions><x/></extensions></wpt>"
+         "<wpt lat=\"1\" lon=\"1\"><sym>Geocache Found</sym><time>39569,5</time></wpt>"
+         "<trk><name>t</name><trkseg><trkpt lat=\"51.5\" lon=\"5.25\"><ele>7.5</ele>"
+         "<time>2008-05-01T14:05:09+01:00</time></trkpt></trkseg></trk>");
+    EXPECT_EQ(dump(doc.metadata()),
+              "name = Walk\nlink\n  href = http://x/\nbounds\n  minlat = 1\n  maxlat = 2\n");
+    EXPECT_EQ(dump(doc.waypoints()),
+              "wpt (A & B)\n  lat = 51.5\n  lon = 5.25\n  ele = 3\n  time = 2008-05-01T13:05:09.000Z\n"
+              "  name = A & B\n  sym = Flag, Blue\n  cmt = c\n  desc = d\n"
+              "wpt ()\n  lat = 1\n  lon = 1\n  time = 2008-05-01T12:00:00.000Z\n  sym = Geocache Found\n");
+    EXPECT_NE(tracks().find("time = 2008-05-01T13:05:09.000Z"), std::string::npos);
+}
+
+TEST_F(GpxTest, KindsArriveGroupedWhateverTheFileOrder) {
+    read("<trk><name>T1</name><trkseg>" + trkpt("1", "1") + "</trkseg></trk>"
+         "<wpt lat=\"5\" lon=\"5\"><name>W</name></wpt>"
+         "<rte><name>R</name><rtept lat=\"6\" lon=\"6\"/></rte>"
+         "<wpt lat=\"7\" lon=\"7\"><name>V</name></wpt>"
+         "<trk><name>T2</name><trkseg>" + trkpt("2", "2") + "</trkseg></trk>");
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 2u);  // not route points of R
+    EXPECT_EQ(dump(doc.routes()), "rte (R)\n  name = R\n  rtept ()\n    lat = 6\n    lon = 6\n");
+    EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"T1", "T2"}));
+    // After waypoints, routes, then tracks, the last track holds the focus.
+    EXPECT_EQ(doc.getText(doc.focused()), "trk (T2)");
+}
+
+TEST_F(GpxTest, UnparsableFileKeepsWhatWasReadAndSaysWhere) {
+    // Long enough that the reader hands out elements before it meets the fault.
+    std::string body = "<wpt lat=\"1\" lon=\"2\"/><trk><name>t</name><trkseg>\n";
+    for (int i = 1; i <= 2000; ++i) body += trkpt("1", std::to_string(i).c_str()) + "\n";
+    ReadOutcome r = read(body + "<trkpt lat=\"3\" lon=\"3\"></trkseg></trk>");
+    EXPECT_FALSE(r.readable);
+    EXPECT_GT(r.error.line, 2000);
+    EXPECT_FALSE(r.error.message.empty());
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
+    ASSERT_EQ(doc.childCount(doc.trackpoints()), 1u);
+    EXPECT_GE(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 1000u);
+
+    formats::Env e = env();
+    ReadOutcome missing = GpxBestandInlezen(e, dir.file("nope.gpx"));
+    EXPECT_FALSE(missing.readable);
+}
+
+TEST_F(GpxTest, EscapeStopsReading) {
+    std::string body = "<trk><name>long</name><trkseg>";
+    for (int i = 1; i <= 1000; ++i) body += trkpt("1", std::to_string(i).c_str());
+    body += "</trkseg></trk>";
+    host.fakePump.onProcess = [this](int call) {
+        if (call == 3) doc.cancelRequested = true;
+    };
+    ReadOutcome r = read(body);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_LT(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 1000u);
+}
+
+TEST_F(GpxTest, PastingOneTrackPointDependsOnTheFocus) {
+    formats::Env e = env();
+    GpxInserter ins(e);
+    doc.AddWaypoint("1", "1", "", "", "w", core::Symbol::none(), "", "");
+    doc.NewRoute("r");
+    doc.AddRoutepoint("2", "2", "", "", "p", core::Symbol::none(), "", "");
+    doc.NewTrack("t");
+    doc.AddTrackpoint("3", "3", "", "");
+    const std::string pt = "<trkpt lat=\"9\" lon=\"9\"><ele>1</ele></trkpt>";
+
+    doc.setFocused(child(doc.waypoints(), 0));
+    ASSERT_TRUE(ins.xmlAddChild(pt));
+    EXPECT_EQ(dump(child(doc.waypoints(), 1)), "lat = 9\nlon = 9\nele = 1\n");  // no name, no symbol
+
+    doc.setFocused(child(child(doc.routes(), 0), 1));  // the route point
+    ins.xmlAddChild(pt);
+    EXPECT_EQ(doc.getText(child(child(doc.routes(), 0), 2)), "rtept (TP)");
+
+    core::NodeId trk = child(doc.trackpoints(), 0);
+    doc.setFocused(child(trk, 0));  // its name line acts for the track
+    ins.xmlAddChild(pt);
+    EXPECT_EQ(doc.getText(child(trk, 1)), "number = 2");
+
+    doc.setFocused(child(trk, 2));  // the segment
+    ins.xmlAddChild(pt);
+    EXPECT_EQ(doc.getText(child(trk, 1)), "number = 3");
+
+    // A waypoint has no place in a track.
+    ins.xmlAddChild("<wpt lat=\"8\" lon=\"8\"/>");
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 2u);
+
+    // A route point with nothing focused and no route current adds nothing.
+    doc.initTree();
+    ins.xmlAddChild("<rtept lat=\"8\" lon=\"8\"/>");
+    EXPECT_EQ(dump(core::kRootNode), "metadata\nwaypoints\nroutes\ntrackpoints\n");
+    EXPECT_FALSE(ins.xmlAddChild("<gpx><wpt"));
+}
+
+TEST_F(GpxTest, PastingAWholeTrackWithATrackFocusedAddsACopy) {
+    formats::Env e = env();
+    GpxInserter ins(e);
+    doc.NewTrack("t");
+    doc.AddTrackpoint("1", "1", "", "");
+    doc.setFocused(child(doc.trackpoints(), 0));
+    ins.xmlAddChild("<gpx><trk><name>t</name><trkseg>" + trkpt("2", "2") + "</trkseg></trk></gpx>");
+    EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"t", "Copy of t"}));
+    EXPECT_EQ(doc.getText(doc.focused()), "trk (Copy of t)");
+    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 1), 2)), 1u);
+}
+
+class GpxWriteTest : public GpxTest {
+protected:
+    std::string save(bool selectionOnly, const std::string& name = "out.gpx") {
+        formats::Env e = env();
+        WriteOutcome w = SaveAsGPX(e, dir.file(name), selectionOnly);
+        EXPECT_TRUE(w.ok) << w.error;
+        return readFile(dir.file(name));
+    }
+    void fill() {
+        read("<metadata><name>m</name></metadata><wpt lat=\"1\" lon=\"2\"><name>W &lt;1&gt; &amp; Co</name></wpt>"
+             "<rte><name>R</name><rtept lat=\"3\" lon=\"4\"><sym>Flag</sym></rtept></rte>"
+             "<trk><name>T1</name><trkseg>" + trkpt("5.1234567", "6") + "</trkseg></trk>"
+             "<trk><name>T2</name><trkseg>" + trkpt("7", "8") + "</trkseg></trk>");
+    }
+};
+
+TEST_F(GpxWriteTest, ReadWriteReadKeepsTheTree) {
+    fill();
+    std::string before = dump(core::kRootNode);
+    std::string text = save(false);
+    EXPECT_NE(text.find("W &lt;1&gt; &amp; Co"), std::string::npos);
+    EXPECT_NE(text.find("xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 "
+                        "http://www.topografix.com/GPX/1/1/gpx.xsd\""),
+              std::string::npos);
+    EXPECT_EQ(text.find("number"), std::string::npos);
+    EXPECT_NE(text.find("lat=\"5.1234567\""), std::string::npos);
+    doc.initTree();
+    formats::Env e = env();
+    ASSERT_TRUE(GpxBestandInlezen(e, dir.file("out.gpx")).readable);
+    EXPECT_EQ(dump(core::kRootNode), before);
+}
+
+TEST_F(GpxWriteTest, SavePointsOfOneTrack) {
+    fill();
+    doc.setFocused(child(doc.trackpoints(), 1));
+    std::string text = save(true);
+    EXPECT_NE(text.find("<name>m</name>"), std::string::npos);
+    EXPECT_NE(text.find("<rte>"), std::string::npos);
+    EXPECT_EQ(text.find("<wpt"), std::string::npos);
+    EXPECT_EQ(text.find("T1"), std::string::npos);
+    EXPECT_NE(text.find("T2"), std::string::npos);
+
+    doc.setFocused(doc.waypoints());
+    text = save(true);
+    EXPECT_NE(text.find("<wpt"), std::string::npos);
+    EXPECT_EQ(text.find("<trk>"), std::string::npos);
+
+    doc.setFocused(kNoNode);
+    text = save(true);
+    EXPECT_EQ(text.find("<metadata"), std::string::npos);
+    EXPECT_NE(text.find("<gpx"), std::string::npos);
+}
+
+TEST_F(GpxWriteTest, OddMetadataLinesStillGiveWellFormedXml) {
+    doc.appendNode(doc.metadata(), "not a name = x", core::kAttributeKind);
+    core::NodeId b = doc.appendNode(doc.metadata(), "bounds", core::kAttributeKind);
+    doc.appendNode(b, "minlat = 1", core::kAttributeKind);
+    doc.appendNode(b, "bad key = 2", core::kAttributeKind);
+    doc.appendNode(b, "inner text", core::kAttributeKind);
+    std::string text = save(false);
+    EXPECT_NE(text.find("<bounds minlat=\"1\">inner text</bounds>"), std::string::npos) << text;
+    doc.initTree();
+    formats::Env e = env();
+    EXPECT_TRUE(GpxBestandInlezen(e, dir.file("out.gpx")).readable);
+}
+
+TEST_F(GpxWriteTest, FailuresAndCancelLeaveTheTargetAlone) {
+    fill();
+    formats::Env e = env();
+    WriteOutcome w = SaveAsGPX(e, dir.file("missing/folder/out.gpx"), false);
+    EXPECT_FALSE(w.ok);
+    EXPECT_FALSE(w.error.empty());
+
+    std::string target = dir.write("keep.gpx", "old content");
+    doc.NewTrack("long");
+    for (int i = 1; i <= 500; ++i) doc.AddTrackpoint("1", std::to_string(i), "", "");
+    host.fakePump.onProcess = [this](int call) {
+        if (call == 5) doc.cancelRequested = true;
+    };
+    w = SaveAsGPX(e, target, false);
+    EXPECT_TRUE(w.cancelled);
+    EXPECT_EQ(readFile(target), "old content");
+}

@@ -1,0 +1,120 @@
+#include "formats/waypoint_db.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "format_fixture.h"
+
+using namespace formats;
+
+class WaypointDbTest : public ::testing::Test, public FormatFixture {
+protected:
+    core::ListRows rows;
+    std::string path() { return dir.file("ZeRodedorar.gpx"); }
+    DatabaseLoad load() {
+        formats::Env e = env();
+        return ZeRodedorarInlezen(e, rows, path());
+    }
+    void store() {
+        formats::Env e = env();
+        ASSERT_TRUE(ZeRodedorarOpslaan(e, rows, path()).ok);
+    }
+    void add(core::NodeId n) {
+        formats::Env e = env();
+        AddToDatabase(e, rows, n);
+    }
+};
+
+TEST_F(WaypointDbTest, FirstStartCreatesAnEmptyDatabase) {
+    EXPECT_TRUE(load().ok);
+    EXPECT_TRUE(rows.rows.empty());
+    EXPECT_NE(readFile(path()).find("<gpx"), std::string::npos);
+    store();
+    std::string text = readFile(path());
+    EXPECT_NE(text.find("<text>Scribbix</text>"), std::string::npos);
+    EXPECT_EQ(text.find("<wpt"), std::string::npos);
+}
+
+TEST_F(WaypointDbTest, SameCoordinatesAsk48) {
+    doc.AddWaypoint("51.12345678901", "5.5", "3", "39569.5452430556", "w", core::Symbol::name("Flag"), "c", "d");
+    core::NodeId w = child(doc.waypoints(), 0);
+    add(w);
+    EXPECT_TRUE(host.fakePrompts.asked.empty());
+    host.fakePrompts.answers = {host::Answer::Yes};
+    add(w);
+    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
+    EXPECT_EQ(host.fakePrompts.asked[0].text, "message 48");
+    EXPECT_EQ(rows.rows.size(), 1u);
+    host.fakePrompts.answers = {host::Answer::No};
+    add(w);
+    EXPECT_EQ(rows.rows.size(), 2u);
+    EXPECT_EQ(rows.rows[1][core::kColNr], "2");
+    host.fakePrompts.answers = {host::Answer::Cancel};
+    add(w);
+    EXPECT_EQ(rows.rows.size(), 2u);
+    // Latitudes that differ only from the 13th character on are one place.
+    doc.AddWaypoint("51.12345678909", "5.5", "", "", "other", core::Symbol::none(), "", "");
+    host.fakePrompts.answers = {host::Answer::Yes};
+    add(child(doc.waypoints(), 1));
+    EXPECT_EQ(host.fakePrompts.asked.size(), 4u);
+    EXPECT_EQ(rows.rows[0][core::kColName], "other");
+    EXPECT_EQ(rows.rows[0][core::kColTime], "13:05:09");  // no new time: the old one stays
+}
+
+TEST_F(WaypointDbTest, AddToWaypointsAsksOnlyForKnownPlaces) {
+    for (const char* lat : {"1", "2", "3"}) doc.AddWaypoint(lat, "1", "", "", lat, core::Symbol::none(), "", "");
+    add(child(doc.waypoints(), 1));
+    doc.setFocused(doc.waypoints());
+    host.fakePrompts.answers = {host::Answer::No};
+    formats::Env e = env();
+    mAddToWaypointsClick(e, rows);
+    EXPECT_EQ(host.fakePrompts.asked.size(), 1u);
+    EXPECT_EQ(rows.rows.size(), 4u);
+
+    doc.NewTrack("t");
+    doc.setFocused(child(doc.trackpoints(), 0));  // a track adds nothing
+    mAddToWaypointsClick(e, rows);
+    EXPECT_EQ(rows.rows.size(), 4u);
+}
+
+TEST_F(WaypointDbTest, SavedAndLoadedRowsKeepTheirValues) {
+    host.fakeLocale.separator = ',';
+    doc.AddWaypoint("51.123456789012", "-5.25", "3.5", "39569.5452430556", "Home & away",
+                    core::Symbol::name("Flag"), "c", "");
+    add(child(doc.waypoints(), 0));
+    rows.rows[0][core::kColDescription] = "a description";
+    store();
+    rows.rows.clear();
+    load();
+    ASSERT_EQ(rows.rows.size(), 1u);
+    const core::ListRow& r = rows.rows[0];
+    EXPECT_EQ(r[core::kColLat], "51,123456789");
+    EXPECT_EQ(r[core::kColLon], "-5,25");
+    EXPECT_EQ(r[core::kColAlt], "3.5");
+    EXPECT_EQ(r[core::kColDate], "01-05-2008");
+    EXPECT_EQ(r[core::kColTime], "13:05:09");
+    EXPECT_EQ(r[core::kColName], "Home & away");
+    EXPECT_EQ(r[core::kColSymbol], "Flag");
+    EXPECT_EQ(r[core::kColDescription], "a description");
+
+    formats::Env e = env();
+    doc.initTree();
+    KopieerNaarBoomClick(e, rows, {0});
+    EXPECT_EQ(dump(doc.waypoints()),
+              "wpt (Home & away)\n  lat = 51.123456789\n  lon = -5.25\n  ele = 3.5\n"
+              "  time = 2008-05-01T13:05:09.000Z\n  name = Home & away\n  sym = Flag\n  cmt = c\n"
+              "  desc = a description\n");
+}
+
+TEST_F(WaypointDbTest, UnreadableDatabaseIsKeptAside) {
+    dir.write("ZeRodedorar.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"><name>precious</name></wpt>");  // cut short
+    dir.write("ZeRodedorar.gpx.bak", "an older backup");
+    DatabaseLoad r = load();
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.backupPath, path() + ".bak.2");
+    EXPECT_NE(readFile(r.backupPath).find("precious"), std::string::npos);
+    EXPECT_EQ(readFile(path() + ".bak"), "an older backup");
+    store();  // shutdown writes a fresh database beside the kept one
+    EXPECT_NE(readFile(r.backupPath).find("precious"), std::string::npos);
+}
