@@ -136,7 +136,7 @@ WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& 
         loader.ShowTrack(nullptr, k);
         loader.setSink(nullptr);
         if (open)
-            for (int i = 0; i < 6; ++i) w.end();  // coordinates .. Folder
+            for (int i = 0; i < 5; ++i) w.end();  // coordinates, LineString, MultiGeometry, Placemark, Folder
     }
     if (doc.cancelRequested) {
         file.discard();

@@ -47,6 +47,14 @@ TEST_F(KmlTest, FoldersForWaypointsAndEachNonEmptyTrack) {
     EXPECT_NE(text.find("<name>Active Log 004</name>"), std::string::npos);
     EXPECT_NE(text.find("<coordinates>5.25,51.5</coordinates>"), std::string::npos);
     EXPECT_NE(text.find("<coordinates>5.25,51.5,0 5.3,51.6,12 5.4,51.7,0 </coordinates>"), std::string::npos);
+    // Every folder sits inside the one Document.
+    xml::DocPtr parsed = xml::parseMemory(text);
+    ASSERT_TRUE(parsed);
+    xmlNode* document = xml::firstChildNamed(xmlDocGetRootElement(parsed.get()), "Document");
+    int folders = 0;
+    for (xmlNode* c = xml::firstElement(document); c; c = xml::nextElement(c)) folders += xml::name(c) == "Folder";
+    EXPECT_EQ(folders, 3);
+    EXPECT_EQ(xml::nextElement(document), nullptr);
 }
 
 TEST_F(KmlTest, LookAtCentresOnTheTracks) {
