@@ -1,0 +1,54 @@
+#pragma once
+// A complete, quiet environment for the fuzz targets.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "formats/env.h"
+#include "formats/xml.h"
+#include "host/fake/fake_host.h"
+
+struct FuzzEnv {
+    host::FakeHost host;
+    core::SymbolTable symbols;
+    core::Document doc{symbols, host.fakeClock};
+    core::PointList points;
+    formats::Env env{doc,
+                     points,
+                     symbols,
+                     host,
+                     [](const std::string&) {},
+                     [](const std::string&) {},
+                     nullptr,
+                     [this] {
+                         return core::PointLoader(doc, points, symbols,
+                                                  {host.fakeClock, host.fakeLocale, host.fakePump, nullptr, nullptr});
+                     },
+                     [](int) { return std::string(); }};
+
+    FuzzEnv() { symbols.loadFromText("0\tAnchor\n18\tWaypoint\n"); }
+};
+
+// One scratch file per process, so parallel fuzzing jobs do not collide.
+inline std::string scratchFile(const char* suffix) {
+    return "/tmp/pathkeep-fuzz-" + std::to_string(::getpid()) + suffix;
+}
+
+inline void writeScratch(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) std::abort();
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+}
+
+// What the writers produce must always be well-formed XML.
+inline void requireWellFormed(const std::string& path) {
+    formats::xml::ParseError error;
+    if (!formats::xml::parseFile(path, &error)) {
+        std::fprintf(stderr, "written file is not well-formed: %s\n", error.describe().c_str());
+        std::abort();
+    }
+}
