@@ -211,8 +211,51 @@ DateTimeParts DecodeDateTime(long double serial) {
     return p;
 }
 
+// 15 significant digits by scaling to an integer: exact unless the scaled
+// value lies near a rounding tie, where the general path decides.
+static bool fastGeneral(long double value, std::string& out) {
+    static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,
+                                             1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
+                                             1e16L, 1e17L, 1e18L, 1e19L};
+    long double a = std::fabs(value);
+    if (!(a >= 1e-4L && a < 1e15L)) return false;
+    int intDigits = a < 1 ? 0 : 1;
+    while (intDigits < 15 && a >= kPow10[intDigits]) ++intDigits;
+    int decimals = 15 - intDigits;
+    if (intDigits == 0) {  // 0.000ddd: leading zeros do not count
+        long double b = a;
+        while (b < 0.1L) {
+            b *= 10;
+            ++decimals;
+        }
+    }
+    if (decimals > 19) return false;
+    long double scaled = a * kPow10[decimals];
+    long double whole = std::floor(scaled);
+    long double frac = scaled - whole;
+    if (std::fabs(frac - 0.5L) < 1e-3L) return false;
+    unsigned long long m = static_cast<unsigned long long>(whole) + (frac > 0.5L ? 1 : 0);
+    char digits[32];
+    int n = 0;
+    for (unsigned long long t = m; t > 0; t /= 10) digits[n++] = static_cast<char>('0' + t % 10);
+    while (n <= decimals) digits[n++] = '0';  // at least one digit before the point
+    // Digits are reversed; drop trailing zeros of the fraction.
+    int firstKept = 0;
+    while (firstKept < decimals && digits[firstKept] == '0') ++firstKept;
+    out.clear();
+    if (value < 0) out += '-';
+    for (int i = n - 1; i >= decimals; --i) out += digits[i];
+    if (firstKept < decimals) {
+        out += '.';
+        for (int i = decimals - 1; i >= firstKept; --i) out += digits[i];
+    }
+    return true;
+}
+
 std::string FloatToStrGeneral(long double value) {
     if (value == 0) return "0";
+    std::string fast;
+    if (fastGeneral(value, fast)) return fast;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15Lg", value);
     std::string s = buf;
@@ -424,9 +467,25 @@ std::string BracketField(std::string_view row, int n) {
     return close == std::string_view::npos ? std::string() : std::string(row.substr(0, close));
 }
 
-long double DistanceKm(long double lat1, long double lon1, long double lat2, long double lon2) {
-    long double c = cosineOfArc(lat1, lon1, lat2, lon2);
+SphericalPoint ToSpherical(long double lat, long double lon) {
+    SphericalPoint p;
+    p.lat = lat;
+    p.lon = lon;
+    long double rad = lat / kDegreesPerRadian;
+    p.sinLat = std::sin(rad);
+    p.cosLat = std::cos(rad);
+    p.lonRad = lon / kDegreesPerRadian;
+    return p;
+}
+
+long double DistanceKm(const SphericalPoint& a, const SphericalPoint& b) {
+    if (a.lat == b.lat && a.lon == b.lon) return 0;
+    long double c = clampCosine(a.sinLat * b.sinLat + a.cosLat * b.cosLat * std::cos(a.lonRad - b.lonRad));
     return std::atan2(std::sqrt((1 + c) * (1 - c)), c) * kEarthRadiusKm;
+}
+
+long double DistanceKm(long double lat1, long double lon1, long double lat2, long double lon2) {
+    return DistanceKm(ToSpherical(lat1, lon1), ToSpherical(lat2, lon2));
 }
 
 long double Bearing(long double lat1, long double lon1, long double lat2, long double lon2) {

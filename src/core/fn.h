@@ -51,6 +51,14 @@ std::string BracketField(std::string_view row, int n);
 
 // Great-circle distance on a sphere of radius 6378.137 km.
 long double DistanceKm(long double lat1, long double lon1, long double lat2, long double lon2);
+// A point with its latitude's sine and cosine worked out once, for loops
+// that measure a polyline point after point.
+struct SphericalPoint {
+    long double lat = 0, lon = 0;  // degrees
+    long double sinLat = 0, cosLat = 1, lonRad = 0;
+};
+SphericalPoint ToSpherical(long double lat, long double lon);
+long double DistanceKm(const SphericalPoint& a, const SphericalPoint& b);
 // Initial course from point 1 to point 2 in degrees clockwise from north.
 long double Bearing(long double lat1, long double lon1, long double lat2, long double lon2);
 

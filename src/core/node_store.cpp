@@ -288,6 +288,20 @@ std::string NodeStore::text(NodeId node) const {
     return s;
 }
 
+AttrKey NodeStore::key(NodeId node) const {
+    return alive(node) ? static_cast<AttrKey>(tags_[node] >> 3 & 15) : AttrKey::None;
+}
+
+std::string NodeStore::value(NodeId node) const {
+    if (!alive(node)) return {};
+    return decodeValue(nodes_[node].value, static_cast<Encoding>(tags_[node] >> 8 & 3));
+}
+
+std::string_view NodeStore::keyName(AttrKey key) {
+    std::string_view prefix = kKeyPrefix[static_cast<size_t>(key)];
+    return prefix.substr(0, prefix.find(' '));
+}
+
 int NodeStore::kind(NodeId node) const { return tags_[node] & 7; }
 
 bool NodeStore::alive(NodeId node) const { return node < nodes_.size() && !(tags_[node] & kDeadBit); }

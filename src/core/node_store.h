@@ -62,6 +62,10 @@ public:
     void removeChildren(NodeId node);
 
     std::string text(NodeId node) const;
+    // The key of an attribute line and its value, without building the text.
+    AttrKey key(NodeId node) const;
+    std::string value(NodeId node) const;  // the whole text for AttrKey::None
+    static std::string_view keyName(AttrKey key);  // "lat", "time" ...
     int kind(NodeId node) const;
     bool alive(NodeId node) const;
     NodeId parent(NodeId node) const { return node < nodes_.size() ? nodes_[node].parent : kNoNode; }

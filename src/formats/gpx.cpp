@@ -163,8 +163,9 @@ void GpxInserter::addTrkseg(xmlNode* e) {
         if (xml::name(c) == "trkpt") addTrkpt(c);
 }
 
-void GpxInserter::addTrkpt(xmlNode* e) {
-    Point p = readPoint(e, false);
+void GpxInserter::addTrkpt(xmlNode* e) { addTrackPoint(readPoint(e, false)); }
+
+void GpxInserter::addTrackPoint(const Point& p) {
     Focus f = focus();
     core::Document& doc = env_.doc;
     if (f.text.empty() && doc.currentSegment != kNoNode && doc.alive(doc.currentSegment)) {
@@ -213,6 +214,7 @@ private:
     void readRoute();
     void readTrack();
     bool pointDone();
+    GpxInserter::Point readTrackPoint();
 
     Env& env_;
     xml::Reader& reader_;
@@ -275,6 +277,28 @@ bool GpxStreamReader::run() {
     return !cancelled_;
 }
 
+// A track point straight from the reader, without building its subtree:
+// the attributes lat and lon and the child elements ele and time.
+GpxInserter::Point GpxStreamReader::readTrackPoint() {
+    GpxInserter::Point p;
+    p.lat = reader_.attribute("lat");
+    p.lon = reader_.attribute("lon");
+    if (!reader_.isEmptyElement()) {
+        int depth = reader_.depth();
+        while (reader_.read()) {
+            if (reader_.isEndElement() && reader_.depth() == depth) break;
+            if (!reader_.isElement() || reader_.depth() != depth + 1) continue;
+            std::string_view n = reader_.localName();
+            if (n == "ele")
+                p.ele = reader_.readElementText();
+            else if (n == "time")
+                p.time = reader_.readElementText();
+        }
+    }
+    p.time = core::XmlToDateTime(p.time, env_.host.clock(), env_.decimalSeparator());
+    return p;
+}
+
 void GpxStreamReader::readRoute() {
     std::string name;
     bool begun = false;
@@ -333,9 +357,9 @@ void GpxStreamReader::readTrack() {
                 inSegment = !reader_.isEmptyElement();
                 next();
             } else if (depth == 3 && inSegment && n == "trkpt") {
-                if (xmlNode* e = reader_.expand()) inserter_.addTrkpt(e);
+                inserter_.addTrackPoint(readTrackPoint());
                 if (!pointDone()) break;
-                skipSubtree();
+                next();
             } else {
                 skipSubtree();
             }
@@ -384,7 +408,18 @@ struct PointLines {
 
 PointLines readPointLines(const core::Document& doc, NodeId point) {
     PointLines p;
+    const core::NodeStore& store = doc.store();
     for (NodeId a = doc.firstChild(point); a != kNoNode; a = doc.nextSibling(a)) {
+        core::AttrKey key = store.key(a);
+        if (key == core::AttrKey::Lat || key == core::AttrKey::Lon) {
+            (key == core::AttrKey::Lat ? p.lat : p.lon) = store.value(a);
+            (key == core::AttrKey::Lat ? p.hasLat : p.hasLon) = true;
+            continue;
+        }
+        if (key != core::AttrKey::None && key != core::AttrKey::TrkptLabel) {
+            p.children.push_back({std::string(core::NodeStore::keyName(key)), store.value(a), true});
+            continue;
+        }
         std::string t = doc.getText(a);
         if (StartsWith(t, "lat")) {
             p.lat = ValueFrom(t, 7);
@@ -426,14 +461,24 @@ void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
     w.end();
 }
 
+// Points are the bulk of every file: each is put together as text, escaped
+// by the library, and handed to the writer in one piece.
 void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const char* elementName) {
     PointLines p = readPointLines(doc, point);
-    w.start(elementName);
-    if (p.hasLat) w.attribute("lat", p.lat);
-    if (p.hasLon) w.attribute("lon", p.lon);
-    for (const auto& c : p.children)
-        if (xml::Writer::validName(c.key)) w.element(c.key.c_str(), c.value);
-    w.end();
+    std::string indent = w.indentOf();
+    std::string out = w.lineBreak() + indent + "<" + elementName;
+    if (p.hasLat) out += " lat=\"" + xml::escape(p.lat) + "\"";
+    if (p.hasLon) out += " lon=\"" + xml::escape(p.lon) + "\"";
+    bool any = false;
+    for (const auto& c : p.children) {
+        if (!xml::Writer::validName(c.key)) continue;
+        out += any ? "\n  " : ">\n  ";
+        any = true;
+        out += indent + "<" + c.key;
+        out += c.value.empty() ? "/>" : ">" + xml::escape(c.value) + "</" + c.key + ">";
+    }
+    out += any ? "\n" + indent + "</" + elementName + ">" : "/>";
+    w.raw(out);
 }
 
 void writeRoute(xml::Writer& w, const core::Document& doc, NodeId route) {

@@ -43,6 +43,13 @@ public:
     void addTrkseg(xmlNode* e);
     void addTrkpt(xmlNode* e);
 
+    // A point element's values; the time already a serial number text.
+    struct Point {
+        std::string lat, lon, ele, time, name, sym, cmt, desc;
+    };
+    // The decision of addTrkpt, for readers that take the values apart themselves.
+    void addTrackPoint(const Point& p);
+
     // The first steps of rte and trk, for readers that stream their children.
     core::NodeId beginRoute(const std::string& name);
     void beginTrack(std::string name);
@@ -51,9 +58,6 @@ private:
     struct Focus {
         core::NodeId node = core::kNoNode;
         std::string text;
-    };
-    struct Point {
-        std::string lat, lon, ele, time, name, sym, cmt, desc;
     };
     Focus focus() const;
     Point readPoint(xmlNode* e, bool serialTimeAllowed) const;

@@ -1,5 +1,6 @@
 #include "formats/xml.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 
 #include <cstring>
@@ -182,6 +183,21 @@ xmlNode* Reader::expand() {
     return n;
 }
 
+std::string Reader::readElementText() {
+    std::string text;
+    if (isEmptyElement()) return text;
+    int depth = this->depth();
+    while (read()) {
+        int t = type();
+        if (t == XML_READER_TYPE_END_ELEMENT && this->depth() == depth) break;
+        if ((t == XML_READER_TYPE_TEXT || t == XML_READER_TYPE_CDATA) && this->depth() == depth + 1) {
+            const xmlChar* v = xmlTextReaderConstValue(reader_);
+            if (v) text += c(v);
+        }
+    }
+    return text;
+}
+
 long Reader::bytesConsumed() const { return xmlTextReaderByteConsumed(reader_); }
 
 Writer::Writer(ByteSink& file) : file_(file) {
@@ -203,7 +219,11 @@ void Writer::startDocument(const char* standalone) {
 }
 
 void Writer::start(const char* elementName) {
+    // After raw content the library indents the next tag but does not break the line.
+    if (rawLast_ && writer_) check(xmlTextWriterWriteRawLen(writer_, x("\n"), 1));
     if (writer_) check(xmlTextWriterStartElement(writer_, x(elementName)));
+    ++depth_;
+    rawLast_ = endLast_ = false;
 }
 
 void Writer::attribute(const char* attributeName, std::string_view value) {
@@ -212,6 +232,21 @@ void Writer::attribute(const char* attributeName, std::string_view value) {
 
 void Writer::text(std::string_view value) {
     if (writer_) check(xmlTextWriterWriteString(writer_, x(std::string(value).c_str())));
+    rawLast_ = endLast_ = false;
+}
+
+void Writer::raw(std::string_view xmlText) {
+    if (writer_) check(xmlTextWriterWriteRawLen(writer_, x(xmlText.data()), static_cast<int>(xmlText.size())));
+    rawLast_ = true;
+    endLast_ = false;
+}
+
+std::string escape(std::string_view value) {
+    if (value.find_first_of("&<>\"\r") == std::string_view::npos) return std::string(value);
+    xmlChar* e = xmlEncodeSpecialChars(nullptr, x(std::string(value).c_str()));
+    std::string s = e ? c(e) : "";
+    xmlFree(e);
+    return s;
 }
 
 void Writer::element(const char* elementName, std::string_view value) {
@@ -221,7 +256,12 @@ void Writer::element(const char* elementName, std::string_view value) {
 }
 
 void Writer::end() {
+    --depth_;
+    // After raw content the library does not indent the end tag itself.
+    if (rawLast_) raw("\n" + indentOf());
     if (writer_) check(xmlTextWriterEndElement(writer_));
+    rawLast_ = false;
+    endLast_ = true;
 }
 
 bool Writer::validName(std::string_view n) {
@@ -230,6 +270,7 @@ bool Writer::validName(std::string_view n) {
 
 bool Writer::finish() {
     if (!writer_) return false;
+    while (depth_ > 0) end();
     check(xmlTextWriterEndDocument(writer_));
     check(xmlTextWriterFlush(writer_));
     xmlFreeTextWriter(writer_);

@@ -63,6 +63,9 @@ public:
     std::string attribute(const char* attributeName) const;
     // The current element with its subtree; valid until the next read or skip.
     xmlNode* expand();
+    // The text directly inside the current element; leaves the reader on the
+    // element's end (or on the element itself when it is empty).
+    std::string readElementText();
     long bytesConsumed() const;
     const ParseError& error() const { return error_; }
 
@@ -87,6 +90,13 @@ public:
     void text(std::string_view value);
     void element(const char* elementName, std::string_view value);
     void end();
+    // Text already in XML form, indented by the caller; see indentOf().
+    void raw(std::string_view xmlText);
+    // Blanks before an element one level below the innermost open element.
+    std::string indentOf() const { return std::string(static_cast<size_t>(depth_) * 2, ' '); }
+    // What raw text starts with to begin a new line: the library has already
+    // broken the line after an end tag.
+    const char* lineBreak() const { return endLast_ ? "" : "\n"; }
     // Names taken from the tree's texts must be valid XML names.
     static bool validName(std::string_view name);
     // Closes every open element and flushes; false when anything failed.
@@ -96,10 +106,17 @@ public:
 private:
     void check(int result) { ok_ = ok_ && result >= 0; }
 
+    int depth_ = 0;
+    bool rawLast_ = false;
+    bool endLast_ = false;
+
     ByteSink& file_;
     xmlTextWriterPtr writer_ = nullptr;
     bool ok_ = true;
 };
+
+// A value as XML text: &, <, >, " and CR escaped by the library.
+std::string escape(std::string_view value);
 
 // Escaped text of a DOM node and its subtree, as written in a file.
 std::string serialize(xmlDoc* doc, xmlNode* node, bool indent);

@@ -31,7 +31,7 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     // antimeridian rule picks one at the end.
     PlotState n = s;
     long n0 = 0;
-    core::PointRecord previous;
+    core::SphericalPoint previous;
     long double minShifted = 0, maxShifted = 0;
     auto shifted = [](long double lon) { return lon < 180 ? lon + 360 : lon; };
     loader.setSink([&](const core::PointRecord& p) {
@@ -43,7 +43,7 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
             n.minAlt = n.maxAlt = a;
             n.minTime = n.maxTime = p.time;
             minShifted = maxShifted = shifted(p.lon);
-            previous = p;
+            previous = core::ToSpherical(p.lat, p.lon);
             return;
         }
         if (altitudeCounts(a)) {
@@ -61,9 +61,9 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
         long double lon = shifted(p.lon);
         if (lon < minShifted) minShifted = lon;
         if (lon > maxShifted) maxShifted = lon;
-        n.totalDistance += core::DistanceKm(previous.lat, previous.lon, p.lat, p.lon);
-        previous.lat = p.lat;
-        previous.lon = p.lon;
+        core::SphericalPoint here = core::ToSpherical(p.lat, p.lon);
+        n.totalDistance += core::DistanceKm(previous, here);
+        previous = here;
     });
     loader.ShowAllTracks(nullptr);
     loader.setSink(nullptr);

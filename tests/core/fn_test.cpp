@@ -175,3 +175,26 @@ TEST(FloatToStrGeneral, FifteenSignificantDigits) {
     EXPECT_EQ(FloatToStrGeneral(0.1L + 0.2L), "0.3");
     EXPECT_EQ(FloatToStrGeneral(0.00001L), "1E-5");
 }
+
+TEST(FloatToStrGeneral, AgreesWithPrintfOverManyValues) {
+    // The fast path must give exactly what "%.15Lg" gives.
+    unsigned long long seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return seed >> 11;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        long double v;
+        switch (i % 4) {
+            case 0: v = 39000.0L + static_cast<long double>(next() % 10000000000ULL) / 86400000.0L; break;
+            case 1: v = (static_cast<long double>(next() % 2000000000ULL) - 1e9L) / 1e7L; break;
+            case 2: v = static_cast<long double>(next() % 100000) / 1000.0L; break;
+            default: v = static_cast<long double>(next()) / 1e12L; break;
+        }
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15Lg", v);
+        std::string expected = buf;
+        if (expected.find('e') != std::string::npos) continue;
+        ASSERT_EQ(FloatToStrGeneral(v), expected) << i;
+    }
+}

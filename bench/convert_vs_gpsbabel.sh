@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Pathkeep's conversions side by side with GPSBabel's on one large file, in
+# one run: wall time and peak memory from /usr/bin/time -v.
+# Usage: bench/convert_vs_gpsbabel.sh [points]   (build first: cmake --build build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+points=${1:-1000000}
+work=${BENCH_DIR:-/tmp/pathkeep-bench}
+mkdir -p "$work"
+cli=build/bin/pathkeep-cli
+big=$work/big-$points.gpx
+[ -f "$big" ] || python3 bench/make_big_gpx.py "$big" "$points"
+export PATHKEEP_HOME=$work/home
+mkdir -p "$PATHKEEP_HOME"
+# The KML both programs read: the one Pathkeep writes (tracks as MultiGeometry paths).
+[ -f "$work/big.kml" ] || $cli convert "$big" "$work/big.kml" 2>/dev/null
+
+measure() {  # label, command...
+  local label=$1; shift
+  /usr/bin/time -v "$@" >/dev/null 2>"$work/time.txt" || { echo "$label failed"; cat "$work/time.txt"; exit 1; }
+  local wall rss
+  wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt" | awk -F: '{ if (NF==3) print $1*3600+$2*60+$3; else print $1*60+$2 }')
+  rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+  printf "%-34s %8.2f s %9.1f MiB\n" "$label" "$wall" "$(echo "$rss/1024" | bc -l)"
+  echo "$wall $rss" >"$work/last.txt"
+}
+
+ratio() {  # ours theirs
+  read -r a ra <"$1"; read -r b rb <"$2"
+  printf "%-34s time %.2f of gpsbabel's, memory %.2f of gpsbabel's\n" "  ratio" "$(echo "$a/$b" | bc -l)" "$(echo "$ra/$rb" | bc -l)"
+}
+
+echo "$points track points, $(du -h "$big" | cut -f1) GPX"
+measure "pathkeep  GPX -> GPX" $cli convert "$big" "$work/out.gpx"; cp "$work/last.txt" "$work/a"
+measure "gpsbabel  GPX -> GPX" gpsbabel -i gpx -f "$big" -o gpx -F "$work/out-gb.gpx"; cp "$work/last.txt" "$work/b"
+ratio "$work/a" "$work/b"
+measure "pathkeep  GPX -> KML" $cli convert "$big" "$work/out.kml"; cp "$work/last.txt" "$work/a"
+measure "gpsbabel  GPX -> KML (points=0)" gpsbabel -i gpx -f "$big" -o kml,points=0 -F "$work/out-gb.kml"; cp "$work/last.txt" "$work/b"
+ratio "$work/a" "$work/b"
+measure "pathkeep  KML -> GPX" $cli convert "$work/big.kml" "$work/from-kml.gpx"; cp "$work/last.txt" "$work/a"
+measure "gpsbabel  KML -> GPX" gpsbabel -i kml -f "$work/big.kml" -o gpx -F "$work/from-kml-gb.gpx"; cp "$work/last.txt" "$work/b"
+ratio "$work/a" "$work/b"
