@@ -294,31 +294,36 @@ std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock)
 }
 
 std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator) {
+    std::optional<long double> value = XmlToSerial(xml, clock);
+    return value ? ToLocalDecimal(FloatToStrGeneral(*value), decimalSeparator) : std::string();
+}
+
+std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock) {
     std::string_view t = Trim(xml);
     int year, month, day, hour = 0, minute = 0, second = 0;
     long double fraction = 0;
     if (!readDigits(t, 0, 4, year) || t.size() < 10 || t[4] != '-' || !readDigits(t, 5, 2, month) || t[7] != '-' ||
         !readDigits(t, 8, 2, day))
-        return {};
-    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month)) return {};
+        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month)) return std::nullopt;
     size_t pos = 10;
     if (pos < t.size() && (t[pos] == 'T' || t[pos] == 't')) {
         if (!readDigits(t, pos + 1, 2, hour) || pos + 3 >= t.size() || t[pos + 3] != ':' ||
             !readDigits(t, pos + 4, 2, minute))
-            return {};
+            return std::nullopt;
         pos += 6;
         if (pos < t.size() && t[pos] == ':') {
-            if (!readDigits(t, pos + 1, 2, second)) return {};
+            if (!readDigits(t, pos + 1, 2, second)) return std::nullopt;
             pos += 3;
             if (pos < t.size() && (t[pos] == '.' || t[pos] == ',')) {
                 long double scale = 0.1L;
                 ++pos;
                 size_t start = pos;
                 for (; pos < t.size() && isDigit(t[pos]); ++pos, scale /= 10) fraction += (t[pos] - '0') * scale;
-                if (pos == start) return {};
+                if (pos == start) return std::nullopt;
             }
         }
-        if (hour > 24 || minute > 59 || second > 60) return {};
+        if (hour > 24 || minute > 59 || second > 60) return std::nullopt;
     }
     int textOffset = 0;
     if (pos < t.size()) {
@@ -327,19 +332,19 @@ std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char d
             ++pos;
         } else if (c == '+' || c == '-') {
             int oh, om;
-            if (!readDigits(t, pos + 1, 2, oh)) return {};
+            if (!readDigits(t, pos + 1, 2, oh)) return std::nullopt;
             size_t mPos = pos + 3;
             if (mPos < t.size() && t[mPos] == ':') ++mPos;
-            if (!readDigits(t, mPos, 2, om) || oh > 14 || om > 59) return {};
+            if (!readDigits(t, mPos, 2, om) || oh > 14 || om > 59) return std::nullopt;
             textOffset = (oh * 60 + om) * (c == '-' ? -1 : 1);
             pos = mPos + 2;
         }
     }
-    if (pos != t.size()) return {};
+    if (pos != t.size()) return std::nullopt;
     long double value = static_cast<long double>(EncodeDate(year, month, day)) +
                         (hour * 3600.0L + minute * 60.0L + second + fraction) / 86400.0L +
                         (clock.utcOffsetMinutes() - textOffset) / 1440.0L;
-    return ToLocalDecimal(FloatToStrGeneral(value), decimalSeparator);
+    return value;
 }
 
 std::string TodayText(const host::Clock& clock) {

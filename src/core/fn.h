@@ -30,6 +30,8 @@ std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock)
 // XML Schema date-time -> serial number text in local time (the machine's
 // current offset), written with the given decimal separator. Empty on failure.
 std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator);
+// The same as a number; none when the text is no date-time.
+std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock);
 
 std::string TodayText(const host::Clock& clock);  // "dd-mm-yyyy"
 std::string NowText(const host::Clock& clock);    // "hh:mm:ss"

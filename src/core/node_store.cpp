@@ -1,12 +1,16 @@
 #include "core/node_store.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace core {
 
 namespace {
 
-constexpr unsigned kArenaShift = 20;  // 1 MiB arena chunks
+constexpr unsigned kArenaShift = 21;  // 2 MiB arena chunks
 constexpr std::uint32_t kArenaChunk = 1u << kArenaShift;
 constexpr std::uint16_t kDeadBit = 0x8000;
 
@@ -113,6 +117,17 @@ std::string unpackTime(std::uint64_t b) {
 
 }  // namespace
 
+void BigBlockFree::operator()(void* p) const { std::free(p); }
+
+void* AllocateBigBlock(size_t bytes) {
+    constexpr size_t kHugePage = size_t{1} << 21;
+    size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = std::aligned_alloc(kHugePage, rounded);
+    if (!p) throw std::bad_alloc();
+    ::madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
+
 NodeStore::NodeStore() { clear(); }
 
 void NodeStore::clear() {
@@ -130,14 +145,13 @@ std::uint32_t NodeStore::store(std::string_view bytes) {
     arenaUsed_ += bytes.size();
     if (bytes.size() > kArenaChunk / 4) {
         // A long text gets a chunk of its own, so chunks stay small.
-        auto chunk = std::make_unique_for_overwrite<unsigned char[]>(bytes.size());
-        std::memcpy(chunk.get(), bytes.data(), bytes.size());
-        arena_.push_back(std::move(chunk));
+        arena_.emplace_back(static_cast<unsigned char*>(AllocateBigBlock(bytes.size())));
+        std::memcpy(arena_.back().get(), bytes.data(), bytes.size());
         arenaPos_ = kArenaChunk;  // the next small text starts a fresh chunk
         return static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift;
     }
     if (arena_.empty() || arenaPos_ + bytes.size() > kArenaChunk) {
-        arena_.push_back(std::make_unique_for_overwrite<unsigned char[]>(kArenaChunk));
+        arena_.emplace_back(static_cast<unsigned char*>(AllocateBigBlock(kArenaChunk)));
         arenaPos_ = 0;
     }
     std::uint32_t offset = static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift | arenaPos_;

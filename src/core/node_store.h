@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -19,16 +20,27 @@ using NodeId = std::uint32_t;
 constexpr NodeId kNoNode = 0xFFFFFFFFu;
 constexpr NodeId kRootNode = 0;  // the invisible root above the four containers
 
-// Fixed-size chunks, so growing never copies what is already stored.
-template <typename T, unsigned kShift = 16>
+// Memory for large, long-lived blocks: 2 MiB aligned and offered to the
+// kernel as huge pages, so filling millions of nodes costs few page faults.
+struct BigBlockFree {
+    void operator()(void* p) const;
+};
+void* AllocateBigBlock(size_t bytes);
+
+constexpr size_t kBigBlockBytes = size_t{1} << 21;
+
+// Fixed-size chunks of one big block each, so growing never copies what is
+// already stored.
+template <typename T>
 class ChunkedArray {
 public:
-    static constexpr size_t kChunk = size_t{1} << kShift;
-    T& operator[](size_t i) { return chunks_[i >> kShift][i & (kChunk - 1)]; }
-    const T& operator[](size_t i) const { return chunks_[i >> kShift][i & (kChunk - 1)]; }
+    static constexpr size_t kChunk = kBigBlockBytes / sizeof(T);
+    T& operator[](size_t i) { return chunks_[i / kChunk][i % kChunk]; }
+    const T& operator[](size_t i) const { return chunks_[i / kChunk][i % kChunk]; }
     size_t size() const { return size_; }
     size_t push_back(const T& value) {
-        if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+        if (size_ == chunks_.size() * kChunk)
+            chunks_.emplace_back(static_cast<T*>(AllocateBigBlock(kChunk * sizeof(T))));
         (*this)[size_] = value;
         return size_++;
     }
@@ -38,7 +50,8 @@ public:
     }
 
 private:
-    std::vector<std::unique_ptr<T[]>> chunks_;
+    static_assert(std::is_trivial_v<T>, "chunks hold plain records");
+    std::vector<std::unique_ptr<T[], BigBlockFree>> chunks_;
     size_t size_ = 0;
 };
 
@@ -94,7 +107,7 @@ private:
 
     ChunkedArray<Node> nodes_;
     ChunkedArray<std::uint16_t> tags_;  // kind | key << 3 | encoding << 8
-    std::vector<std::unique_ptr<unsigned char[]>> arena_;
+    std::vector<std::unique_ptr<unsigned char[], BigBlockFree>> arena_;
     std::uint32_t arenaPos_ = 0;  // position in the last chunk
     size_t arenaUsed_ = 0;
     // Child counts asked for so far, kept current on append and remove.

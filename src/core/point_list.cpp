@@ -59,7 +59,20 @@ PointLoader::PointLoader(Document& doc, PointList& points, const SymbolTable& sy
 
 PointTexts PointLoader::readPoint(NodeId point) const {
     PointTexts p;
+    const NodeStore& store = doc_.store();
     for (NodeId c = doc_.firstChild(point); c != kNoNode; c = doc_.nextSibling(c)) {
+        switch (store.key(c)) {
+            case AttrKey::Lat: p.lat = store.value(c); continue;
+            case AttrKey::Lon: p.lon = store.value(c); continue;
+            case AttrKey::Ele: p.ele = store.value(c); continue;
+            case AttrKey::Sym: p.sym = store.value(c); continue;
+            case AttrKey::Cmt: p.cmt = store.value(c); continue;
+            case AttrKey::Name: p.name = store.value(c); continue;
+            case AttrKey::Desc: p.desc = store.value(c); continue;
+            case AttrKey::Time: setTime(p, store.value(c)); continue;
+            default: break;
+        }
+        // Lines edited into other shapes are recognised by their first letters.
         std::string t = doc_.getText(c);
         std::string_view p3 = std::string_view(t).substr(0, 3), p4 = std::string_view(t).substr(0, 4);
         if (p3 == "lat") p.lat = valueFrom(t, 7);
@@ -67,11 +80,23 @@ PointTexts PointLoader::readPoint(NodeId point) const {
         else if (p3 == "ele") p.ele = valueFrom(t, 7);
         else if (p3 == "sym") p.sym = valueFrom(t, 7);
         else if (p3 == "cmt") p.cmt = valueFrom(t, 7);
-        else if (p4 == "time") p.serial = XmlToDateTime(valueFrom(t, 8), env_.clock, env_.locale.decimalSeparator());
+        else if (p4 == "time") setTime(p, valueFrom(t, 8));
         else if (p4 == "name") p.name = valueFrom(t, 8);
         else if (p4 == "desc") p.desc = valueFrom(t, 8);
     }
     return p;
+}
+
+void PointLoader::setTime(PointTexts& p, std::string_view xml) const {
+    std::optional<long double> serial = XmlToSerial(xml, env_.clock);
+    p.hasTime = serial.has_value();
+    p.time = serial.value_or(0);
+    p.serial.clear();
+}
+
+std::string SerialText(const PointTexts& p, char decimalSeparator) {
+    if (!p.serial.empty()) return p.serial;
+    return p.hasTime ? ToLocalDecimal(FloatToStrGeneral(p.time), decimalSeparator) : std::string();
 }
 
 ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const host::LocaleInfo& locale) {
@@ -81,9 +106,10 @@ ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const
     row[kColLat] = Utf8Left(ToLocalDecimal(p.lat, sep), kRowNumberChars);
     row[kColLon] = Utf8Left(ToLocalDecimal(p.lon, sep), kRowNumberChars);
     row[kColAlt] = Utf8Left(p.ele, kRowNumberChars);
-    if (!p.serial.empty()) {
-        DateTimeParts t = DecodeDateTime(StrToFloatAny(p.serial));
-        row[kColSerial] = Utf8Left(p.serial, kRowSerialChars);
+    std::string serial = SerialText(p, sep);
+    if (!serial.empty()) {
+        DateTimeParts t = DecodeDateTime(StrToFloatAny(serial));
+        row[kColSerial] = Utf8Left(serial, kRowSerialChars);
         row[kColDate] = locale.formatShortDate(t.year, t.month, t.day);
         row[kColTime] = ZeroPad(t.hour, 2) + ":" + ZeroPad(t.minute, 2) + ":" + ZeroPad(t.second, 2);
     }
@@ -107,7 +133,7 @@ void PointLoader::addRecord(const PointTexts& p, PointType type) {
     r.lat = StrToFloatAny(p.lat);
     r.lon = StrToFloatAny(p.lon);
     r.ele = p.ele.empty() ? 0 : StrToFloatAny(p.ele);
-    r.time = p.serial.empty() ? 0 : StrToFloatAny(p.serial);
+    r.time = p.hasTime ? p.time : p.serial.empty() ? 0 : StrToFloatAny(p.serial);
     if (type == PointType::Route) {
         r.name = Utf8Left(p.name, kRecordTextChars);
         r.sym = Utf8Left(p.sym, kRecordTextChars);

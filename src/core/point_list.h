@@ -75,8 +75,14 @@ private:
 
 // The texts of one point node as the loaders read them.
 struct PointTexts {
-    std::string lat, lon, ele, serial, name, sym, cmt, desc;
+    std::string lat, lon, ele, name, sym, cmt, desc;
+    std::string serial;     // a serial number as text, when it came as text
+    bool hasTime = false;   // else the time as a number, when there is one
+    long double time = 0;
 };
+
+// The serial number text of a point with the user's decimal separator; empty without a time.
+std::string SerialText(const PointTexts& p, char decimalSeparator);
 enum class PointType { Track, Route, Waypoint };
 
 // One list row in the row format: numbers with the user's decimal separator
@@ -113,6 +119,7 @@ public:
 private:
     void addRow(ListRows& view, const PointTexts& p, PointType type) const;
     void addRecord(const PointTexts& p, PointType type);
+    void setTime(PointTexts& p, std::string_view xml) const;
 
     Document& doc_;
     PointList& points_;

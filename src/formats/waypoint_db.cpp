@@ -128,7 +128,7 @@ void AddToDatabase(Env& env, core::ListRows& rows, NodeId point) {
     std::string lat = core::Utf8Left(core::ToLocalDecimal(p.lat, sep), kNumberChars);
     std::string lon = core::Utf8Left(core::ToLocalDecimal(p.lon, sep), kNumberChars);
     std::string ele = core::Utf8Left(core::ToLocalDecimal(p.ele, sep), kNumberChars);
-    std::string serial = core::Utf8Left(core::ToLocalDecimal(p.serial, sep), kSerialChars);
+    std::string serial = core::Utf8Left(core::SerialText(p, sep), kSerialChars);
 
     core::ListRow* row = nullptr;
     for (auto& r : rows.rows)

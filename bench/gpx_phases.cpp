@@ -1,0 +1,44 @@
+// Times the three phases of a GPX -> GPX conversion on one file: reading,
+// the bounds that every open computes, and writing.
+// Run: build/bin/bench_gpx_phases FILE.gpx
+
+#include <chrono>
+#include <cstdio>
+
+#include "formats/gpx.h"
+#include "host/fake/fake_host.h"
+#include "plot/bounds.h"
+
+namespace {
+double since(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_gpx_phases FILE.gpx\n");
+        return 2;
+    }
+    host::FakeHost host;
+    core::SymbolTable symbols;
+    core::Document doc(symbols, host.fakeClock);
+    core::PointList points;
+    auto loader = [&] {
+        return core::PointLoader(doc, points, symbols, {host.fakeClock, host.fakeLocale, host.fakePump, nullptr, nullptr});
+    };
+    formats::Env env{doc, points, symbols, host, [](const std::string&) {}, [](const std::string&) {}, nullptr,
+                     loader, [](int) { return std::string(); }};
+    auto t0 = std::chrono::steady_clock::now();
+    formats::GpxBestandInlezen(env, argv[1]);
+    std::printf("read    %.3f s\n", since(t0));
+    t0 = std::chrono::steady_clock::now();
+    plot::PlotState plot;
+    core::PointLoader l = loader();
+    plot::DetermineBounds(plot, doc, l, points, [](const std::string&) {});
+    std::printf("bounds  %.3f s\n", since(t0));
+    t0 = std::chrono::steady_clock::now();
+    formats::SaveAsGPX(env, "/tmp/bench_gpx_phases.gpx", false);
+    std::printf("write   %.3f s\n", since(t0));
+    return 0;
+}
