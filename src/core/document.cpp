@@ -121,6 +121,16 @@ void Document::appendAttribute(NodeId parent, AttrKey key, std::string_view valu
 
 void Document::AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele,
                              std::string_view time) {
+    addTrackpoint(lat, lon, ele, time, false);
+}
+
+void Document::AddTrackpointXmlTime(std::string_view lat, std::string_view lon, std::string_view ele,
+                                    std::string_view xmlTime) {
+    addTrackpoint(lat, lon, ele, xmlTime, true);
+}
+
+void Document::addTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele,
+                             std::string_view time, bool timeIsXml) {
     if (lat.empty() && lon.empty()) return;
     documentModified = true;
     // Nowhere to put it: callers make a track current first.
@@ -135,7 +145,10 @@ void Document::AddTrackpoint(std::string_view lat, std::string_view lon, std::st
     appendAttribute(pt, AttrKey::Lat, la);
     appendAttribute(pt, AttrKey::Lon, lo);
     appendAttribute(pt, AttrKey::Ele, el);
-    if (!ti.empty()) appendAttribute(pt, AttrKey::Time, DateTimeToXml(ti, clock_));
+    if (timeIsXml)
+        appendAttribute(pt, AttrKey::Time, time);
+    else if (!ti.empty())
+        appendAttribute(pt, AttrKey::Time, DateTimeToXml(ti, clock_));
     if (currentCountNode != kNoNode && store_.alive(currentCountNode)) {
         store_.setKeyed(currentCountNode, AttrKey::Number, count);
         if (bulkDepth_ == 0) textChanged(currentCountNode);

@@ -60,6 +60,9 @@ public:
     void NewTrack(const std::string& name);
     void NewRoute(const std::string& name);
     void AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time);
+    // The same with the time already as the XML text AddTrackpoint would store.
+    void AddTrackpointXmlTime(std::string_view lat, std::string_view lon, std::string_view ele,
+                              std::string_view xmlTime);
     void AddWaypoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
                      std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc);
     void AddRoutepoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
@@ -103,6 +106,8 @@ private:
                   std::string_view ele, std::string_view time, std::string_view name, const Symbol& symbol,
                   std::string_view cmt, std::string_view desc);
     void appendAttribute(NodeId parent, AttrKey key, std::string_view value);
+    void addTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
+                       bool timeIsXml);
     std::string symbolName(const Symbol& symbol) const;
 
     NodeStore store_;

@@ -271,9 +271,9 @@ std::string FloatToStrGeneral(long double value) {
     return s;
 }
 
-std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock) {
-    if (serialText.empty()) return {};
-    DateTimeParts p = DecodeDateTime(StrToFloatAny(serialText));
+namespace {
+
+std::string formatXml(const DateTimeParts& p, int offsetMinutes) {
     std::string out;
     out.reserve(29);
     appendDigits(out, p.year, 4);
@@ -289,8 +289,15 @@ std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock)
     appendDigits(out, p.second, 2);
     out += '.';
     appendDigits(out, p.millisecond, 3);
-    appendUtcOffset(out, clock.utcOffsetMinutes());
+    appendUtcOffset(out, offsetMinutes);
     return out;
+}
+
+}  // namespace
+
+std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock) {
+    if (serialText.empty()) return {};
+    return formatXml(DecodeDateTime(StrToFloatAny(serialText)), clock.utcOffsetMinutes());
 }
 
 std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator) {
@@ -298,53 +305,91 @@ std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char d
     return value ? ToLocalDecimal(FloatToStrGeneral(*value), decimalSeparator) : std::string();
 }
 
-std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock) {
+namespace {
+
+struct XmlDateTimeFields {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    long double fraction = 0;  // of a second
+    int fractionDigits = 0;
+    int milliseconds = 0;  // the fraction when it has at most three digits
+    int offsetMinutes = 0;
+};
+
+// "yyyy-mm-dd[Thh:nn[:ss[.fff]]][Z|+hh:mm|-hh:mm]"; no offset means UTC.
+bool parseXmlDateTime(std::string_view xml, XmlDateTimeFields& f) {
     std::string_view t = Trim(xml);
-    int year, month, day, hour = 0, minute = 0, second = 0;
-    long double fraction = 0;
-    if (!readDigits(t, 0, 4, year) || t.size() < 10 || t[4] != '-' || !readDigits(t, 5, 2, month) || t[7] != '-' ||
-        !readDigits(t, 8, 2, day))
-        return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month)) return std::nullopt;
+    if (!readDigits(t, 0, 4, f.year) || t.size() < 10 || t[4] != '-' || !readDigits(t, 5, 2, f.month) ||
+        t[7] != '-' || !readDigits(t, 8, 2, f.day))
+        return false;
+    if (f.month < 1 || f.month > 12 || f.day < 1 || f.day > daysInMonth(f.year, f.month)) return false;
     size_t pos = 10;
     if (pos < t.size() && (t[pos] == 'T' || t[pos] == 't')) {
-        if (!readDigits(t, pos + 1, 2, hour) || pos + 3 >= t.size() || t[pos + 3] != ':' ||
-            !readDigits(t, pos + 4, 2, minute))
-            return std::nullopt;
+        if (!readDigits(t, pos + 1, 2, f.hour) || pos + 3 >= t.size() || t[pos + 3] != ':' ||
+            !readDigits(t, pos + 4, 2, f.minute))
+            return false;
         pos += 6;
         if (pos < t.size() && t[pos] == ':') {
-            if (!readDigits(t, pos + 1, 2, second)) return std::nullopt;
+            if (!readDigits(t, pos + 1, 2, f.second)) return false;
             pos += 3;
             if (pos < t.size() && (t[pos] == '.' || t[pos] == ',')) {
                 long double scale = 0.1L;
                 ++pos;
                 size_t start = pos;
-                for (; pos < t.size() && isDigit(t[pos]); ++pos, scale /= 10) fraction += (t[pos] - '0') * scale;
-                if (pos == start) return std::nullopt;
+                for (; pos < t.size() && isDigit(t[pos]); ++pos, scale /= 10) {
+                    f.fraction += (t[pos] - '0') * scale;
+                    if (++f.fractionDigits <= 3) f.milliseconds = f.milliseconds * 10 + (t[pos] - '0');
+                }
+                if (pos == start) return false;
+                for (int d = f.fractionDigits; d < 3; ++d) f.milliseconds *= 10;
             }
         }
-        if (hour > 24 || minute > 59 || second > 60) return std::nullopt;
+        if (f.hour > 24 || f.minute > 59 || f.second > 60) return false;
     }
-    int textOffset = 0;
     if (pos < t.size()) {
         char c = t[pos];
         if (c == 'Z' || c == 'z') {
             ++pos;
         } else if (c == '+' || c == '-') {
             int oh, om;
-            if (!readDigits(t, pos + 1, 2, oh)) return std::nullopt;
+            if (!readDigits(t, pos + 1, 2, oh)) return false;
             size_t mPos = pos + 3;
             if (mPos < t.size() && t[mPos] == ':') ++mPos;
-            if (!readDigits(t, mPos, 2, om) || oh > 14 || om > 59) return std::nullopt;
-            textOffset = (oh * 60 + om) * (c == '-' ? -1 : 1);
+            if (!readDigits(t, mPos, 2, om) || oh > 14 || om > 59) return false;
+            f.offsetMinutes = (oh * 60 + om) * (c == '-' ? -1 : 1);
             pos = mPos + 2;
         }
     }
-    if (pos != t.size()) return std::nullopt;
-    long double value = static_cast<long double>(EncodeDate(year, month, day)) +
-                        (hour * 3600.0L + minute * 60.0L + second + fraction) / 86400.0L +
-                        (clock.utcOffsetMinutes() - textOffset) / 1440.0L;
-    return value;
+    return pos == t.size();
+}
+
+}  // namespace
+
+std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock) {
+    XmlDateTimeFields f;
+    if (!parseXmlDateTime(xml, f)) return std::nullopt;
+    return static_cast<long double>(EncodeDate(f.year, f.month, f.day)) +
+           (f.hour * 3600.0L + f.minute * 60.0L + f.second + f.fraction) / 86400.0L +
+           (clock.utcOffsetMinutes() - f.offsetMinutes) / 1440.0L;
+}
+
+std::optional<std::string> XmlTimeToLocalXml(std::string_view xml, const host::Clock& clock) {
+    XmlDateTimeFields f;
+    if (!parseXmlDateTime(xml, f) || f.fractionDigits > 3) return std::nullopt;
+    constexpr long long kMsPerDayInt = 86400000LL;
+    long long ms = EncodeDate(f.year, f.month, f.day) * kMsPerDayInt +
+                   ((f.hour * 60LL + f.minute) * 60 + f.second) * 1000 + f.milliseconds +
+                   (clock.utcOffsetMinutes() - f.offsetMinutes) * 60000LL;
+    // Where the text round trip keeps every millisecond: from 1899-12-30 on,
+    // while the day count has fewer than seven digits.
+    if (ms < 0 || ms >= 1000000 * kMsPerDayInt) return std::nullopt;
+    DateTimeParts p;
+    long long days = ms / kMsPerDayInt, rest = ms % kMsPerDayInt;
+    civilFromDays(days - kUnixEpochSerial, p.year, p.month, p.day);
+    p.hour = static_cast<int>(rest / 3600000);
+    p.minute = static_cast<int>(rest / 60000 % 60);
+    p.second = static_cast<int>(rest / 1000 % 60);
+    p.millisecond = static_cast<int>(rest % 1000);
+    return formatXml(p, clock.utcOffsetMinutes());
 }
 
 std::string TodayText(const host::Clock& clock) {

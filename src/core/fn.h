@@ -32,6 +32,10 @@ std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock)
 std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator);
 // The same as a number; none when the text is no date-time.
 std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock);
+// DateTimeToXml(XmlToDateTime(xml)) in one step, for the times of long
+// tracks; none where only the two steps give the exact result (more than
+// three decimals of a second, dates before 1899-12-30 or after 4637).
+std::optional<std::string> XmlTimeToLocalXml(std::string_view xml, const host::Clock& clock);
 
 std::string TodayText(const host::Clock& clock);  // "dd-mm-yyyy"
 std::string NowText(const host::Clock& clock);    // "hh:mm:ss"

@@ -131,6 +131,7 @@ void* AllocateBigBlock(size_t bytes) {
 NodeStore::NodeStore() { clear(); }
 
 void NodeStore::clear() {
+    ++revision_;
     nodes_.clear();
     tags_.clear();
     arena_.clear();
@@ -189,6 +190,7 @@ void NodeStore::encode(NodeId node, std::string_view text, int kind) {
 }
 
 void NodeStore::encodeValue(NodeId node, std::uint8_t key, std::string_view value, int kind) {
+    ++revision_;
     Encoding enc = Encoding::Raw;
     std::uint32_t word = 0;
     std::uint64_t timeBits = 0;
@@ -344,6 +346,7 @@ void NodeStore::markDead(NodeId node) {
 
 void NodeStore::remove(NodeId node) {
     if (node == kRootNode || !alive(node)) return;
+    ++revision_;
     NodeId p = nodes_[node].parent;
     NodeId prev = previousSibling(node);
     NodeId next = nodes_[node].nextSibling;
@@ -357,6 +360,7 @@ void NodeStore::remove(NodeId node) {
 }
 
 void NodeStore::removeChildren(NodeId node) {
+    ++revision_;
     for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) markDead(c);
     nodes_[node].firstChild = nodes_[node].lastChild = kNoNode;
     if (auto it = counts_.find(node); it != counts_.end()) it->second = 0;

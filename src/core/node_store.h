@@ -88,6 +88,9 @@ public:
     NodeId previousSibling(NodeId node) const;
     std::uint32_t childCount(NodeId node) const;
     size_t nodeCount() const { return nodes_.size(); }
+    // Grows with every change of the tree, so a result worked out from the
+    // tree can tell whether it is still current.
+    std::uint64_t revision() const { return revision_; }
     size_t arenaBytes() const { return arenaUsed_; }
 
 private:
@@ -112,6 +115,7 @@ private:
     size_t arenaUsed_ = 0;
     // Child counts asked for so far, kept current on append and remove.
     mutable std::unordered_map<NodeId, std::uint32_t> counts_;
+    std::uint64_t revision_ = 1;
 };
 
 }  // namespace core

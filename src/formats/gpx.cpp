@@ -165,12 +165,19 @@ void GpxInserter::addTrkseg(xmlNode* e) {
 
 void GpxInserter::addTrkpt(xmlNode* e) { addTrackPoint(readPoint(e, false)); }
 
-void GpxInserter::addTrackPoint(const Point& p) {
+void GpxInserter::addTrackPoint(const Point& given) {
     Focus f = focus();
     core::Document& doc = env_.doc;
     if (f.text.empty() && doc.currentSegment != kNoNode && doc.alive(doc.currentSegment)) {
-        doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
-    } else if (f.text == "waypoints" || StartsWith(f.text, "wpt")) {
+        if (!given.storedTime.empty())
+            doc.AddTrackpointXmlTime(given.lat, given.lon, given.ele, given.storedTime);
+        else
+            doc.AddTrackpoint(given.lat, given.lon, given.ele, given.time);
+        return;
+    }
+    Point p = given;
+    if (!p.storedTime.empty()) p.time = core::XmlToDateTime(p.fileTime, env_.host.clock(), env_.decimalSeparator());
+    if (f.text == "waypoints" || StartsWith(f.text, "wpt")) {
         doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, "", core::Symbol::name(""), "", "");
     } else if (f.text == "trkseg") {
         doc.currentSegment = f.node;
@@ -295,7 +302,13 @@ GpxInserter::Point GpxStreamReader::readTrackPoint() {
                 p.time = reader_.readElementText();
         }
     }
-    p.time = core::XmlToDateTime(p.time, env_.host.clock(), env_.decimalSeparator());
+    if (auto stored = core::XmlTimeToLocalXml(p.time, env_.host.clock())) {
+        p.storedTime = std::move(*stored);
+        p.fileTime = std::move(p.time);
+        p.time.clear();
+    } else {
+        p.time = core::XmlToDateTime(p.time, env_.host.clock(), env_.decimalSeparator());
+    }
     return p;
 }
 

@@ -46,6 +46,9 @@ public:
     // A point element's values; the time already a serial number text.
     struct Point {
         std::string lat, lon, ele, time, name, sym, cmt, desc;
+        // A track point's time read straight into the stored form, with the
+        // file's text to fall back on.
+        std::string storedTime, fileTime;
     };
     // The decision of addTrkpt, for readers that take the values apart themselves.
     void addTrackPoint(const Point& p);

@@ -26,6 +26,12 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
                      const ReportFn& report) {
     report("Determine bounds of all tracks");
     points.reset();
+    // Nothing changed since the last time (a KML save right after opening).
+    // The bounds node already holds these very ranges, so it is left as it is.
+    if (s.determinedAt != 0 && s.determinedAt == doc.store().revision()) {
+        report("Store bounds in treeview");
+        return;
+    }
     // One pass over the points, without keeping them: the ranges with and
     // without western longitudes counted past 180° are both gathered, and the
     // antimeridian rule picks one at the end.
@@ -75,11 +81,13 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     }
     s = n;
     StoreBounds(s, doc, report);
+    s.determinedAt = doc.store().revision();
 }
 
 void UpdateBounds(PlotState& s, const std::string& latText, const std::string& lonText, const std::string& eleText,
                   const std::string& timeText, const ReportFn& report) {
     report("Update bounds");
+    s.determinedAt = 0;
     long double lat = core::StrToFloatAny(latText), lon = core::StrToFloatAny(lonText);
     long double ele = core::StrToFloatAny(eleText.empty() ? "0" : eleText);
     long double time = core::StrToFloatAny(timeText.empty() ? "0" : timeText);

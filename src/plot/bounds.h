@@ -3,6 +3,7 @@
 // points, the total track length and the scale. The latitude and longitude
 // ranges are mirrored into the tree as the "bounds" metadata node.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,10 @@ struct PlotState {
     long double minTime = 0, maxTime = 0;                        // serial numbers
     long double totalDistance = 0;                               // km
     long double plotScale = 0;                                   // degrees per pixel
+
+    // The tree revision the ranges were determined for; 0 when anything else
+    // changed them since. Every change outside DetermineBounds clears it.
+    std::uint64_t determinedAt = 0;
 
     void resetBounds() { *this = PlotState{}; }
 };

@@ -198,3 +198,29 @@ TEST(FloatToStrGeneral, AgreesWithPrintfOverManyValues) {
         ASSERT_EQ(FloatToStrGeneral(v), expected) << i;
     }
 }
+
+TEST(DateTimeXml, OneStepConversionMatchesTheTwoSteps) {
+    host::FakeClock clock;
+    unsigned long long seed = 99;
+    auto next = [&seed](unsigned long long n) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((seed >> 33) % n);
+    };
+    const char* offsets[] = {"Z", "+01:00", "-05:30", "+14:00", "", "+0200"};
+    const char* fractions[] = {"", ".5", ".25", ".123", ".999", ".1234"};
+    int checked = 0;
+    for (int i = 0; i < 20000; ++i) {
+        clock.offsetMinutes = (next(57) - 28) * 30;
+        char text[64];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%s%s", 1890 + next(300), 1 + next(12),
+                      1 + next(28), next(25), next(60), next(61), fractions[next(6)], offsets[next(6)]);
+        std::string twoSteps = DateTimeToXml(XmlToDateTime(text, clock, '.'), clock);
+        auto oneStep = XmlTimeToLocalXml(text, clock);
+        if (!oneStep) continue;  // left to the two steps
+        ++checked;
+        ASSERT_EQ(*oneStep, twoSteps) << text << " offset " << clock.offsetMinutes;
+    }
+    EXPECT_GT(checked, 10000);
+    EXPECT_FALSE(XmlTimeToLocalXml("2008-05-01T13:05:09.1234Z", clock).has_value());
+    EXPECT_FALSE(XmlTimeToLocalXml("garbage", clock).has_value());
+}

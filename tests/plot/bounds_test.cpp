@@ -87,3 +87,21 @@ TEST_F(BoundsTest, UpdateBoundsWidensFromUnsetBounds) {
     EXPECT_EQ(state.minTime, 39000);
     EXPECT_EQ(l, (std::vector<std::string>{"Update bounds"}));
 }
+
+TEST_F(BoundsTest, RecomputedOnlyWhenTheTreeChanged) {
+    doc.NewTrack("t");
+    doc.AddTrackpoint("51", "5", "", "");
+    determine();
+    state.minLat = 7;  // a stale value would survive a skipped run
+    state.determinedAt = 0;
+    determine();
+    EXPECT_EQ(state.minLat, 51);
+    determine();  // unchanged tree: the same result, the tree untouched
+    EXPECT_EQ(state.minLat, 51);
+    doc.AddTrackpoint("50", "5", "", "");
+    determine();
+    EXPECT_EQ(state.minLat, 50);
+    UpdateBounds(state, "40", "5", "", "", [](const std::string&) {});
+    determine();
+    EXPECT_EQ(state.minLat, 50);
+}
