@@ -55,9 +55,9 @@ void writeHead(xml::Writer& w, const plot::PlotState& s) {
 
 }  // namespace
 
-std::vector<CoordinateTuple> getCoordinates(std::string_view s) {
-    std::vector<CoordinateTuple> tuples;
+void forEachCoordinate(std::string_view s, const std::function<bool(const CoordinateTuple&)>& f) {
     size_t i = 0;
+    CoordinateTuple t;
     while (i < s.size()) {
         while (i < s.size() && isBlank(s[i])) ++i;
         size_t start = i;
@@ -65,15 +65,24 @@ std::vector<CoordinateTuple> getCoordinates(std::string_view s) {
         if (i == start) break;
         std::string_view token = s.substr(start, i - start);
         size_t c1 = token.find(',');
-        CoordinateTuple t;
         t.lon = std::string(core::Trim(token.substr(0, c1)));
+        t.lat.clear();
+        t.alt.clear();
         if (c1 != std::string_view::npos) {
             size_t c2 = token.find(',', c1 + 1);
             t.lat = std::string(core::Trim(token.substr(c1 + 1, c2 == std::string_view::npos ? c2 : c2 - c1 - 1)));
             if (c2 != std::string_view::npos) t.alt = std::string(core::Trim(token.substr(c2 + 1)));
         }
-        tuples.push_back(std::move(t));
+        if (!f(t)) return;
     }
+}
+
+std::vector<CoordinateTuple> getCoordinates(std::string_view s) {
+    std::vector<CoordinateTuple> tuples;
+    forEachCoordinate(s, [&](const CoordinateTuple& t) {
+        tuples.push_back(t);
+        return true;
+    });
     return tuples;
 }
 
@@ -164,11 +173,11 @@ void readKmlPlacemark(Env& env, xmlNode* p, PathMode mode) {
     if (!coordinates) return;
     if (mode == PathMode::OwnTrack) env.doc.NewTrack(name);
     int n = 0;
-    for (const auto& t : getCoordinates(xml::text(coordinates))) {
+    forEachCoordinate(xml::text(coordinates), [&](const CoordinateTuple& t) {
         env.doc.AddTrackpoint(t.lat, t.lon, t.alt, "");
         if (++n % kYieldEvery == 0) env.host.eventPump().processEvents();
-        if (env.doc.cancelRequested) return;
-    }
+        return !env.doc.cancelRequested;
+    });
 }
 
 void readDocumentChild(Env& env, xmlNode* c) {

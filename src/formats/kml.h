@@ -1,6 +1,7 @@
 #pragma once
 // KML for Google Earth: all waypoints and tracks out, placemarks in.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,9 @@ struct CoordinateTuple {
 // Splits a coordinates text "lon,lat[,alt] lon,lat[,alt] ..." into tuples.
 // Any white space separates tuples; empty tuples are skipped.
 std::vector<CoordinateTuple> getCoordinates(std::string_view text);
+// The same, one tuple at a time, for long tracks; stops when the function
+// returns false.
+void forEachCoordinate(std::string_view text, const std::function<bool(const CoordinateTuple&)>& f);
 
 WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& fileName);
 ReadOutcome KmlBestandInlezen(Env& env, const std::string& fileName);
