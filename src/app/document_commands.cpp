@@ -1,5 +1,6 @@
 #include "app/document_commands.h"
 
+#include "formats/legacy_text.h"
 #include "formats/save_dialog_model.h"
 
 namespace app {
@@ -179,6 +180,27 @@ bool DocumentCommands::saveDocument(const std::string& path, formats::SaveFormat
         return false;
     }
     return true;
+}
+
+}  // namespace app
+
+namespace app {
+
+void DocumentCommands::ConvertRouteFileClick() {
+    auto path = ws_.host.prompts().openFile(ws_.message(14), ws_.paths.dataDir, {{"Route file", {"*.rte"}}});
+    if (!path) return;
+    formats::RouteConversion r = formats::ConvertRouteFile(*path);
+    switch (r.status) {
+        case formats::RouteConversion::Status::NotARouteFile:
+            ws_.host.prompts().show(ws_.message(15), host::Severity::Error);
+            break;
+        case formats::RouteConversion::Status::Done:
+            ws_.host.prompts().show(ws_.message(16) + " " + r.outputPath, host::Severity::Information);
+            break;
+        default:
+            ws_.host.prompts().show(r.error, host::Severity::Error);
+            break;
+    }
 }
 
 }  // namespace app

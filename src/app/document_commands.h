@@ -21,6 +21,8 @@ public:
     void Sluiten1Click();
     // Saves to a path as the save dialog's OK does; false when writing failed.
     bool saveDocument(const std::string& path, formats::SaveFormat format);
+    // The conversion page's route button: an OziExplorer route file to GPX.
+    void ConvertRouteFileClick();
 
 private:
     void OpslaanAlsDialoog();

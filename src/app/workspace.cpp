@@ -31,7 +31,38 @@ formats::Env Workspace::env() {
                         [this](const std::string& s) { status(s); },
                         [this](double f) { progress(f); },
                         [this] { return loader(); },
-                        [this](int n) { return message(n); }};
+                        [this](int n) { return message(n); },
+                        &exportFields,
+                        [this](const std::vector<std::string>& f) { saveFieldsAsDefault(f); }};
+}
+
+void Workspace::loadUserSettings() {
+    report("Read user preferences");
+    settings = UserSettings::read(IniFile::load(paths.userSettings));
+    currentDirectory = settings.lastPath;
+    exportFields = settings.fields;
+}
+
+bool Workspace::saveUserSettings() {
+    IniFile ini = IniFile::load(paths.userSettings);
+    settings.lastPath = currentDirectory;
+    settings.writeGeneral(ini);
+    std::string error;
+    if (ini.save(paths.userSettings, error)) return true;
+    report(error);
+    return false;
+}
+
+bool Workspace::saveFieldsAsDefault(const std::vector<std::string>& fields) {
+    IniFile ini = IniFile::load(paths.userSettings);
+    settings.fields = fields;
+    exportFields = fields;
+    settings.writeFields(ini);
+    std::string error;
+    if (ini.save(paths.userSettings, error)) return true;
+    report(error);
+    host.prompts().show(error, host::Severity::Error);
+    return false;
 }
 
 void Workspace::setListName(const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/ini.h"
 #include "app/messages.h"
 #include "app/paths.h"
 #include "core/document.h"
@@ -36,6 +37,12 @@ public:
     const std::string& caption() const { return caption_; }
     std::string message(int n) const { return messages.GetDialogText(n); }
 
+    // UserData.ini: read when the window is shown, written when it closes;
+    // "Save as default" of the field selection writes its own section.
+    void loadUserSettings();
+    bool saveUserSettings();
+    bool saveFieldsAsDefault(const std::vector<std::string>& fields);
+
     host::Host& host;
     ProgramPaths paths;
     core::SymbolTable symbols;
@@ -51,6 +58,8 @@ public:
     std::string currentFileName;
     std::string currentDirectory;  // with a trailing separator
     bool saveSelectionOnly = false;
+    UserSettings settings;
+    std::vector<std::string> exportFields;  // the text export's chosen fields
     bool busy = false;  // a long command runs; others wait
 
     core::Signal<const std::string&> listNameChanged;  // Edit2

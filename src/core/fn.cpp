@@ -147,28 +147,7 @@ static bool parseSimpleDecimal(std::string_view text, long double& value) {
     return true;
 }
 
-long double StrToFloatAny(std::string_view text) {
-    text = Trim(text);
-    if (text.empty()) return 0;
-    long double simple;
-    if (parseSimpleDecimal(text, simple)) return simple;
-    char buf[64];
-    if (text.size() >= sizeof buf) return 0;  // no real number is this long
-    size_t n = 0;
-    bool negative = false;
-    size_t i = 0;
-    if (text[0] == '+' || text[0] == '-') {
-        negative = text[0] == '-';
-        i = 1;
-    }
-    // from_chars also takes "inf" and "nan", which are not numbers here.
-    if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.' || text[i] == ',')) return 0;
-    for (; i < text.size(); ++i) buf[n++] = text[i] == ',' ? '.' : text[i];
-    long double value = 0;
-    auto [end, ec] = std::from_chars(buf, buf + n, value);
-    if (ec != std::errc() || end != buf + n) return 0;
-    return negative ? -value : value;
-}
+long double StrToFloatAny(std::string_view text) { return ParseNumber(text).value_or(0); }
 
 std::string ToLocalDecimal(std::string_view text, char decimalSeparator) {
     std::string out(text);
@@ -218,7 +197,7 @@ static bool fastGeneral(long double value, std::string& out) {
                                              1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
                                              1e16L, 1e17L, 1e18L, 1e19L};
     long double a = std::fabs(value);
-    if (!(a >= 1e-4L && a < 1e15L)) return false;
+    if (!(a >= 1e-5L && a < 1e15L)) return false;
     int intDigits = a < 1 ? 0 : 1;
     while (intDigits < 15 && a >= kPow10[intDigits]) ++intDigits;
     int decimals = 15 - intDigits;
@@ -254,21 +233,55 @@ static bool fastGeneral(long double value, std::string& out) {
 
 std::string FloatToStrGeneral(long double value) {
     if (value == 0) return "0";
+    if (!std::isfinite(value)) return value != value ? "NAN" : value > 0 ? "INF" : "-INF";
     std::string fast;
     if (fastGeneral(value, fast)) return fast;
+    // The exact digits from printf, placed the general way: fixed from 1E-5
+    // up to 1E15, "1.5E20" style outside that.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15Lg", value);
-    std::string s = buf;
-    // "1e-05" -> "1E-5", the way the rest of the world's tools print it for users
-    auto e = s.find('e');
-    if (e != std::string::npos) {
-        std::string mant = s.substr(0, e);
-        char sign = s[e + 1];
-        std::string exp = s.substr(e + 2);
-        while (exp.size() > 1 && exp[0] == '0') exp.erase(0, 1);
-        s = mant + "E" + (sign == '-' ? "-" : "") + exp;
+    std::snprintf(buf, sizeof buf, "%.14Le", std::fabs(value));
+    std::string text = buf;
+    size_t e = text.find('e');
+    int exponent = std::atoi(text.c_str() + e + 1);
+    std::string digits = text.substr(0, 1) + text.substr(2, e - 2);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    std::string out = value < 0 ? "-" : "";
+    if (exponent >= -5 && exponent < 15) {
+        if (exponent < 0) {
+            out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+        } else {
+            std::string whole = digits.substr(0, std::min(digits.size(), static_cast<size_t>(exponent) + 1));
+            whole.append(static_cast<size_t>(exponent) + 1 - whole.size(), '0');
+            out += whole;
+            if (digits.size() > static_cast<size_t>(exponent) + 1) out += "." + digits.substr(static_cast<size_t>(exponent) + 1);
+        }
+        return out;
     }
-    return s;
+    out += digits.substr(0, 1);
+    if (digits.size() > 1) out += "." + digits.substr(1);
+    return out + "E" + std::to_string(exponent);
+}
+
+std::optional<long double> ParseNumber(std::string_view text) {
+    text = Trim(text);
+    if (text.empty()) return std::nullopt;
+    long double simple;
+    if (parseSimpleDecimal(text, simple)) return simple;
+    char buf[64];
+    if (text.size() >= sizeof buf) return std::nullopt;
+    size_t n = 0, i = 0;
+    bool negative = false;
+    if (text[0] == '+' || text[0] == '-') {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    // from_chars also takes "inf" and "nan", which are not numbers here.
+    if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.' || text[i] == ',')) return std::nullopt;
+    for (; i < text.size(); ++i) buf[n++] = text[i] == ',' ? '.' : text[i];
+    long double value = 0;
+    auto [end, ec] = std::from_chars(buf, buf + n, value);
+    if (ec != std::errc() || end != buf + n) return std::nullopt;
+    return negative ? -value : value;
 }
 
 namespace {

@@ -20,6 +20,8 @@ namespace core {
 // Reads a decimal number written with "." or ","; blanks around it, a sign and
 // an exponent are accepted. Empty or unreadable text gives 0.
 long double StrToFloatAny(std::string_view text);
+// The same, but none instead of 0 for text that is no number.
+std::optional<long double> ParseNumber(std::string_view text);
 // Every "." and "," replaced by the given decimal separator.
 std::string ToLocalDecimal(std::string_view text, char decimalSeparator);
 std::string CommaToPoint(std::string_view text);
@@ -79,7 +81,8 @@ struct DateTimeParts {
 DateTimeParts DecodeDateTime(long double serial);
 // Days since 1899-12-30 of a calendar date (proleptic Gregorian).
 long long EncodeDate(int year, int month, int day);
-// General decimal form with up to 15 significant digits and "." ("52.5", "1E-5").
+// General decimal form with up to 15 significant digits and ".": fixed from
+// 0.00001 up to 10^15 ("52.5", "0.00001"), else with an exponent ("1E-6").
 std::string FloatToStrGeneral(long double value);
 // Trims blanks and control characters from both ends.
 std::string_view Trim(std::string_view text);

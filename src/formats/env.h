@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/document.h"
 #include "core/point_list.h"
@@ -22,6 +23,9 @@ struct Env {
     std::function<void(double)> progress;              // 0..1 of long work; below 0 when done
     std::function<core::PointLoader()> makeLoader;
     std::function<std::string(int)> message;           // numbered message, "#" as line breaks
+    // The text export's chosen fields, and how "Save as default" keeps them.
+    std::vector<std::string>* exportFields = nullptr;
+    std::function<void(const std::vector<std::string>&)> saveFieldsAsDefault;
 
     char decimalSeparator() const { return host.locale().decimalSeparator(); }
 };

@@ -7,7 +7,11 @@
 #include <map>
 
 #include "core/text.h"
+#include "formats/csv_import.h"
 #include "formats/kml.h"
+#include "formats/legacy_text.h"
+#include "formats/ozi.h"
+#include "formats/text_export.h"
 
 namespace formats {
 
@@ -17,8 +21,13 @@ bool contains(std::string_view text, std::string_view what) { return text.find(w
 
 const std::map<FileType, ReadFn>& readers() {
     static const std::map<FileType, ReadFn> table = {
+        {FileType::PathkeepOwn, PathkeepBestandInlezen},
+        {FileType::OziWaypoint, WptBestandInlezen},
+        {FileType::OziTrack, PltBestandInlezen},
+        {FileType::EasyGps, EasyGpsBestandInlezen},
         {FileType::Gpx, GpxBestandInlezen},
         {FileType::Kml, KmlBestandInlezen},
+        {FileType::Csv, CsvBestandInlezen},
     };
     return table;
 }
@@ -31,6 +40,18 @@ const std::map<SaveFormat, WriteFn>& writers() {
          }},
         {SaveFormat::Kml,
          [](Env& env, plot::PlotState& plot, const std::string& path, bool) { return SaveAsKML(env, plot, path); }},
+        {SaveFormat::Plt,
+         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
+             return SaveAsPLT(env, path, selection);
+         }},
+        {SaveFormat::Wpt,
+         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
+             return SaveAsWPT(env, path, selection);
+         }},
+        {SaveFormat::Txt,
+         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
+             return SaveAsTXT(env, path, selection);
+         }},
     };
     return table;
 }

@@ -5,6 +5,8 @@
 #include <QTimer>
 
 #include "app/ui/main_window.h"
+#include "formats/ui/field_dialog.h"
+#include "formats/ui/import_wizard.h"
 #include "formats/ui/save_dialog.h"
 #include "host/qt/qt_host.h"
 
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
 
     host::QtHost host(true);
     host.qtPrompts().registerDialog("TfmSave", &formats::ui::SaveDialog::run);
+    host.qtPrompts().registerDialog("TfmSelectField", &formats::ui::runFieldDialog);
+    host.qtPrompts().registerDialog("TfrmImportWizzard", &formats::ui::runImportWizard);
     app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                                 QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
     app::ui::MainWindow window(ws);

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
 #include <QToolBar>
@@ -128,6 +129,17 @@ void MainWindow::buildPages() {
     simLayout->addStretch();
     pages[kSimulationPage] = simPage;
 
+    auto* conversionPage = new QWidget;
+    auto* conversionLayout = new QVBoxLayout(conversionPage);
+    auto* routeButton = new QPushButton("Ozi Route file (rte) ==> EasyGPS file (gpx)", conversionPage);
+    routeButton->setObjectName("Button6");
+    connect(routeButton, &QPushButton::clicked, this, [this] {
+        if (!ws_.busy) commands_.ConvertRouteFileClick();
+    });
+    conversionLayout->addWidget(routeButton, 0, Qt::AlignLeft);
+    conversionLayout->addStretch();
+    pages[kConversionPage] = conversionPage;
+
     for (int i = 0; i < kPageCount; ++i) {
         QWidget* page = pages[static_cast<size_t>(i)] ? pages[static_cast<size_t>(i)] : new QWidget;
         page->setObjectName(QString("TabSheet%1").arg(i + 1));
@@ -227,6 +239,7 @@ void MainWindow::btGoogleClick() {
 
 void MainWindow::startUp(const std::string& startupFile) {
     EnsureUserDirectories(ws_.paths);
+    ws_.loadUserSettings();
     formats::Env env = ws_.env();
     formats::DatabaseLoad db = formats::ZeRodedorarInlezen(env, ws_.waypointRows, ws_.paths.waypointDatabase);
     if (!db.ok)
@@ -246,6 +259,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
         commands_.Sluiten1Click();
+        ws_.saveUserSettings();
         formats::Env env = ws_.env();
         formats::ZeRodedorarOpslaan(env, ws_.waypointRows, ws_.paths.waypointDatabase);
     }

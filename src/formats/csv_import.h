@@ -1,0 +1,61 @@
+#pragma once
+// Delimited text of track points, read with the column layout the user
+// chooses in the import wizard (TfrmImportWizzard).
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/gpx.h"
+
+namespace formats {
+
+// Data types a column can have, in the order of the wizard's lists.
+enum CsvColumnType { kCsvSkip, kCsvLatitude, kCsvLongitude, kCsvTime, kCsvAltitude };
+constexpr int kCsvColumns = 5;     // columns the wizard can assign
+constexpr int kCsvMaxFields = 20;  // fields a line is split into
+
+struct CsvSettings {
+    char separator = '\t';
+    int latColumn = 0, lonColumn = 0, timeColumn = 0, altColumn = 0;  // 1..5, 0 = none
+    bool headerRow = false;
+};
+
+class ImportWizardModel : public host::DialogModel {
+public:
+    enum class Result { None, Finish, Cancel };
+    enum class Page { Separator, Fields };
+
+    std::string dialogName() const override { return "TfrmImportWizzard"; }
+
+    std::string fileName;
+    std::string preview;  // the file's text
+    char separator = '\t';
+    std::array<int, kCsvColumns> columnTypes{};
+    std::array<std::string, kCsvColumns> headings;
+    bool headerRow = false;
+    Page page = Page::Separator;
+    Result result = Result::None;
+
+    void initForm();
+    void leesVelden();  // headings of the first line at the chosen separator
+    void next();        // to the field page, guessing each column
+    void previous();
+    void finish() { result = Result::Finish; }
+    void cancel() { result = Result::Cancel; }
+    CsvSettings storeSettings() const;
+
+    static int kiesVeld(const std::string& heading);  // guessed CsvColumnType
+};
+
+// Splits a line at the separator into fields 1..20; fields past 20 are run
+// together into field 20. Index 0 stays empty for an unassigned column.
+std::array<std::string, kCsvMaxFields + 1> SplitCsvLine(std::string_view line, char separator);
+
+// "hh:mm[:ss]" -> seconds into the day; none when it is no time of day.
+std::optional<int> ParseTimeOfDay(std::string_view text);
+
+ReadOutcome CsvBestandInlezen(Env& env, const std::string& fileName);
+
+}  // namespace formats

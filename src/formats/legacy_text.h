@@ -1,0 +1,24 @@
+#pragma once
+// The program's own older text format, EasyGPS text exports, and the
+// conversion of OziExplorer route files to GPX 1.0.
+
+#include <string>
+
+#include "formats/gpx.h"
+
+namespace formats {
+
+ReadOutcome PathkeepBestandInlezen(Env& env, const std::string& fileName);
+ReadOutcome EasyGpsBestandInlezen(Env& env, const std::string& fileName);
+
+struct RouteConversion {
+    enum class Status { Done, NotARouteFile, Unreadable, Unwritable };
+    Status status = Status::Done;
+    std::string outputPath;
+    std::string error;
+    int waypoints = 0;
+};
+// Writes the route file's waypoints as a GPX 1.0 file beside it (".gpx").
+RouteConversion ConvertRouteFile(const std::string& rteFile);
+
+}  // namespace formats

@@ -1,0 +1,124 @@
+#include "formats/ui/import_wizard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <array>
+
+namespace formats::ui {
+
+namespace {
+
+constexpr size_t kPreviewBytes = 64 * 1024;  // enough to see the layout of any file
+const char* const kTypes[] = {"<skip>", "Latitude", "Longitude", "Time", "Altitude"};
+
+QPlainTextEdit* preview(const std::string& text, QWidget* parent) {
+    auto* p = new QPlainTextEdit(QString::fromStdString(text.substr(0, kPreviewBytes)), parent);
+    p->setReadOnly(true);
+    p->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return p;
+}
+
+}  // namespace
+
+bool runImportWizard(host::DialogModel& model, QWidget* parent) {
+    auto* m = dynamic_cast<ImportWizardModel*>(&model);
+    if (!m) return false;
+    QDialog dialog(parent);
+    dialog.setObjectName("TfrmImportWizzard");
+    dialog.setWindowTitle("Import Wizzard");
+    dialog.resize(640, 420);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* pages = new QStackedWidget(&dialog);
+    layout->addWidget(pages);
+
+    auto* sepPage = new QWidget;
+    auto* sepLayout = new QVBoxLayout(sepPage);
+    sepLayout->addWidget(new QLabel("Choose that character that separates your fields:"));
+    std::array<QRadioButton*, 3> seps = {new QRadioButton("Tab"), new QRadioButton("Semicolon"),
+                                         new QRadioButton("Comma")};
+    const char sepChars[] = {'\t', ';', ','};
+    auto* sepRow = new QHBoxLayout;
+    for (auto* r : seps) sepRow->addWidget(r);
+    sepLayout->addLayout(sepRow);
+    sepLayout->addWidget(new QLabel("Contents of file:"));
+    sepLayout->addWidget(preview(m->preview, sepPage));
+    seps[0]->setChecked(true);
+    pages->addWidget(sepPage);
+
+    auto* fieldPage = new QWidget;
+    auto* fieldLayout = new QVBoxLayout(fieldPage);
+    fieldLayout->addWidget(new QLabel("Data type:"));
+    auto* typeRow = new QHBoxLayout;
+    std::array<QComboBox*, kCsvColumns> types{};
+    for (int k = 0; k < kCsvColumns; ++k) {
+        types[static_cast<size_t>(k)] = new QComboBox;
+        for (const char* t : kTypes) types[static_cast<size_t>(k)]->addItem(t);
+        typeRow->addWidget(types[static_cast<size_t>(k)]);
+    }
+    fieldLayout->addLayout(typeRow);
+    auto* header = new QCheckBox("First row contains column headings");
+    fieldLayout->addWidget(header);
+    fieldLayout->addWidget(new QLabel("Contents of file:"));
+    fieldLayout->addWidget(preview(m->preview, fieldPage));
+    pages->addWidget(fieldPage);
+
+    auto* buttons = new QHBoxLayout;
+    auto* previous = new QPushButton("< Previous");
+    auto* next = new QPushButton("Next >");
+    auto* finish = new QPushButton("Finish");
+    auto* cancel = new QPushButton("Cancel");
+    for (auto* b : {previous, next, finish, cancel}) buttons->addWidget(b);
+    layout->addLayout(buttons);
+    auto* status = new QStatusBar;
+    status->showMessage(QString::fromStdString(m->fileName));
+    layout->addWidget(status);
+    previous->setEnabled(false);
+
+    auto readSeparator = [=] {
+        for (size_t i = 0; i < seps.size(); ++i)
+            if (seps[i]->isChecked()) m->separator = sepChars[i];
+    };
+    auto readTypes = [=] {
+        for (int k = 0; k < kCsvColumns; ++k) m->columnTypes[static_cast<size_t>(k)] = types[static_cast<size_t>(k)]->currentIndex();
+        m->headerRow = header->isChecked();
+    };
+    QObject::connect(next, &QPushButton::clicked, &dialog, [=] {
+        readSeparator();
+        m->next();
+        for (int k = 0; k < kCsvColumns; ++k) types[static_cast<size_t>(k)]->setCurrentIndex(m->columnTypes[static_cast<size_t>(k)]);
+        header->setChecked(m->headerRow);
+        pages->setCurrentIndex(1);
+        next->setEnabled(false);
+        previous->setEnabled(true);
+    });
+    QObject::connect(previous, &QPushButton::clicked, &dialog, [=] {
+        readTypes();
+        m->previous();
+        pages->setCurrentIndex(0);
+        next->setEnabled(true);
+        previous->setEnabled(false);
+    });
+    QObject::connect(finish, &QPushButton::clicked, &dialog, [=, &dialog] {
+        readSeparator();
+        if (pages->currentIndex() == 1) readTypes();
+        m->finish();
+        dialog.accept();
+    });
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, [=, &dialog] {
+        m->cancel();
+        dialog.reject();
+    });
+    dialog.exec();
+    return m->result == ImportWizardModel::Result::Finish;
+}
+
+}  // namespace formats::ui
