@@ -11,8 +11,9 @@
 
 #include "app/document_commands.h"
 #include "app/workspace.h"
+#include "cli/cli_host.h"
 #include "formats/file_type.h"
-#include "host/qt/qt_host.h"
+#include "formats/legacy_text.h"
 
 namespace {
 
@@ -29,9 +30,17 @@ const char* const kUsage =
     "Commands:\n"
     "  tree FILE              open FILE and print the document tree\n"
     "  info FILE...           open each FILE and print the open command's log and summary\n"
-    "  convert IN OUT [--format gpx|kml]\n"
+    "  convert IN OUT [--format gpx|kml|plt|wpt|txt] [options]\n"
     "                         open IN and save it as OUT (format from --format, else\n"
     "                         from OUT's extension; OUT gets the format's extension)\n"
+    "      --points tracks|waypoints   what a text export writes (default tracks)\n"
+    "      --fields 08,02,...          the text export's columns [01]..[11]\n"
+    "                                  (default: the saved default, else all eleven)\n"
+    "      --csv-separator tab|semicolon|comma\n"
+    "      --csv-columns lat,lon,time,alt,skip   data type of the first columns\n"
+    "      --csv-header yes|no         whether line one holds headings\n"
+    "                                  (CSV defaults: what the import wizard guesses)\n"
+    "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
     "\n"
     "Options:\n"
     "  --help       show this text\n"
@@ -43,7 +52,7 @@ int usageError(const std::string& message) {
 }
 
 struct Cli {
-    host::QtHost host{false};
+    cli::CliHost host;
     app::Workspace ws;
     app::DocumentCommands commands{ws};
     core::ScopedConnection statusToStderr;
@@ -52,6 +61,7 @@ struct Cli {
         : ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()))) {
         ws.create();
+        host.answers.message40 = ws.message(40);
         // Long work shows its status on stderr, at most once a second.
         statusToStderr = ws.statusLine.changed.scoped([last = std::chrono::steady_clock::now()](
                                                           int, const std::string& text) mutable {
@@ -108,14 +118,38 @@ int infoCommand(const std::vector<std::string>& args) {
 int convertCommand(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     std::string formatId;
+    cli::Answers answers;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--format") {
-            if (i + 1 >= args.size()) return usageError("--format needs a value");
-            formatId = args[++i];
-        } else if (args[i].rfind("--", 0) == 0) {
-            return usageError("unknown option '" + args[i] + "'");
+        const std::string& a = args[i];
+        if (a.rfind("--", 0) != 0) {
+            files.push_back(a);
+            continue;
+        }
+        if (i + 1 >= args.size()) return usageError(a + " needs a value");
+        const std::string& v = args[++i];
+        if (a == "--format") {
+            formatId = v;
+        } else if (a == "--points") {
+            if (v != "tracks" && v != "waypoints") return usageError("--points takes tracks or waypoints");
+            answers.exportTracks = v == "tracks";
+        } else if (a == "--fields") {
+            auto f = cli::ParseFieldList(v);
+            if (!f) return usageError("--fields takes numbers 01 to 11 separated by commas");
+            answers.fields = *f;
+        } else if (a == "--csv-separator") {
+            if (v == "tab") answers.csvSeparator = '\t';
+            else if (v == "semicolon") answers.csvSeparator = ';';
+            else if (v == "comma") answers.csvSeparator = ',';
+            else return usageError("--csv-separator takes tab, semicolon or comma");
+        } else if (a == "--csv-columns") {
+            auto c = cli::ParseCsvColumns(v);
+            if (!c) return usageError("--csv-columns takes up to five of lat, lon, time, alt, skip");
+            answers.csvColumns = *c;
+        } else if (a == "--csv-header") {
+            if (v != "yes" && v != "no") return usageError("--csv-header takes yes or no");
+            answers.csvHeader = v == "yes";
         } else {
-            files.push_back(args[i]);
+            return usageError("unknown option '" + a + "'");
         }
     }
     if (files.size() != 2) return usageError("convert needs IN and OUT");
@@ -124,13 +158,34 @@ int convertCommand(const std::vector<std::string>& args) {
                                                   formats::ExtensionOf(files[1])))
                                             : formats::SaveFormatById(formatId);
     if (!row) return usageError("unknown format '" + formatId + "'");
-    if (!formats::WriterFor(row->format)) return usageError("format '" + std::string(row->id) + "' cannot be written");
 
     Cli cli;
+    std::string message40 = cli.host.answers.message40;
+    cli.host.answers = answers;
+    cli.host.answers.message40 = message40;
+    cli.ws.loadUserSettings();
+    cli.host.answers.savedFields = cli.ws.exportFields;
     if (!cli.commands.BestandOpenen(files[0])) return kExitFailed;
     std::string out = formats::ReplaceExtension(files[1], row->extension);
     if (out != files[1]) std::fprintf(stderr, "Saving as %s\n", out.c_str());
     return cli.commands.saveDocument(out, row->format) ? kExitOk : kExitFailed;
+}
+
+int rte2gpxCommand(const std::vector<std::string>& args) {
+    if (args.size() != 1) return usageError("rte2gpx needs exactly one FILE.rte");
+    Cli cli;
+    formats::RouteConversion r = formats::ConvertRouteFile(args[0]);
+    switch (r.status) {
+        case formats::RouteConversion::Status::Done:
+            std::printf("%s %s\n", cli.ws.message(16).c_str(), r.outputPath.c_str());
+            return kExitOk;
+        case formats::RouteConversion::Status::NotARouteFile:
+            std::fprintf(stderr, "%s\n", cli.ws.message(15).c_str());
+            return kExitFailed;
+        default:
+            std::fprintf(stderr, "%s\n", r.error.c_str());
+            return kExitFailed;
+    }
 }
 
 }  // namespace
@@ -152,5 +207,6 @@ int main(int argc, char** argv) {
     if (verb == "tree") return treeCommand(rest);
     if (verb == "info") return infoCommand(rest);
     if (verb == "convert") return convertCommand(rest);
+    if (verb == "rte2gpx") return rte2gpxCommand(rest);
     return usageError("unknown command '" + verb + "'");
 }
