@@ -4,19 +4,26 @@
 # seeded with the test data. Skipped with a note when clang is missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-runs=${FUZZ_RUNS:-3000}
+runs=${FUZZ_RUNS:-2000}
 if ! command -v clang++ >/dev/null; then
   echo "clang++ not found: fuzz targets skipped"
   exit 0
 fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target fuzz_gpx fuzz_kml fuzz_fragment
-for target in gpx kml fragment; do
+targets="gpx kml fragment plt wpt own easygps csv rte"
+cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
+for target in $targets; do
   corpus=$(mktemp -d)
   case $target in
     gpx|fragment) cp tests/data/gpx/* data/demo.gpx "$corpus"/ ;;
     kml) cp tests/data/kml/* "$corpus"/ ;;
+    plt) cp tests/data/plt/* "$corpus"/ ;;
+    wpt) cp tests/data/wpt/* "$corpus"/ ;;
+    csv) cp tests/data/csv/* "$corpus"/ ;;
+    rte) cp tests/data/rte/* "$corpus"/ ;;
+    own) printf 'Pathkeep File\r\n<1>,<x>,<Home>,<52.1>,<5.1>,<3>,<39448.5>,<>,<>,<W>,<18>\r\n<2>,<x>,<>,<52.2>,<5.2>,<>,<>,<>,<>,<T>,<>\r\n' >"$corpus/own.txt" ;;
+    easygps) printf 'Datum,WGS84,WGS84,0,0,0,0,0\r\nTP,D,52.1,5.1,x\r\nWP,D,1,2\r\n' >"$corpus/easy.txt" ;;
   esac
   echo "fuzz_$target: $runs runs"
   build-fuzz/bin/fuzz_$target -runs="$runs" -max_len=65536 -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
