@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
         return core::PointLoader(doc, points, symbols, {host.fakeClock, host.fakeLocale, host.fakePump, nullptr, nullptr});
     };
     formats::Env env{doc, points, symbols, host, [](const std::string&) {}, [](const std::string&) {}, nullptr,
-                     loader, [](int) { return std::string(); }};
+                     loader, [](int) { return std::string(); },
+                     nullptr,
+                     nullptr};
     auto t0 = std::chrono::steady_clock::now();
     formats::GpxBestandInlezen(env, argv[1]);
     std::printf("read    %.3f s\n", since(t0));

@@ -227,11 +227,11 @@ void Writer::start(const char* elementName) {
 }
 
 void Writer::attribute(const char* attributeName, std::string_view value) {
-    if (writer_) check(xmlTextWriterWriteAttribute(writer_, x(attributeName), x(std::string(value).c_str())));
+    if (writer_) check(xmlTextWriterWriteAttribute(writer_, x(attributeName), x(xmlText(value).c_str())));
 }
 
 void Writer::text(std::string_view value) {
-    if (writer_) check(xmlTextWriterWriteString(writer_, x(std::string(value).c_str())));
+    if (writer_) check(xmlTextWriterWriteString(writer_, x(xmlText(value).c_str())));
     rawLast_ = endLast_ = false;
 }
 
@@ -241,7 +241,21 @@ void Writer::raw(std::string_view xmlText) {
     endLast_ = false;
 }
 
-std::string escape(std::string_view value) {
+std::string xmlText(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char ch : value) {
+        auto b = static_cast<unsigned char>(ch);
+        if (b >= 0x20 || ch == '\t' || ch == '\n' || ch == '\r') out += ch;
+    }
+    return out;
+}
+
+std::string escape(std::string_view raw) {
+    bool control = false;
+    for (char ch : raw) control |= static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r';
+    std::string cleaned = control ? xmlText(raw) : std::string();
+    std::string_view value = control ? std::string_view(cleaned) : raw;
     if (value.find_first_of("&<>\"\r") == std::string_view::npos) return std::string(value);
     xmlChar* e = xmlEncodeSpecialChars(nullptr, x(std::string(value).c_str()));
     std::string s = e ? c(e) : "";

@@ -115,7 +115,10 @@ private:
     bool ok_ = true;
 };
 
-// A value as XML text: &, <, >, " and CR escaped by the library.
+// A value as XML can hold it: control characters other than tab and line
+// ends have no place in XML 1.0 and are left out.
+std::string xmlText(std::string_view value);
+// A value as XML text: cleaned as above, &, <, >, " and CR escaped by the library.
 std::string escape(std::string_view value);
 
 // Escaped text of a DOM node and its subtree, as written in a file.

@@ -19,6 +19,8 @@ struct FormatFixture : TreeFixture {
                             [this](const std::string& s) { statuses.push_back(s); },
                             nullptr,
                             [this] { return loader(); },
-                            [](int n) { return "message " + std::to_string(n); }};
+                            [](int n) { return "message " + std::to_string(n); },
+                            nullptr,
+                            nullptr};
     }
 };

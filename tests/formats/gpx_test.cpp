@@ -247,3 +247,12 @@ TEST_F(GpxWriteTest, FailuresAndCancelLeaveTheTargetAlone) {
     EXPECT_TRUE(w.cancelled);
     EXPECT_EQ(readFile(target), "old content");
 }
+
+TEST_F(GpxWriteTest, ControlCharactersFromOtherFormatsAreLeftOut) {
+    // Legacy text files can carry them into names; XML cannot hold them.
+    doc.AddWaypoint("1", "2", "", "", std::string("bell\x07 and\x13 more"), core::Symbol::none(), "", "tab\there");
+    doc.appendNode(doc.metadata(), std::string("name = odd\x01"), core::kAttributeKind);
+    std::string text = save(false);
+    EXPECT_NE(text.find("<name>bell and more</name>"), std::string::npos);
+    EXPECT_TRUE(xml::parseMemory(text));
+}

@@ -27,7 +27,9 @@ struct FuzzEnv {
                          return core::PointLoader(doc, points, symbols,
                                                   {host.fakeClock, host.fakeLocale, host.fakePump, nullptr, nullptr});
                      },
-                     [](int) { return std::string(); }};
+                     [](int) { return std::string(); },
+                     nullptr,
+                     nullptr};
 
     FuzzEnv() { symbols.loadFromText("0\tAnchor\n18\tWaypoint\n"); }
 };

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# OziExplorer track and CSV reading side by side with GPSBabel in one run,
+# and the text export of a large GPX file: wall time and peak memory.
+# Usage: bench/legacy_vs_gpsbabel.sh [points]   (build first: cmake --build build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+points=${1:-1000000}
+work=${BENCH_DIR:-/tmp/pathkeep-bench}
+mkdir -p "$work"
+cli=build/bin/pathkeep-cli
+export PATHKEEP_HOME=$work/home
+mkdir -p "$PATHKEEP_HOME"
+big=$work/big-$points.gpx
+[ -f "$big" ] || python3 bench/make_big_gpx.py "$big" "$points"
+[ -f "$work/big-$points.plt" ] || $cli convert "$big" "$work/big-$points.plt" 2>/dev/null
+csv=$work/big-$points.csv
+[ -f "$csv" ] || python3 - "$csv" "$points" <<'PY'
+import sys
+path, n = sys.argv[1], int(sys.argv[2])
+with open(path, 'w') as f:
+    f.write('lat,lon,alt\n')
+    lat, lon = 51.4, 5.1
+    for i in range(n):
+        lat += 0.0000137 if (i // 5000) % 2 == 0 else -0.0000137
+        lon += 0.0000091
+        f.write('%.7f,%.7f,%.1f\n' % (lat, lon, 12.0 + (i % 400) * 0.1))
+PY
+
+measure() {  # label, command...
+  local label=$1; shift
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || { echo "$label failed"; exit 1; }
+  read -r wall rss <"$work/time.txt"
+  printf "%-38s %8.2f s %9.1f MiB\n" "$label" "$wall" "$(echo "$rss/1024" | bc -l)"
+  echo "$wall" >"$work/last.txt"
+}
+ratio() { printf "%-38s time %.2f of gpsbabel's\n" "  ratio" "$(echo "$(cat "$1")/$(cat "$2")" | bc -l)"; }
+
+echo "$points points"
+measure "pathkeep  PLT -> GPX" $cli convert "$work/big-$points.plt" "$work/from-plt.gpx"; cp "$work/last.txt" "$work/a"
+measure "gpsbabel  PLT -> GPX (-i ozi)" gpsbabel -i ozi -f "$work/big-$points.plt" -o gpx -F "$work/from-plt-gb.gpx"; cp "$work/last.txt" "$work/b"
+ratio "$work/a" "$work/b"
+measure "pathkeep  CSV -> GPX (fixed columns)" $cli convert "$csv" "$work/from-csv.gpx" --csv-separator comma \
+  --csv-columns lat,lon,alt --csv-header yes; cp "$work/last.txt" "$work/a"
+measure "gpsbabel  CSV -> GPX (-i unicsv)" gpsbabel -i unicsv -f "$csv" -o gpx -F "$work/from-csv-gb.gpx"; cp "$work/last.txt" "$work/b"
+ratio "$work/a" "$work/b"
+measure "pathkeep  GPX -> TXT (all fields)" $cli convert "$big" "$work/out.txt" --points tracks
