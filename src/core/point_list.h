@@ -4,7 +4,11 @@
 // fill either from the document tree.
 
 #include <array>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <ostream>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -19,11 +23,42 @@ class EventPump;
 
 namespace core {
 
+// A record's text: most records (track points) have none, so an empty text
+// costs one pointer.
+class RecordText {
+public:
+    RecordText() = default;
+    RecordText(const RecordText& o) { *this = o.str(); }
+    RecordText(RecordText&&) noexcept = default;
+    RecordText& operator=(const RecordText& o) { return *this = o.str(); }
+    RecordText& operator=(RecordText&&) noexcept = default;
+    RecordText& operator=(std::string text) {
+        if (text.empty())
+            text_.reset();
+        else
+            text_ = std::make_unique<std::string>(std::move(text));
+        return *this;
+    }
+    const std::string& str() const { return text_ ? *text_ : none(); }
+    operator const std::string&() const { return str(); }
+    operator std::string_view() const { return str(); }
+    bool empty() const { return !text_; }
+    friend bool operator==(const RecordText& a, std::string_view b) { return a.str() == b; }
+    friend std::ostream& operator<<(std::ostream& out, const RecordText& t) { return out << t.str(); }
+
+private:
+    static const std::string& none() {
+        static const std::string nothing;
+        return nothing;
+    }
+    std::unique_ptr<std::string> text_;
+};
+
 struct PointRecord {
     long double lat = 0, lon = 0;  // degrees
     long double ele = 0;           // metres
     long double time = 0;          // serial number; 0 = none
-    std::string name, sym, cmt, desc;
+    RecordText name, sym, cmt, desc;
 };
 
 // Records 1..count; index 0 is scratch space for sorting. The list grows as
@@ -41,7 +76,8 @@ public:
 
 private:
     int count_ = 0;
-    std::vector<PointRecord> records_;
+    // A deque: a long track grows the list without moving what is loaded.
+    std::deque<PointRecord> records_;
 };
 
 // Columns of LV1 and LV2: the caption ("Nr") then ten sub-items.

@@ -51,15 +51,15 @@ bool FieldSelectionModel::unchoose(size_t i) {
 
 namespace {
 
-std::string fieldValue(int field, int index, const core::PointRecord& r, const host::LocaleInfo& locale) {
+std::string fieldValue(int field, int index, const core::PointRecord& r, const core::DateTimeParts& t,
+                       const host::LocaleInfo& locale) {
     auto number = [&](long double v) { return core::ToLocalDecimal(core::FloatToStrGeneral(v), locale.decimalSeparator()); };
-    core::DateTimeParts t = core::DecodeDateTime(r.time);
     switch (field) {
         case 1: return std::to_string(index);
         case 2: return number(r.lat);
         case 3: return number(r.lon);
         case 4: return number(r.ele);
-        case 5: return core::DateTimeText(r.time);
+        case 5: return core::DateTimeText(r.time);  // rounds to the second as the file has it
         case 6: return locale.formatShortDate(t.year, t.month, t.day);
         case 7: return core::ZeroPad(t.hour, 2) + ":" + core::ZeroPad(t.minute, 2) + ":" + core::ZeroPad(t.second, 2);
         case 8: return r.name;
@@ -112,9 +112,10 @@ WriteOutcome SaveAsTXT(Env& env, const std::string& fileName, bool saveSelection
             return {false, "", true};
         }
         std::string line;
+        core::DateTimeParts when = core::DecodeDateTime(pts[i].time);
         for (size_t f = 0; f < fields.size(); ++f) {
             if (f > 0) line += '\t';
-            line += fieldValue(fields[f], i, pts[i], locale);
+            line += fieldValue(fields[f], i, pts[i], when, locale);
         }
         if (i % kYieldEvery == 0) env.status(std::to_string(i) + " of " + std::to_string(pts.count()) + " " + line);
         file.write(line + "\r\n");

@@ -150,13 +150,19 @@ int QtClock::utcOffsetMinutes() const {
     return offset_;
 }
 
-QtLocale::QtLocale() {
-    QString point = QLocale::system().decimalPoint();
+QtLocale::QtLocale() : locale_(QLocale::system()) {
+    QString point = locale_.decimalPoint();
     if (point.size() == 1 && point[0].unicode() < 128) separator_ = static_cast<char>(point[0].unicode());
 }
 
 std::string QtLocale::formatShortDate(int year, int month, int day) const {
-    return QLocale::system().toString(QDate(year, month, day), QLocale::ShortFormat).toStdString();
+    if (year != lastDay_[0] || month != lastDay_[1] || day != lastDay_[2] || lastText_.empty()) {
+        lastText_ = locale_.toString(QDate(year, month, day), QLocale::ShortFormat).toStdString();
+        lastDay_[0] = year;
+        lastDay_[1] = month;
+        lastDay_[2] = day;
+    }
+    return lastText_;
 }
 
 std::string QtClipboard::text() const {

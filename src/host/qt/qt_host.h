@@ -2,6 +2,7 @@
 // Qt adapters of the host seams. With `gui` false (pathkeep-cli) prompts go
 // to stderr and are answered "No", and the clipboard is kept in memory.
 
+#include <QLocale>
 #include <QObject>
 #include <QTimer>
 #include <chrono>
@@ -88,6 +89,10 @@ public:
 
 private:
     char separator_ = '.';
+    QLocale locale_;
+    // Points of one track mostly share their day: the last answer is kept.
+    mutable int lastDay_[3] = {0, 0, 0};
+    mutable std::string lastText_;
 };
 
 class QtClipboard : public Clipboard {
