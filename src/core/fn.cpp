@@ -286,7 +286,8 @@ std::optional<long double> ParseNumber(std::string_view text) {
 
 namespace {
 
-std::string formatXml(const DateTimeParts& p, int offsetMinutes) {
+// "yyyy-mm-dd" + between + "hh:nn:ss"
+std::string dateAndTime(const DateTimeParts& p, char between) {
     std::string out;
     out.reserve(29);
     appendDigits(out, p.year, 4);
@@ -294,12 +295,17 @@ std::string formatXml(const DateTimeParts& p, int offsetMinutes) {
     appendDigits(out, p.month, 2);
     out += '-';
     appendDigits(out, p.day, 2);
-    out += 'T';
+    out += between;
     appendDigits(out, p.hour, 2);
     out += ':';
     appendDigits(out, p.minute, 2);
     out += ':';
     appendDigits(out, p.second, 2);
+    return out;
+}
+
+std::string formatXml(const DateTimeParts& p, int offsetMinutes) {
+    std::string out = dateAndTime(p, 'T');
     out += '.';
     appendDigits(out, p.millisecond, 3);
     appendUtcOffset(out, offsetMinutes);
@@ -426,22 +432,7 @@ std::string NowText(const host::Clock& clock) {
     return out;
 }
 
-std::string DateTimeText(long double serial) {
-    DateTimeParts p = DecodeDateTime(serial);
-    std::string out;
-    appendDigits(out, p.year, 4);
-    out += '-';
-    appendDigits(out, p.month, 2);
-    out += '-';
-    appendDigits(out, p.day, 2);
-    out += ' ';
-    appendDigits(out, p.hour, 2);
-    out += ':';
-    appendDigits(out, p.minute, 2);
-    out += ':';
-    appendDigits(out, p.second, 2);
-    return out;
-}
+std::string DateTimeText(long double serial) { return dateAndTime(DecodeDateTime(serial), ' '); }
 
 std::string ZeroPad(long long number, int width) {
     std::string s = std::to_string(number);

@@ -144,11 +144,7 @@ ReadOutcome CsvBestandInlezen(Env& env, const std::string& fileName) {
             }
             time = core::ToLocalDecimal(core::FloatToStrGeneral(today + *seconds / 86400.0L), sep);
         }
-        if (count % kYieldEvery == 0) {
-            env.status(std::to_string(count) + " " + std::string(line));
-            env.host.eventPump().processEvents();
-        }
-        if (env.doc.cancelRequested) {
+        if (!LineStep(env, count, line)) {
             out.cancelled = true;
             return false;
         }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/document.h"
@@ -32,5 +33,16 @@ struct Env {
 
 // Every this many points long loops let the user interface breathe.
 constexpr int kYieldEvery = 100;
+
+// One step of a loop over the lines of a file: every 100th line shows the
+// line in the status bar and lets events run. False once the user pressed
+// Escape.
+inline bool LineStep(Env& env, int count, std::string_view line) {
+    if (count % kYieldEvery == 0) {
+        env.status(std::to_string(count) + " " + std::string(line));
+        env.host.eventPump().processEvents();
+    }
+    return !env.doc.cancelRequested;
+}
 
 }  // namespace formats

@@ -77,8 +77,8 @@ void GpxInserter::addMetadata(xmlNode* e) {
     }
 }
 
-GpxInserter::Point GpxInserter::readPoint(xmlNode* e, bool serialTimeAllowed) const {
-    Point p;
+core::PointTexts ReadGpxPointElement(xmlNode* e) {
+    core::PointTexts p;
     p.lat = xml::attribute(e, "lat");
     p.lon = xml::attribute(e, "lon");
     for (xmlNode* c = xml::firstElement(e); c; c = xml::nextElement(c)) {
@@ -88,8 +88,14 @@ GpxInserter::Point GpxInserter::readPoint(xmlNode* e, bool serialTimeAllowed) co
         else if (n == "sym") p.sym = xml::text(c);
         else if (n == "cmt") p.cmt = xml::text(c);
         else if (n == "desc") p.desc = xml::text(c);
-        else if (n == "time") p.time = xml::text(c);
+        else if (n == "time") p.serial = xml::text(c);  // still the file's text
     }
+    return p;
+}
+
+GpxInserter::Point GpxInserter::readPoint(xmlNode* e, bool serialTimeAllowed) const {
+    core::PointTexts t = ReadGpxPointElement(e);
+    Point p{t.lat, t.lon, t.ele, t.serial, t.name, t.sym, t.cmt, t.desc, {}, {}};
     // A waypoint time with a comma is already a serial number.
     if (!(serialTimeAllowed && p.time.find(',') != std::string::npos))
         p.time = core::XmlToDateTime(p.time, env_.host.clock(), env_.decimalSeparator());

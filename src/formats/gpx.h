@@ -69,6 +69,10 @@ private:
     Env& env_;
 };
 
+// The values of a wpt, rtept or trkpt element as they stand in the file:
+// lat and lon attributes, name, ele, sym, cmt, desc and time children.
+core::PointTexts ReadGpxPointElement(xmlNode* e);
+
 ReadOutcome GpxBestandInlezen(Env& env, const std::string& fileName);
 
 // Writes the document, or with saveSelectionOnly the focused part of it.

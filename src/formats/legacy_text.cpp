@@ -43,11 +43,7 @@ ReadOutcome PathkeepBestandInlezen(Env& env, const std::string& fileName) {
     int count = -1;  // the heading line is skipped
     ForEachLine(text, [&](std::string_view line) {
         if (++count == 0) return true;
-        if (count % kYieldEvery == 0) {
-            env.status(std::to_string(count) + " " + std::string(line));
-            env.host.eventPump().processEvents();
-        }
-        if (env.doc.cancelRequested) {
+        if (!LineStep(env, count, line)) {
             out.cancelled = true;
             return false;
         }

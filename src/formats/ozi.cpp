@@ -40,11 +40,7 @@ ReadOutcome forDataLines(Env& env, const std::string& fileName, int skip, F&& f)
         ++lineNumber;
         if (lineNumber <= skip) return true;
         int count = lineNumber - skip;
-        if (count % kYieldEvery == 0) {
-            env.status(std::to_string(count) + " " + std::string(line));
-            env.host.eventPump().processEvents();
-        }
-        if (env.doc.cancelRequested) {
+        if (!LineStep(env, count, line)) {
             out.cancelled = true;
             return false;
         }

@@ -64,18 +64,7 @@ WriteOutcome writeDatabase(const std::string& fileName, const core::ListRows* ro
 }
 
 core::PointTexts pointOfWpt(Env& env, xmlNode* e) {
-    core::PointTexts p;
-    p.lat = xml::attribute(e, "lat");
-    p.lon = xml::attribute(e, "lon");
-    for (xmlNode* c = xml::firstElement(e); c; c = xml::nextElement(c)) {
-        std::string_view n = xml::name(c);
-        if (n == "name") p.name = xml::text(c);
-        else if (n == "ele") p.ele = xml::text(c);
-        else if (n == "sym") p.sym = xml::text(c);
-        else if (n == "cmt") p.cmt = xml::text(c);
-        else if (n == "desc") p.desc = xml::text(c);  // written at shutdown, so read back too
-        else if (n == "time") p.serial = xml::text(c);
-    }
+    core::PointTexts p = ReadGpxPointElement(e);  // desc too: it is written at shutdown
     if (p.serial.find(',') == std::string::npos)
         p.serial = core::XmlToDateTime(p.serial, env.host.clock(), env.decimalSeparator());
     return p;
