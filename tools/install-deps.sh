@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config python3 time
+  g++ cmake ninja-build pkg-config python3 time bc
   qt6-base-dev libgl-dev libxml2-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
