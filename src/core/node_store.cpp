@@ -80,39 +80,43 @@ bool packTime(std::string_view s, std::uint64_t& bits) {
     return true;
 }
 
-void put(std::string& out, unsigned v, int width) {
-    char buf[8];
-    for (int i = width - 1; i >= 0; --i, v /= 10) buf[i] = static_cast<char>('0' + v % 10);
-    out.append(buf, static_cast<size_t>(width));
+char* put(char* out, unsigned v, int width) {
+    for (int i = width - 1; i >= 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
+    return out + width;
+}
+
+// The 24 or 29 characters of a packed time; returns how many.
+size_t unpackTimeInto(std::uint64_t b, char* s) {
+    auto f = [&](int shift, int width) { return static_cast<unsigned>((b >> shift) & ((1u << width) - 1)); };
+    char* p = s;
+    p = put(p, f(0, 14), 4);
+    *p++ = '-';
+    p = put(p, f(14, 4), 2);
+    *p++ = '-';
+    p = put(p, f(18, 5), 2);
+    *p++ = 'T';
+    p = put(p, f(23, 5), 2);
+    *p++ = ':';
+    p = put(p, f(28, 6), 2);
+    *p++ = ':';
+    p = put(p, f(34, 6), 2);
+    *p++ = '.';
+    p = put(p, f(40, 10), 3);
+    unsigned type = f(50, 2);
+    if (type == 0) {
+        *p++ = 'Z';
+    } else {
+        *p++ = type == 1 ? '+' : '-';
+        p = put(p, f(52, 5), 2);
+        *p++ = ':';
+        p = put(p, f(57, 6), 2);
+    }
+    return static_cast<size_t>(p - s);
 }
 
 std::string unpackTime(std::uint64_t b) {
-    auto f = [&](int shift, int width) { return static_cast<unsigned>((b >> shift) & ((1u << width) - 1)); };
-    std::string s;
-    s.reserve(29);
-    put(s, f(0, 14), 4);
-    s += '-';
-    put(s, f(14, 4), 2);
-    s += '-';
-    put(s, f(18, 5), 2);
-    s += 'T';
-    put(s, f(23, 5), 2);
-    s += ':';
-    put(s, f(28, 6), 2);
-    s += ':';
-    put(s, f(34, 6), 2);
-    s += '.';
-    put(s, f(40, 10), 3);
-    unsigned type = f(50, 2);
-    if (type == 0) {
-        s += 'Z';
-    } else {
-        s += type == 1 ? '+' : '-';
-        put(s, f(52, 5), 2);
-        s += ':';
-        put(s, f(57, 6), 2);
-    }
-    return s;
+    char s[32];
+    return std::string(s, unpackTimeInto(b, s));
 }
 
 }  // namespace
@@ -311,6 +315,34 @@ AttrKey NodeStore::key(NodeId node) const {
 std::string NodeStore::value(NodeId node) const {
     if (!alive(node)) return {};
     return decodeValue(nodes_[node].value, static_cast<Encoding>(tags_[node] >> 8 & 3));
+}
+
+bool NodeStore::valueInto(NodeId node, char* buffer, size_t capacity, size_t& length) const {
+    if (!alive(node)) return false;
+    auto enc = static_cast<Encoding>(tags_[node] >> 8 & 3);
+    std::uint32_t v = nodes_[node].value;
+    if (enc == Encoding::Time) {
+        std::uint64_t bits;
+        std::memcpy(&bits, at(v), 8);
+        char t[32];
+        length = unpackTimeInto(bits, t);
+        if (length > capacity) return false;
+        std::memcpy(buffer, t, length);
+        return true;
+    }
+    if (enc == Encoding::Packed) {
+        const unsigned char* p = at(v);
+        length = p[0];
+        if (length > capacity) return false;
+        for (size_t i = 0; i < length; ++i)
+            buffer[i] = kPackAlphabet[i % 2 == 0 ? p[1 + i / 2] >> 4 : p[1 + i / 2] & 15];
+        return true;
+    }
+    std::string value = decodeValue(v, enc);
+    if (value.size() > capacity) return false;
+    std::memcpy(buffer, value.data(), value.size());
+    length = value.size();
+    return true;
 }
 
 std::string_view NodeStore::keyName(AttrKey key) {

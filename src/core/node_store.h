@@ -78,6 +78,9 @@ public:
     // The key of an attribute line and its value, without building the text.
     AttrKey key(NodeId node) const;
     std::string value(NodeId node) const;  // the whole text for AttrKey::None
+    // The value into a caller's buffer, for loops over millions of points;
+    // false when it does not fit.
+    bool valueInto(NodeId node, char* buffer, size_t capacity, size_t& length) const;
     static std::string_view keyName(AttrKey key);  // "lat", "time" ...
     int kind(NodeId node) const;
     bool alive(NodeId node) const;

@@ -69,7 +69,15 @@ PointTexts PointLoader::readPoint(NodeId point) const {
             case AttrKey::Cmt: p.cmt = store.value(c); continue;
             case AttrKey::Name: p.name = store.value(c); continue;
             case AttrKey::Desc: p.desc = store.value(c); continue;
-            case AttrKey::Time: setTime(p, store.value(c)); continue;
+            case AttrKey::Time: {
+                char buffer[64];
+                size_t length = 0;
+                if (store.valueInto(c, buffer, sizeof buffer, length))
+                    setTime(p, std::string_view(buffer, length));
+                else
+                    setTime(p, store.value(c));
+                continue;
+            }
             default: break;
         }
         // Lines edited into other shapes are recognised by their first letters.

@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,6 +19,7 @@
 #include <QTreeView>
 
 #include "core/ui/tree_model.h"
+#include "formats/ui/save_dialog.h"
 #include "host/fake/fake_host.h"
 
 namespace {
@@ -117,4 +125,41 @@ TEST_F(MainWindowTest, LogStatusAndEscape) {
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&w.window, &esc);
     EXPECT_TRUE(w.ws.document.cancelRequested);
+}
+
+TEST_F(MainWindowTest, FileMenuToolBarAndConversionPage) {
+    Window w;
+    QStringList tips;
+    auto* bar = w.find<QToolBar>("ToolBar1");
+    ASSERT_NE(bar, nullptr);
+    for (QAction* a : bar->actions())
+        if (!a->isSeparator()) tips << a->toolTip();
+    EXPECT_EQ(tips, QStringList({"Open", "Save", "Show in Google Earth"}));
+    QStringList items;
+    for (QAction* a : w.window.menuBar()->actions().first()->menu()->actions())
+        if (!a->isSeparator()) items << a->text();
+    EXPECT_EQ(w.window.menuBar()->actions().first()->text(), "&File");
+    EXPECT_EQ(items, QStringList({"&Open...", "&Save as...", "&Close", "&Exit"}));
+    auto* route = w.find<QPushButton>("Button6");
+    ASSERT_NE(route, nullptr);
+    EXPECT_EQ(route->text(), "Ozi Route file (rte) ==> EasyGPS file (gpx)");
+}
+
+TEST_F(MainWindowTest, SaveDialogFormatsAndExtensions) {
+    formats::SaveDialogModel model;
+    model.fileName = "/home/u/walk";
+    formats::ui::SaveDialog dialog(model);
+    EXPECT_EQ(dialog.windowTitle(), "Save points as");
+    auto* group = dialog.findChild<QGroupBox*>("RadioGroup1");
+    ASSERT_NE(group, nullptr);
+    QStringList formats;
+    for (auto* b : group->findChildren<QRadioButton*>()) formats << b->text();
+    EXPECT_EQ(formats, QStringList({"GPX - GPS Exchange format", "KML - Keyhole Markup Language (Google Earth)",
+                                    "PLT - Ozi Trackpoints", "WPT - Ozi Waypoints",
+                                    "TXT - Text file (for AutoRoute import)"}));
+    EXPECT_TRUE(group->findChildren<QRadioButton*>()[0]->isChecked());
+    group->findChildren<QRadioButton*>()[2]->click();
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("Edit1")->text(), "/home/u/walk.plt");
+    EXPECT_EQ(model.format(), formats::SaveFormat::Plt);
+    ASSERT_NE(dialog.findChild<QPushButton*>("Button1"), nullptr);
 }
