@@ -455,6 +455,17 @@ PointLines readPointLines(const core::Document& doc, NodeId point) {
 
 }  // namespace
 
+void startGpxFile(xml::Writer& w, bool withSchemaLocation) {
+    w.startDocument("no");
+    w.start("gpx");
+    w.attribute("xmlns", kNamespace);
+    w.attribute("creator", "Pathkeep");
+    w.attribute("version", "1.1");
+    if (!withSchemaLocation) return;
+    w.attribute("xmlns:xsi", kSchemaInstance);
+    w.attribute("xsi:schemaLocation", kSchemaLocation);
+}
+
 void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
     w.start("metadata");
     for (NodeId n = doc.firstChild(metadata); n != kNoNode; n = doc.nextSibling(n)) {
@@ -549,13 +560,7 @@ WriteOutcome SaveAsGPX(Env& env, const std::string& fileName, bool saveSelection
     AtomicFile file(fileName);
     if (!file.open()) return {false, file.error(), false};
     xml::Writer w(file);
-    w.startDocument("no");
-    w.start("gpx");
-    w.attribute("xmlns", gpx::kNamespace);
-    w.attribute("creator", "Pathkeep");
-    w.attribute("version", "1.1");
-    w.attribute("xmlns:xsi", kSchemaInstance);
-    w.attribute("xsi:schemaLocation", kSchemaLocation);
+    gpx::startGpxFile(w, true);
 
     std::string selected = doc.getText(doc.focused());
     std::string word(core::FirstWord(selected));

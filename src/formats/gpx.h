@@ -81,6 +81,8 @@ WriteOutcome SaveAsGPX(Env& env, const std::string& fileName, bool saveSelection
 // Element builders shared by the writer and the clipboard fragments.
 namespace gpx {
 constexpr const char* kNamespace = "http://www.topografix.com/GPX/1/1";
+// The declaration and the gpx start tag of a GPX 1.1 file made by this program.
+void startGpxFile(xml::Writer& w, bool withSchemaLocation);
 void writeMetadata(xml::Writer& w, const core::Document& doc, core::NodeId metadata);
 void writePoint(xml::Writer& w, const core::Document& doc, core::NodeId point, const char* elementName);
 void writeRoute(xml::Writer& w, const core::Document& doc, core::NodeId route);

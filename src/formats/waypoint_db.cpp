@@ -45,11 +45,7 @@ WriteOutcome writeDatabase(const std::string& fileName, const core::ListRows* ro
     AtomicFile file(fileName);
     if (!file.open()) return {false, file.error(), false};
     xml::Writer w(file);
-    w.startDocument("no");
-    w.start("gpx");
-    w.attribute("xmlns", gpx::kNamespace);
-    w.attribute("creator", "Pathkeep");
-    w.attribute("version", "1.1");
+    gpx::startGpxFile(w, false);
     if (rows) {
         w.start("metadata");
         w.start("link");

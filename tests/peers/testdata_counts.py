@@ -8,16 +8,18 @@ import sys
 
 from gps_files import read
 
-cli, data = sys.argv[1], sys.argv[2]
+cli, folders = sys.argv[1], sys.argv[2:]
 failures = 0
-files = sorted(os.path.join(data, d, f) for d in ('gpx', 'kml') for f in os.listdir(os.path.join(data, d)))
+# Our copies, and the shared collection beside the checkout when it is there.
+files = sorted(os.path.join(data, d, f) for data in folders if os.path.isdir(data) for d in ('gpx', 'kml')
+               for f in os.listdir(os.path.join(data, d)))
 for path in files:
     run = subprocess.run([cli, 'info', path], capture_output=True, text=True)
     got = [l for l in run.stdout.splitlines() if l.startswith(('Waypoints:', 'Routes   :', 'Tracks   :', 'Track '))]
     want = read(path).summary()
     ok = run.returncode == 0 and got == want
     failures += not ok
-    print('%s %s' % ('ok  ' if ok else 'FAIL', os.path.relpath(path, data)))
+    print('%s %s' % ('ok  ' if ok else 'FAIL', path))
     if not ok:
         print('  exit %d\n  got  %s\n  want %s\n  %s' % (run.returncode, got, want, run.stderr.strip()))
 print('%d passed, %d failed' % (len(files) - failures, failures))
