@@ -526,8 +526,19 @@ SphericalPoint ToSpherical(long double lat, long double lon) {
     p.lat = lat;
     p.lon = lon;
     long double rad = lat / kDegreesPerRadian;
-    p.sinLat = std::sin(rad);
-    p.cosLat = std::cos(rad);
+    // Beyond pi/4 the library first reduces the angle, which costs more than
+    // the sine itself; the co-function of the small remainder is as exact.
+    constexpr long double half = 1.5707963267948966192313216916397514L, quarter = half / 2;
+    if (rad > quarter && rad <= half) {
+        p.sinLat = std::cos(half - rad);
+        p.cosLat = std::sin(half - rad);
+    } else if (rad < -quarter && rad >= -half) {
+        p.sinLat = -std::cos(-half - rad);
+        p.cosLat = -std::sin(-half - rad);
+    } else {
+        p.sinLat = std::sin(rad);
+        p.cosLat = std::cos(rad);
+    }
     p.lonRad = lon / kDegreesPerRadian;
     return p;
 }

@@ -178,7 +178,8 @@ std::string PointLoader::ShowTrack(ListRows* view, NodeId trackNode) {
                 if (view) view->endUpdate();
                 return name;
             }
-            if (doc_.getText(pt).substr(0, 5) != "trkpt") continue;
+            // Track point labels are kept as numbers; only other lines need their text.
+            if (doc_.store().key(pt) != AttrKey::TrkptLabel && doc_.getText(pt).substr(0, 5) != "trkpt") continue;
             if (view)
                 addRow(*view, p, PointType::Track);
             else

@@ -496,18 +496,48 @@ void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
 void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const char* elementName) {
     PointLines p = readPointLines(doc, point);
     std::string indent = w.indentOf();
-    std::string out = w.lineBreak() + indent + "<" + elementName;
-    if (p.hasLat) out += " lat=\"" + xml::escape(p.lat) + "\"";
-    if (p.hasLon) out += " lon=\"" + xml::escape(p.lon) + "\"";
+    std::string out;
+    out.reserve(160);
+    out += w.lineBreak();
+    out += indent;
+    out += '<';
+    out += elementName;
+    auto attribute = [&](const char* name, const std::string& value) {
+        out += ' ';
+        out += name;
+        out += "=\"";
+        xml::appendEscaped(out, value);
+        out += '"';
+    };
+    if (p.hasLat) attribute("lat", p.lat);
+    if (p.hasLon) attribute("lon", p.lon);
     bool any = false;
     for (const auto& c : p.children) {
         if (!xml::Writer::validName(c.key)) continue;
         out += any ? "\n  " : ">\n  ";
         any = true;
-        out += indent + "<" + c.key;
-        out += c.value.empty() ? "/>" : ">" + xml::escape(c.value) + "</" + c.key + ">";
+        out += indent;
+        out += '<';
+        out += c.key;
+        if (c.value.empty()) {
+            out += "/>";
+            continue;
+        }
+        out += '>';
+        xml::appendEscaped(out, c.value);
+        out += "</";
+        out += c.key;
+        out += '>';
     }
-    out += any ? "\n" + indent + "</" + elementName + ">" : "/>";
+    if (any) {
+        out += '\n';
+        out += indent;
+        out += "</";
+        out += elementName;
+        out += '>';
+    } else {
+        out += "/>";
+    }
     w.raw(out);
 }
 

@@ -251,6 +251,21 @@ std::string xmlText(std::string_view value) {
     return out;
 }
 
+void appendEscaped(std::string& out, std::string_view value) {
+    bool plain = true;
+    for (char ch : value) {
+        auto b = static_cast<unsigned char>(ch);
+        if (b < 0x20 || ch == '&' || ch == '<' || ch == '>' || ch == '"') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        out.append(value);
+    else
+        out += escape(value);
+}
+
 std::string escape(std::string_view raw) {
     bool control = false;
     for (char ch : raw) control |= static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r';

@@ -120,6 +120,8 @@ private:
 std::string xmlText(std::string_view value);
 // A value as XML text: cleaned as above, &, <, >, " and CR escaped by the library.
 std::string escape(std::string_view value);
+// The same, appended to a text.
+void appendEscaped(std::string& out, std::string_view value);
 
 // Escaped text of a DOM node and its subtree, as written in a file.
 std::string serialize(xmlDoc* doc, xmlNode* node, bool indent);
