@@ -15,13 +15,19 @@ mkdir -p "$PATHKEEP_HOME"
 # The KML both programs read: the one Pathkeep writes (tracks as MultiGeometry paths).
 [ -f "$work/big.kml" ] || $cli convert "$big" "$work/big.kml" 2>/dev/null
 
+# Each command runs $RUNS times (default 3); the median wall time counts,
+# since this machine's timings wander from run to run.
 measure() {  # label, command...
   local label=$1; shift
-  /usr/bin/time -v "$@" >/dev/null 2>"$work/time.txt" || { echo "$label failed"; cat "$work/time.txt"; exit 1; }
-  local wall rss
-  wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt" | awk -F: '{ if (NF==3) print $1*3600+$2*60+$3; else print $1*60+$2 }')
-  rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
-  printf "%-34s %8.2f s %9.1f MiB\n" "$label" "$wall" "$(echo "$rss/1024" | bc -l)"
+  local walls=() rss=0
+  for _ in $(seq "${RUNS:-3}"); do
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || { echo "$label failed"; exit 1; }
+    read -r w r <"$work/time.txt"
+    walls+=("$w"); [ "$r" -gt "$rss" ] && rss=$r
+  done
+  local wall
+  wall=$(printf '%s\n' "${walls[@]}" | sort -n | sed -n "$(( (${#walls[@]} + 1) / 2 ))p")
+  printf "%-34s %8.2f s %9.1f MiB   (runs: %s)\n" "$label" "$wall" "$(echo "$rss/1024" | bc -l)" "${walls[*]}"
   echo "$wall $rss" >"$work/last.txt"
 }
 

@@ -70,6 +70,7 @@ PointTexts PointLoader::readPoint(NodeId point) const {
             case AttrKey::Name: p.name = store.value(c); continue;
             case AttrKey::Desc: p.desc = store.value(c); continue;
             case AttrKey::Time: {
+                if (!readTimes_) continue;
                 char buffer[64];
                 size_t length = 0;
                 if (store.valueInto(c, buffer, sizeof buffer, length))

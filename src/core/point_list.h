@@ -141,6 +141,8 @@ public:
     // consumers that need one pass over the points and no copy of them all.
     using Sink = std::function<void(const PointRecord&)>;
     void setSink(Sink sink) { sink_ = std::move(sink); }
+    // Consumers that have no use for the times can skip reading them.
+    void setReadTimes(bool readTimes) { readTimes_ = readTimes; }
 
     // With a view, rows are appended to it; with none, records to the point list.
     std::string ShowTrack(ListRows* view, NodeId trackNode);
@@ -162,6 +164,7 @@ private:
     const SymbolTable& symbols_;
     Env env_;
     Sink sink_;
+    bool readTimes_ = true;
 };
 
 }  // namespace core

@@ -124,7 +124,8 @@ WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& 
         std::string name = trackName(doc, k);
         if (name.empty()) name = "Active Log " + core::ZeroPad(trackNumber, 3);
         bool open = false;
-        std::string tuple;
+        std::string tuples;  // numbers need no escaping: written in pieces as they are
+        loader.setReadTimes(false);
         loader.setSink([&](const core::PointRecord& r) {
             if (!open) {
                 w.start("Folder");
@@ -138,12 +139,22 @@ WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& 
                 w.start("coordinates");
                 open = true;
             }
-            tuple = number(r.lon) + "," + number(r.lat) + "," + number(r.ele) + " ";
-            w.text(tuple);
+            tuples += number(r.lon);
+            tuples += ',';
+            tuples += number(r.lat);
+            tuples += ',';
+            tuples += number(r.ele);
+            tuples += ' ';
+            if (tuples.size() > (1 << 16)) {
+                w.rawContent(tuples);
+                tuples.clear();
+            }
             if (++written % kYieldEvery == 0) env.status("Saving trackpoint " + std::to_string(written));
         });
         loader.ShowTrack(nullptr, k);
         loader.setSink(nullptr);
+        loader.setReadTimes(true);
+        if (open) w.rawContent(tuples);
         if (open)
             for (int i = 0; i < 5; ++i) w.end();  // coordinates, LineString, MultiGeometry, Placemark, Folder
     }

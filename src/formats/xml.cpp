@@ -241,6 +241,11 @@ void Writer::raw(std::string_view xmlText) {
     endLast_ = false;
 }
 
+void Writer::rawContent(std::string_view xmlText) {
+    if (writer_) check(xmlTextWriterWriteRawLen(writer_, x(xmlText.data()), static_cast<int>(xmlText.size())));
+    rawLast_ = endLast_ = false;
+}
+
 std::string xmlText(std::string_view value) {
     std::string out;
     out.reserve(value.size());

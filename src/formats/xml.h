@@ -92,6 +92,8 @@ public:
     void end();
     // Text already in XML form, indented by the caller; see indentOf().
     void raw(std::string_view xmlText);
+    // Element content already in XML form (no markup to indent around it).
+    void rawContent(std::string_view xmlText);
     // Blanks before an element one level below the innermost open element.
     std::string indentOf() const { return std::string(static_cast<size_t>(depth_) * 2, ' '); }
     // What raw text starts with to begin a new line: the library has already
