@@ -293,6 +293,9 @@ void MainWindow::connectWorkspace() {
         }));
 
     // The focused node is the document's; the view follows it and reports clicks.
+    connections_.push_back(ws_.document.reset.scoped([this] {
+        tree_->setCurrentIndex(treeModel_->indexOf(ws_.document.focused()));
+    }));
     connections_.push_back(ws_.document.focusChanged.scoped([this](core::NodeId node) {
         QModelIndex i = treeModel_->indexOf(node);
         if (i != tree_->currentIndex()) tree_->setCurrentIndex(i);

@@ -89,11 +89,15 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
 void TreeModel::onAppended(NodeId parent, NodeId child) {
     auto it = children_.find(parent);
     if (it == children_.end()) {
-        // Not shown yet; the first look will list it. Expanders may need a repaint.
-        if (doc_.firstChild(parent) == child) {
-            QModelIndex i = indexOf(parent);
-            if (i.isValid()) emit dataChanged(i, i);
-        }
+        // A parent the view has not listed: only its first child matters,
+        // which gives it an expander.
+        if (doc_.firstChild(parent) != child) return;
+        QModelIndex i = indexOf(parent);
+        if (!i.isValid() && parent != kRootNode) return;
+        children_[parent] = {};
+        beginInsertRows(i, 0, 0);
+        children_[parent].push_back(child);
+        endInsertRows();
         return;
     }
     int row = static_cast<int>(it->second.size());

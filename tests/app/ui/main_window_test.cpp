@@ -108,6 +108,19 @@ TEST_F(MainWindowTest, TreeViewMirrorsTheDocument) {
 
     doc.initTree();
     EXPECT_EQ(model->rowCount(model->index(3, 0)), 0);
+
+    // A first child of a node the view never listed still shows up.
+    EXPECT_FALSE(model->hasChildren(model->index(0, 0)));
+    doc.appendNode(doc.metadata(), "bounds", core::kAttributeKind);
+    EXPECT_TRUE(model->hasChildren(model->index(0, 0)));
+    EXPECT_EQ(model->index(0, 0, model->index(0, 0)).data().toString(), "bounds");
+
+    // After a bulk load the view shows the document's focus again.
+    doc.beginBulk();
+    doc.NewRoute("r");
+    doc.setFocused(doc.currentRoute);
+    doc.endBulk();
+    EXPECT_EQ(tm->nodeOf(tree->currentIndex()), doc.currentRoute);
 }
 
 TEST_F(MainWindowTest, LogStatusAndEscape) {
