@@ -41,6 +41,14 @@ int Document::getLevel(NodeId node) const {
     return level;
 }
 
+long Document::trackPointCount() const {
+    long total = 0;
+    for (NodeId k = store_.firstChild(trackpoints_); k != kNoNode; k = store_.nextSibling(k))
+        for (NodeId c = store_.firstChild(k); c != kNoNode; c = store_.nextSibling(c))
+            if (store_.kind(c) == kSegmentKind) total += store_.childCount(c);
+    return total;
+}
+
 void Document::endBulk() {
     if (bulkDepth_ > 0 && --bulkDepth_ == 0) reset();
 }

@@ -51,6 +51,9 @@ public:
     bool alive(NodeId node) const { return store_.alive(node); }
     const NodeStore& store() const { return store_; }
 
+    // Points in the segments of all tracks, for progress shown over them.
+    long trackPointCount() const;
+
     NodeId metadata() const { return metadata_; }
     NodeId waypoints() const { return waypoints_; }
     NodeId routes() const { return routes_; }

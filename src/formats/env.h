@@ -37,6 +37,12 @@ constexpr int kYieldEvery = 100;
 // One step of a loop over the lines of a file: every 100th line shows the
 // line in the status bar and lets events run. False once the user pressed
 // Escape.
+// Shows how far a loop over `total` points has got; hides the bar at the end.
+inline void ShowProgress(Env& env, long done, long total) {
+    if (!env.progress) return;
+    env.progress(done >= total || total <= 0 ? -1.0 : static_cast<double>(done) / static_cast<double>(total));
+}
+
 inline bool LineStep(Env& env, int count, std::string_view line) {
     if (count % kYieldEvery == 0) {
         env.status(std::to_string(count) + " " + std::string(line));

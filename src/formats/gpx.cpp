@@ -598,10 +598,7 @@ WriteOutcome SaveAsGPX(Env& env, const std::string& fileName, bool saveSelection
         env.host.eventPump().processEvents();
         return doc.cancelRequested;
     };
-    long total = 0, written = 0;
-    for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode; k = doc.nextSibling(k))
-        for (NodeId c = doc.firstChild(k); c != kNoNode; c = doc.nextSibling(c))
-            if (doc.kind(c) == core::kSegmentKind) total += doc.childCount(c);
+    long total = doc.trackPointCount(), written = 0;
 
     bool going = !(saveSelectionOnly && doc.focused() == kNoNode);
     if (going) {

@@ -117,7 +117,7 @@ WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& 
 
     // Track points go straight from the tree into the coordinates text.
     int trackNumber = 0;
-    long written = 0;
+    long written = 0, total = doc.trackPointCount();
     for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode && !doc.cancelRequested;
          k = doc.nextSibling(k)) {
         ++trackNumber;
@@ -149,7 +149,10 @@ WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& 
                 w.rawContent(tuples);
                 tuples.clear();
             }
-            if (++written % kYieldEvery == 0) env.status("Saving trackpoint " + std::to_string(written));
+            if (++written % kYieldEvery == 0) {
+                env.status("Saving trackpoint " + std::to_string(written));
+                ShowProgress(env, written, total);
+            }
         });
         loader.ShowTrack(nullptr, k);
         loader.setSink(nullptr);
@@ -158,6 +161,7 @@ WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& 
         if (open)
             for (int i = 0; i < 5; ++i) w.end();  // coordinates, LineString, MultiGeometry, Placemark, Folder
     }
+    ShowProgress(env, total, total);
     if (doc.cancelRequested) {
         file.discard();
         return {false, "", true};

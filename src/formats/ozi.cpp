@@ -166,15 +166,20 @@ WriteOutcome writeLines(Env& env, const std::string& fileName, const std::vector
     auto put = [&](const std::string& l) { file.write(EncodeWindows1252(l, replaced) + "\r\n"); };
     for (const auto& h : header) put(h);
     for (int i = 1; i <= points; ++i) {
-        if (i % kYieldEvery == 0) env.host.eventPump().processEvents();
+        if (i % kYieldEvery == 0) {
+            ShowProgress(env, i, points);
+            env.host.eventPump().processEvents();
+        }
         if (env.doc.cancelRequested) {
             file.discard();
+            ShowProgress(env, points, points);
             return {false, "", true};
         }
         std::string l = line(i);
         if (i % kYieldEvery == 0) env.status(std::to_string(i) + " of " + std::to_string(points) + " " + l);
         put(l);
     }
+    ShowProgress(env, points, points);
     if (!file.commit()) return {false, file.error(), false};
     if (replaced > 0)
         env.report(std::to_string(replaced) + " characters that an OziExplorer file cannot hold were written as \"?\"");

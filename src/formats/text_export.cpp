@@ -105,8 +105,12 @@ WriteOutcome SaveAsTXT(Env& env, const std::string& fileName, bool saveSelection
     const core::PointList& pts = env.points;
     const host::LocaleInfo& locale = env.host.locale();
     for (int i = 1; i <= pts.count(); ++i) {
-        if (i % kYieldEvery == 0) env.host.eventPump().processEvents();
+        if (i % kYieldEvery == 0) {
+            ShowProgress(env, i, pts.count());
+            env.host.eventPump().processEvents();
+        }
         if (env.doc.cancelRequested) {
+            ShowProgress(env, pts.count(), pts.count());
             file.discard();
             env.host.eventPump().setBusy(false);
             return {false, "", true};
@@ -120,6 +124,7 @@ WriteOutcome SaveAsTXT(Env& env, const std::string& fileName, bool saveSelection
         if (i % kYieldEvery == 0) env.status(std::to_string(i) + " of " + std::to_string(pts.count()) + " " + line);
         file.write(line + "\r\n");
     }
+    ShowProgress(env, pts.count(), pts.count());
     bool ok = file.commit();
     env.host.eventPump().setBusy(false);
     if (!ok) return {false, file.error(), false};
