@@ -15,25 +15,9 @@ mkdir -p "$PATHKEEP_HOME"
 # The KML both programs read: the one Pathkeep writes (tracks as MultiGeometry paths).
 [ -f "$work/big.kml" ] || $cli convert "$big" "$work/big.kml" 2>/dev/null
 
-# Each command runs $RUNS times (default 3); the median wall time counts,
-# since this machine's timings wander from run to run.
-measure() {  # label, command...
-  local label=$1; shift
-  local walls=() rss=0
-  for _ in $(seq "${RUNS:-3}"); do
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || { echo "$label failed"; exit 1; }
-    read -r w r <"$work/time.txt"
-    walls+=("$w"); [ "$r" -gt "$rss" ] && rss=$r
-  done
-  local wall
-  wall=$(printf '%s\n' "${walls[@]}" | sort -n | sed -n "$(( (${#walls[@]} + 1) / 2 ))p")
-  printf "%-34s %8.2f s %9.1f MiB   (runs: %s)\n" "$label" "$wall" "$(echo "$rss/1024" | bc -l)" "${walls[*]}"
-  echo "$wall $rss" >"$work/last.txt"
-}
+source bench/measure.sh
 
-ratio() {  # ours theirs
-  read -r a ra <"$1"; read -r b rb <"$2"
-  printf "%-34s time %.2f of gpsbabel's, memory %.2f of gpsbabel's\n" "  ratio" "$(echo "$a/$b" | bc -l)" "$(echo "$ra/$rb" | bc -l)"
+echo "$a/$b" | bc -l)" "$(echo "$ra/$rb" | bc -l)"
 }
 
 echo "$points track points, $(du -h "$big" | cut -f1) GPX"

@@ -26,21 +26,9 @@ with open(path, 'w') as f:
         f.write('%.7f,%.7f,%.1f\n' % (lat, lon, 12.0 + (i % 400) * 0.1))
 PY
 
-# Each command runs $RUNS times (default 3); the median wall time counts.
-measure() {  # label, command...
-  local label=$1; shift
-  local walls=() rss=0
-  for _ in $(seq "${RUNS:-3}"); do
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || { echo "$label failed"; exit 1; }
-    read -r w r <"$work/time.txt"
-    walls+=("$w"); [ "$r" -gt "$rss" ] && rss=$r
-  done
-  local wall
-  wall=$(printf '%s\n' "${walls[@]}" | sort -n | sed -n "$(( (${#walls[@]} + 1) / 2 ))p")
-  printf "%-38s %8.2f s %9.1f MiB   (runs: %s)\n" "$label" "$wall" "$(echo "$rss/1024" | bc -l)" "${walls[*]}"
-  echo "$wall" >"$work/last.txt"
-}
-ratio() { printf "%-38s time %.2f of gpsbabel's\n" "  ratio" "$(echo "$(cat "$1")/$(cat "$2")" | bc -l)"; }
+source bench/measure.sh
+
+echo "$(cat "$1")/$(cat "$2")" | bc -l)"; }
 
 echo "$points points"
 measure "pathkeep  PLT -> GPX" $cli convert "$work/big-$points.plt" "$work/from-plt.gpx"; cp "$work/last.txt" "$work/a"

@@ -61,15 +61,8 @@ IniFile IniFile::load(const std::string& path) {
 }
 
 std::optional<std::string> IniFile::get(const std::string& section, const std::string& key) const {
-    bool inSection = false;
-    for (const auto& line : lines_) {
-        if (auto s = sectionOf(line)) {
-            inSection = sameName(*s, section);
-            continue;
-        }
-        std::string k, v;
-        if (inSection && keyOf(line, k, v) && sameName(k, key)) return v;
-    }
+    for (const auto& [k, v] : entries(section))
+        if (sameName(k, key)) return v;
     return std::nullopt;
 }
 

@@ -106,19 +106,27 @@ void GpxInserter::addRoutepoint(const Point& p) {
     env_.doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc);
 }
 
+bool GpxInserter::routeOfFocus(const Focus& f) {
+    core::Document& doc = env_.doc;
+    if (StartsWith(f.text, "rtept")) {
+        doc.currentRoute = doc.parent(f.node);
+        return true;
+    }
+    if (StartsWith(f.text, "rte ")) {
+        doc.currentRoute = f.node;
+        return true;
+    }
+    return false;
+}
+
 void GpxInserter::addWpt(xmlNode* e) {
     Point p = readPoint(e, true);
     Focus f = focus();
     core::Document& doc = env_.doc;
-    if (f.text.empty() || f.text == "waypoints" || StartsWith(f.text, "wpt")) {
+    if (f.text.empty() || f.text == "waypoints" || StartsWith(f.text, "wpt"))
         doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc);
-    } else if (StartsWith(f.text, "rtept")) {
-        doc.currentRoute = doc.parent(f.node);
+    else if (routeOfFocus(f))
         addRoutepoint(p);
-    } else if (StartsWith(f.text, "rte ")) {
-        doc.currentRoute = f.node;
-        addRoutepoint(p);
-    }
 }
 
 core::NodeId GpxInserter::beginRoute(const std::string& name) {
@@ -138,16 +146,9 @@ void GpxInserter::addRtept(xmlNode* e) {
     Point p = readPoint(e, false);
     Focus f = focus();
     core::Document& doc = env_.doc;
-    if (f.text.empty() && doc.currentRoute != kNoNode && doc.alive(doc.currentRoute)) {
+    // Anywhere but in a route a route point has no place; nothing is added.
+    if ((f.text.empty() && doc.currentRoute != kNoNode && doc.alive(doc.currentRoute)) || routeOfFocus(f))
         addRoutepoint(p);
-    } else if (StartsWith(f.text, "rtept")) {
-        doc.currentRoute = doc.parent(f.node);
-        addRoutepoint(p);
-    } else if (StartsWith(f.text, "rte ")) {
-        doc.currentRoute = f.node;
-        addRoutepoint(p);
-    }
-    // Anywhere else a route point has no place; nothing is added.
 }
 
 void GpxInserter::beginTrack(std::string name) {
@@ -199,8 +200,7 @@ void GpxInserter::addTrackPoint(const Point& given) {
                 doc.currentCountNode = c;
             }
         }
-    } else if (StartsWith(f.text, "rtept") || StartsWith(f.text, "rte ")) {
-        doc.currentRoute = StartsWith(f.text, "rtept") ? doc.parent(f.node) : f.node;
+    } else if (routeOfFocus(f)) {
         doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, "TP", core::Symbol::none(), "", "");
     }
 }

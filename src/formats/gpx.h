@@ -65,6 +65,8 @@ private:
     Focus focus() const;
     Point readPoint(xmlNode* e, bool serialTimeAllowed) const;
     void addRoutepoint(const Point& p);
+    // A focused route or route point makes its route current.
+    bool routeOfFocus(const Focus& f);
 
     Env& env_;
 };
