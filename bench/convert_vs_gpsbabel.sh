@@ -17,9 +17,6 @@ mkdir -p "$PATHKEEP_HOME"
 
 source bench/measure.sh
 
-echo "$a/$b" | bc -l)" "$(echo "$ra/$rb" | bc -l)"
-}
-
 echo "$points track points, $(du -h "$big" | cut -f1) GPX"
 measure "pathkeep  GPX -> GPX" $cli convert "$big" "$work/out.gpx"; cp "$work/last.txt" "$work/a"
 measure "gpsbabel  GPX -> GPX" gpsbabel -i gpx -f "$big" -o gpx -F "$work/out-gb.gpx"; cp "$work/last.txt" "$work/b"

@@ -28,8 +28,6 @@ PY
 
 source bench/measure.sh
 
-echo "$(cat "$1")/$(cat "$2")" | bc -l)"; }
-
 echo "$points points"
 measure "pathkeep  PLT -> GPX" $cli convert "$work/big-$points.plt" "$work/from-plt.gpx"; cp "$work/last.txt" "$work/a"
 measure "gpsbabel  PLT -> GPX (-i ozi)" gpsbabel -i ozi -f "$work/big-$points.plt" -o gpx -F "$work/from-plt-gb.gpx"; cp "$work/last.txt" "$work/b"
