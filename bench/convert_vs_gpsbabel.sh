@@ -4,18 +4,10 @@
 # Usage: bench/convert_vs_gpsbabel.sh [points]   (build first: cmake --build build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-points=${1:-1000000}
-work=${BENCH_DIR:-/tmp/pathkeep-bench}
-mkdir -p "$work"
-cli=build/bin/pathkeep-cli
-big=$work/big-$points.gpx
-[ -f "$big" ] || python3 bench/make_big_gpx.py "$big" "$points"
-export PATHKEEP_HOME=$work/home
-mkdir -p "$PATHKEEP_HOME"
+source bench/measure.sh
+bench_setup "${1:-1000000}"
 # The KML both programs read: the one Pathkeep writes (tracks as MultiGeometry paths).
 [ -f "$work/big.kml" ] || $cli convert "$big" "$work/big.kml" 2>/dev/null
-
-source bench/measure.sh
 
 echo "$points track points, $(du -h "$big" | cut -f1) GPX"
 measure "pathkeep  GPX -> GPX" $cli convert "$big" "$work/out.gpx"; cp "$work/last.txt" "$work/a"

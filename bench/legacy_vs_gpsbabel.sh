@@ -4,14 +4,8 @@
 # Usage: bench/legacy_vs_gpsbabel.sh [points]   (build first: cmake --build build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-points=${1:-1000000}
-work=${BENCH_DIR:-/tmp/pathkeep-bench}
-mkdir -p "$work"
-cli=build/bin/pathkeep-cli
-export PATHKEEP_HOME=$work/home
-mkdir -p "$PATHKEEP_HOME"
-big=$work/big-$points.gpx
-[ -f "$big" ] || python3 bench/make_big_gpx.py "$big" "$points"
+source bench/measure.sh
+bench_setup "${1:-1000000}"
 [ -f "$work/big-$points.plt" ] || $cli convert "$big" "$work/big-$points.plt" 2>/dev/null
 csv=$work/big-$points.csv
 [ -f "$csv" ] || python3 - "$csv" "$points" <<'PY'
@@ -25,8 +19,6 @@ with open(path, 'w') as f:
         lon += 0.0000091
         f.write('%.7f,%.7f,%.1f\n' % (lat, lon, 12.0 + (i % 400) * 0.1))
 PY
-
-source bench/measure.sh
 
 echo "$points points"
 measure "pathkeep  PLT -> GPX" $cli convert "$work/big-$points.plt" "$work/from-plt.gpx"; cp "$work/last.txt" "$work/a"

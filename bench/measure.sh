@@ -1,7 +1,20 @@
-# Shared by the benchmark scripts: runs a command $RUNS times (default 3) under
+# Shared by the benchmark scripts. measure() runs a command $RUNS times (default 3) under
 # /usr/bin/time and prints the median wall time and the peak memory; the
 # numbers also go to $work/last.txt for ratio(). This machine's timings
 # wander from run to run, hence the median.
+# Working folder, CLI, a private PATHKEEP_HOME and the large GPX file of
+# $1 points (made once): sets points, work, cli and big.
+bench_setup() {
+  points=$1
+  work=${BENCH_DIR:-/tmp/pathkeep-bench}
+  mkdir -p "$work"
+  cli=build/bin/pathkeep-cli
+  export PATHKEEP_HOME=$work/home
+  mkdir -p "$PATHKEEP_HOME"
+  big=$work/big-$points.gpx
+  [ -f "$big" ] || python3 bench/make_big_gpx.py "$big" "$points"
+}
+
 measure() {  # label, command...
   local label=$1; shift
   local walls=() rss=0
