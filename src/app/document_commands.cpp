@@ -1,58 +1,65 @@
 #include "app/document_commands.h"
 
+#include "core/tree_delete.h"
+#include "formats/csv_import.h"
+#include "formats/kml.h"
 #include "formats/legacy_text.h"
+#include "formats/ozi.h"
 #include "formats/save_dialog_model.h"
+#include "formats/text_export.h"
 
 namespace app {
-
-namespace {
-
-// Marks the workspace busy for one command and restores the cursor after.
-class BusyScope {
-public:
-    explicit BusyScope(Workspace& ws) : ws_(ws), wasBusy_(ws.busy) {
-        ws_.busy = true;
-        ws_.host.eventPump().setBusy(true);
-    }
-    ~BusyScope() {
-        ws_.host.eventPump().setBusy(false);
-        ws_.busy = wasBusy_;
-    }
-
-private:
-    Workspace& ws_;
-    bool wasBusy_;
-};
-
-}  // namespace
 
 void DocumentCommands::setCaptionFromFile() {
     ws_.setCaption(std::string(kProgramName) + " - " + formats::FileNameOf(ws_.currentFileName));
 }
 
-void DocumentCommands::Sluiten1Click() {
+bool DocumentCommands::Sluiten1Click() {
     core::Document& doc = ws_.document;
     if (doc.documentModified &&
-        ws_.host.prompts().askYesNo(ws_.message(38), host::Severity::Warning) == host::Answer::Yes)
-        acOpslaanExecute();
+        ws_.host.prompts().askYesNo(ws_.message(38), host::Severity::Warning) == host::Answer::Yes) {
+        ws_.saveSelectionOnly = false;
+        OpslaanAlsDialoog();
+        // The user wanted the changes kept: without a save they stay open.
+        if (doc.documentModified) return false;
+    }
     ws_.points.reset();
     doc.documentModified = false;
     ws_.currentFileName.clear();
     ws_.status("");
     doc.initTree();
     ws_.setCaption(kProgramName);
+    return true;
 }
 
 void DocumentCommands::acOpenenExecute() {
-    if (ws_.busy) return;
-    Sluiten1Click();
+    if (ws_.busy() || !Sluiten1Click()) return;
     std::string directory = ws_.currentDirectory.empty() ? ws_.paths.dataDir : ws_.currentDirectory;
     auto path = ws_.host.prompts().openFile(ws_.message(17), directory, formats::OpenFilters());
     if (path) BestandOpenen(*path);
 }
 
+std::optional<formats::CsvSettings> DocumentCommands::csvByWizard(const std::string& fileName,
+                                                                  const std::string& text) {
+    formats::ImportWizardModel wizard;
+    wizard.fileName = fileName;
+    wizard.preview = text;
+    wizard.initForm();
+    if (!ws_.host.prompts().show(wizard) || wizard.result != formats::ImportWizardModel::Result::Finish)
+        return std::nullopt;
+    return wizard.storeSettings();
+}
+
+bool DocumentCommands::determineBounds(core::Operation& operation) {
+    ws_.status("Calculating bounds...");
+    core::PointLoader loader = ws_.loader(&operation);
+    return plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points,
+                                 [this](const std::string& s) { ws_.report(s); });
+}
+
 bool DocumentCommands::BestandOpenen(const std::string& fileName) {
-    BusyScope busy(ws_);
+    Operations::Scope scope(ws_.operations);
+    core::Operation& operation = scope.operation();
     core::Document& doc = ws_.document;
     ws_.report("Open file: " + fileName);
     doc.initTree();
@@ -64,8 +71,6 @@ bool DocumentCommands::BestandOpenen(const std::string& fileName) {
     ws_.status(formats::FileNameOf(fileName));
     std::string ext = formats::ExtensionOf(fileName);
     ws_.report("File extension: " + ext);
-    doc.documentModified = false;
-    doc.cancelRequested = false;
 
     formats::FileHead head;
     std::string error;
@@ -76,35 +81,45 @@ bool DocumentCommands::BestandOpenen(const std::string& fileName) {
     }
     ws_.report("First line: " + head.lines);
 
-    bool ok = true;
     formats::FileType type = formats::DetectFileType(head, ext);
-    const formats::ReadFn* read = formats::ReaderFor(type);
+    formats::ReadFn read = formats::ReaderFor(type);
+    core::Result result = core::Result::failed("Unknown file");
     if (!read) {
         ws_.report("Unknown file");
         ws_.host.prompts().show(ws_.message(18), host::Severity::Error);
-        ok = false;
     } else {
-        formats::Env env = ws_.env();
-        formats::ReadOutcome outcome = (*read)(env, fileName);
-        if (!outcome.readable) {
-            // Whatever was read before the fault stays in the document.
-            std::string where = outcome.error.line > 0 ? outcome.error.describe() : outcome.error.message;
-            ws_.report(OwnText(OwnMessage::FileUnreadable) + " " + where);
-            ws_.host.prompts().show(OwnText(OwnMessage::FileUnreadable) + "\r" + fileName + "\r" + where,
-                                    host::Severity::Error);
-            ok = false;
+        formats::ReadOptions options;
+        if (type == formats::FileType::Csv) {
+            std::string text;
+            result = formats::ReadCsvText(fileName, text);
+            if (result.isDone()) {
+                options.csv = csvChooser_ ? csvChooser_(text) : csvByWizard(fileName, text);
+                if (!options.csv) result = core::Result::cancelled();
+            }
         }
-        if (outcome.cancelled) ws_.report("Reading stopped by the user");
+        if (type != formats::FileType::Csv || options.csv) {
+            formats::Env env = ws_.env(operation);
+            result = read(env, fileName, options);
+        }
+        if (result.isFailed()) {
+            // Whatever was read before the fault stays in the document.
+            ws_.report(OwnText(OwnMessage::FileUnreadable) + " " + result.describe());
+            ws_.host.prompts().show(
+                OwnText(OwnMessage::FileUnreadable) + "\r" + fileName + "\r" + result.describe(),
+                host::Severity::Error);
+        }
+        if (result.isCancelled()) ws_.report(OwnText(OwnMessage::ReadCancelled));
     }
 
-    ws_.status("Calculating bounds...");
-    core::PointLoader loader = ws_.loader();
-    plot::DetermineBounds(ws_.plot, doc, loader, ws_.points,
-                          [this](const std::string& s) { ws_.report(s); });
+    // The part read before a cancel still gets its bounds.
+    core::Operation uncancelled;
+    determineBounds(operation.cancelled() ? uncancelled : operation);
     doc.plotMode = 0;
     ws_.status(formats::FileNameOf(fileName));
     reportSummary();
-    return ok;
+    // What was only read is no change of the user's.
+    doc.documentModified = false;
+    return result.isDone();
 }
 
 void DocumentCommands::reportSummary() {
@@ -123,14 +138,13 @@ void DocumentCommands::reportSummary() {
 }
 
 void DocumentCommands::acOpslaanExecute() {
-    if (ws_.busy) return;
+    if (ws_.busy()) return;
     ws_.saveSelectionOnly = false;
     OpslaanAlsDialoog();
-    setCaptionFromFile();
 }
 
 void DocumentCommands::mSaveTrackClick() {
-    if (ws_.busy) return;
+    if (ws_.busy()) return;
     ws_.saveSelectionOnly = true;
     OpslaanAlsDialoog();
     ws_.saveSelectionOnly = false;
@@ -146,40 +160,113 @@ void DocumentCommands::OpslaanAlsDialoog() {
     dialog.currentFileName = ws_.currentFileName;
     dialog.currentDirectory = ws_.currentDirectory;
     if (!ws_.host.prompts().show(dialog)) return;
-    saveDocument(formats::ReplaceExtension(dialog.fileName, formats::SaveFormatOf(dialog.format()).extension),
-                 dialog.format());
+    std::string path = formats::ReplaceExtension(dialog.fileName, formats::SaveFormatOf(dialog.format()).extension);
+    core::Result r = askAndSave(path, dialog.format(), ws_.saveSelectionOnly);
+    // Only a save of the whole document names the window after its file.
+    if (r.isDone() && !ws_.saveSelectionOnly) setCaptionFromFile();
 }
 
-bool DocumentCommands::saveDocument(const std::string& path, formats::SaveFormat format) {
-    BusyScope busy(ws_);
+core::Result DocumentCommands::askAndSave(const std::string& path, formats::SaveFormat format,
+                                          bool selectionOnly) {
+    formats::SaveOptions options;
+    options.selectionOnly = selectionOnly;
+    if (format == formats::SaveFormat::Txt) {
+        if (selectionOnly && ws_.document.focused() == core::kNoNode) {
+            ws_.report(OwnText(OwnMessage::NothingSaved));
+            return core::Result::nothingToDo();
+        }
+        if (!selectionOnly)
+            options.whole = ws_.host.prompts().askYesNo(ws_.message(40), host::Severity::Information) ==
+                                    host::Answer::Yes
+                                ? formats::WholeDocument::Tracks
+                                : formats::WholeDocument::Waypoints;
+        formats::FieldSelectionModel fields;
+        fields.chosen = ws_.exportFields;
+        fields.rebuildAvailable();
+        fields.saveAsDefault = [this](const std::vector<std::string>& f) { ws_.saveFieldsAsDefault(f); };
+        if (!ws_.host.prompts().show(fields)) return core::Result::cancelled();
+        ws_.exportFields = fields.chosen;
+        options.fields = fields.chosen;
+    }
+    core::Result r = saveDocument(path, format, options);
+    if (!r.isDone()) return r;
+    if (format == formats::SaveFormat::Txt) ws_.host.prompts().show("OK", host::Severity::Information);
+    if (format == formats::SaveFormat::Wpt &&
+        ws_.document.childCount(ws_.document.waypoints()) > static_cast<std::uint32_t>(formats::ozi::kMaxWaypoints))
+        ws_.host.prompts().show(ws_.message(19), host::Severity::Warning);
+    return r;
+}
+
+core::Result DocumentCommands::saveDocument(const std::string& path, formats::SaveFormat format,
+                                            const formats::SaveOptions& given) {
+    Operations::Scope scope(ws_.operations);
+    core::Operation& operation = scope.operation();
     core::Document& doc = ws_.document;
-    ws_.currentFileName = path;
-    ws_.currentDirectory = formats::DirectoryOf(path);
-    doc.documentModified = false;
-    doc.cancelRequested = false;
     ws_.status(formats::FileNameOf(path));
-    const formats::WriteFn* write = formats::WriterFor(format);
-    if (!write) {
-        std::string text = OwnText(OwnMessage::NoWriter) + " " + formats::SaveFormatOf(format).caption;
+    const formats::SaveFormatRow& row = formats::SaveFormatOf(format);
+    if (!row.write) {
+        std::string text = OwnText(OwnMessage::NoWriter) + " " + row.caption;
         ws_.report(text);
         ws_.host.prompts().show(text, host::Severity::Error);
-        doc.documentModified = true;
-        return false;
+        return core::Result::failed(text);
     }
-    formats::Env env = ws_.env();
-    formats::WriteOutcome outcome = (*write)(env, ws_.plot, path, ws_.saveSelectionOnly);
-    if (outcome.cancelled) {
-        ws_.report(OwnText(OwnMessage::SaveCancelled));
-        doc.documentModified = true;
-        return false;
+    formats::SaveOptions options = given;
+    if (format == formats::SaveFormat::Kml) {
+        // Google Earth looks first at the tracks' bounds.
+        if (!determineBounds(operation)) {
+            ws_.report(OwnText(OwnMessage::SaveCancelled));
+            return core::Result::cancelled();
+        }
+        options.view = {ws_.plot.minLat, ws_.plot.maxLat, ws_.plot.minLon, ws_.plot.maxLon};
     }
-    if (!outcome.ok) {
-        ws_.report(OwnText(OwnMessage::SaveFailed) + " " + outcome.error);
-        ws_.host.prompts().show(OwnText(OwnMessage::SaveFailed) + "\r" + outcome.error, host::Severity::Error);
-        doc.documentModified = true;  // nothing was saved, so the changes are still unsaved
-        return false;
+    formats::Env env = ws_.env(operation);
+    core::Result r = row.write(env, path, options);
+    switch (r.outcome()) {
+        case core::Outcome::Done:
+            ws_.currentDirectory = formats::DirectoryOf(path);
+            if (!options.selectionOnly) {
+                ws_.currentFileName = path;
+                doc.documentModified = false;
+            }
+            break;
+        case core::Outcome::Cancelled: ws_.report(OwnText(OwnMessage::SaveCancelled)); break;
+        case core::Outcome::NothingToDo:
+            ws_.report(OwnText(OwnMessage::NothingSaved) + (r.message().empty() ? "" : " " + r.message()));
+            break;
+        case core::Outcome::Failed:
+            ws_.report(OwnText(OwnMessage::SaveFailed) + " " + r.message());
+            ws_.host.prompts().show(OwnText(OwnMessage::SaveFailed) + "\r" + r.message(), host::Severity::Error);
+            break;
     }
-    return true;
+    return r;
+}
+
+void DocumentCommands::btGoogleClick() {
+    if (ws_.busy()) return;
+    formats::SaveOptions options;
+    core::Result r = saveDocument(ws_.paths.googleEarthFile, formats::SaveFormat::Kml, options);
+    if (!r.isDone()) return;
+    ws_.report("Open: " + ws_.paths.googleEarthFile);
+    if (!ws_.host.shell().openDocument(ws_.paths.googleEarthFile))
+        ws_.host.prompts().show(OwnText(OwnMessage::KmlViewerFailed), host::Severity::Error);
+}
+
+bool DocumentCommands::deleteTrack() {
+    if (ws_.busy()) return false;
+    Operations::Scope scope(ws_.operations);
+    core::PointLoader loader = ws_.loader(&scope.operation());
+    return core::DeleteTrack(ws_.document, loader, ws_.host.clipboard(), ws_.host.locale(),
+                             [this](const std::string& s) { ws_.report(s); });
+}
+
+bool DocumentCommands::deleteRoute() {
+    if (ws_.busy()) return false;
+    return core::DeleteRoute(ws_.document, [this](const std::string& s) { ws_.report(s); });
+}
+
+bool DocumentCommands::deletePoint() {
+    if (ws_.busy()) return false;
+    return core::DeletePoint(ws_.document);
 }
 
 }  // namespace app

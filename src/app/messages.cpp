@@ -87,6 +87,8 @@ std::string OwnText(OwnMessage message) {
             return "The waypoint database could not be read. It was kept as:";
         case OwnMessage::NoWriter: return "This format cannot be written yet:";
         case OwnMessage::KmlViewerFailed: return "Error starting Calc!";
+        case OwnMessage::NothingSaved: return "Nothing was saved: no part of the document is selected.";
+        case OwnMessage::ReadCancelled: return "Reading stopped by the user";
     }
     return {};
 }

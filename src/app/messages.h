@@ -43,6 +43,8 @@ enum class OwnMessage {
     DatabaseUnreadable,  // the waypoint database was kept aside
     NoWriter,            // a format this program cannot write yet
     KmlViewerFailed,     // the desktop has no program for KML files
+    NothingSaved,        // a save that had nothing to write
+    ReadCancelled,       // Escape during an open
 };
 std::string OwnText(OwnMessage message);
 

@@ -3,7 +3,11 @@
 namespace app {
 
 Workspace::Workspace(host::Host& h, ProgramPaths p)
-    : host(h), paths(std::move(p)), document(symbols, h.clock()), log(h.clock()) {}
+    : host(h),
+      paths(std::move(p)),
+      document(symbols, h.clock()),
+      log(h.clock()),
+      operations(h.eventPump(), {[this](double f) { progress(f); }, [this](const std::string& s) { status(s); }}) {}
 
 void Workspace::create() {
     setCaption(kProgramName);
@@ -15,25 +19,15 @@ void Workspace::create() {
     symbols.LoadSymbolTable(paths.symbolNames);
 }
 
-core::PointLoader Workspace::loader() {
-    return core::PointLoader(document, points, symbols,
-                             {host.clock(), host.locale(), host.eventPump(),
-                              [this](const std::string& s) { status(s); },
+core::PointLoader Workspace::loader(core::Operation* operation) {
+    return core::PointLoader(document, symbols,
+                             {host.clock(), host.locale(), operation,
                               [this](const std::string& s) { setListName(s); }});
 }
 
-formats::Env Workspace::env() {
-    return formats::Env{document,
-                        points,
-                        symbols,
-                        host,
-                        [this](const std::string& s) { report(s); },
-                        [this](const std::string& s) { status(s); },
-                        [this](double f) { progress(f); },
-                        [this] { return loader(); },
-                        [this](int n) { return message(n); },
-                        &exportFields,
-                        [this](const std::vector<std::string>& f) { saveFieldsAsDefault(f); }};
+formats::Env Workspace::env(core::Operation& operation) {
+    return formats::Env{document, symbols, host.clock(), host.locale(), operation,
+                        [this](const std::string& s) { report(s); }};
 }
 
 void Workspace::loadUserSettings() {

@@ -6,6 +6,7 @@
 
 #include "app/ini.h"
 #include "app/messages.h"
+#include "app/operations.h"
 #include "app/paths.h"
 #include "core/document.h"
 #include "core/point_list.h"
@@ -29,8 +30,9 @@ public:
 
     void report(const std::string& message) { log.Report(message); }
     void status(const std::string& message) { statusLine.Status(message); }
-    core::PointLoader loader();
-    formats::Env env();
+    // A loader and a reader/writer environment that run inside `operation`.
+    core::PointLoader loader(core::Operation* operation = nullptr);
+    formats::Env env(core::Operation& operation);
     void setListName(const std::string& name);
     const std::string& listName() const { return listName_; }
     void setCaption(const std::string& caption);
@@ -60,7 +62,9 @@ public:
     bool saveSelectionOnly = false;
     UserSettings settings;
     std::vector<std::string> exportFields;  // the text export's chosen fields
-    bool busy = false;  // a long command runs; others wait
+    // Long commands: one at a time, with progress and Escape.
+    Operations operations;
+    bool busy() const { return operations.running(); }
 
     core::Signal<const std::string&> listNameChanged;  // Edit2
     core::Signal<const std::string&> captionChanged;

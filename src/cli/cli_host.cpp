@@ -5,7 +5,6 @@
 
 #include "formats/csv_import.h"
 #include "formats/text_codec.h"
-#include "formats/text_export.h"
 
 namespace cli {
 
@@ -28,29 +27,9 @@ std::vector<std::string> split(const std::string& text, char sep) {
     }
 }
 
-// The separator a person would pick: the one the first line has most of.
-char guessSeparator(const std::string& text) {
-    std::string first;
-    formats::ForEachLine(text, [&](std::string_view l) {
-        first = std::string(l);
-        return false;
-    });
-    char best = '\t';
-    long most = std::count(first.begin(), first.end(), '\t');
-    for (char c : {';', ','}) {
-        long n = std::count(first.begin(), first.end(), c);
-        if (n > most) {
-            most = n;
-            best = c;
-        }
-    }
-    return best;
-}
-
 }  // namespace
 
 host::Answer CliPrompts::askYesNo(const std::string& text, host::Severity) {
-    if (text == answers_.message40) return answers_.exportTracks ? host::Answer::Yes : host::Answer::No;
     print(text + " [No]");
     return host::Answer::No;
 }
@@ -60,35 +39,10 @@ host::Answer CliPrompts::askYesNoCancel(const std::string& text, host::Severity)
     return host::Answer::Cancel;
 }
 
-void CliPrompts::show(const std::string& text, host::Severity severity) {
-    if (severity == host::Severity::Information && text == "OK") return;  // the text export's "done"
-    print(text);
-}
+void CliPrompts::show(const std::string& text, host::Severity) { print(text); }
 
 bool CliPrompts::show(host::DialogModel& dialog) {
-    if (auto* fields = dynamic_cast<formats::FieldSelectionModel*>(&dialog)) {
-        fields->chosen.clear();
-        if (!answers_.fields.empty()) {
-            for (int f : answers_.fields) fields->chosen.push_back(formats::FieldSelectionModel::entryOf(f));
-        } else if (!answers_.savedFields.empty()) {
-            fields->chosen = answers_.savedFields;
-        } else {
-            for (int f = 1; f <= 11; ++f) fields->chosen.push_back(formats::FieldSelectionModel::entryOf(f));
-        }
-        return true;
-    }
-    if (auto* wizard = dynamic_cast<formats::ImportWizardModel*>(&dialog)) {
-        wizard->separator = answers_.csvSeparator.value_or(guessSeparator(wizard->preview));
-        wizard->next();  // the wizard's own guesses from the headings
-        if (answers_.csvColumns) {
-            wizard->columnTypes = {};
-            for (size_t k = 0; k < answers_.csvColumns->size() && k < wizard->columnTypes.size(); ++k)
-                wizard->columnTypes[k] = (*answers_.csvColumns)[k];
-        }
-        if (answers_.csvHeader) wizard->headerRow = *answers_.csvHeader;
-        wizard->finish();
-        return true;
-    }
+    print(dialog.dialogName() + " [Cancel]");
     return false;
 }
 
@@ -115,6 +69,14 @@ std::optional<std::vector<int>> ParseCsvColumns(const std::string& text) {
     }
     if (out.empty() || out.size() > static_cast<size_t>(formats::kCsvColumns)) return std::nullopt;
     return out;
+}
+
+formats::CsvSettings CsvSettingsFromColumns(const std::vector<int>& columns, char separator, bool headerRow) {
+    formats::ImportWizardModel wizard;
+    wizard.separator = separator;
+    wizard.headerRow = headerRow;
+    for (size_t k = 0; k < columns.size() && k < wizard.columnTypes.size(); ++k) wizard.columnTypes[k] = columns[k];
+    return wizard.storeSettings();
 }
 
 }  // namespace cli

@@ -6,23 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "formats/env.h"
 #include "host/qt/qt_host.h"
 
 namespace cli {
 
-struct Answers {
-    bool exportTracks = true;                // message 40: tracks (Yes) or waypoints (No)
-    std::vector<int> fields;                 // text export columns; empty: the saved default, else all
-    std::vector<std::string> savedFields;    // the saved default
-    std::optional<char> csvSeparator;        // else the most frequent of tab, ";" and "," in line one
-    std::optional<std::vector<int>> csvColumns;  // data type per column, as the wizard's lists
-    std::optional<bool> csvHeader;
-    std::string message40;                   // the text of message 40, to recognise the question
-};
-
+// Nobody is there to answer: questions get their safe answer (No, Cancel)
+// and are printed on stderr with it. Commands fill the readers' and writers'
+// options from the command line instead of asking.
 class CliPrompts : public host::Prompts {
 public:
-    explicit CliPrompts(Answers& answers) : answers_(answers) {}
     host::Answer askYesNo(const std::string& text, host::Severity severity) override;
     host::Answer askYesNoCancel(const std::string& text, host::Severity severity) override;
     void show(const std::string& text, host::Severity severity) override;
@@ -38,16 +31,10 @@ public:
         return std::nullopt;
     }
     bool show(host::DialogModel& dialog) override;
-
-private:
-    Answers& answers_;
 };
 
 class CliHost : public host::Host {
 public:
-    CliHost() : prompts_(answers) {}
-    Answers answers;
-
     host::Prompts& prompts() override { return prompts_; }
     host::Timers& timers() override { return qt_.timers(); }
     host::EventPump& eventPump() override { return qt_.eventPump(); }
@@ -65,5 +52,7 @@ private:
 std::optional<std::vector<int>> ParseFieldList(const std::string& text);
 // "lat,lon,time,alt,skip" -> the wizard's data types; none for anything else.
 std::optional<std::vector<int>> ParseCsvColumns(const std::string& text);
+// The wizard's settings from the data type of each column, left to right.
+formats::CsvSettings CsvSettingsFromColumns(const std::vector<int>& columns, char separator, bool headerRow);
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,10 @@
 #include "app/workspace.h"
 #include "cli/cli_host.h"
 #include "formats/file_type.h"
+#include "formats/csv_import.h"
 #include "formats/legacy_text.h"
+#include "formats/ozi.h"
+#include "formats/text_export.h"
 
 namespace {
 
@@ -61,7 +65,6 @@ struct Cli {
         : ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()))) {
         ws.create();
-        host.answers.message40 = ws.message(40);
         // Long work shows its status on stderr, at most once a second.
         statusToStderr = ws.statusLine.changed.scoped([last = std::chrono::steady_clock::now()](
                                                           int, const std::string& text) mutable {
@@ -115,60 +118,97 @@ int infoCommand(const std::vector<std::string>& args) {
     return status;
 }
 
-int convertCommand(const std::vector<std::string>& args) {
+// What the command line says of a conversion, in the options the open and
+// save commands take.
+struct ConvertArgs {
     std::vector<std::string> files;
     std::string formatId;
-    cli::Answers answers;
+    formats::WholeDocument whole = formats::WholeDocument::Tracks;
+    std::vector<int> fields;  // empty: the saved default, else all
+    std::optional<char> csvSeparator;
+    std::optional<std::vector<int>> csvColumns;
+    std::optional<bool> csvHeader;
+};
+
+// Returns a usage error text, or "" when the arguments are good.
+std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& c) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.rfind("--", 0) != 0) {
-            files.push_back(a);
+            c.files.push_back(a);
             continue;
         }
-        if (i + 1 >= args.size()) return usageError(a + " needs a value");
+        if (i + 1 >= args.size()) return a + " needs a value";
         const std::string& v = args[++i];
         if (a == "--format") {
-            formatId = v;
+            c.formatId = v;
         } else if (a == "--points") {
-            if (v != "tracks" && v != "waypoints") return usageError("--points takes tracks or waypoints");
-            answers.exportTracks = v == "tracks";
+            if (v != "tracks" && v != "waypoints") return "--points takes tracks or waypoints";
+            c.whole = v == "tracks" ? formats::WholeDocument::Tracks : formats::WholeDocument::Waypoints;
         } else if (a == "--fields") {
             auto f = cli::ParseFieldList(v);
-            if (!f) return usageError("--fields takes numbers 01 to 11 separated by commas");
-            answers.fields = *f;
+            if (!f) return "--fields takes numbers 01 to 11 separated by commas";
+            c.fields = *f;
         } else if (a == "--csv-separator") {
-            if (v == "tab") answers.csvSeparator = '\t';
-            else if (v == "semicolon") answers.csvSeparator = ';';
-            else if (v == "comma") answers.csvSeparator = ',';
-            else return usageError("--csv-separator takes tab, semicolon or comma");
+            if (v == "tab") c.csvSeparator = '\t';
+            else if (v == "semicolon") c.csvSeparator = ';';
+            else if (v == "comma") c.csvSeparator = ',';
+            else return "--csv-separator takes tab, semicolon or comma";
         } else if (a == "--csv-columns") {
-            auto c = cli::ParseCsvColumns(v);
-            if (!c) return usageError("--csv-columns takes up to five of lat, lon, time, alt, skip");
-            answers.csvColumns = *c;
+            auto cols = cli::ParseCsvColumns(v);
+            if (!cols) return "--csv-columns takes up to five of lat, lon, time, alt, skip";
+            c.csvColumns = *cols;
         } else if (a == "--csv-header") {
-            if (v != "yes" && v != "no") return usageError("--csv-header takes yes or no");
-            answers.csvHeader = v == "yes";
+            if (v != "yes" && v != "no") return "--csv-header takes yes or no";
+            c.csvHeader = v == "yes";
         } else {
-            return usageError("unknown option '" + a + "'");
+            return "unknown option '" + a + "'";
         }
     }
-    if (files.size() != 2) return usageError("convert needs IN and OUT");
-    const formats::SaveFormatRow* row = formatId.empty()
+    if (c.files.size() != 2) return "convert needs IN and OUT";
+    return "";
+}
+
+int convertCommand(const std::vector<std::string>& args) {
+    ConvertArgs c;
+    if (std::string error = parseConvertArgs(args, c); !error.empty()) return usageError(error);
+    const formats::SaveFormatRow* row = c.formatId.empty()
                                             ? &formats::SaveFormatOf(formats::SaveFormatForExtension(
-                                                  formats::ExtensionOf(files[1])))
-                                            : formats::SaveFormatById(formatId);
-    if (!row) return usageError("unknown format '" + formatId + "'");
+                                                  formats::ExtensionOf(c.files[1])))
+                                            : formats::SaveFormatById(c.formatId);
+    if (!row) return usageError("unknown format '" + c.formatId + "'");
 
     Cli cli;
-    std::string message40 = cli.host.answers.message40;
-    cli.host.answers = answers;
-    cli.host.answers.message40 = message40;
     cli.ws.loadUserSettings();
-    cli.host.answers.savedFields = cli.ws.exportFields;
-    if (!cli.commands.BestandOpenen(files[0])) return kExitFailed;
-    std::string out = formats::ReplaceExtension(files[1], row->extension);
-    if (out != files[1]) std::fprintf(stderr, "Saving as %s\n", out.c_str());
-    return cli.commands.saveDocument(out, row->format) ? kExitOk : kExitFailed;
+    // Delimited text: the columns given, else what the wizard would guess.
+    cli.commands.setCsvChooser([&c](const std::string& text) -> std::optional<formats::CsvSettings> {
+        char separator = c.csvSeparator.value_or(formats::GuessCsvSeparator(text));
+        formats::CsvSettings s = formats::GuessCsvSettings(text, separator);
+        if (c.csvColumns) s = cli::CsvSettingsFromColumns(*c.csvColumns, separator, s.headerRow);
+        if (c.csvHeader) s.headerRow = *c.csvHeader;
+        return s;
+    });
+    if (!cli.commands.BestandOpenen(c.files[0])) return kExitFailed;
+
+    formats::SaveOptions options;
+    options.whole = c.whole;
+    for (int f : c.fields) options.fields.push_back(formats::FieldSelectionModel::entryOf(f));
+    if (options.fields.empty()) options.fields = cli.ws.exportFields;
+    if (options.fields.empty())
+        for (int f = 1; f <= 11; ++f) options.fields.push_back(formats::FieldSelectionModel::entryOf(f));
+    std::string out = formats::ReplaceExtension(c.files[1], row->extension);
+    if (out != c.files[1]) std::fprintf(stderr, "Saving as %s\n", out.c_str());
+    core::Result r = cli.commands.saveDocument(out, row->format, options);
+    if (!r.isDone()) {
+        std::fprintf(stderr, "pathkeep-cli: %s: %s%s%s\n", out.c_str(), core::OutcomeName(r.outcome()),
+                     r.message().empty() ? "" : ": ", r.message().c_str());
+        return kExitFailed;
+    }
+    if (row->format == formats::SaveFormat::Wpt &&
+        cli.ws.document.childCount(cli.ws.document.waypoints()) >
+            static_cast<std::uint32_t>(formats::ozi::kMaxWaypoints))
+        std::fprintf(stderr, "%s\n", cli.ws.message(19).c_str());
+    return kExitOk;
 }
 
 int rte2gpxCommand(const std::vector<std::string>& args) {

@@ -28,7 +28,7 @@ std::string PointListRowText(const PointList& points, const host::LocaleInfo& lo
                        number(r.ele),
                        number(r.time),
                        locale.formatShortDate(t.year, t.month, t.day),
-                       ZeroPad(t.hour, 2) + ":" + ZeroPad(t.minute, 2) + ":" + ZeroPad(t.second, 2),
+                       TimeOfDayText(t),
                        r.name,
                        r.sym,
                        r.cmt,

@@ -3,6 +3,8 @@
 #include "core/fn.h"
 #include "core/text.h"
 
+#include <algorithm>
+
 namespace core {
 
 namespace {
@@ -54,8 +56,12 @@ void Document::endBulk() {
 }
 
 NodeId Document::appendNode(NodeId parent, std::string_view text, int kind) {
-    NodeId id = store_.append(parent, text, kind);
-    if (bulkDepth_ == 0) appended(parent, id);
+    return insertNode(parent, kNoNode, text, kind);
+}
+
+NodeId Document::insertNode(NodeId parent, NodeId before, std::string_view text, int kind) {
+    NodeId id = store_.insert(parent, before, text, kind);
+    if (bulkDepth_ == 0) inserted(parent, id);
     return id;
 }
 
@@ -64,19 +70,119 @@ void Document::setText(NodeId node, std::string_view text) {
     if (bulkDepth_ == 0) textChanged(node);
 }
 
+void Document::focusOutOf(NodeId gone, NodeId parent, bool focusWasInside) {
+    (void)gone;
+    if (focusWasInside) setFocused(parent == kRootNode ? kNoNode : parent);
+}
+
 void Document::removeNode(NodeId node) {
     if (!store_.alive(node) || node == kRootNode) return;
     NodeId p = store_.parent(node);
     if (bulkDepth_ == 0) aboutToRemove(node);
-    bool focusGone = false;
-    for (NodeId f = focused_; f != kNoNode; f = store_.parent(f)) focusGone |= f == node;
+    bool focusInside = focused_ != kNoNode && store_.isWithin(focused_, node);
     store_.remove(node);
     if (bulkDepth_ == 0) removed(p);
-    if (focusGone) setFocused(p == kRootNode ? kNoNode : p);
+    focusOutOf(node, p, focusInside);
 }
 
 void Document::removeChildren(NodeId node) {
-    while (store_.firstChild(node) != kNoNode) removeNode(store_.lastChild(node));
+    if (!store_.alive(node) || store_.firstChild(node) == kNoNode) return;
+    if (bulkDepth_ == 0) aboutToRemoveChildren(node);
+    bool focusInside = focused_ != kNoNode && focused_ != node && store_.isWithin(focused_, node);
+    store_.removeChildren(node);
+    if (bulkDepth_ == 0) childrenRemoved(node);
+    focusOutOf(node, node, focusInside);
+}
+
+bool Document::moveNode(NodeId node, NodeId newParent, NodeId before) {
+    if (node == kRootNode || !store_.alive(node) || !store_.alive(newParent) || store_.isWithin(newParent, node))
+        return false;
+    if (before != kNoNode && (!store_.alive(before) || store_.parent(before) != newParent || before == node))
+        return false;
+    if (bulkDepth_ == 0) aboutToMove(node, newParent, before);
+    store_.move(node, newParent, before);
+    if (bulkDepth_ == 0) moved(node);
+    return true;
+}
+
+void Document::forgetTrackChoice(const std::string& name) {
+    auto& items = cbTracks.items;
+    size_t before = items.size();
+    std::erase(items, name);
+    if (items.size() == before) return;
+    cbTracks.selected = items.empty() ? -1 : 0;
+    cbTracks.changed();
+}
+
+NodeRole Document::roleOf(NodeId node) const {
+    if (node == kRootNode || !store_.alive(node)) return NodeRole::None;
+    NodeId p = store_.parent(node);
+    if (p == kRootNode) return node == metadata_ ? NodeRole::Metadata : NodeRole::Container;
+    switch (store_.kind(node)) {
+        case kSegmentKind: return NodeRole::Segment;
+        case kTrackPointKind: return NodeRole::TrackPoint;
+        case kTrackKind: return p == routes_ ? NodeRole::Route : NodeRole::Track;
+        case kPointKind: return p == waypoints_ ? NodeRole::Waypoint : NodeRole::RoutePoint;
+        default: break;
+    }
+    // Below "metadata" an element line without " = " that holds lines of its
+    // own ("bounds", "author") is an element; every other line is a value.
+    if (store_.key(node) == AttrKey::None && store_.firstChild(node) != kNoNode) {
+        NodeId n = p;
+        while (n != kRootNode && store_.parent(n) != kRootNode) n = store_.parent(n);
+        if (n == metadata_) return NodeRole::Metadata;
+    }
+    return NodeRole::Attribute;
+}
+
+NodeId Document::ancestorWithRole(NodeId node, NodeRole role) const {
+    for (NodeId n = node; n != kNoNode && n != kRootNode; n = store_.parent(n))
+        if (roleOf(n) == role) return n;
+    return kNoNode;
+}
+
+NodeId Document::attributeChild(NodeId node, AttrKey key) const {
+    if (!store_.alive(node)) return kNoNode;
+    for (NodeId c = store_.firstChild(node); c != kNoNode; c = store_.nextSibling(c))
+        if (store_.key(c) == key) return c;
+    return kNoNode;
+}
+
+std::string Document::nameOf(NodeId node) const {
+    NodeId n = attributeChild(node, AttrKey::Name);
+    return n == kNoNode ? std::string() : store_.value(n);
+}
+
+NodeId Document::segmentOf(NodeId track) const {
+    if (!store_.alive(track)) return kNoNode;
+    NodeId segment = kNoNode;
+    for (NodeId c = store_.firstChild(track); c != kNoNode; c = store_.nextSibling(c))
+        if (store_.kind(c) == kSegmentKind) segment = c;
+    return segment;
+}
+
+NodeId Document::countLineOf(NodeId track) const {
+    NodeId line = kNoNode;
+    if (!store_.alive(track)) return line;
+    for (NodeId c = store_.firstChild(track); c != kNoNode; c = store_.nextSibling(c))
+        if (store_.key(c) == AttrKey::Number) line = c;
+    return line;
+}
+
+const char* NodeRoleName(NodeRole role) {
+    switch (role) {
+        case NodeRole::None: return "none";
+        case NodeRole::Container: return "container";
+        case NodeRole::Metadata: return "metadata";
+        case NodeRole::Waypoint: return "waypoint";
+        case NodeRole::Route: return "route";
+        case NodeRole::RoutePoint: return "route point";
+        case NodeRole::Track: return "track";
+        case NodeRole::Segment: return "segment";
+        case NodeRole::TrackPoint: return "track point";
+        case NodeRole::Attribute: return "attribute";
+    }
+    return "none";
 }
 
 void Document::setFocused(NodeId node) {
@@ -87,17 +193,15 @@ void Document::setFocused(NodeId node) {
 
 NodeId Document::FindTrack(const std::string& name) {
     for (NodeId t = store_.firstChild(trackpoints_); t != kNoNode; t = store_.nextSibling(t)) {
-        for (NodeId c = store_.firstChild(t); c != kNoNode; c = store_.nextSibling(c)) {
-            std::string text = store_.text(c);
-            if (!StartsWith(text, "name") || (text.size() > 7 ? text.substr(7) : std::string()) != name) continue;
-            currentCountNode = currentSegment = kNoNode;
-            for (NodeId s = store_.nextSibling(c); s != kNoNode; s = store_.nextSibling(s)) {
-                std::string st = store_.text(s);
-                if (StartsWith(st, "number")) currentCountNode = s;
-                if (StartsWith(st, "trkseg")) currentSegment = s;
-            }
-            return currentSegment;
+        NodeId nameLine = attributeChild(t, AttrKey::Name);
+        if (nameLine == kNoNode || store_.value(nameLine) != name) continue;
+        // The count line and segment after the name line take the points.
+        currentCountNode = currentSegment = kNoNode;
+        for (NodeId s = store_.nextSibling(nameLine); s != kNoNode; s = store_.nextSibling(s)) {
+            if (store_.key(s) == AttrKey::Number) currentCountNode = s;
+            if (store_.kind(s) == kSegmentKind) currentSegment = s;
         }
+        return currentSegment;
     }
     return kNoNode;
 }
@@ -124,7 +228,7 @@ void Document::NewRoute(const std::string& name) {
 void Document::appendAttribute(NodeId parent, AttrKey key, std::string_view value) {
     if (value.empty()) return;
     NodeId id = store_.appendKeyed(parent, key, value, kAttributeKind);
-    if (bulkDepth_ == 0) appended(parent, id);
+    if (bulkDepth_ == 0) inserted(parent, id);
 }
 
 void Document::AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele,
@@ -140,16 +244,16 @@ void Document::AddTrackpointXmlTime(std::string_view lat, std::string_view lon, 
 void Document::addTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele,
                              std::string_view time, bool timeIsXml) {
     if (lat.empty() && lon.empty()) return;
-    documentModified = true;
     // Nowhere to put it: callers make a track current first.
     if (currentSegment == kNoNode || !store_.alive(currentSegment)) return;
     std::string laBuf, loBuf, elBuf, tiBuf;
     std::string_view la = pointDecimal(lat, laBuf), lo = pointDecimal(lon, loBuf), el = pointDecimal(ele, elBuf),
                      ti = pointDecimal(time, tiBuf);
     if (StrToFloatAny(la) == 0 && StrToFloatAny(lo) == 0) return;
+    documentModified = true;
     std::string count = std::to_string(store_.childCount(currentSegment) + 1);
     NodeId pt = store_.appendKeyed(currentSegment, AttrKey::TrkptLabel, count, kTrackPointKind);
-    if (bulkDepth_ == 0) appended(currentSegment, pt);
+    if (bulkDepth_ == 0) inserted(currentSegment, pt);
     appendAttribute(pt, AttrKey::Lat, la);
     appendAttribute(pt, AttrKey::Lon, lo);
     appendAttribute(pt, AttrKey::Ele, el);
@@ -192,7 +296,6 @@ void Document::AddWaypoint(std::string_view lat, std::string_view lon, std::stri
 void Document::AddRoutepoint(std::string_view lat, std::string_view lon, std::string_view ele,
                              std::string_view time, std::string_view name, const Symbol& symbol,
                              std::string_view cmt, std::string_view desc) {
-    documentModified = true;
     if (currentRoute == kNoNode || !store_.alive(currentRoute)) return;
     addPoint(currentRoute, "rtept", lat, lon, ele, time, name, symbol, cmt, desc);
 }

@@ -27,6 +27,22 @@ enum NodeKind : int {
     kAttributeKind = 4,  // "metadata", attribute lines, metadata elements
 };
 
+// What a node stands for, from its place in the tree. Callers ask this
+// instead of reading the first word of a node's text.
+enum class NodeRole {
+    None,        // the invisible root, or a node that is gone
+    Container,   // "waypoints", "routes", "trackpoints"
+    Metadata,    // "metadata" and the elements below it
+    Waypoint,    // wpt
+    Route,       // rte
+    RoutePoint,  // rtept
+    Track,       // trk
+    Segment,     // trkseg
+    TrackPoint,  // trkpt
+    Attribute,   // "lat = ...", "name = ..." and every other value line
+};
+const char* NodeRoleName(NodeRole role);
+
 // The item list of the simulation's track selector (cbTracks).
 struct TrackChoices {
     std::vector<std::string> items;
@@ -50,6 +66,16 @@ public:
     std::uint32_t childCount(NodeId node) const { return store_.childCount(node); }
     bool alive(NodeId node) const { return store_.alive(node); }
     const NodeStore& store() const { return store_; }
+    NodeRole roleOf(NodeId node) const;
+    // The nearest node at or above `node` with this role; kNoNode for none.
+    NodeId ancestorWithRole(NodeId node, NodeRole role) const;
+    // The first child with this attribute key ("name = ..."), kNoNode for none.
+    NodeId attributeChild(NodeId node, AttrKey key) const;
+    // A track's or route's name from its "name = " line; "" without one.
+    std::string nameOf(NodeId trackOrRoute) const;
+    // The segment and point count line of a track; kNoNode when it has none.
+    NodeId segmentOf(NodeId track) const;
+    NodeId countLineOf(NodeId track) const;
 
     // Points in the segments of all tracks, for progress shown over them.
     long trackPointCount() const;
@@ -71,11 +97,19 @@ public:
     void AddRoutepoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
                        std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc);
 
-    // Plain tree editing for fragment insertion, metadata and point editing.
+    // Plain tree editing. None of these marks the document changed: the
+    // user's commands do that, so bookkeeping such as the bounds node does not.
     NodeId appendNode(NodeId parent, std::string_view text, int kind);
+    // Before `before` (a child of parent); at the end when it is kNoNode.
+    NodeId insertNode(NodeId parent, NodeId before, std::string_view text, int kind);
     void setText(NodeId node, std::string_view text);
     void removeNode(NodeId node);
+    // Costs what is removed: a segment of a million points goes at once.
     void removeChildren(NodeId node);
+    // False when the move would put a node inside itself.
+    bool moveNode(NodeId node, NodeId newParent, NodeId before);
+    // Drops a removed track's entry from the simulation's track selector.
+    void forgetTrackChoice(const std::string& name);
 
     // The focused node of the tree view; the view mirrors it.
     NodeId focused() const { return focused_; }
@@ -88,7 +122,6 @@ public:
 
     bool documentModified = false;
     int plotMode = 0;
-    bool cancelRequested = false;
 
     TrackChoices cbTracks;
 
@@ -98,9 +131,14 @@ public:
     void endBulk();
 
     Signal<> reset;
-    Signal<NodeId /*parent*/, NodeId /*child*/> appended;
+    // child is linked already; its previous sibling tells its place.
+    Signal<NodeId /*parent*/, NodeId /*child*/> inserted;
     Signal<NodeId /*node*/> aboutToRemove;
     Signal<NodeId /*parent*/> removed;
+    Signal<NodeId /*parent*/> aboutToRemoveChildren;
+    Signal<NodeId /*parent*/> childrenRemoved;
+    Signal<NodeId /*node*/, NodeId /*newParent*/, NodeId /*before*/> aboutToMove;
+    Signal<NodeId /*node*/> moved;
     Signal<NodeId> textChanged;
     Signal<NodeId> focusChanged;
 
@@ -109,6 +147,7 @@ private:
                   std::string_view ele, std::string_view time, std::string_view name, const Symbol& symbol,
                   std::string_view cmt, std::string_view desc);
     void appendAttribute(NodeId parent, AttrKey key, std::string_view value);
+    void focusOutOf(NodeId removed, NodeId parent, bool focusWasInside);
     void addTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
                        bool timeIsXml);
     std::string symbolName(const Symbol& symbol) const;

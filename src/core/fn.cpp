@@ -421,8 +421,9 @@ std::string TodayText(const host::Clock& clock) {
     return out;
 }
 
-std::string NowText(const host::Clock& clock) {
-    DateTimeParts p = DecodeDateTime(clock.nowSerial());
+std::string NowText(const host::Clock& clock) { return TimeOfDayText(DecodeDateTime(clock.nowSerial())); }
+
+std::string TimeOfDayText(const DateTimeParts& p) {
     std::string out;
     appendDigits(out, p.hour, 2);
     out += ':';

@@ -79,6 +79,8 @@ struct DateTimeParts {
 
 // Splits a serial number into calendar fields, rounding to the millisecond.
 DateTimeParts DecodeDateTime(long double serial);
+// "hh:mm:ss" of a decoded date-time.
+std::string TimeOfDayText(const DateTimeParts& parts);
 // Days since 1899-12-30 of a calendar date (proleptic Gregorian).
 long long EncodeDate(int year, int month, int day);
 // General decimal form with up to 15 significant digits and ".": fixed from

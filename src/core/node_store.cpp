@@ -266,13 +266,20 @@ std::string NodeStore::decodeValue(std::uint32_t value, Encoding enc) const {
 }
 
 NodeId NodeStore::append(NodeId parent, std::string_view text, int kind) {
-    NodeId id = link(parent);
+    NodeId id = link(parent, kNoNode);
+    encode(id, text, kind);
+    return id;
+}
+
+NodeId NodeStore::insert(NodeId parent, NodeId before, std::string_view text, int kind) {
+    if (before != kNoNode && (!alive(before) || nodes_[before].parent != parent)) before = kNoNode;
+    NodeId id = link(parent, before);
     encode(id, text, kind);
     return id;
 }
 
 NodeId NodeStore::appendKeyed(NodeId parent, AttrKey key, std::string_view value, int kind) {
-    NodeId id = link(parent);
+    NodeId id = link(parent, kNoNode);
     encodeValue(id, static_cast<std::uint8_t>(key), value, kind);
     return id;
 }
@@ -281,17 +288,58 @@ void NodeStore::setKeyed(NodeId node, AttrKey key, std::string_view value) {
     encodeValue(node, static_cast<std::uint8_t>(key), value, kind(node));
 }
 
-NodeId NodeStore::link(NodeId parent) {
+NodeId NodeStore::link(NodeId parent, NodeId before) {
     NodeId id = static_cast<NodeId>(nodes_.push_back({parent, kNoNode, kNoNode, kNoNode, 0}));
     tags_.push_back(0);
-    Node& p = nodes_[parent];
-    if (p.lastChild == kNoNode)
-        p.firstChild = id;
-    else
-        nodes_[p.lastChild].nextSibling = id;
-    p.lastChild = id;
-    if (auto it = counts_.find(parent); it != counts_.end()) ++it->second;
+    attach(id, parent, before);
     return id;
+}
+
+void NodeStore::attach(NodeId node, NodeId parent, NodeId before) {
+    Node& p = nodes_[parent];
+    Node& n = nodes_[node];
+    n.parent = parent;
+    if (p.firstChild == kNoNode) {
+        p.firstChild = node;
+        n.prevSibling = node;
+        n.nextSibling = kNoNode;
+    } else if (before == kNoNode) {
+        NodeId last = nodes_[p.firstChild].prevSibling;
+        nodes_[last].nextSibling = node;
+        n.prevSibling = last;
+        n.nextSibling = kNoNode;
+        nodes_[p.firstChild].prevSibling = node;
+    } else {
+        NodeId prev = nodes_[before].prevSibling;
+        n.nextSibling = before;
+        n.prevSibling = prev;
+        nodes_[before].prevSibling = node;
+        if (p.firstChild == before)
+            p.firstChild = node;
+        else
+            nodes_[prev].nextSibling = node;
+    }
+    if (auto it = counts_.find(parent); it != counts_.end()) ++it->second;
+}
+
+void NodeStore::detach(NodeId node) {
+    NodeId parent = nodes_[node].parent;
+    Node& p = nodes_[parent];
+    Node& n = nodes_[node];
+    NodeId next = n.nextSibling, prev = n.prevSibling;
+    if (p.firstChild == node) {
+        p.firstChild = next;
+        if (next != kNoNode) nodes_[next].prevSibling = prev;  // prev is the last child
+    } else {
+        nodes_[prev].nextSibling = next;
+        if (next != kNoNode)
+            nodes_[next].prevSibling = prev;
+        else
+            nodes_[p.firstChild].prevSibling = prev;  // node was the last child
+    }
+    n.nextSibling = kNoNode;
+    n.prevSibling = kNoNode;
+    if (auto it = counts_.find(parent); it != counts_.end()) --it->second;
 }
 
 void NodeStore::setText(NodeId node, std::string_view text) { encode(node, text, kind(node)); }
@@ -355,11 +403,9 @@ int NodeStore::kind(NodeId node) const { return tags_[node] & 7; }
 bool NodeStore::alive(NodeId node) const { return node < nodes_.size() && !(tags_[node] & kDeadBit); }
 
 NodeId NodeStore::previousSibling(NodeId node) const {
-    NodeId p = parent(node);
-    if (p == kNoNode) return kNoNode;
-    NodeId prev = kNoNode;
-    for (NodeId c = nodes_[p].firstChild; c != kNoNode && c != node; c = nodes_[c].nextSibling) prev = c;
-    return prev;
+    if (!alive(node) || node == kRootNode) return kNoNode;
+    NodeId p = nodes_[node].parent;
+    return nodes_[p].firstChild == node ? kNoNode : nodes_[node].prevSibling;
 }
 
 std::uint32_t NodeStore::childCount(NodeId node) const {
@@ -371,31 +417,50 @@ std::uint32_t NodeStore::childCount(NodeId node) const {
 }
 
 void NodeStore::markDead(NodeId node) {
-    for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) markDead(c);
-    tags_[node] |= kDeadBit;
-    counts_.erase(node);
+    // Depth-first without recursion: a segment may hold millions of points.
+    NodeId n = node;
+    while (true) {
+        tags_[n] |= kDeadBit;
+        if (!counts_.empty()) counts_.erase(n);
+        if (nodes_[n].firstChild != kNoNode) {
+            n = nodes_[n].firstChild;
+            continue;
+        }
+        while (n != node && nodes_[n].nextSibling == kNoNode) n = nodes_[n].parent;
+        if (n == node) return;
+        n = nodes_[n].nextSibling;
+    }
 }
 
 void NodeStore::remove(NodeId node) {
     if (node == kRootNode || !alive(node)) return;
     ++revision_;
-    NodeId p = nodes_[node].parent;
-    NodeId prev = previousSibling(node);
-    NodeId next = nodes_[node].nextSibling;
-    if (prev == kNoNode)
-        nodes_[p].firstChild = next;
-    else
-        nodes_[prev].nextSibling = next;
-    if (nodes_[p].lastChild == node) nodes_[p].lastChild = prev;
-    if (auto it = counts_.find(p); it != counts_.end()) --it->second;
+    detach(node);
     markDead(node);
 }
 
 void NodeStore::removeChildren(NodeId node) {
+    if (!alive(node)) return;
     ++revision_;
     for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) markDead(c);
-    nodes_[node].firstChild = nodes_[node].lastChild = kNoNode;
+    nodes_[node].firstChild = kNoNode;
     if (auto it = counts_.find(node); it != counts_.end()) it->second = 0;
+}
+
+bool NodeStore::isWithin(NodeId node, NodeId ancestor) const {
+    for (NodeId n = node; n != kNoNode; n = nodes_[n].parent)
+        if (n == ancestor) return true;
+    return false;
+}
+
+bool NodeStore::move(NodeId node, NodeId newParent, NodeId before) {
+    if (node == kRootNode || !alive(node) || !alive(newParent) || isWithin(newParent, node)) return false;
+    if (before != kNoNode && (!alive(before) || nodes_[before].parent != newParent || before == node))
+        return false;
+    ++revision_;
+    detach(node);
+    attach(node, newParent, before);
+    return true;
 }
 
 }  // namespace core

@@ -11,11 +11,6 @@ namespace {
 constexpr size_t kRecordTextChars = 32;  // loaders cut names and comments to this
 constexpr size_t kRowNumberChars = 12;
 constexpr size_t kRowSerialChars = 16;
-constexpr int kYieldEvery = 100;  // points between two runs of the event loop
-
-std::string valueFrom(const std::string& text, size_t oneBasedStart) {
-    return text.size() >= oneBasedStart ? text.substr(oneBasedStart - 1) : std::string();
-}
 
 }  // namespace
 
@@ -54,14 +49,36 @@ void ListRows::append(ListRow row) {
     if (updating_ == 0) changed();
 }
 
-PointLoader::PointLoader(Document& doc, PointList& points, const SymbolTable& symbols, Env env)
-    : doc_(doc), points_(points), symbols_(symbols), env_(std::move(env)) {}
+PointLoader::PointLoader(const Document& doc, const SymbolTable& symbols, Env env)
+    : doc_(doc), symbols_(symbols), env_(std::move(env)) {}
+
+PointLine ReadPointLine(const Document& doc, NodeId line) {
+    const NodeStore& store = doc.store();
+    AttrKey key = store.key(line);
+    if (key != AttrKey::None && key != AttrKey::TrkptLabel)
+        return {std::string(NodeStore::keyName(key)), store.value(line)};
+    std::string text = doc.getText(line);
+    size_t eq = text.find(" =");
+    if (eq == std::string::npos) return {text, {}};
+    return {text.substr(0, eq), eq + 3 <= text.size() ? text.substr(eq + 3) : std::string()};
+}
 
 PointTexts PointLoader::readPoint(NodeId point) const {
     PointTexts p;
     const NodeStore& store = doc_.store();
     for (NodeId c = doc_.firstChild(point); c != kNoNode; c = doc_.nextSibling(c)) {
-        switch (store.key(c)) {
+        AttrKey key = store.key(c);
+        if (key == AttrKey::Time) {
+            if (!readTimes_) continue;
+            char buffer[64];
+            size_t length = 0;
+            if (store.valueInto(c, buffer, sizeof buffer, length))
+                setTime(p, std::string_view(buffer, length));
+            else
+                setTime(p, store.value(c));
+            continue;
+        }
+        switch (key) {
             case AttrKey::Lat: p.lat = store.value(c); continue;
             case AttrKey::Lon: p.lon = store.value(c); continue;
             case AttrKey::Ele: p.ele = store.value(c); continue;
@@ -69,29 +86,17 @@ PointTexts PointLoader::readPoint(NodeId point) const {
             case AttrKey::Cmt: p.cmt = store.value(c); continue;
             case AttrKey::Name: p.name = store.value(c); continue;
             case AttrKey::Desc: p.desc = store.value(c); continue;
-            case AttrKey::Time: {
-                if (!readTimes_) continue;
-                char buffer[64];
-                size_t length = 0;
-                if (store.valueInto(c, buffer, sizeof buffer, length))
-                    setTime(p, std::string_view(buffer, length));
-                else
-                    setTime(p, store.value(c));
-                continue;
-            }
             default: break;
         }
-        // Lines edited into other shapes are recognised by their first letters.
-        std::string t = doc_.getText(c);
-        std::string_view p3 = std::string_view(t).substr(0, 3), p4 = std::string_view(t).substr(0, 4);
-        if (p3 == "lat") p.lat = valueFrom(t, 7);
-        else if (p3 == "lon") p.lon = valueFrom(t, 7);
-        else if (p3 == "ele") p.ele = valueFrom(t, 7);
-        else if (p3 == "sym") p.sym = valueFrom(t, 7);
-        else if (p3 == "cmt") p.cmt = valueFrom(t, 7);
-        else if (p4 == "time") setTime(p, valueFrom(t, 8));
-        else if (p4 == "name") p.name = valueFrom(t, 8);
-        else if (p4 == "desc") p.desc = valueFrom(t, 8);
+        PointLine line = ReadPointLine(doc_, c);
+        if (line.key == "lat") p.lat = line.value;
+        else if (line.key == "lon") p.lon = line.value;
+        else if (line.key == "ele") p.ele = line.value;
+        else if (line.key == "sym") p.sym = line.value;
+        else if (line.key == "cmt") p.cmt = line.value;
+        else if (line.key == "time" && readTimes_) setTime(p, line.value);
+        else if (line.key == "name") p.name = line.value;
+        else if (line.key == "desc") p.desc = line.value;
     }
     return p;
 }
@@ -120,7 +125,7 @@ ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const
         DateTimeParts t = DecodeDateTime(StrToFloatAny(serial));
         row[kColSerial] = Utf8Left(serial, kRowSerialChars);
         row[kColDate] = locale.formatShortDate(t.year, t.month, t.day);
-        row[kColTime] = ZeroPad(t.hour, 2) + ":" + ZeroPad(t.minute, 2) + ":" + ZeroPad(t.second, 2);
+        row[kColTime] = TimeOfDayText(t);
     }
     if (type != PointType::Track) {
         size_t cut = type == PointType::Route ? kRecordTextChars : std::string::npos;
@@ -132,13 +137,8 @@ ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const
     return row;
 }
 
-void PointLoader::addRow(ListRows& view, const PointTexts& p, PointType type) const {
-    view.append(MakeListRow(p, type, view.rows.size() + 1, env_.locale));
-}
-
-void PointLoader::addRecord(const PointTexts& p, PointType type) {
-    PointRecord scratch;
-    PointRecord& r = sink_ ? scratch : points_.append();
+PointRecord PointLoader::toRecord(const PointTexts& p, PointType type) const {
+    PointRecord r;
     r.lat = StrToFloatAny(p.lat);
     r.lon = StrToFloatAny(p.lon);
     r.ele = p.ele.empty() ? 0 : StrToFloatAny(p.ele);
@@ -153,85 +153,126 @@ void PointLoader::addRecord(const PointTexts& p, PointType type) {
         r.sym = symbols_.SymToNum(p.sym);
         r.cmt = Utf8Left(p.cmt, kRecordTextChars);
     }
-    if (sink_) sink_(r);
+    return r;
 }
 
-std::string PointLoader::ShowTrack(ListRows* view, NodeId trackNode) {
-    std::string name;
-    if (view) view->beginUpdate();
-    for (NodeId c = doc_.firstChild(trackNode); c != kNoNode; c = doc_.nextSibling(c)) {
-        std::string text = doc_.getText(c);
-        if (FirstWord(text) == "name") {
-            name = valueFrom(text, 8);
-            if (view && env_.showName) env_.showName(name);
-        }
-        if (FirstWord(text) != "trkseg") continue;
-        int number = 0;
+PointLoader::Emit PointLoader::rowsInto(ListRows& view) const {
+    return [this, &view](const PointTexts& p, PointType type) {
+        view.append(MakeListRow(p, type, view.rows.size() + 1, env_.locale));
+    };
+}
+
+PointLoader::Emit PointLoader::recordsTo(const Sink& sink) const {
+    return [this, &sink](const PointTexts& p, PointType type) { sink(toRecord(p, type)); };
+}
+
+PointLoader::Sink PointLoader::appendTo(PointList& points) {
+    return [&points](const PointRecord& r) { points.append() = r; };
+}
+
+bool PointLoader::walkTrack(NodeId track, std::string* name, const Emit& emit) {
+    Operation detached;
+    Operation& op = env_.operation ? *env_.operation : detached;
+    if (op.cancelled()) return false;
+    if (name) *name = doc_.nameOf(track);
+    if (name && env_.showName) env_.showName(*name);
+    const NodeStore& store = doc_.store();
+    for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c)) {
+        if (doc_.roleOf(c) != NodeRole::Segment) continue;
+        long number = 0;
         for (NodeId pt = doc_.firstChild(c); pt != kNoNode; pt = doc_.nextSibling(pt)) {
             ++number;
             PointTexts p = readPoint(pt);
             // The status line only repaints when events run, so it is set then.
-            if (number % kYieldEvery == 0) {
-                if (env_.status) env_.status(std::to_string(number) + " " + p.lat + " " + p.lon);
-                env_.pump.processEvents();
-            }
-            if (doc_.cancelRequested) {
-                if (view) view->endUpdate();
-                return name;
-            }
-            // Track point labels are kept as numbers; only other lines need their text.
-            if (doc_.store().key(pt) != AttrKey::TrkptLabel && doc_.getText(pt).substr(0, 5) != "trkpt") continue;
-            if (view)
-                addRow(*view, p, PointType::Track);
-            else
-                addRecord(p, PointType::Track);
+            if (number % kYieldEvery == 0) op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
+            if (!op.step(number)) return false;
+            if (store.kind(pt) != kTrackPointKind) continue;
+            emit(p, PointType::Track);
         }
     }
-    if (view) view->endUpdate();
-    return name;
+    return true;
 }
 
-void PointLoader::ShowAllTracks(ListRows* view) {
-    for (NodeId t = doc_.firstChild(doc_.trackpoints()); t != kNoNode && !doc_.cancelRequested;
-         t = doc_.nextSibling(t))
-        ShowTrack(view, t);
+bool PointLoader::walkRoute(NodeId route, std::string* name, const Emit& emit) {
+    if (name) *name = doc_.nameOf(route);
+    if (name && env_.showName) env_.showName(*name);
+    for (NodeId c = doc_.firstChild(route); c != kNoNode; c = doc_.nextSibling(c))
+        if (doc_.roleOf(c) == NodeRole::RoutePoint) emit(readPoint(c), PointType::Route);
+    return true;
 }
 
-std::string PointLoader::ShowRoute(ListRows* view, NodeId routeNode) {
+bool PointLoader::walkWaypoints(const Emit& emit) {
+    for (NodeId w = doc_.firstChild(doc_.waypoints()); w != kNoNode; w = doc_.nextSibling(w))
+        if (doc_.roleOf(w) == NodeRole::Waypoint) emit(readPoint(w), PointType::Waypoint);
+    return true;
+}
+
+bool PointLoader::eachTrackPoint(NodeId track, const Sink& sink) { return walkTrack(track, nullptr, recordsTo(sink)); }
+
+bool PointLoader::eachPointOfAllTracks(const Sink& sink) {
+    Emit emit = recordsTo(sink);
+    for (NodeId t = doc_.firstChild(doc_.trackpoints()); t != kNoNode; t = doc_.nextSibling(t))
+        if (!walkTrack(t, nullptr, emit)) return false;
+    return true;
+}
+
+bool PointLoader::eachRoutePoint(NodeId route, const Sink& sink) { return walkRoute(route, nullptr, recordsTo(sink)); }
+
+bool PointLoader::eachWaypoint(const Sink& sink) { return walkWaypoints(recordsTo(sink)); }
+
+std::string PointLoader::ShowTrack(ListRows& view, NodeId trackNode) {
     std::string name;
-    if (view) view->beginUpdate();
-    for (NodeId c = doc_.firstChild(routeNode); c != kNoNode; c = doc_.nextSibling(c)) {
-        std::string text = doc_.getText(c);
-        if (FirstWord(text) == "name") {
-            name = valueFrom(text, 8);
-            if (view && env_.showName) env_.showName(name);
-        }
-        if (text.substr(0, 5) != "rtept") continue;
-        PointTexts p = readPoint(c);
-        if (view)
-            addRow(*view, p, PointType::Route);
-        else
-            addRecord(p, PointType::Route);
-    }
-    if (view) view->endUpdate();
+    view.beginUpdate();
+    walkTrack(trackNode, &name, rowsInto(view));
+    view.endUpdate();
     return name;
 }
 
-void PointLoader::ShowAllRoutes(ListRows* view) {
-    for (NodeId r = doc_.firstChild(doc_.routes()); r != kNoNode; r = doc_.nextSibling(r)) ShowRoute(view, r);
+void PointLoader::ShowAllTracks(ListRows& view) {
+    view.beginUpdate();
+    std::string name;
+    Emit emit = rowsInto(view);
+    for (NodeId t = doc_.firstChild(doc_.trackpoints()); t != kNoNode; t = doc_.nextSibling(t))
+        if (!walkTrack(t, &name, emit)) break;
+    view.endUpdate();
 }
 
-void PointLoader::ShowWaypoints(ListRows* view) {
-    if (view) view->beginUpdate();
-    for (NodeId w = doc_.firstChild(doc_.waypoints()); w != kNoNode; w = doc_.nextSibling(w)) {
-        if (FirstWord(doc_.getText(w)) != "wpt") continue;
-        PointTexts p = readPoint(w);
-        if (view)
-            addRow(*view, p, PointType::Waypoint);
-        else
-            addRecord(p, PointType::Waypoint);
-    }
-    if (view) view->endUpdate();
+std::string PointLoader::ShowRoute(ListRows& view, NodeId routeNode) {
+    std::string name;
+    view.beginUpdate();
+    walkRoute(routeNode, &name, rowsInto(view));
+    view.endUpdate();
+    return name;
 }
+
+void PointLoader::ShowAllRoutes(ListRows& view) {
+    view.beginUpdate();
+    std::string name;
+    Emit emit = rowsInto(view);
+    for (NodeId r = doc_.firstChild(doc_.routes()); r != kNoNode; r = doc_.nextSibling(r)) walkRoute(r, &name, emit);
+    view.endUpdate();
+}
+
+void PointLoader::ShowWaypoints(ListRows& view) {
+    view.beginUpdate();
+    walkWaypoints(rowsInto(view));
+    view.endUpdate();
+}
+
+std::string PointLoader::ShowTrack(PointList& points, NodeId trackNode) {
+    std::string name;
+    Sink sink = appendTo(points);
+    walkTrack(trackNode, &name, recordsTo(sink));
+    return name;
+}
+
+void PointLoader::ShowAllTracks(PointList& points) { eachPointOfAllTracks(appendTo(points)); }
+
+void PointLoader::ShowAllRoutes(PointList& points) {
+    Sink sink = appendTo(points);
+    for (NodeId r = doc_.firstChild(doc_.routes()); r != kNoNode; r = doc_.nextSibling(r)) eachRoutePoint(r, sink);
+}
+
+void PointLoader::ShowWaypoints(PointList& points) { eachWaypoint(appendTo(points)); }
 
 }  // namespace core

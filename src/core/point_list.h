@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "core/document.h"
+#include "core/operation.h"
 #include "core/signal.h"
 
 namespace host {
 class Clock;
 class LocaleInfo;
-class EventPump;
 }  // namespace host
 
 namespace core {
@@ -125,46 +125,69 @@ enum class PointType { Track, Route, Waypoint };
 // and cut, date and time from the serial number; route texts cut to 32.
 ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const host::LocaleInfo& locale);
 
+// Reads points out of the tree. Three kinds of target: rows for the list
+// views, records appended to a point list, or records handed one at a time
+// to a function, for consumers that need one pass and no copy of them all.
 class PointLoader {
 public:
     struct Env {
         const host::Clock& clock;
         const host::LocaleInfo& locale;
-        host::EventPump& pump;
-        std::function<void(const std::string&)> status;    // status line
+        Operation* operation = nullptr;                    // progress and cancel; none: never stops
         std::function<void(const std::string&)> showName;  // the list page's name field Edit2
     };
 
-    PointLoader(Document& doc, PointList& points, const SymbolTable& symbols, Env env);
+    PointLoader(const Document& doc, const SymbolTable& symbols, Env env);
 
-    // Hands loaded records to a function instead of the point list, for
-    // consumers that need one pass over the points and no copy of them all.
     using Sink = std::function<void(const PointRecord&)>;
-    void setSink(Sink sink) { sink_ = std::move(sink); }
     // Consumers that have no use for the times can skip reading them.
     void setReadTimes(bool readTimes) { readTimes_ = readTimes; }
+    bool cancelled() const { return env_.operation && env_.operation->cancelled(); }
 
-    // With a view, rows are appended to it; with none, records to the point list.
-    std::string ShowTrack(ListRows* view, NodeId trackNode);
-    void ShowAllTracks(ListRows* view);
-    std::string ShowRoute(ListRows* view, NodeId routeNode);
-    void ShowAllRoutes(ListRows* view);
-    void ShowWaypoints(ListRows* view);
+    // Each returns false when the operation was cancelled part-way.
+    bool eachTrackPoint(NodeId track, const Sink& sink);
+    bool eachPointOfAllTracks(const Sink& sink);
+    bool eachRoutePoint(NodeId route, const Sink& sink);
+    bool eachWaypoint(const Sink& sink);
 
-    // The attribute lines of one point node, the time as a serial number.
+    // List view rows; the track's or route's name is returned and shown.
+    std::string ShowTrack(ListRows& view, NodeId trackNode);
+    void ShowAllTracks(ListRows& view);
+    std::string ShowRoute(ListRows& view, NodeId routeNode);
+    void ShowAllRoutes(ListRows& view);
+    void ShowWaypoints(ListRows& view);
+
+    // Records appended to a point list.
+    std::string ShowTrack(PointList& points, NodeId trackNode);
+    void ShowAllTracks(PointList& points);
+    void ShowAllRoutes(PointList& points);
+    void ShowWaypoints(PointList& points);
+
+    // The value lines of one point node, the time as a serial number.
     PointTexts readPoint(NodeId point) const;
 
 private:
-    void addRow(ListRows& view, const PointTexts& p, PointType type) const;
-    void addRecord(const PointTexts& p, PointType type);
+    using Emit = std::function<void(const PointTexts&, PointType)>;
+    bool walkTrack(NodeId track, std::string* name, const Emit& emit);
+    bool walkRoute(NodeId route, std::string* name, const Emit& emit);
+    bool walkWaypoints(const Emit& emit);
+    Emit rowsInto(ListRows& view) const;
+    Emit recordsTo(const Sink& sink) const;
+    static Sink appendTo(PointList& points);
+    PointRecord toRecord(const PointTexts& p, PointType type) const;
     void setTime(PointTexts& p, std::string_view xml) const;
 
-    Document& doc_;
-    PointList& points_;
+    const Document& doc_;
     const SymbolTable& symbols_;
     Env env_;
-    Sink sink_;
     bool readTimes_ = true;
 };
+
+// The value line of a point node as its key and value: keyed lines without
+// parsing, lines edited into other shapes split at their " = ".
+struct PointLine {
+    std::string key, value;
+};
+PointLine ReadPointLine(const Document& doc, NodeId line);
 
 }  // namespace core

@@ -1,81 +1,61 @@
 #include "core/tree_delete.h"
 
 #include "core/clipboard_rows.h"
-#include "core/text.h"
 #include "host/host.h"
 
 namespace core {
 
-namespace {
-
-// The focused node or its nearest ancestor whose first word is `word`.
-NodeId focusedAncestor(const Document& doc, std::string_view word) {
-    for (NodeId n = doc.focused(); n != kNoNode && doc.getLevel(n) > 1; n = doc.parent(n))
-        if (FirstWord(doc.getText(n)) == word) return n;
-    return kNoNode;
-}
-
-}  // namespace
-
-void DeleteTrack(Document& doc, PointLoader& loader, PointList& points, host::Clipboard& clipboard,
-                 const host::LocaleInfo& locale, const ReportFn& report) {
+bool DeleteTrack(Document& doc, PointLoader& loader, host::Clipboard& clipboard, const host::LocaleInfo& locale,
+                 const ReportFn& report) {
     if (report) report("Delete selected track");
-    NodeId trk = focusedAncestor(doc, "trk");
-    if (trk == kNoNode) return;
-    std::string text = doc.getText(trk);
-    size_t open = text.find('(');
-    std::string name;
-    if (open != std::string::npos) {
-        size_t close = text.find(')', open + 1);
-        name = text.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
-    }
-    auto& items = doc.cbTracks.items;
-    for (size_t i = items.size(); i-- > 0;)
-        if (items[i] == name) items.erase(items.begin() + static_cast<long>(i));
-    doc.cbTracks.selected = items.empty() ? -1 : 0;
-    doc.cbTracks.changed();
+    NodeId trk = doc.ancestorWithRole(doc.focused(), NodeRole::Track);
+    if (trk == kNoNode) return false;
+    // A copy of its own: the shared point list belongs to the plots.
+    PointList copy;
+    loader.ShowTrack(copy, trk);
+    if (loader.cancelled()) return false;
+    clipboard.setText(PointListRowText(copy, locale));
 
-    points.reset();
-    loader.ShowTrack(nullptr, trk);
-    clipboard.setText(PointListRowText(points, locale));
-
+    doc.forgetTrackChoice(doc.nameOf(trk));
     doc.removeNode(trk);
+    doc.documentModified = true;
     doc.plotMode = 0;
+    return true;
 }
 
-void DeleteRoute(Document& doc, const ReportFn& report) {
+bool DeleteRoute(Document& doc, const ReportFn& report) {
     if (report) report("Delete selected route");
-    NodeId rte = focusedAncestor(doc, "rte");
-    if (rte == kNoNode) return;
+    NodeId rte = doc.ancestorWithRole(doc.focused(), NodeRole::Route);
+    if (rte == kNoNode) return false;
     doc.removeNode(rte);
+    doc.documentModified = true;
     doc.plotMode = 0;
+    return true;
 }
 
-void DeletePoint(Document& doc) {
-    for (NodeId n = doc.focused(); n != kNoNode && doc.getLevel(n) > 1; n = doc.parent(n)) {
-        std::string text = doc.getText(n);
-        std::string_view word = FirstWord(text);
-        if (word == "waypoints") {
+bool DeletePoint(Document& doc) {
+    for (NodeId n = doc.focused(); n != kNoNode && n != kRootNode; n = doc.parent(n)) {
+        NodeRole role = doc.roleOf(n);
+        if (n == doc.waypoints()) {
+            if (doc.firstChild(n) == kNoNode) return false;
             doc.removeChildren(n);
-            doc.plotMode = 0;
-            return;
-        }
-        if (word == "wpt" || word == "rtept") {
+        } else if (role == NodeRole::Waypoint || role == NodeRole::RoutePoint) {
             doc.removeNode(n);
-            doc.plotMode = 0;
-            return;
-        }
-        if (word == "trkpt") {
+        } else if (role == NodeRole::TrackPoint) {
             NodeId segment = doc.parent(n);
             doc.currentSegment = segment;
-            doc.currentCountNode = doc.store().previousSibling(segment);
+            doc.currentCountNode = doc.countLineOf(doc.parent(segment));
             doc.removeNode(n);
-            if (doc.currentCountNode != kNoNode && doc.getText(doc.currentCountNode).substr(0, 6) == "number")
+            if (doc.currentCountNode != kNoNode)
                 doc.setText(doc.currentCountNode, "number = " + std::to_string(doc.childCount(segment)));
-            doc.plotMode = 0;
-            return;
+        } else {
+            continue;
         }
+        doc.documentModified = true;
+        doc.plotMode = 0;
+        return true;
     }
+    return false;
 }
 
 }  // namespace core

@@ -1,7 +1,6 @@
 #include "formats/csv_import.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cmath>
 
 #include "core/fn.h"
@@ -104,32 +103,49 @@ std::optional<int> ParseTimeOfDay(std::string_view text) {
     return (parts[0] * 60 + parts[1]) * 60 + parts[2];
 }
 
-ReadOutcome CsvBestandInlezen(Env& env, const std::string& fileName) {
-    ReadOutcome out;
-    env.report("Read CSV file");
-    struct stat st {};
-    if (::stat(fileName.c_str(), &st) != 0) return out;
+core::Result ReadCsvText(const std::string& fileName, std::string& text) {
     std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) {
-        out.readable = false;
-        out.error.message = error;
-        return out;
-    }
-    ImportWizardModel wizard;
-    wizard.fileName = fileName;
-    wizard.preview = DecodeLegacyText(bytes);
-    bytes.clear();
-    wizard.initForm();
-    if (!env.host.prompts().show(wizard) || wizard.result != ImportWizardModel::Result::Finish) return out;
-    CsvSettings s = wizard.storeSettings();
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+    text = DecodeLegacyText(bytes);
+    return core::Result::done();
+}
 
+char GuessCsvSeparator(std::string_view text) {
+    std::string_view first;
+    ForEachLine(text, [&](std::string_view l) {
+        first = l;
+        return false;
+    });
+    char best = '\t';
+    long most = std::count(first.begin(), first.end(), '\t');
+    for (char c : {';', ','}) {
+        long n = std::count(first.begin(), first.end(), c);
+        if (n > most) {
+            most = n;
+            best = c;
+        }
+    }
+    return best;
+}
+
+CsvSettings GuessCsvSettings(const std::string& text, char separator) {
+    ImportWizardModel wizard;
+    wizard.preview = text;
+    wizard.initForm();
+    wizard.separator = separator;
+    wizard.next();
+    return wizard.storeSettings();
+}
+
+core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSettings& s) {
+    env.report("Read CSV file");
     env.doc.NewTrack("ACTIVE LOG");
-    env.host.eventPump().setBusy(true);
     env.doc.beginBulk();
-    long double today = std::floor(static_cast<long double>(env.host.clock().nowSerial()));
+    long double today = std::floor(static_cast<long double>(env.clock.nowSerial()));
     char sep = env.decimalSeparator();
     int lineNumber = 0, count = 0;
-    ForEachLine(wizard.preview, [&](std::string_view line) {
+    bool going = true;
+    ForEachLine(text, [&](std::string_view line) {
         ++lineNumber;
         if (lineNumber == 1 && s.headerRow) return true;
         ++count;
@@ -144,16 +160,12 @@ ReadOutcome CsvBestandInlezen(Env& env, const std::string& fileName) {
             }
             time = core::ToLocalDecimal(core::FloatToStrGeneral(today + *seconds / 86400.0L), sep);
         }
-        if (!LineStep(env, count, line)) {
-            out.cancelled = true;
-            return false;
-        }
+        if (!(going = env.operation.stepLine(count, line))) return false;
         env.doc.AddTrackpoint(field(s.latColumn), field(s.lonColumn), field(s.altColumn), time);
         return true;
     });
     env.doc.endBulk();
-    env.host.eventPump().setBusy(false);
-    return out;
+    return going ? core::Result::done() : core::Result::cancelled();
 }
 
 }  // namespace formats

@@ -16,11 +16,6 @@ enum CsvColumnType { kCsvSkip, kCsvLatitude, kCsvLongitude, kCsvTime, kCsvAltitu
 constexpr int kCsvColumns = 5;     // columns the wizard can assign
 constexpr int kCsvMaxFields = 20;  // fields a line is split into
 
-struct CsvSettings {
-    char separator = '\t';
-    int latColumn = 0, lonColumn = 0, timeColumn = 0, altColumn = 0;  // 1..5, 0 = none
-    bool headerRow = false;
-};
 
 class ImportWizardModel : public host::DialogModel {
 public:
@@ -56,6 +51,13 @@ std::array<std::string, kCsvMaxFields + 1> SplitCsvLine(std::string_view line, c
 // "hh:mm[:ss]" -> seconds into the day; none when it is no time of day.
 std::optional<int> ParseTimeOfDay(std::string_view text);
 
-ReadOutcome CsvBestandInlezen(Env& env, const std::string& fileName);
+// The file's text as the wizard shows it and the reader reads it.
+core::Result ReadCsvText(const std::string& fileName, std::string& text);
+// The separator a person would pick: the one the first line has most of.
+char GuessCsvSeparator(std::string_view text);
+// What the wizard guesses from the headings at this separator.
+CsvSettings GuessCsvSettings(const std::string& text, char separator);
+// Adds the text's lines as points of the track "ACTIVE LOG".
+core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSettings& settings);
 
 }  // namespace formats

@@ -1,54 +1,70 @@
 #pragma once
-// What readers and writers work on: the document, the point list, the symbol
-// table and the host, with the message log, status line and progress.
+// What readers and writers work on: the document, the symbol table, the
+// clock and locale, the message log, and the operation they run inside.
+// They never ask the user anything: what to do comes in their options, and
+// how it went goes out as a core::Result.
 
 #include <functional>
+#include <optional>
+#include <vector>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/document.h"
+#include "core/operation.h"
 #include "core/point_list.h"
+#include "core/result.h"
 #include "core/symbols.h"
 #include "host/host.h"
 
 namespace formats {
 
+using core::kYieldEvery;
+
 struct Env {
     core::Document& doc;
-    core::PointList& points;
     const core::SymbolTable& symbols;
-    host::Host& host;
-    std::function<void(const std::string&)> report;    // message log
-    std::function<void(const std::string&)> status;    // status line
-    std::function<void(double)> progress;              // 0..1 of long work; below 0 when done
-    std::function<core::PointLoader()> makeLoader;
-    std::function<std::string(int)> message;           // numbered message, "#" as line breaks
-    // The text export's chosen fields, and how "Save as default" keeps them.
-    std::vector<std::string>* exportFields = nullptr;
-    std::function<void(const std::vector<std::string>&)> saveFieldsAsDefault;
+    const host::Clock& clock;
+    const host::LocaleInfo& locale;
+    core::Operation& operation;
+    std::function<void(const std::string&)> report;  // message log
 
-    char decimalSeparator() const { return host.locale().decimalSeparator(); }
+    char decimalSeparator() const { return locale.decimalSeparator(); }
+    void status(const std::string& text) const { operation.status(text); }
+    // A loader over the document that stops when the operation is cancelled.
+    core::PointLoader loader() const {
+        return core::PointLoader(doc, symbols, {clock, locale, &operation, nullptr});
+    }
 };
 
-// Every this many points long loops let the user interface breathe.
-constexpr int kYieldEvery = 100;
+// What a writer puts in the file.
+enum class WholeDocument { Tracks, Waypoints };
 
-// One step of a loop over the lines of a file: every 100th line shows the
-// line in the status bar and lets events run. False once the user pressed
-// Escape.
-// Shows how far a loop over `total` points has got; hides the bar at the end.
-inline void ShowProgress(Env& env, long done, long total) {
-    if (!env.progress) return;
-    env.progress(done >= total || total <= 0 ? -1.0 : static_cast<double>(done) / static_cast<double>(total));
-}
+// Where a viewer looks first (KML's LookAt): the ranges of all track
+// points, which the caller works out before the save.
+struct ViewBox {
+    long double minLat = 0, maxLat = 0, minLon = 0, maxLon = 0;
+};
 
-inline bool LineStep(Env& env, int count, std::string_view line) {
-    if (count % kYieldEvery == 0) {
-        env.status(std::to_string(count) + " " + std::string(line));
-        env.host.eventPump().processEvents();
-    }
-    return !env.doc.cancelRequested;
-}
+struct SaveOptions {
+    // Only the focused part of the document (the tree's "Save points as...").
+    bool selectionOnly = false;
+    // What a points-only format (text export) writes of a whole document.
+    WholeDocument whole = WholeDocument::Tracks;
+    // The text export's columns, as entries "[02] Latitude" in file order.
+    std::vector<std::string> fields;
+    ViewBox view;
+};
+
+struct CsvSettings {
+    char separator = '\t';
+    int latColumn = 0, lonColumn = 0, timeColumn = 0, altColumn = 0;  // 1..5, 0 = none
+    bool headerRow = false;
+};
+
+struct ReadOptions {
+    // The delimited text reader's columns; none: there is nothing to read by.
+    std::optional<CsvSettings> csv;
+};
 
 }  // namespace formats

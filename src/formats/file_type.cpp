@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <map>
 
 #include "core/text.h"
 #include "formats/csv_import.h"
@@ -19,41 +18,52 @@ namespace {
 
 bool contains(std::string_view text, std::string_view what) { return text.find(what) != std::string_view::npos; }
 
-const std::map<FileType, ReadFn>& readers() {
-    static const std::map<FileType, ReadFn> table = {
-        {FileType::PathkeepOwn, PathkeepBestandInlezen},
-        {FileType::OziWaypoint, WptBestandInlezen},
-        {FileType::OziTrack, PltBestandInlezen},
-        {FileType::EasyGps, EasyGpsBestandInlezen},
-        {FileType::Gpx, GpxBestandInlezen},
-        {FileType::Kml, KmlBestandInlezen},
-        {FileType::Csv, CsvBestandInlezen},
-    };
-    return table;
+// A delimited text file is read by the columns the user chose.
+core::Result readCsv(Env& env, const std::string& path, const ReadOptions& options) {
+    if (!options.csv) return core::Result::nothingToDo("No columns chosen for the delimited text");
+    std::string text;
+    core::Result r = ReadCsvText(path, text);
+    if (!r.isDone()) return r;
+    return CsvBestandInlezen(env, text, *options.csv);
 }
 
-const std::map<SaveFormat, WriteFn>& writers() {
-    static const std::map<SaveFormat, WriteFn> table = {
-        {SaveFormat::Gpx,
-         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
-             return SaveAsGPX(env, path, selection);
-         }},
-        {SaveFormat::Kml,
-         [](Env& env, plot::PlotState& plot, const std::string& path, bool) { return SaveAsKML(env, plot, path); }},
-        {SaveFormat::Plt,
-         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
-             return SaveAsPLT(env, path, selection);
-         }},
-        {SaveFormat::Wpt,
-         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
-             return SaveAsWPT(env, path, selection);
-         }},
-        {SaveFormat::Txt,
-         [](Env& env, plot::PlotState&, const std::string& path, bool selection) {
-             return SaveAsTXT(env, path, selection);
-         }},
+template <core::Result (*F)(Env&, const std::string&)>
+core::Result plainReader(Env& env, const std::string& path, const ReadOptions&) {
+    return F(env, path);
+}
+
+}  // namespace
+
+// One row per format, in the order of the open dialog's filter list.
+const std::vector<FormatRow>& Formats() {
+    static const std::vector<FormatRow> rows = {
+        {FileType::PathkeepOwn, {"Pathkeep file", {"*.pathkeep"}}, plainReader<PathkeepBestandInlezen>,
+         std::nullopt, nullptr, nullptr, nullptr, nullptr},
+        {FileType::Gpx, {"GPS Exchange format file", {"*.gpx"}}, plainReader<GpxBestandInlezen>, SaveFormat::Gpx,
+         "gpx", ".gpx", "GPX - GPS Exchange format", SaveAsGPX},
+        {FileType::Kml, {"Google Earth KML file", {"*.kml"}}, plainReader<KmlBestandInlezen>, SaveFormat::Kml, "kml",
+         ".kml", "KML - Keyhole Markup Language (Google Earth)", SaveAsKML},
+        {FileType::OziTrack, {"Ozi Trackpoint file", {"*.plt"}}, plainReader<PltBestandInlezen>, SaveFormat::Plt,
+         "plt", ".plt", "PLT - Ozi Trackpoints", SaveAsPLT},
+        {FileType::OziWaypoint, {"Ozi Waypoint file", {"*.wpt"}}, plainReader<WptBestandInlezen>, SaveFormat::Wpt,
+         "wpt", ".wpt", "WPT - Ozi Waypoints", SaveAsWPT},
+        {FileType::NmeaLog, {"NMEA LOG file", {"*.log"}}, nullptr, std::nullopt, nullptr, nullptr, nullptr, nullptr},
+        {FileType::EasyGps, {"EasyGPS (Waypoint+) file", {"*.txt"}}, plainReader<EasyGpsBestandInlezen>,
+         std::nullopt, nullptr, nullptr, nullptr, nullptr},
+        {FileType::Csv, {"Excel file", {"*.csv"}}, readCsv, std::nullopt, nullptr, nullptr, nullptr, nullptr},
+        // Text for route planners is only written.
+        {FileType::Unknown, {}, nullptr, SaveFormat::Txt, "txt", ".txt", "TXT - Text file (for AutoRoute import)",
+         SaveAsTXT},
     };
-    return table;
+    return rows;
+}
+
+namespace {
+
+const FormatRow* rowOf(FileType type) {
+    for (const auto& r : Formats())
+        if (r.type == type && type != FileType::Unknown) return &r;
+    return nullptr;
 }
 
 }  // namespace
@@ -150,19 +160,20 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
     return stem + extension;
 }
 
-const ReadFn* ReaderFor(FileType type) {
-    auto it = readers().find(type);
-    return it == readers().end() ? nullptr : &it->second;
+ReadFn ReaderFor(FileType type) {
+    const FormatRow* r = rowOf(type);
+    return r ? r->read : nullptr;
 }
 
 const std::vector<SaveFormatRow>& SaveFormats() {
-    static const std::vector<SaveFormatRow> rows = {
-        {SaveFormat::Gpx, "gpx", ".gpx", "GPX - GPS Exchange format"},
-        {SaveFormat::Kml, "kml", ".kml", "KML - Keyhole Markup Language (Google Earth)"},
-        {SaveFormat::Plt, "plt", ".plt", "PLT - Ozi Trackpoints"},
-        {SaveFormat::Wpt, "wpt", ".wpt", "WPT - Ozi Waypoints"},
-        {SaveFormat::Txt, "txt", ".txt", "TXT - Text file (for AutoRoute import)"},
-    };
+    static const std::vector<SaveFormatRow> rows = [] {
+        // The save dialog lists them in the order of the enumeration.
+        std::vector<SaveFormatRow> out;
+        for (SaveFormat f : {SaveFormat::Gpx, SaveFormat::Kml, SaveFormat::Plt, SaveFormat::Wpt, SaveFormat::Txt})
+            for (const auto& r : Formats())
+                if (r.save == f) out.push_back({f, r.id, r.extension, r.saveCaption, r.write});
+        return out;
+    }();
     return rows;
 }
 
@@ -184,23 +195,12 @@ SaveFormat SaveFormatForExtension(std::string_view extension) {
     return SaveFormat::Gpx;
 }
 
-const WriteFn* WriterFor(SaveFormat format) {
-    auto it = writers().find(format);
-    return it == writers().end() ? nullptr : &it->second;
-}
-
 std::vector<host::FileFilter> OpenFilters() {
-    return {
-        {"Pathkeep file", {"*.pathkeep"}},
-        {"GPS Exchange format file", {"*.gpx"}},
-        {"Google Earth KML file", {"*.kml"}},
-        {"Ozi Trackpoint file", {"*.plt"}},
-        {"Ozi Waypoint file", {"*.wpt"}},
-        {"NMEA LOG file", {"*.log"}},
-        {"EasyGPS (Waypoint+) file", {"*.txt"}},
-        {"Excel file", {"*.csv"}},
-        {"All files", {"*.*"}},
-    };
+    std::vector<host::FileFilter> filters;
+    for (const auto& r : Formats())
+        if (r.type != FileType::Unknown) filters.push_back(r.openFilter);
+    filters.push_back({"All files", {"*.*"}});
+    return filters;
 }
 
 }  // namespace formats

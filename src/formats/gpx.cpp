@@ -98,7 +98,7 @@ GpxInserter::Point GpxInserter::readPoint(xmlNode* e, bool serialTimeAllowed) co
     Point p{t.lat, t.lon, t.ele, t.serial, t.name, t.sym, t.cmt, t.desc, {}, {}};
     // A waypoint time with a comma is already a serial number.
     if (!(serialTimeAllowed && p.time.find(',') != std::string::npos))
-        p.time = core::XmlToDateTime(p.time, env_.host.clock(), env_.decimalSeparator());
+        p.time = core::XmlToDateTime(p.time, env_.clock, env_.decimalSeparator());
     return p;
 }
 
@@ -183,7 +183,7 @@ void GpxInserter::addTrackPoint(const Point& given) {
         return;
     }
     Point p = given;
-    if (!p.storedTime.empty()) p.time = core::XmlToDateTime(p.fileTime, env_.host.clock(), env_.decimalSeparator());
+    if (!p.storedTime.empty()) p.time = core::XmlToDateTime(p.fileTime, env_.clock, env_.decimalSeparator());
     if (f.text == "waypoints" || StartsWith(f.text, "wpt")) {
         doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, "", core::Symbol::name(""), "", "");
     } else if (f.text == "trkseg") {
@@ -244,17 +244,14 @@ private:
 bool GpxStreamReader::announce(const char* what) {
     ++count_;
     env_.status(std::to_string(count_) + ": " + what);
-    if (env_.progress && size_ > 0) env_.progress(static_cast<double>(reader_.bytesConsumed()) / size_);
-    env_.host.eventPump().processEvents();
-    if (env_.doc.cancelRequested) cancelled_ = true;
+    if (size_ > 0) env_.operation.showProgress(reader_.bytesConsumed(), size_);
+    if (!env_.operation.yieldNow()) cancelled_ = true;
     return !cancelled_;
 }
 
 bool GpxStreamReader::pointDone() {
-    if (++points_ % kYieldEvery != 0) return true;
-    if (env_.progress && size_ > 0) env_.progress(static_cast<double>(reader_.bytesConsumed()) / size_);
-    env_.host.eventPump().processEvents();
-    if (env_.doc.cancelRequested) cancelled_ = true;
+    if (!env_.operation.step(++points_, 0)) cancelled_ = true;
+    if (points_ % kYieldEvery == 0 && size_ > 0) env_.operation.showProgress(reader_.bytesConsumed(), size_);
     return !cancelled_;
 }
 
@@ -308,12 +305,12 @@ GpxInserter::Point GpxStreamReader::readTrackPoint() {
                 p.time = reader_.readElementText();
         }
     }
-    if (auto stored = core::XmlTimeToLocalXml(p.time, env_.host.clock())) {
+    if (auto stored = core::XmlTimeToLocalXml(p.time, env_.clock)) {
         p.storedTime = std::move(*stored);
         p.fileTime = std::move(p.time);
         p.time.clear();
     } else {
-        p.time = core::XmlToDateTime(p.time, env_.host.clock(), env_.decimalSeparator());
+        p.time = core::XmlToDateTime(p.time, env_.clock, env_.decimalSeparator());
     }
     return p;
 }
@@ -390,25 +387,18 @@ void GpxStreamReader::readTrack() {
 
 }  // namespace
 
-ReadOutcome GpxBestandInlezen(Env& env, const std::string& fileName) {
-    ReadOutcome out;
+core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
     env.report("Read GPX file");
     xml::Reader reader;
-    if (!reader.open(fileName)) {
-        out.readable = false;
-        out.error = reader.error();
-        return out;
-    }
+    if (!reader.open(fileName)) return ParseFailure(reader.error());
     env.doc.beginBulk();
     GpxStreamReader stream(env, reader, fileSize(fileName));
-    out.cancelled = !stream.run();
+    bool completed = stream.run();
     env.doc.endBulk();
-    if (!reader.error().empty()) {
-        out.readable = false;
-        out.error = reader.error();
-    }
-    if (env.progress) env.progress(-1);
-    return out;
+    env.operation.hideProgress();
+    // Whatever was read before a fault stays in the document.
+    if (!reader.error().empty()) return ParseFailure(reader.error());
+    return completed ? core::Result::done() : core::Result::cancelled();
 }
 
 // --- writer ---------------------------------------------------------------
@@ -419,36 +409,16 @@ namespace {
 
 // A point's "lat" and "lon" lines become attributes, every other line a child
 // element, in tree order.
-struct PointLines {
-    std::string lat, lon;
-    bool hasLat = false, hasLon = false;
-    std::vector<KeyValue> children;
-};
-
-PointLines readPointLines(const core::Document& doc, NodeId point) {
-    PointLines p;
-    const core::NodeStore& store = doc.store();
+PointElement readPointLines(const core::Document& doc, NodeId point) {
+    PointElement p;
     for (NodeId a = doc.firstChild(point); a != kNoNode; a = doc.nextSibling(a)) {
-        core::AttrKey key = store.key(a);
-        if (key == core::AttrKey::Lat || key == core::AttrKey::Lon) {
-            (key == core::AttrKey::Lat ? p.lat : p.lon) = store.value(a);
-            (key == core::AttrKey::Lat ? p.hasLat : p.hasLon) = true;
+        core::PointLine line = core::ReadPointLine(doc, a);
+        if (line.key == "lat" || line.key == "lon") {
+            (line.key == "lat" ? p.lat : p.lon) = std::move(line.value);
+            (line.key == "lat" ? p.hasLat : p.hasLon) = true;
             continue;
         }
-        if (key != core::AttrKey::None && key != core::AttrKey::TrkptLabel) {
-            p.children.push_back({std::string(core::NodeStore::keyName(key)), store.value(a), true});
-            continue;
-        }
-        std::string t = doc.getText(a);
-        if (StartsWith(t, "lat")) {
-            p.lat = ValueFrom(t, 7);
-            p.hasLat = true;
-        } else if (StartsWith(t, "lon")) {
-            p.lon = ValueFrom(t, 7);
-            p.hasLon = true;
-        } else {
-            p.children.push_back(SplitKeyValue(t));
-        }
+        p.children.emplace_back(std::move(line.key), std::move(line.value));
     }
     return p;
 }
@@ -493,8 +463,7 @@ void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
 
 // Points are the bulk of every file: each is put together as text, escaped
 // by the library, and handed to the writer in one piece.
-void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const char* elementName) {
-    PointLines p = readPointLines(doc, point);
+void writePointElement(xml::Writer& w, const char* elementName, const PointElement& p) {
     std::string indent = w.indentOf();
     std::string out;
     out.reserve(160);
@@ -512,21 +481,21 @@ void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const c
     if (p.hasLat) attribute("lat", p.lat);
     if (p.hasLon) attribute("lon", p.lon);
     bool any = false;
-    for (const auto& c : p.children) {
-        if (!xml::Writer::validName(c.key)) continue;
+    for (const auto& [key, value] : p.children) {
+        if (!xml::Writer::validName(key)) continue;
         out += any ? "\n  " : ">\n  ";
         any = true;
         out += indent;
         out += '<';
-        out += c.key;
-        if (c.value.empty()) {
+        out += key;
+        if (value.empty()) {
             out += "/>";
             continue;
         }
         out += '>';
-        xml::appendEscaped(out, c.value);
+        xml::appendEscaped(out, value);
         out += "</";
-        out += c.key;
+        out += key;
         out += '>';
     }
     if (any) {
@@ -541,13 +510,16 @@ void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const c
     w.raw(out);
 }
 
+void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const char* elementName) {
+    writePointElement(w, elementName, readPointLines(doc, point));
+}
+
 void writeRoute(xml::Writer& w, const core::Document& doc, NodeId route) {
     w.start("rte");
     for (NodeId c = doc.firstChild(route); c != kNoNode; c = doc.nextSibling(c)) {
-        std::string t = doc.getText(c);
-        if (StartsWith(t, "name"))
-            w.element("name", ValueFrom(t, 8));
-        else if (StartsWith(t, "rtept"))
+        if (doc.store().key(c) == core::AttrKey::Name)
+            w.element("name", doc.store().value(c));
+        else if (doc.roleOf(c) == core::NodeRole::RoutePoint)
             writePoint(w, doc, c, "rtept");
     }
     w.end();
@@ -571,10 +543,9 @@ bool writeTrack(xml::Writer& w, const core::Document& doc, NodeId track, const P
     w.start("trk");
     bool going = true;
     for (NodeId c = doc.firstChild(track); c != kNoNode && going; c = doc.nextSibling(c)) {
-        std::string t = doc.getText(c);
-        if (StartsWith(t, "name"))
-            w.element("name", ValueFrom(t, 8));
-        else if (StartsWith(t, "trkseg"))
+        if (doc.store().key(c) == core::AttrKey::Name)
+            w.element("name", doc.store().value(c));
+        else if (doc.roleOf(c) == core::NodeRole::Segment)
             going = writeSegment(w, doc, c, onPoint);
     }
     w.end();
@@ -583,61 +554,60 @@ bool writeTrack(xml::Writer& w, const core::Document& doc, NodeId track, const P
 
 }  // namespace gpx
 
-WriteOutcome SaveAsGPX(Env& env, const std::string& fileName, bool saveSelectionOnly) {
-    WriteOutcome out;
+core::Result SaveAsGPX(Env& env, const std::string& fileName, const SaveOptions& options) {
     core::Document& doc = env.doc;
     env.report("Save file as GPX");
+    NodeId focused = doc.focused();
     AtomicFile file(fileName);
-    if (!file.open()) return {false, file.error(), false};
+    if (!file.open()) return core::Result::failed(file.error());
     xml::Writer w(file);
     gpx::startGpxFile(w, true);
 
-    std::string selected = doc.getText(doc.focused());
-    std::string word(core::FirstWord(selected));
-    auto cancelled = [&] {
-        env.host.eventPump().processEvents();
-        return doc.cancelRequested;
-    };
+    core::Operation& op = env.operation;
+    // The part a selection save writes: a container, or the focused track
+    // (a focused segment, point or line writes no track). With nothing
+    // focused the file is the empty skeleton.
+    bool all = !options.selectionOnly;
+    bool waypoints = all || focused == doc.waypoints();
+    bool allTracks = all || focused == doc.trackpoints();
+    NodeId oneTrack = doc.roleOf(focused) == core::NodeRole::Track ? focused : kNoNode;
     long total = doc.trackPointCount(), written = 0;
 
-    bool going = !(saveSelectionOnly && doc.focused() == kNoNode);
+    bool going = all || focused != kNoNode;
     if (going) {
         env.status("Saving metadata...");
         gpx::writeMetadata(w, doc, doc.metadata());
     }
-    if (going && (!saveSelectionOnly || word == "waypoints")) {
+    if (going && waypoints) {
         env.status("Saving waypoints...");
-        for (NodeId p = doc.firstChild(doc.waypoints()); p != kNoNode && going; p = doc.nextSibling(p)) {
-            if ((going = !cancelled())) gpx::writePoint(w, doc, p, "wpt");
-        }
+        for (NodeId p = doc.firstChild(doc.waypoints()); p != kNoNode && going; p = doc.nextSibling(p))
+            if ((going = op.yieldNow())) gpx::writePoint(w, doc, p, "wpt");
     }
     if (going) {
         env.status("Saving routes...");
         for (NodeId r = doc.firstChild(doc.routes()); r != kNoNode && going; r = doc.nextSibling(r))
-            if ((going = !cancelled())) gpx::writeRoute(w, doc, r);
+            if ((going = op.yieldNow())) gpx::writeRoute(w, doc, r);
     }
     if (going) {
         env.status("Saving trackpoints...");
         auto onPoint = [&] {
-            if (++written % kYieldEvery != 0) return true;
-            env.status("Saving trackpoint " + std::to_string(written));
-            if (env.progress && total > 0) env.progress(static_cast<double>(written) / total);
-            return !cancelled();
+            if (++written % kYieldEvery == 0) env.status("Saving trackpoint " + std::to_string(written));
+            return op.step(written, total);
         };
         for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode && going; k = doc.nextSibling(k)) {
-            if (saveSelectionOnly && word != "trackpoints" && doc.getText(k) != selected) continue;
+            if (!allTracks && k != oneTrack) continue;
             going = gpx::writeTrack(w, doc, k, onPoint);
         }
     }
-    if (env.progress) env.progress(-1);
-    if (doc.cancelRequested) {
+    op.hideProgress();
+    if (op.cancelled()) {
         // A stopped save leaves whatever stood at the target untouched.
         file.discard();
-        return {false, "", true};
+        return core::Result::cancelled();
     }
-    bool ok = w.finish() && file.commit();
-    if (!ok) return {false, file.error().empty() ? "Cannot write " + fileName : file.error(), false};
-    return out;
+    if (!(w.finish() && file.commit()))
+        return core::Result::failed(file.error().empty() ? "Cannot write " + fileName : file.error());
+    return core::Result::done();
 }
 
 }  // namespace formats

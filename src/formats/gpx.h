@@ -6,23 +6,18 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "formats/env.h"
 #include "formats/xml.h"
 
 namespace formats {
 
-struct ReadOutcome {
-    bool readable = true;  // false: the file could not be opened or parsed
-    xml::ParseError error;
-    bool cancelled = false;
-};
-
-struct WriteOutcome {
-    bool ok = true;
-    std::string error;
-    bool cancelled = false;
-};
+// A parser's complaint as a failed result with its position.
+inline core::Result ParseFailure(const xml::ParseError& error) {
+    return core::Result::failed(error.message, error.line, error.column);
+}
 
 class GpxInserter {
 public:
@@ -75,10 +70,11 @@ private:
 // lat and lon attributes, name, ele, sym, cmt, desc and time children.
 core::PointTexts ReadGpxPointElement(xmlNode* e);
 
-ReadOutcome GpxBestandInlezen(Env& env, const std::string& fileName);
+core::Result GpxBestandInlezen(Env& env, const std::string& fileName);
 
-// Writes the document, or with saveSelectionOnly the focused part of it.
-WriteOutcome SaveAsGPX(Env& env, const std::string& fileName, bool saveSelectionOnly);
+// Writes the document, or with selectionOnly the focused part of it:
+// "waypoints", "trackpoints" or one track, with metadata and routes.
+core::Result SaveAsGPX(Env& env, const std::string& fileName, const SaveOptions& options);
 
 // Element builders shared by the writer and the clipboard fragments.
 namespace gpx {
@@ -86,6 +82,14 @@ constexpr const char* kNamespace = "http://www.topografix.com/GPX/1/1";
 // The declaration and the gpx start tag of a GPX 1.1 file made by this program.
 void startGpxFile(xml::Writer& w, bool withSchemaLocation);
 void writeMetadata(xml::Writer& w, const core::Document& doc, core::NodeId metadata);
+// A wpt, rtept or trkpt element: lat and lon attributes, then child
+// elements in the given order. Every writer of points goes through it.
+struct PointElement {
+    std::string lat, lon;
+    bool hasLat = false, hasLon = false;
+    std::vector<std::pair<std::string, std::string>> children;  // element name, text
+};
+void writePointElement(xml::Writer& w, const char* elementName, const PointElement& point);
 void writePoint(xml::Writer& w, const core::Document& doc, core::NodeId point, const char* elementName);
 void writeRoute(xml::Writer& w, const core::Document& doc, core::NodeId route);
 // onPoint runs before each track point; returning false stops the writing.

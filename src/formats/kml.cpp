@@ -4,7 +4,6 @@
 
 #include "core/fn.h"
 #include "core/text.h"
-#include "formats/tree_text.h"
 
 namespace formats {
 
@@ -19,16 +18,7 @@ std::string number(long double v) { return core::CommaToPoint(core::FloatToStrGe
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-std::string trackName(const core::Document& doc, NodeId track) {
-    std::string name;
-    for (NodeId c = doc.firstChild(track); c != kNoNode; c = doc.nextSibling(c)) {
-        std::string t = doc.getText(c);
-        if (core::FirstWord(t) == "name") name = ValueFrom(t, 8);
-    }
-    return name;
-}
-
-void writeHead(xml::Writer& w, const plot::PlotState& s) {
+void writeHead(xml::Writer& w, const ViewBox& s) {
     w.startDocument();
     w.start("kml");
     w.attribute("xmlns", kKmlNamespace);
@@ -86,47 +76,45 @@ std::vector<CoordinateTuple> getCoordinates(std::string_view s) {
     return tuples;
 }
 
-WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& fileName) {
+core::Result SaveAsKML(Env& env, const std::string& fileName, const SaveOptions& options) {
     core::Document& doc = env.doc;
-    core::PointLoader loader = env.makeLoader();
-    plot::DetermineBounds(plotState, doc, loader, env.points, env.report);
+    core::PointLoader loader = env.loader();
+    core::Operation& op = env.operation;
 
     AtomicFile file(fileName);
-    if (!file.open()) return {false, file.error(), false};
+    if (!file.open()) return core::Result::failed(file.error());
     xml::Writer w(file);
-    writeHead(w, plotState);
+    writeHead(w, options.view);
 
-    env.points.reset();
-    loader.ShowWaypoints(nullptr);
-    if (env.points.count() > 0) {
-        w.start("Folder");
-        w.element("name", "Waypoints");
-        for (int i = 1; i <= env.points.count(); ++i) {
-            const core::PointRecord& r = env.points[i];
-            w.start("Placemark");
-            w.element("name", r.name);
-            w.element("description", r.desc);
-            w.start("Point");
-            w.element("coordinates", number(r.lon) + "," + number(r.lat));
-            w.end();
-            w.end();
+    bool folderOpen = false;
+    loader.eachWaypoint([&](const core::PointRecord& r) {
+        if (!folderOpen) {
+            w.start("Folder");
+            w.element("name", "Waypoints");
+            folderOpen = true;
         }
+        w.start("Placemark");
+        w.element("name", r.name);
+        w.element("description", r.desc);
+        w.start("Point");
+        w.element("coordinates", number(r.lon) + "," + number(r.lat));
         w.end();
-    }
-    env.points.reset();
+        w.end();
+    });
+    if (folderOpen) w.end();
 
     // Track points go straight from the tree into the coordinates text.
     int trackNumber = 0;
     long written = 0, total = doc.trackPointCount();
-    for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode && !doc.cancelRequested;
-         k = doc.nextSibling(k)) {
+    bool going = true;
+    loader.setReadTimes(false);
+    for (NodeId k = doc.firstChild(doc.trackpoints()); k != kNoNode && going; k = doc.nextSibling(k)) {
         ++trackNumber;
-        std::string name = trackName(doc, k);
+        std::string name = doc.nameOf(k);
         if (name.empty()) name = "Active Log " + core::ZeroPad(trackNumber, 3);
         bool open = false;
         std::string tuples;  // numbers need no escaping: written in pieces as they are
-        loader.setReadTimes(false);
-        loader.setSink([&](const core::PointRecord& r) {
+        going = loader.eachTrackPoint(k, [&](const core::PointRecord& r) {
             if (!open) {
                 w.start("Folder");
                 w.element("name", "Path");
@@ -151,24 +139,21 @@ WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& 
             }
             if (++written % kYieldEvery == 0) {
                 env.status("Saving trackpoint " + std::to_string(written));
-                ShowProgress(env, written, total);
+                op.showProgress(written, total);
             }
         });
-        loader.ShowTrack(nullptr, k);
-        loader.setSink(nullptr);
-        loader.setReadTimes(true);
         if (open) w.rawContent(tuples);
         if (open)
             for (int i = 0; i < 5; ++i) w.end();  // coordinates, LineString, MultiGeometry, Placemark, Folder
     }
-    ShowProgress(env, total, total);
-    if (doc.cancelRequested) {
+    op.hideProgress();
+    if (!going) {
         file.discard();
-        return {false, "", true};
+        return core::Result::cancelled();
     }
     if (!(w.finish() && file.commit()))
-        return {false, file.error().empty() ? "Cannot write " + fileName : file.error(), false};
-    return {};
+        return core::Result::failed(file.error().empty() ? "Cannot write " + fileName : file.error());
+    return core::Result::done();
 }
 
 namespace {
@@ -190,8 +175,7 @@ void readKmlPlacemark(Env& env, xmlNode* p, PathMode mode) {
     int n = 0;
     forEachCoordinate(xml::text(coordinates), [&](const CoordinateTuple& t) {
         env.doc.AddTrackpoint(t.lat, t.lon, t.alt, "");
-        if (++n % kYieldEvery == 0) env.host.eventPump().processEvents();
-        return !env.doc.cancelRequested;
+        return env.operation.step(++n);
     });
 }
 
@@ -217,29 +201,25 @@ void readDocumentChild(Env& env, xmlNode* c) {
 
 }  // namespace
 
-ReadOutcome KmlBestandInlezen(Env& env, const std::string& fileName) {
-    ReadOutcome out;
+core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
     env.report("Read KML file");
     xml::Reader reader;
-    if (!reader.open(fileName)) {
-        out.readable = false;
-        out.error = reader.error();
-        return out;
-    }
+    if (!reader.open(fileName)) return ParseFailure(reader.error());
     struct stat st {};
     long size = ::stat(fileName.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : 0;
+    core::Operation& op = env.operation;
     env.doc.beginBulk();
     // kml > Document > its children, one expanded at a time.
     bool inDocument = false, have = reader.read();
-    while (have && !env.doc.cancelRequested) {
+    while (have && !op.cancelled()) {
         int depth = reader.depth();
         if (reader.isElement() && depth == 1 && reader.localName() == "Document" && !inDocument) {
             inDocument = !reader.isEmptyElement();
             have = reader.read();
         } else if (reader.isElement() && depth == 2 && inDocument) {
             if (xmlNode* c = reader.expand()) readDocumentChild(env, c);
-            if (env.progress && size > 0) env.progress(static_cast<double>(reader.bytesConsumed()) / size);
-            env.host.eventPump().processEvents();
+            if (size > 0) op.showProgress(reader.bytesConsumed(), size);
+            op.yieldNow();
             have = reader.skip();
         } else if (reader.isElement() && depth == 1) {
             have = reader.skip();  // only the first Document counts
@@ -250,13 +230,9 @@ ReadOutcome KmlBestandInlezen(Env& env, const std::string& fileName) {
         }
     }
     env.doc.endBulk();
-    out.cancelled = env.doc.cancelRequested;
-    if (!reader.error().empty()) {
-        out.readable = false;
-        out.error = reader.error();
-    }
-    if (env.progress) env.progress(-1);
-    return out;
+    op.hideProgress();
+    if (!reader.error().empty()) return ParseFailure(reader.error());
+    return op.cancelled() ? core::Result::cancelled() : core::Result::done();
 }
 
 }  // namespace formats

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "formats/gpx.h"
-#include "plot/bounds.h"
 
 namespace formats {
 
@@ -22,7 +21,9 @@ std::vector<CoordinateTuple> getCoordinates(std::string_view text);
 // returns false.
 void forEachCoordinate(std::string_view text, const std::function<bool(const CoordinateTuple&)>& f);
 
-WriteOutcome SaveAsKML(Env& env, plot::PlotState& plotState, const std::string& fileName);
-ReadOutcome KmlBestandInlezen(Env& env, const std::string& fileName);
+// All waypoints and tracks, whatever options.selectionOnly says; Google
+// Earth looks first at options.view.
+core::Result SaveAsKML(Env& env, const std::string& fileName, const SaveOptions& options);
+core::Result KmlBestandInlezen(Env& env, const std::string& fileName);
 
 }  // namespace formats

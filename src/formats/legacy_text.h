@@ -8,8 +8,8 @@
 
 namespace formats {
 
-ReadOutcome PathkeepBestandInlezen(Env& env, const std::string& fileName);
-ReadOutcome EasyGpsBestandInlezen(Env& env, const std::string& fileName);
+core::Result PathkeepBestandInlezen(Env& env, const std::string& fileName);
+core::Result EasyGpsBestandInlezen(Env& env, const std::string& fileName);
 
 struct RouteConversion {
     enum class Status { Done, NotARouteFile, Unreadable, Unwritable };

@@ -1,7 +1,5 @@
 #include "formats/ozi.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 
 #include "core/fn.h"
@@ -18,37 +16,25 @@ constexpr int kPltHeaderLines = 6;
 constexpr int kWptHeaderLines = 4;
 constexpr const char* kOziComma = "\xC3\x91";  // character 209, as UTF-8
 
-bool fileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 // Runs f over the data lines of a legacy text file after `skip` header lines.
-// f gets the file's line number and the line; returning false stops.
+// f gets the file's line number and the line.
 template <typename F>
-ReadOutcome forDataLines(Env& env, const std::string& fileName, int skip, F&& f) {
-    ReadOutcome out;
+core::Result forDataLines(Env& env, const std::string& fileName, int skip, F&& f) {
     std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) {
-        out.readable = false;
-        out.error.message = error;
-        return out;
-    }
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
     std::string text = DecodeLegacyText(bytes);
     int lineNumber = 0;
+    bool going = true;
     ForEachLine(text, [&](std::string_view line) {
         ++lineNumber;
         if (lineNumber <= skip) return true;
-        int count = lineNumber - skip;
-        if (!LineStep(env, count, line)) {
-            out.cancelled = true;
-            return false;
-        }
+        if (!(going = env.operation.stepLine(lineNumber - skip, line))) return false;
         // Most files end with an empty line; it holds no point.
         if (core::Trim(line).empty()) return true;
-        return f(lineNumber, line);
+        f(lineNumber, line);
+        return true;
     });
-    return out;
+    return going ? core::Result::done() : core::Result::cancelled();
 }
 
 void skippedLine(Env& env, int lineNumber, std::string_view field) {
@@ -94,132 +80,135 @@ std::string CommasFromOzi(std::string_view text) {
 
 }  // namespace ozi
 
-ReadOutcome PltBestandInlezen(Env& env, const std::string& fileName) {
+core::Result PltBestandInlezen(Env& env, const std::string& fileName) {
     env.report("Read PLT file");
-    if (!fileExists(fileName)) return {};
     env.doc.NewTrack("ACTIVE LOG");
-    env.host.eventPump().setBusy(true);
     env.doc.beginBulk();
-    ReadOutcome out = forDataLines(env, fileName, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
+    core::Result out = forDataLines(env, fileName, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
         std::string feet = core::NmeaField(line, 4);
         std::optional<std::string> metres = ozi::AltitudeFieldToMetres(feet);
         if (!metres) {
             skippedLine(env, lineNumber, feet);
-            return true;
+            return;
         }
         env.doc.AddTrackpoint(core::NmeaField(line, 1), core::NmeaField(line, 2), *metres, core::NmeaField(line, 5));
-        return true;
     });
     env.doc.endBulk();
-    env.host.eventPump().setBusy(false);
     return out;
 }
 
-ReadOutcome WptBestandInlezen(Env& env, const std::string& fileName) {
+core::Result WptBestandInlezen(Env& env, const std::string& fileName) {
     env.report("Read WPT file");
-    if (!fileExists(fileName)) return {};
     env.doc.beginBulk();
-    ReadOutcome out = forDataLines(env, fileName, kWptHeaderLines, [&](int lineNumber, std::string_view line) {
+    core::Result out = forDataLines(env, fileName, kWptHeaderLines, [&](int lineNumber, std::string_view line) {
         std::string feet = core::NmeaField(line, 15);
         std::optional<std::string> metres = ozi::AltitudeFieldToMetres(feet);
         if (!metres) {
             skippedLine(env, lineNumber, feet);
-            return true;
+            return;
         }
         env.doc.AddWaypoint(core::NmeaField(line, 3), core::NmeaField(line, 4), *metres, core::NmeaField(line, 5),
                             ozi::CommasFromOzi(core::NmeaField(line, 2)), core::Symbol::none(), "", "");
-        return true;
     });
     env.doc.endBulk();
     return out;
 }
 
-bool FillPointList(Env& env, bool saveSelectionOnly, WholeDocument whole) {
+std::optional<PointsToSave> PointsToSave::of(Env& env, const SaveOptions& options, WholeDocument whole) {
     core::Document& doc = env.doc;
-    core::PointLoader loader = env.makeLoader();
-    env.points.reset();
-    if (!saveSelectionOnly) {
-        if (whole == WholeDocument::Tracks)
-            loader.ShowAllTracks(nullptr);
-        else
-            loader.ShowWaypoints(nullptr);
-        return true;
+    PointsToSave out;
+    out.waypoints = whole == WholeDocument::Waypoints;
+    out.track = core::kNoNode;
+    if (options.selectionOnly) {
+        core::NodeId focused = doc.focused();
+        if (focused == core::kNoNode) return std::nullopt;
+        out.waypoints = focused == doc.waypoints();
+        if (doc.roleOf(focused) == core::NodeRole::Track)
+            out.track = focused;
+        else if (!out.waypoints && focused != doc.trackpoints())
+            out.none = true;  // a point or line: the file gets its header only
     }
-    if (doc.focused() == core::kNoNode) return false;
-    std::string text = doc.getText(doc.focused());
-    std::string_view word = core::FirstWord(text);
-    if (word == "waypoints") loader.ShowWaypoints(nullptr);
-    else if (word == "trackpoints") loader.ShowAllTracks(nullptr);
-    else if (word == "trk") loader.ShowTrack(nullptr, doc.focused());
-    return true;
+    out.total = out.none          ? 0
+                : out.waypoints   ? static_cast<long>(doc.childCount(doc.waypoints()))
+                : out.track != core::kNoNode ? static_cast<long>(doc.childCount(doc.segmentOf(out.track)))
+                                             : doc.trackPointCount();
+    return out;
+}
+
+bool PointsToSave::walk(Env& env, const core::PointLoader::Sink& sink) const {
+    if (none) return true;
+    core::PointLoader loader = env.loader();
+    if (waypoints) return loader.eachWaypoint(sink);
+    if (track != core::kNoNode) return loader.eachTrackPoint(track, sink);
+    return loader.eachPointOfAllTracks(sink);
 }
 
 namespace {
 
 // Writes header and point lines as Windows-1252 text with CR LF; counts the
-// characters that encoding cannot hold.
-WriteOutcome writeLines(Env& env, const std::string& fileName, const std::vector<std::string>& header, int points,
-                        const std::function<std::string(int)>& line) {
+// characters that encoding cannot hold. `line` gives the text of the n-th
+// point, or nothing to stop there.
+core::Result writeLines(Env& env, const std::string& fileName, const std::vector<std::string>& header,
+                        const PointsToSave& points,
+                        const std::function<std::optional<std::string>(int, const core::PointRecord&)>& line) {
     AtomicFile file(fileName);
-    if (!file.open()) return {false, file.error(), false};
+    if (!file.open()) return core::Result::failed(file.error());
     int replaced = 0;
     auto put = [&](const std::string& l) { file.write(EncodeWindows1252(l, replaced) + "\r\n"); };
     for (const auto& h : header) put(h);
-    for (int i = 1; i <= points; ++i) {
-        if (i % kYieldEvery == 0) {
-            ShowProgress(env, i, points);
-            env.host.eventPump().processEvents();
+    int n = 0;
+    bool stopped = false;
+    core::Operation& op = env.operation;
+    bool going = points.walk(env, [&](const core::PointRecord& r) {
+        if (stopped) return;
+        std::optional<std::string> l = line(++n, r);
+        if (!l) {
+            stopped = true;
+            return;
         }
-        if (env.doc.cancelRequested) {
-            file.discard();
-            ShowProgress(env, points, points);
-            return {false, "", true};
+        if (n % kYieldEvery == 0) {
+            env.status(std::to_string(n) + " of " + std::to_string(points.total) + " " + *l);
+            op.showProgress(n, points.total);
         }
-        std::string l = line(i);
-        if (i % kYieldEvery == 0) env.status(std::to_string(i) + " of " + std::to_string(points) + " " + l);
-        put(l);
+        put(*l);
+    });
+    op.hideProgress();
+    if (!going) {
+        file.discard();
+        return core::Result::cancelled();
     }
-    ShowProgress(env, points, points);
-    if (!file.commit()) return {false, file.error(), false};
+    if (!file.commit()) return core::Result::failed(file.error());
     if (replaced > 0)
         env.report(std::to_string(replaced) + " characters that an OziExplorer file cannot hold were written as \"?\"");
-    return {};
+    return core::Result::done();
 }
 
 }  // namespace
 
-WriteOutcome SaveAsPLT(Env& env, const std::string& fileName, bool saveSelectionOnly) {
+core::Result SaveAsPLT(Env& env, const std::string& fileName, const SaveOptions& options) {
     env.report("Save file as PLT");
-    if (!FillPointList(env, saveSelectionOnly, WholeDocument::Tracks)) return {};
-    env.host.eventPump().setBusy(true);
-    const core::PointList& pts = env.points;
-    WriteOutcome out = writeLines(env, fileName,
-                                  {"OziExplorer Track Point File Version 2.1", "WGS 84", "Altitude is in Feet",
-                                   "Reserved 3", "0,2,255,Track description,0,0,2,8421376", "10"},
-                                  pts.count(), [&](int i) {
-                                      const core::PointRecord& r = pts[i];
-                                      return "  " + number(r.lat) + "," + number(r.lon) + ",0," +
-                                             ozi::MetresToFeetField(r.ele) + "," + number(r.time) + ",,";
-                                  });
-    env.host.eventPump().setBusy(false);
-    return out;
+    std::optional<PointsToSave> points = PointsToSave::of(env, options, WholeDocument::Tracks);
+    if (!points) return core::Result::nothingToDo();
+    return writeLines(env, fileName,
+                      {"OziExplorer Track Point File Version 2.1", "WGS 84", "Altitude is in Feet", "Reserved 3",
+                       "0,2,255,Track description,0,0,2,8421376", "10"},
+                      *points, [&](int, const core::PointRecord& r) {
+                          return "  " + number(r.lat) + "," + number(r.lon) + ",0," +
+                                 ozi::MetresToFeetField(r.ele) + "," + number(r.time) + ",,";
+                      });
 }
 
-WriteOutcome SaveAsWPT(Env& env, const std::string& fileName, bool saveSelectionOnly) {
+core::Result SaveAsWPT(Env& env, const std::string& fileName, const SaveOptions& options) {
     env.report("Save file as WPT");
-    if (!FillPointList(env, saveSelectionOnly, WholeDocument::Waypoints)) return {};
-    const core::PointList& pts = env.points;
-    WriteOutcome out = writeLines(
-        env, fileName, {"OziExplorer Waypoint File Version 1.1", "WGS 84", "Reserved 2", "garmin"},
-        std::min(pts.count(), ozi::kMaxWaypoints), [&](int i) {
-            const core::PointRecord& r = pts[i];
-            return "  " + std::to_string(i) + "," + ozi::CommasToOzi(r.name) + "," + number(r.lat) + "," +
-                   number(r.lon) + "," + number(r.time) + ",83, 1, 3, 0, 65535,, 0, 0, 0," +
-                   ozi::MetresToFeetField(r.ele) + ", 6, 0,17,0,10.0,2,,,";
-        });
-    if (out.ok && pts.count() > ozi::kMaxWaypoints)
-        env.host.prompts().show(env.message(19), host::Severity::Warning);
-    return out;
+    std::optional<PointsToSave> points = PointsToSave::of(env, options, WholeDocument::Waypoints);
+    if (!points) return core::Result::nothingToDo();
+    return writeLines(env, fileName, {"OziExplorer Waypoint File Version 1.1", "WGS 84", "Reserved 2", "garmin"},
+                      *points, [&](int i, const core::PointRecord& r) -> std::optional<std::string> {
+                          if (i > ozi::kMaxWaypoints) return std::nullopt;
+                          return "  " + std::to_string(i) + "," + ozi::CommasToOzi(r.name) + "," + number(r.lat) +
+                                 "," + number(r.lon) + "," + number(r.time) + ",83, 1, 3, 0, 65535,, 0, 0, 0," +
+                                 ozi::MetresToFeetField(r.ele) + ", 6, 0,17,0,10.0,2,,,";
+                      });
 }
 
 }  // namespace formats

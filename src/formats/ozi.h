@@ -9,10 +9,12 @@
 
 namespace formats {
 
-ReadOutcome PltBestandInlezen(Env& env, const std::string& fileName);
-ReadOutcome WptBestandInlezen(Env& env, const std::string& fileName);
-WriteOutcome SaveAsPLT(Env& env, const std::string& fileName, bool saveSelectionOnly);
-WriteOutcome SaveAsWPT(Env& env, const std::string& fileName, bool saveSelectionOnly);
+core::Result PltBestandInlezen(Env& env, const std::string& fileName);
+core::Result WptBestandInlezen(Env& env, const std::string& fileName);
+// With selectionOnly the points of the focused node; nothing to do when
+// nothing is focused. A waypoint file holds the first kMaxWaypoints.
+core::Result SaveAsPLT(Env& env, const std::string& fileName, const SaveOptions& options);
+core::Result SaveAsWPT(Env& env, const std::string& fileName, const SaveOptions& options);
 
 namespace ozi {
 
@@ -30,10 +32,18 @@ std::string CommasFromOzi(std::string_view text);
 
 }  // namespace ozi
 
-// Fills the point list for a writer that saves points, as the OziExplorer
-// and text writers do: with saveSelectionOnly from the focused node
-// ("waypoints", "trackpoints" or "trk"); false when nothing is focused.
-enum class WholeDocument { Tracks, Waypoints };
-bool FillPointList(Env& env, bool saveSelectionOnly, WholeDocument whole);
+// The points a points-only writer (OziExplorer, text export) saves: all
+// tracks or all waypoints; with selectionOnly those of the focused
+// "waypoints", "trackpoints" or track. None when nothing is focused.
+struct PointsToSave {
+    bool waypoints = false;
+    core::NodeId track = core::kNoNode;  // one track, else all
+    bool none = false;                   // a focus that names no points
+    long total = 0;                      // for progress
+
+    static std::optional<PointsToSave> of(Env& env, const SaveOptions& options, WholeDocument whole);
+    // False when the operation was cancelled part-way.
+    bool walk(Env& env, const core::PointLoader::Sink& sink) const;
+};
 
 }  // namespace formats

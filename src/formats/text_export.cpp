@@ -61,7 +61,7 @@ std::string fieldValue(int field, int index, const core::PointRecord& r, const c
         case 4: return number(r.ele);
         case 5: return core::DateTimeText(r.time);  // rounds to the second as the file has it
         case 6: return locale.formatShortDate(t.year, t.month, t.day);
-        case 7: return core::ZeroPad(t.hour, 2) + ":" + core::ZeroPad(t.minute, 2) + ":" + core::ZeroPad(t.second, 2);
+        case 7: return core::TimeOfDayText(t);
         case 8: return r.name;
         case 9: return r.sym;
         case 10: return r.cmt;
@@ -72,64 +72,45 @@ std::string fieldValue(int field, int index, const core::PointRecord& r, const c
 
 }  // namespace
 
-WriteOutcome SaveAsTXT(Env& env, const std::string& fileName, bool saveSelectionOnly) {
+core::Result SaveAsTXT(Env& env, const std::string& fileName, const SaveOptions& options) {
     env.report("Save file as TXT");
-    env.points.reset();
-    if (saveSelectionOnly) {
-        if (!FillPointList(env, true, WholeDocument::Tracks)) return {};
-    } else {
-        bool tracks = env.host.prompts().askYesNo(env.message(40), host::Severity::Information) == host::Answer::Yes;
-        FillPointList(env, false, tracks ? WholeDocument::Tracks : WholeDocument::Waypoints);
-    }
-    FieldSelectionModel dialog;
-    if (env.exportFields) dialog.chosen = *env.exportFields;
-    dialog.rebuildAvailable();
-    dialog.saveAsDefault = env.saveFieldsAsDefault;
-    if (!env.host.prompts().show(dialog)) return {};
-    if (env.exportFields) *env.exportFields = dialog.chosen;
+    std::optional<PointsToSave> points = PointsToSave::of(env, options, options.whole);
+    if (!points) return core::Result::nothingToDo();
+    if (options.fields.empty()) return core::Result::nothingToDo("No fields chosen");
 
-    env.host.eventPump().setBusy(true);
     AtomicFile file(fileName);
-    if (!file.open()) {
-        env.host.eventPump().setBusy(false);
-        return {false, file.error(), false};
-    }
+    if (!file.open()) return core::Result::failed(file.error());
     std::vector<int> fields;
     std::string heading;
-    for (size_t i = 0; i < dialog.chosen.size(); ++i) {
-        fields.push_back(FieldNumberOf(dialog.chosen[i]));
+    for (size_t i = 0; i < options.fields.size(); ++i) {
+        fields.push_back(FieldNumberOf(options.fields[i]));
         if (i > 0) heading += '\t';
-        if (dialog.chosen[i].size() > kEntryCaptionStart) heading += dialog.chosen[i].substr(kEntryCaptionStart);
+        if (options.fields[i].size() > kEntryCaptionStart) heading += options.fields[i].substr(kEntryCaptionStart);
     }
     file.write(heading + "\r\n");
-    const core::PointList& pts = env.points;
-    const host::LocaleInfo& locale = env.host.locale();
-    for (int i = 1; i <= pts.count(); ++i) {
-        if (i % kYieldEvery == 0) {
-            ShowProgress(env, i, pts.count());
-            env.host.eventPump().processEvents();
-        }
-        if (env.doc.cancelRequested) {
-            ShowProgress(env, pts.count(), pts.count());
-            file.discard();
-            env.host.eventPump().setBusy(false);
-            return {false, "", true};
-        }
+    core::Operation& op = env.operation;
+    int i = 0;
+    bool going = points->walk(env, [&](const core::PointRecord& r) {
         std::string line;
-        core::DateTimeParts when = core::DecodeDateTime(pts[i].time);
+        core::DateTimeParts when = core::DecodeDateTime(r.time);
+        ++i;
         for (size_t f = 0; f < fields.size(); ++f) {
             if (f > 0) line += '\t';
-            line += fieldValue(fields[f], i, pts[i], when, locale);
+            line += fieldValue(fields[f], i, r, when, env.locale);
         }
-        if (i % kYieldEvery == 0) env.status(std::to_string(i) + " of " + std::to_string(pts.count()) + " " + line);
+        if (i % kYieldEvery == 0) {
+            env.status(std::to_string(i) + " of " + std::to_string(points->total) + " " + line);
+            op.showProgress(i, points->total);
+        }
         file.write(line + "\r\n");
+    });
+    op.hideProgress();
+    if (!going) {
+        file.discard();
+        return core::Result::cancelled();
     }
-    ShowProgress(env, pts.count(), pts.count());
-    bool ok = file.commit();
-    env.host.eventPump().setBusy(false);
-    if (!ok) return {false, file.error(), false};
-    env.host.prompts().show("OK", host::Severity::Information);
-    return {};
+    if (!file.commit()) return core::Result::failed(file.error());
+    return core::Result::done();
 }
 
 }  // namespace formats

@@ -29,6 +29,8 @@ public:
 // The field number an entry starts with ("[02] ..." -> 2); 0 for none.
 int FieldNumberOf(const std::string& entry);
 
-WriteOutcome SaveAsTXT(Env& env, const std::string& fileName, bool saveSelectionOnly);
+// The chosen fields of every point: with options.whole the tracks or the
+// waypoints, with selectionOnly those of the focused node.
+core::Result SaveAsTXT(Env& env, const std::string& fileName, const SaveOptions& options);
 
 }  // namespace formats

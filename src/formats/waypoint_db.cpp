@@ -24,26 +24,27 @@ bool exists(const std::string& path) {
 }
 
 void writeRow(xml::Writer& w, const core::ListRow& r, const host::Clock& clock) {
-    w.start("wpt");
-    w.attribute("lat", core::CommaToPoint(r[core::kColLat]));
-    w.attribute("lon", core::CommaToPoint(r[core::kColLon]));
+    gpx::PointElement p;
+    p.lat = core::CommaToPoint(r[core::kColLat]);
+    p.lon = core::CommaToPoint(r[core::kColLon]);
+    p.hasLat = p.hasLon = true;
     auto optional = [&](const char* name, const std::string& value) {
-        if (!value.empty()) w.element(name, value);
+        if (!value.empty()) p.children.emplace_back(name, value);
     };
     optional("ele", core::CommaToPoint(r[core::kColAlt]));
-    if (!r[core::kColSerial].empty()) w.element("time", core::DateTimeToXml(r[core::kColSerial], clock));
+    if (!r[core::kColSerial].empty()) p.children.emplace_back("time", core::DateTimeToXml(r[core::kColSerial], clock));
     optional("name", r[core::kColName]);
     optional("sym", r[core::kColSymbol]);
     optional("cmt", r[core::kColComment]);
     optional("desc", r[core::kColDescription]);
-    w.end();
+    gpx::writePointElement(w, "wpt", p);
 }
 
 // The database file: an empty GPX skeleton, or with rows the metadata block
 // and one wpt per row.
-WriteOutcome writeDatabase(const std::string& fileName, const core::ListRows* rows, const host::Clock& clock) {
+core::Result writeDatabase(const std::string& fileName, const core::ListRows* rows, const host::Clock& clock) {
     AtomicFile file(fileName);
-    if (!file.open()) return {false, file.error(), false};
+    if (!file.open()) return core::Result::failed(file.error());
     xml::Writer w(file);
     gpx::startGpxFile(w, false);
     if (rows) {
@@ -55,14 +56,15 @@ WriteOutcome writeDatabase(const std::string& fileName, const core::ListRows* ro
         w.end();
         for (const core::ListRow& r : rows->rows) writeRow(w, r, clock);
     }
-    if (!(w.finish() && file.commit())) return {false, file.error().empty() ? "Cannot write " + fileName : file.error(), false};
-    return {};
+    if (!(w.finish() && file.commit()))
+        return core::Result::failed(file.error().empty() ? "Cannot write " + fileName : file.error());
+    return core::Result::done();
 }
 
 core::PointTexts pointOfWpt(Env& env, xmlNode* e) {
     core::PointTexts p = ReadGpxPointElement(e);  // desc too: it is written at shutdown
     if (p.serial.find(',') == std::string::npos)
-        p.serial = core::XmlToDateTime(p.serial, env.host.clock(), env.decimalSeparator());
+        p.serial = core::XmlToDateTime(p.serial, env.clock, env.decimalSeparator());
     return p;
 }
 
@@ -77,7 +79,7 @@ std::string FreeBackupName(const std::string& fileName) {
 DatabaseLoad ZeRodedorarInlezen(Env& env, core::ListRows& rows, const std::string& fileName) {
     DatabaseLoad out;
     env.report("Read ZeRodedorar");
-    if (!exists(fileName)) writeDatabase(fileName, nullptr, env.host.clock());
+    if (!exists(fileName)) (void)writeDatabase(fileName, nullptr, env.clock);
     xml::DocPtr doc = xml::parseFile(fileName, &out.error);
     if (!doc) {
         if (!exists(fileName)) return out;  // nothing to lose; it is made again at shutdown
@@ -87,28 +89,26 @@ DatabaseLoad ZeRodedorarInlezen(Env& env, core::ListRows& rows, const std::strin
         if (std::rename(fileName.c_str(), out.backupPath.c_str()) != 0) out.backupPath.clear();
         return out;
     }
-    env.host.eventPump().setBusy(true);
     rows.beginUpdate();
     rows.rows.clear();
     xmlNode* root = xmlDocGetRootElement(doc.get());
     for (xmlNode* e = xml::firstChildNamed(root, "wpt"); e; e = xml::nextElement(e)) {
         if (xml::name(e) != "wpt") continue;
         rows.rows.push_back(
-            core::MakeListRow(pointOfWpt(env, e), core::PointType::Waypoint, rows.rows.size() + 1, env.host.locale()));
+            core::MakeListRow(pointOfWpt(env, e), core::PointType::Waypoint, rows.rows.size() + 1, env.locale));
     }
     rows.endUpdate();
-    env.host.eventPump().setBusy(false);
     return out;
 }
 
-WriteOutcome ZeRodedorarOpslaan(Env& env, const core::ListRows& rows, const std::string& fileName) {
+core::Result ZeRodedorarOpslaan(Env& env, const core::ListRows& rows, const std::string& fileName) {
     env.report("Store ZeRodedorar");
-    return writeDatabase(fileName, &rows, env.host.clock());
+    return writeDatabase(fileName, &rows, env.clock);
 }
 
-void AddToDatabase(Env& env, core::ListRows& rows, NodeId point) {
+bool AddToDatabase(Env& env, core::ListRows& rows, NodeId point, const AddOptions& options) {
     env.report("Add points to ZeRodedorar database");
-    core::PointTexts p = env.makeLoader().readPoint(point);
+    core::PointTexts p = env.loader().readPoint(point);
     char sep = env.decimalSeparator();
     std::string lat = core::Utf8Left(core::ToLocalDecimal(p.lat, sep), kNumberChars);
     std::string lon = core::Utf8Left(core::ToLocalDecimal(p.lon, sep), kNumberChars);
@@ -122,9 +122,9 @@ void AddToDatabase(Env& env, core::ListRows& rows, NodeId point) {
             break;
         }
     if (row) {
-        host::Answer a = env.host.prompts().askYesNoCancel(env.message(48), host::Severity::Warning);
-        if (a == host::Answer::Cancel) return;
-        if (a == host::Answer::No) row = nullptr;
+        OnConflict decision = options.onConflict ? options.onConflict() : OnConflict::AddNew;
+        if (decision == OnConflict::Stop) return false;
+        if (decision == OnConflict::AddNew) row = nullptr;
     }
     if (!row) {
         rows.rows.emplace_back();
@@ -137,7 +137,7 @@ void AddToDatabase(Env& env, core::ListRows& rows, NodeId point) {
     r[core::kColAlt] = ele;
     r[core::kColSerial] = serial;
     if (!serial.empty()) {
-        core::ListRow dated = core::MakeListRow(p, core::PointType::Waypoint, 0, env.host.locale());
+        core::ListRow dated = core::MakeListRow(p, core::PointType::Waypoint, 0, env.locale);
         r[core::kColDate] = dated[core::kColDate];
         r[core::kColTime] = dated[core::kColTime];
     }
@@ -145,33 +145,7 @@ void AddToDatabase(Env& env, core::ListRows& rows, NodeId point) {
     r[core::kColSymbol] = p.sym;
     r[core::kColComment] = p.cmt;
     rows.changed();
-}
-
-void mAddToWaypointsClick(Env& env, core::ListRows& rows) {
-    core::Document& doc = env.doc;
-    for (NodeId n = doc.focused(); n != kNoNode && doc.getLevel(n) > 1; n = doc.parent(n)) {
-        std::string text = doc.getText(n);
-        std::string_view word = core::FirstWord(text);
-        if (word == "waypoints") {
-            for (NodeId w = doc.firstChild(n); w != kNoNode; w = doc.nextSibling(w)) AddToDatabase(env, rows, w);
-            return;
-        }
-        if (word == "wpt" || word == "trkpt" || word == "rtept") {
-            AddToDatabase(env, rows, n);
-            return;
-        }
-    }
-}
-
-void KopieerNaarBoomClick(Env& env, const core::ListRows& rows, const std::vector<size_t>& selected) {
-    env.report("Add waypoint to tree");
-    for (size_t i : selected) {
-        if (i >= rows.rows.size()) continue;
-        const core::ListRow& r = rows.rows[i];
-        env.doc.AddWaypoint(r[core::kColLat], r[core::kColLon], r[core::kColAlt], r[core::kColSerial],
-                            r[core::kColName], core::Symbol::name(r[core::kColSymbol]), r[core::kColComment],
-                            r[core::kColDescription]);
-    }
+    return true;
 }
 
 }  // namespace formats

@@ -2,6 +2,7 @@
 // The personal waypoint database: a GPX file of the user's own that lives
 // from run to run, shown and edited as the rows of LV2.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,17 @@ struct DatabaseLoad {
 // Loads the rows; creates an empty database when there is none. A database
 // that cannot be parsed is moved aside, never overwritten.
 DatabaseLoad ZeRodedorarInlezen(Env& env, core::ListRows& rows, const std::string& fileName);
-WriteOutcome ZeRodedorarOpslaan(Env& env, const core::ListRows& rows, const std::string& fileName);
+core::Result ZeRodedorarOpslaan(Env& env, const core::ListRows& rows, const std::string& fileName);
 
-// Adds one point node of the tree, asking before it overwrites a row at the
-// same place.
-void AddToDatabase(Env& env, core::ListRows& rows, core::NodeId point);
-// "Add to Waypoints": the focused point, or all waypoints.
-void mAddToWaypointsClick(Env& env, core::ListRows& rows);
-// "Copy to tree": the selected rows become waypoints of the document.
-void KopieerNaarBoomClick(Env& env, const core::ListRows& rows, const std::vector<size_t>& selected);
+// What to do with a point whose position a row already has.
+enum class OnConflict { Overwrite, AddNew, Stop };
+struct AddOptions {
+    // Asked for each such point; none: add it as a new row.
+    std::function<OnConflict()> onConflict;
+};
+
+// Adds one point node of the tree as a row; false when told to stop.
+bool AddToDatabase(Env& env, core::ListRows& rows, core::NodeId point, const AddOptions& options);
 
 // The next free backup name: name.bak, then name.bak.2, name.bak.3 ...
 std::string FreeBackupName(const std::string& fileName);

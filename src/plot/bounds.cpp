@@ -22,15 +22,18 @@ bool altitudeCounts(int a) { return a != 0 && a != kMissingAltitude; }
 
 }  // namespace
 
-void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loader, core::PointList& points,
+bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loader, core::PointList& points,
                      const ReportFn& report) {
     report("Determine bounds of all tracks");
+    // The point list ends up holding every track point: the time diagrams
+    // draw from it.
     points.reset();
     // Nothing changed since the last time (a KML save right after opening).
     // The bounds node already holds these very ranges, so it is left as it is.
     if (s.determinedAt != 0 && s.determinedAt == doc.store().revision()) {
+        loader.ShowAllTracks(points);
         report("Store bounds in treeview");
-        return;
+        return !loader.cancelled();
     }
     // One pass over the points, without keeping them: the ranges with and
     // without western longitudes counted past 180° are both gathered, and the
@@ -40,7 +43,8 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     core::SphericalPoint previous;
     long double minShifted = 0, maxShifted = 0;
     auto shifted = [](long double lon) { return lon < 180 ? lon + 360 : lon; };
-    loader.setSink([&](const core::PointRecord& p) {
+    bool completed = loader.eachPointOfAllTracks([&](const core::PointRecord& p) {
+        points.append() = p;
         int a = roundAltitude(p.ele);
         if (++n0 == 1) {
             n.totalDistance = 0;
@@ -71,9 +75,8 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
         n.totalDistance += core::DistanceKm(previous, here);
         previous = here;
     });
-    loader.ShowAllTracks(nullptr);
-    loader.setSink(nullptr);
-    if (n0 == 0) return;
+    if (!completed) return false;
+    if (n0 == 0) return true;
     if (n.minAlt == n.maxAlt) n.maxAlt = n.minAlt + 2;
     if (n.maxLon - n.minLon > 180) {
         n.minLon = minShifted;
@@ -82,6 +85,7 @@ void DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     s = n;
     StoreBounds(s, doc, report);
     s.determinedAt = doc.store().revision();
+    return true;
 }
 
 void UpdateBounds(PlotState& s, const std::string& latText, const std::string& lonText, const std::string& eleText,

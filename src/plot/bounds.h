@@ -28,8 +28,10 @@ struct PlotState {
 
 using ReportFn = std::function<void(const std::string&)>;
 
-// Recomputes the state from all tracks; with no track point it changes nothing.
-void DetermineBounds(PlotState& state, core::Document& doc, core::PointLoader& loader, core::PointList& points,
+// Recomputes the state from all tracks and leaves every track point in the
+// point list; with no track point the state stays as it was. False when
+// the loader's operation was cancelled (the state is then unchanged).
+bool DetermineBounds(PlotState& state, core::Document& doc, core::PointLoader& loader, core::PointList& points,
                      const ReportFn& report);
 // Widens the state to take in one point given as texts.
 void UpdateBounds(PlotState& state, const std::string& lat, const std::string& lon, const std::string& ele,

@@ -24,8 +24,7 @@
 
 #include "core/ui/list_model.h"
 #include "core/ui/tree_model.h"
-#include "formats/tree_to_gpx.h"
-#include "formats/waypoint_db.h"
+#include "app/lifecycle.h"
 
 namespace app::ui {
 
@@ -42,7 +41,8 @@ constexpr std::array<const char*, MainWindow::kPageCount> kPageCaptions = {
 
 }  // namespace
 
-MainWindow::MainWindow(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws), commands_(ws) {
+MainWindow::MainWindow(Workspace& ws, QWidget* parent)
+    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws) {
     setObjectName("MainForm");
     setWindowTitle(kProgramName);
     resize(789, 510);
@@ -134,7 +134,7 @@ void MainWindow::buildPages() {
     auto* routeButton = new QPushButton("Ozi Route file (rte) ==> EasyGPS file (gpx)", conversionPage);
     routeButton->setObjectName("Button6");
     connect(routeButton, &QPushButton::clicked, this, [this] {
-        if (!ws_.busy) commands_.ConvertRouteFileClick();
+        if (!ws_.busy()) commands_.ConvertRouteFileClick();
     });
     conversionLayout->addWidget(routeButton, 0, Qt::AlignLeft);
     conversionLayout->addStretch();
@@ -200,7 +200,7 @@ void MainWindow::buildMenusAndToolBar() {
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     save->setToolTip("Save");
     file->addAction("&Close", this, [this] {
-        if (!ws_.busy) commands_.Sluiten1Click();
+        if (!ws_.busy()) commands_.Sluiten1Click();
     })->setObjectName("Sluiten1");
     file->addSeparator();
     QAction* exit = file->addAction("&Exit", this, [this] { close(); });
@@ -210,7 +210,7 @@ void MainWindow::buildMenusAndToolBar() {
     QAction* google = new QAction(globeIcon(), "Show in Google Earth", this);
     google->setObjectName("btGoogle");
     google->setToolTip("Show in Google Earth");
-    connect(google, &QAction::triggered, this, [this] { btGoogleClick(); });
+    connect(google, &QAction::triggered, this, [this] { commands_.btGoogleClick(); });
 
     auto* bar = addToolBar("ToolBar1");
     bar->setObjectName("ToolBar1");
@@ -224,44 +224,24 @@ void MainWindow::buildMenusAndToolBar() {
 
     // Escape stops long work over points, whichever control has the focus.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] { ws_.document.cancelRequested = true; });
+    connect(escape, &QShortcut::activated, this, [this] { ws_.operations.requestCancel(); });
 }
 
-void MainWindow::btGoogleClick() {
-    if (ws_.busy) return;
-    formats::Env env = ws_.env();
-    formats::GoogleEarthResult r = formats::btGoogleClick(env, ws_.plot, ws_.paths.googleEarthFile);
-    if (!r.written.ok && !r.written.cancelled)
-        ws_.host.prompts().show(OwnText(OwnMessage::SaveFailed) + "\r" + r.written.error, host::Severity::Error);
-    else if (r.written.ok && !r.opened)
-        ws_.host.prompts().show(OwnText(OwnMessage::KmlViewerFailed), host::Severity::Error);
-}
-
-void MainWindow::startUp(const std::string& startupFile) {
-    EnsureUserDirectories(ws_.paths);
-    ws_.loadUserSettings();
-    formats::Env env = ws_.env();
-    formats::DatabaseLoad db = formats::ZeRodedorarInlezen(env, ws_.waypointRows, ws_.paths.waypointDatabase);
-    if (!db.ok)
-        ws_.host.prompts().show(OwnText(OwnMessage::DatabaseUnreadable) + "\r" + db.backupPath + "\r" +
-                                    db.error.describe(),
-                                host::Severity::Warning);
-    if (!startupFile.empty()) commands_.BestandOpenen(startupFile);
-}
+void MainWindow::startUp(const std::string& startupFile) { StartUp(ws_, commands_, waypoints_, startupFile); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (ws_.busy) {
+    if (ws_.busy()) {
         // A long command is still running; stop it first.
-        ws_.document.cancelRequested = true;
+        ws_.operations.requestCancel();
         event->ignore();
         return;
     }
     if (!closing_) {
+        if (!ShutDown(ws_, commands_, waypoints_)) {
+            event->ignore();  // the user kept the document
+            return;
+        }
         closing_ = true;
-        commands_.Sluiten1Click();
-        ws_.saveUserSettings();
-        formats::Env env = ws_.env();
-        formats::ZeRodedorarOpslaan(env, ws_.waypointRows, ws_.paths.waypointDatabase);
     }
     event->accept();
 }
@@ -316,7 +296,7 @@ void MainWindow::syncTrackChoices() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) ws_.document.cancelRequested = true;
+    if (event->key() == Qt::Key_Escape) ws_.operations.requestCancel();
     QMainWindow::keyPressEvent(event);
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/document_commands.h"
+#include "app/waypoint_commands.h"
 #include "app/workspace.h"
 
 class QLabel;
@@ -34,11 +35,11 @@ public:
 
     core::ui::TreeModel* treeModel() const { return treeModel_; }
     DocumentCommands& commands() { return commands_; }
+    WaypointCommands& waypointCommands() { return waypoints_; }
 
     // Start-up steps of the shown window; then the file named on the
     // command line, if any, is opened.
     void startUp(const std::string& startupFile);
-    void btGoogleClick();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -54,6 +55,7 @@ private:
 
     Workspace& ws_;
     DocumentCommands commands_;
+    WaypointCommands waypoints_;
     QProgressBar* progress_ = nullptr;
     bool closing_ = false;
     QTreeView* tree_ = nullptr;

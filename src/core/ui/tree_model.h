@@ -28,17 +28,31 @@ public:
     static QIcon kindIcon(int kind);
 
 private:
-    // Child lists of the nodes the view has asked about. Children are only
-    // ever appended, so ids in a list are ascending and a row is a binary search.
-    const std::vector<NodeId>& children(NodeId parent) const;
+    // Child lists of the nodes the view has asked about. Readers only append,
+    // so ids in a list are mostly ascending and a row is a binary search;
+    // after an insert or move in the middle the list keeps a position map.
+    struct ChildList {
+        std::vector<NodeId> ids;
+        bool ascending = true;
+        mutable std::unordered_map<NodeId, int> rows;  // when not ascending; empty: to be built
+    };
+    const ChildList& children(NodeId parent) const;
+    ChildList* listed(NodeId parent);
     int rowOf(NodeId node) const;
-    void onAppended(NodeId parent, NodeId child);
+    void insertRow(ChildList& list, int row, NodeId child);
+    void onInserted(NodeId parent, NodeId child);
     void onAboutToRemove(NodeId node);
     void onRemoved(NodeId parent);
+    void onAboutToRemoveChildren(NodeId parent);
+    void onChildrenRemoved(NodeId parent);
+    void onAboutToMove(NodeId node, NodeId newParent, NodeId before);
+    void onMoved(NodeId node);
 
     Document& doc_;
-    mutable std::unordered_map<NodeId, std::vector<NodeId>> children_;
+    mutable std::unordered_map<NodeId, ChildList> children_;
     NodeId removing_ = kNoNode;
+    bool removingChildren_ = false;
+    bool moving_ = false;
     std::vector<ScopedConnection> connections_;
 };
 
