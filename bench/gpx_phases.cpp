@@ -24,23 +24,18 @@ int main(int argc, char** argv) {
     core::SymbolTable symbols;
     core::Document doc(symbols, host.fakeClock);
     core::PointList points;
-    auto loader = [&] {
-        return core::PointLoader(doc, points, symbols, {host.fakeClock, host.fakeLocale, host.fakePump, nullptr, nullptr});
-    };
-    formats::Env env{doc, points, symbols, host, [](const std::string&) {}, [](const std::string&) {}, nullptr,
-                     loader, [](int) { return std::string(); },
-                     nullptr,
-                     nullptr};
+    core::Operation operation;
+    formats::Env env{doc, symbols, host.fakeClock, host.fakeLocale, operation, [](const std::string&) {}};
     auto t0 = std::chrono::steady_clock::now();
-    formats::GpxBestandInlezen(env, argv[1]);
+    (void)formats::GpxBestandInlezen(env, argv[1]);
     std::printf("read    %.3f s\n", since(t0));
     t0 = std::chrono::steady_clock::now();
     plot::PlotState plot;
-    core::PointLoader l = loader();
+    core::PointLoader l = env.loader();
     plot::DetermineBounds(plot, doc, l, points, [](const std::string&) {});
     std::printf("bounds  %.3f s\n", since(t0));
     t0 = std::chrono::steady_clock::now();
-    formats::SaveAsGPX(env, "/tmp/bench_gpx_phases.gpx", false);
+    (void)formats::SaveAsGPX(env, "/tmp/bench_gpx_phases.gpx", formats::SaveOptions{});
     std::printf("write   %.3f s\n", since(t0));
     return 0;
 }

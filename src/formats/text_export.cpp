@@ -76,7 +76,6 @@ core::Result SaveAsTXT(Env& env, const std::string& fileName, const SaveOptions&
     env.report("Save file as TXT");
     std::optional<PointsToSave> points = PointsToSave::of(env, options, options.whole);
     if (!points) return core::Result::nothingToDo();
-    if (options.fields.empty()) return core::Result::nothingToDo("No fields chosen");
 
     AtomicFile file(fileName);
     if (!file.open()) return core::Result::failed(file.error());

@@ -21,7 +21,7 @@ class DocumentCommandsTest : public ::testing::Test {
 protected:
     host::FakeHost host;
     TempDir dir;
-    Workspace ws{host, BuildPaths({"/nonexistent", dir.path(), "", "", dir.path(), PATHKEEP_DATA_DIR})};
+    Workspace ws{host, BuildPaths({"/nonexistent", dir.path(), "", "", dir.path(), PATHKEEP_DATA_DIR, "", ""})};
     DocumentCommands commands{ws};
 
     void SetUp() override { ws.create(); }
@@ -110,4 +110,32 @@ TEST_F(DocumentCommandsTest, AFailedSaveKeepsTheDocumentChanged) {
     commands.acOpslaanExecute();
     EXPECT_TRUE(ws.document.documentModified);
     EXPECT_EQ(host.fakePrompts.asked.back().severity, host::Severity::Error);
+}
+
+TEST_F(DocumentCommandsTest, GoogleEarthViewWritesKmlWithTheBoundsAndOpensIt) {
+    ws.document.NewTrack("t2");
+    ws.document.AddTrackpoint("51", "5", "", "");
+    ws.document.AddTrackpoint("52", "6", "", "");
+    commands.btGoogleClick();
+    const std::string& kml = ws.paths.googleEarthFile;
+    EXPECT_EQ(host.fakeShell.opened, (std::vector<std::string>{kml}));
+    std::string text = readFile(kml);
+    EXPECT_NE(text.find("<name>t2</name>"), std::string::npos);
+    EXPECT_NE(text.find("<longitude>5.5</longitude>"), std::string::npos);  // the command worked out the bounds
+    EXPECT_EQ(ws.points.count(), 2);  // and the point list holds every track point
+    EXPECT_TRUE(host.fakePrompts.asked.empty());
+
+    host.fakeShell.succeed = false;
+    commands.btGoogleClick();  // the same file again, with no program for it
+    EXPECT_EQ(host.fakeShell.opened.size(), 2u);
+    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
+    EXPECT_EQ(host.fakePrompts.asked[0].text, OwnText(OwnMessage::KmlViewerFailed));
+}
+
+TEST_F(DocumentCommandsTest, CancelledImportWizardAddsNothing) {
+    std::string path = dir.write("in.csv", "lat,lon\n1,2\n");
+    host.fakePrompts.dialogResults = {false};
+    EXPECT_FALSE(commands.BestandOpenen(path));
+    EXPECT_EQ(ws.document.childCount(ws.document.trackpoints()), 0u);
+    EXPECT_FALSE(ws.document.documentModified);
 }

@@ -5,7 +5,7 @@
 using namespace app;
 
 TEST(Paths, UserFilesInXdgFoldersAndDataBesideTheSources) {
-    PathEnv e{"/opt/build/bin", "/home/u", "", "", "", "/src/pathkeep/data"};
+    PathEnv e{"/opt/build/bin", "/home/u", "", "", "", "/src/pathkeep/data", "", ""};
     ProgramPaths p = BuildPaths(e);
     EXPECT_EQ(p.symbolNames, "/src/pathkeep/data/symbol_types.dat");
     EXPECT_EQ(p.userSettings, "/home/u/.config/pathkeep/UserData.ini");
@@ -20,7 +20,7 @@ TEST(Paths, UserFilesInXdgFoldersAndDataBesideTheSources) {
 }
 
 TEST(Paths, PathkeepHomeTakesEverything) {
-    PathEnv e{"/opt/build/bin", "/home/u", "/cfg", "/dat", "/tmp/pk", "/src/pathkeep/data"};
+    PathEnv e{"/opt/build/bin", "/home/u", "/cfg", "/dat", "/tmp/pk", "/src/pathkeep/data", "", ""};
     ProgramPaths p = BuildPaths(e);
     EXPECT_EQ(p.userSettings, "/tmp/pk/UserData.ini");
     EXPECT_EQ(p.waypointDatabase, "/tmp/pk/ZeRodedorar.gpx");

@@ -166,8 +166,8 @@ TEST_F(DocumentTest, DeleteTrackFromADeepAttributeLeavesRowsOnTheClipboard) {
     host.fakeLocale.separator = ',';
     std::vector<std::string> log;
     auto l = loader();
-    DeleteTrack(doc, l, points, host.fakeClipboard, host.fakeLocale,
-                [&](const std::string& s) { log.push_back(s); });
+    EXPECT_TRUE(DeleteTrack(doc, l, host.fakeClipboard, host.fakeLocale,
+                            [&](const std::string& s) { log.push_back(s); }));
     EXPECT_EQ(log, (std::vector<std::string>{"Delete selected track"}));
     EXPECT_EQ(dump(doc.trackpoints()), "trk (keep)\n  name = keep\n  number = 1\n  trkseg\n"
                                        "    trkpt (1)\n      lat = 50\n      lon = 4\n");
@@ -193,7 +193,7 @@ TEST_F(DocumentTest, DeleteRouteAndNothingOutsideOne) {
 
 TEST_F(DocumentTest, ObserversHearChangesAndOneResetAfterABulkLoad) {
     int appended = 0, resets = 0, removed = 0;
-    doc.appended.connect([&](NodeId, NodeId) { ++appended; });
+    doc.inserted.connect([&](NodeId, NodeId) { ++appended; });
     doc.reset.connect([&] { ++resets; });
     doc.removed.connect([&](NodeId) { ++removed; });
     doc.NewTrack("t");

@@ -19,7 +19,7 @@ TEST_F(PointListTest, TwoTracksFollowEachOther) {
     addTrack("b", 4, 60);
     points.reset();
     auto l = loader();
-    l.ShowAllTracks(nullptr);
+    l.ShowAllTracks(points);
     ASSERT_EQ(points.count(), 7);
     EXPECT_NEAR(static_cast<double>(points[3].lat), 50.002, 1e-12);
     EXPECT_NEAR(static_cast<double>(points[4].lat), 60.0, 1e-12);
@@ -31,7 +31,7 @@ TEST_F(PointListTest, GrowsPastAHundredThousandWithoutOverwriting) {
     addTrack("long", 100005, 10);
     points.reset();
     auto l = loader();
-    l.ShowTrack(nullptr, child(doc.trackpoints(), 0));
+    l.ShowTrack(points, child(doc.trackpoints(), 0));
     ASSERT_EQ(points.count(), 100005);
     EXPECT_NEAR(static_cast<double>(points[100000].lat), 10 + 99999 * 0.001, 1e-9);
     EXPECT_NEAR(static_cast<double>(points[100005].lat), 10 + 100004 * 0.001, 1e-9);
@@ -42,10 +42,10 @@ TEST_F(PointListTest, GrowsPastAHundredThousandWithoutOverwriting) {
 
 TEST_F(PointListTest, EscapeStopsATrackLoad) {
     addTrack("long", 1000, 10);
-    host.fakePump.onProcess = [this](int) { doc.cancelRequested = true; };
+    host.fakePump.onProcess = [this](int) { op.requestCancel(); };
     points.reset();
     auto l = loader();
-    l.ShowAllTracks(&rows);
+    l.ShowAllTracks(rows);
     EXPECT_EQ(rows.rows.size(), 99u);  // the 100th point is where events first run
 }
 
@@ -55,8 +55,8 @@ TEST_F(PointListTest, WaypointAndRouteSymbols) {
     doc.AddRoutepoint("52", "5", "", "", std::string(40, 'r'), Symbol::name("Flag"), "", std::string(40, 'd'));
     points.reset();
     auto l = loader();
-    l.ShowWaypoints(nullptr);
-    l.ShowAllRoutes(nullptr);
+    l.ShowWaypoints(points);
+    l.ShowAllRoutes(points);
     ASSERT_EQ(points.count(), 2);
     EXPECT_EQ(points[1].sym, "100");
     EXPECT_EQ(points[1].name, std::string(32, 'w'));
@@ -65,8 +65,8 @@ TEST_F(PointListTest, WaypointAndRouteSymbols) {
     EXPECT_EQ(points[2].sym, "Flag");
     EXPECT_EQ(points[2].desc, std::string(32, 'd'));
 
-    l.ShowWaypoints(&rows);
-    l.ShowAllRoutes(&rows);
+    l.ShowWaypoints(rows);
+    l.ShowAllRoutes(rows);
     ASSERT_EQ(rows.rows.size(), 2u);
     EXPECT_EQ(rows.rows[0][kColName], std::string(40, 'w'));  // waypoint rows are not cut
     EXPECT_EQ(rows.rows[0][kColSymbol], "Flag");
@@ -81,7 +81,7 @@ TEST_F(PointListTest, RowFormatWithDecimalComma) {
     doc.AddTrackpoint("51.123456789012345", "5.5", "12.25", "39569.5452430556");
     doc.AddTrackpoint("52", "6", "", "");
     auto l = loader();
-    EXPECT_EQ(l.ShowTrack(&rows, child(doc.trackpoints(), 0)), "t");
+    EXPECT_EQ(l.ShowTrack(rows, child(doc.trackpoints(), 0)), "t");
     ASSERT_EQ(rows.rows.size(), 2u);
     const ListRow& r = rows.rows[0];
     EXPECT_EQ(r[kColNr], "1");
@@ -97,7 +97,7 @@ TEST_F(PointListTest, RowFormatWithDecimalComma) {
     EXPECT_EQ(listName, "t");
 
     points.reset();
-    l.ShowTrack(nullptr, child(doc.trackpoints(), 0));
+    l.ShowTrack(points, child(doc.trackpoints(), 0));
     EXPECT_NEAR(static_cast<double>(points[1].time), 39569.5452430556, 1e-9);
     EXPECT_NEAR(static_cast<double>(points[1].ele), 12.25, 1e-12);
 }
@@ -105,9 +105,9 @@ TEST_F(PointListTest, RowFormatWithDecimalComma) {
 TEST_F(PointListTest, EmptyTrackAddsNothing) {
     doc.NewTrack("empty");
     auto l = loader();
-    l.ShowAllTracks(&rows);
+    l.ShowAllTracks(rows);
     points.reset();
-    l.ShowAllTracks(nullptr);
+    l.ShowAllTracks(points);
     EXPECT_TRUE(rows.rows.empty());
     EXPECT_EQ(points.count(), 0);
 }

@@ -16,15 +16,18 @@ struct TreeFixture {
     core::ListRows rows;
     std::string listName;
     std::vector<std::string> statusTexts;
+    // The operation loaders, readers and writers run in; Escape in a test is
+    // op.requestCancel(), often from host.fakePump.onProcess.
+    core::Operation op{core::Operation::Hooks{[this] { host.fakePump.processEvents(); }, nullptr,
+                                              [this](const std::string& s) { statusTexts.push_back(s); }}};
 
     TreeFixture() {
         symbols.loadFromText("0\tAnchor\n18\tWaypoint\n178\tFlag, Blue\n100\tFlag\n");
     }
 
     core::PointLoader loader() {
-        return core::PointLoader(doc, points, symbols,
-                                 {host.fakeClock, host.fakeLocale, host.fakePump,
-                                  [this](const std::string& s) { statusTexts.push_back(s); },
+        return core::PointLoader(doc, symbols,
+                                 {host.fakeClock, host.fakeLocale, &op,
                                   [this](const std::string& s) { listName = s; }});
     }
 

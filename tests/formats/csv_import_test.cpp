@@ -47,26 +47,21 @@ class CsvImportTest : public ::testing::Test, public FormatFixture {};
 TEST_F(CsvImportTest, ImportsWithTheWizardsSettings) {
     host.fakeLocale.separator = ',';
     std::string path = dir.write("in.csv", "Lat;Lon;Tijd;Hoogte\n51,5;5,25;14:30:00;3\n0;0;;\n52;6;nine:oh;4\n53;7;;\n");
-    host.fakePrompts.dialogResults = {true};
-    host.fakePrompts.fillDialog = [](host::DialogModel& m) {
-        auto& w = dynamic_cast<ImportWizardModel&>(m);
-        w.separator = ';';
-        w.next();
-        w.finish();
-    };
+    std::string text;
+    ASSERT_TRUE(ReadCsvText(path, text).isDone());
+    EXPECT_EQ(GuessCsvSeparator(text), ';');
+    CsvSettings s = GuessCsvSettings(text, ';');  // what the wizard guesses from the headings
+    EXPECT_EQ(s.latColumn, 1);
+    EXPECT_EQ(s.lonColumn, 2);
+    EXPECT_EQ(s.timeColumn, 3);
+    EXPECT_EQ(s.altColumn, 4);
+    EXPECT_TRUE(s.headerRow);
     formats::Env e = env();
-    CsvBestandInlezen(e, path);
+    EXPECT_TRUE(CsvBestandInlezen(e, text, s).isDone());
+    EXPECT_TRUE(host.fakePrompts.asked.empty());
     // 2008-05-01 is "today" on the test clock.
     EXPECT_EQ(dump(child(child(doc.trackpoints(), 0), 2)),
               "trkpt (1)\n  lat = 51.5\n  lon = 5.25\n  ele = 3\n  time = 2008-05-01T14:30:00.000Z\n"
               "trkpt (2)\n  lat = 53\n  lon = 7\n");
     EXPECT_EQ(log.back(), "Line 4 skipped: \"nine:oh\" is not a time");
-}
-
-TEST_F(CsvImportTest, CancelAddsNothing) {
-    std::string path = dir.write("in.csv", "lat,lon\n1,2\n");
-    host.fakePrompts.dialogResults = {false};
-    formats::Env e = env();
-    CsvBestandInlezen(e, path);
-    EXPECT_EQ(doc.childCount(doc.trackpoints()), 0u);
 }

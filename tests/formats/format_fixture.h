@@ -10,17 +10,14 @@ struct FormatFixture : TreeFixture {
     std::vector<std::string> statuses;
     TempDir dir;
 
+    static formats::SaveOptions selection(bool selectionOnly) {
+        formats::SaveOptions o;
+        o.selectionOnly = selectionOnly;
+        return o;
+    }
+
     formats::Env env() {
-        return formats::Env{doc,
-                            points,
-                            symbols,
-                            host,
-                            [this](const std::string& s) { log.push_back(s); },
-                            [this](const std::string& s) { statuses.push_back(s); },
-                            nullptr,
-                            [this] { return loader(); },
-                            [](int n) { return "message " + std::to_string(n); },
-                            nullptr,
-                            nullptr};
+        return formats::Env{doc, symbols, host.fakeClock, host.fakeLocale, op,
+                            [this](const std::string& s) { log.push_back(s); }};
     }
 };

@@ -23,7 +23,7 @@ std::string trkpt(const char* lat, const char* lon) {
 
 class GpxTest : public ::testing::Test, public FormatFixture {
 protected:
-    ReadOutcome read(const std::string& body) {
+    core::Result read(const std::string& body) {
         doc.initTree();
         formats::Env e = env();
         return GpxBestandInlezen(e, dir.write("in.gpx", gpxFile(body)));
@@ -32,9 +32,9 @@ protected:
 };
 
 TEST_F(GpxTest, TracksOfOneNameGetCopyOf) {
-    read("<trk><name>A</name><trkseg>" + trkpt("1", "1") + "</trkseg></trk>"
+    EXPECT_TRUE(read("<trk><name>A</name><trkseg>" + trkpt("1", "1") + "</trkseg></trk>"
          "<trk><name>A</name><trkseg>" + trkpt("2", "2") + "</trkseg></trk>"
-         "<trk><name>A</name><trkseg>" + trkpt("3", "3") + "</trkseg></trk>");
+         "<trk><name>A</name><trkseg>" + trkpt("3", "3") + "</trkseg></trk>").isDone());
     EXPECT_EQ(tracks(),
               "trk (A)\n  name = A\n  number = 1\n  trkseg\n    trkpt (1)\n      lat = 1\n      lon = 1\n"
               "trk (Copy of A)\n  name = Copy of A\n  number = 2\n  trkseg\n"
@@ -43,9 +43,9 @@ TEST_F(GpxTest, TracksOfOneNameGetCopyOf) {
 }
 
 TEST_F(GpxTest, MissingNamesAndMergedSegmentsAndZeroPoints) {
-    read("<wpt lat=\"1\" lon=\"2\"/><rte><rtept lat=\"3\" lon=\"4\"/></rte>"
+    EXPECT_TRUE(read("<wpt lat=\"1\" lon=\"2\"/><rte><rtept lat=\"3\" lon=\"4\"/></rte>"
          "<trk><trkseg>" + trkpt("1", "1") + trkpt("0", "0") + "</trkseg><trkseg/><trkseg>" + trkpt("2", "2") +
-         "</trkseg><trkseg>" + trkpt("3", "3") + "</trkseg></trk>");
+         "</trkseg><trkseg>" + trkpt("3", "3") + "</trkseg></trk>").isDone());
     EXPECT_EQ(doc.getText(child(doc.waypoints(), 0)), "wpt ()");
     EXPECT_EQ(dump(doc.routes()), "rte ()\n  name = \n  rtept ()\n    lat = 3\n    lon = 4\n");
     std::string t = tracks();
@@ -56,13 +56,13 @@ TEST_F(GpxTest, MissingNamesAndMergedSegmentsAndZeroPoints) {
 }
 
 TEST_F(GpxTest, ValuesTimesSymbolsAndMetadata) {
-    read("<metadata><name>Walk</name><link href=\"http://x/\"><text>deeper is ignored</text></link>"
+    EXPECT_TRUE(read("<metadata><name>Walk</name><link href=\"http://x/\"><text>deeper is ignored</text></link>"
          "<bounds minlat=\"1\" maxlat=\"2\"/></metadata>"
          "<wpt lat=\"51.5\" lon=\"5.25\"><ele>3</ele><time>2008-05-01T13:05:09Z</time><name>A &amp; B</name>"
          "<cmt>c</cmt><desc>d</desc><sym>flag, blue</sym><extensions><x/></extensions></wpt>"
          "<wpt lat=\"1\" lon=\"1\"><sym>Geocache Found</sym><time>39569,5</time></wpt>"
          "<trk><name>t</name><trkseg><trkpt lat=\"51.5\" lon=\"5.25\"><ele>7.5</ele>"
-         "<time>2008-05-01T14:05:09+01:00</time></trkpt></trkseg></trk>");
+         "<time>2008-05-01T14:05:09+01:00</time></trkpt></trkseg></trk>").isDone());
     EXPECT_EQ(dump(doc.metadata()),
               "name = Walk\nlink\n  href = http://x/\nbounds\n  minlat = 1\n  maxlat = 2\n");
     EXPECT_EQ(dump(doc.waypoints()),
@@ -73,11 +73,11 @@ TEST_F(GpxTest, ValuesTimesSymbolsAndMetadata) {
 }
 
 TEST_F(GpxTest, KindsArriveGroupedWhateverTheFileOrder) {
-    read("<trk><name>T1</name><trkseg>" + trkpt("1", "1") + "</trkseg></trk>"
+    EXPECT_TRUE(read("<trk><name>T1</name><trkseg>" + trkpt("1", "1") + "</trkseg></trk>"
          "<wpt lat=\"5\" lon=\"5\"><name>W</name></wpt>"
          "<rte><name>R</name><rtept lat=\"6\" lon=\"6\"/></rte>"
          "<wpt lat=\"7\" lon=\"7\"><name>V</name></wpt>"
-         "<trk><name>T2</name><trkseg>" + trkpt("2", "2") + "</trkseg></trk>");
+         "<trk><name>T2</name><trkseg>" + trkpt("2", "2") + "</trkseg></trk>").isDone());
     EXPECT_EQ(doc.childCount(doc.waypoints()), 2u);  // not route points of R
     EXPECT_EQ(dump(doc.routes()), "rte (R)\n  name = R\n  rtept ()\n    lat = 6\n    lon = 6\n");
     EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"T1", "T2"}));
@@ -89,17 +89,17 @@ TEST_F(GpxTest, UnparsableFileKeepsWhatWasReadAndSaysWhere) {
     // Long enough that the reader hands out elements before it meets the fault.
     std::string body = "<wpt lat=\"1\" lon=\"2\"/><trk><name>t</name><trkseg>\n";
     for (int i = 1; i <= 2000; ++i) body += trkpt("1", std::to_string(i).c_str()) + "\n";
-    ReadOutcome r = read(body + "<trkpt lat=\"3\" lon=\"3\"></trkseg></trk>");
-    EXPECT_FALSE(r.readable);
-    EXPECT_GT(r.error.line, 2000);
-    EXPECT_FALSE(r.error.message.empty());
+    core::Result r = read(body + "<trkpt lat=\"3\" lon=\"3\"></trkseg></trk>");
+    EXPECT_TRUE(r.isFailed());
+    EXPECT_GT(r.line(), 2000);
+    EXPECT_FALSE(r.message().empty());
     EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
     ASSERT_EQ(doc.childCount(doc.trackpoints()), 1u);
     EXPECT_GE(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 1000u);
 
     formats::Env e = env();
-    ReadOutcome missing = GpxBestandInlezen(e, dir.file("nope.gpx"));
-    EXPECT_FALSE(missing.readable);
+    core::Result missing = GpxBestandInlezen(e, dir.file("nope.gpx"));
+    EXPECT_TRUE(missing.isFailed());
 }
 
 TEST_F(GpxTest, EscapeStopsReading) {
@@ -107,10 +107,10 @@ TEST_F(GpxTest, EscapeStopsReading) {
     for (int i = 1; i <= 1000; ++i) body += trkpt("1", std::to_string(i).c_str());
     body += "</trkseg></trk>";
     host.fakePump.onProcess = [this](int call) {
-        if (call == 3) doc.cancelRequested = true;
+        if (call == 3) op.requestCancel();
     };
-    ReadOutcome r = read(body);
-    EXPECT_TRUE(r.cancelled);
+    core::Result r = read(body);
+    EXPECT_TRUE(r.isCancelled());
     EXPECT_LT(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 1000u);
 }
 
@@ -168,15 +168,15 @@ class GpxWriteTest : public GpxTest {
 protected:
     std::string save(bool selectionOnly, const std::string& name = "out.gpx") {
         formats::Env e = env();
-        WriteOutcome w = SaveAsGPX(e, dir.file(name), selectionOnly);
-        EXPECT_TRUE(w.ok) << w.error;
+        core::Result w = SaveAsGPX(e, dir.file(name), selection(selectionOnly));
+        EXPECT_TRUE(w.isDone()) << w.message();
         return readFile(dir.file(name));
     }
     void fill() {
-        read("<metadata><name>m</name></metadata><wpt lat=\"1\" lon=\"2\"><name>W &lt;1&gt; &amp; Co</name></wpt>"
+        EXPECT_TRUE(read("<metadata><name>m</name></metadata><wpt lat=\"1\" lon=\"2\"><name>W &lt;1&gt; &amp; Co</name></wpt>"
              "<rte><name>R</name><rtept lat=\"3\" lon=\"4\"><sym>Flag</sym></rtept></rte>"
              "<trk><name>T1</name><trkseg>" + trkpt("5.1234567", "6") + "</trkseg></trk>"
-             "<trk><name>T2</name><trkseg>" + trkpt("7", "8") + "</trkseg></trk>");
+             "<trk><name>T2</name><trkseg>" + trkpt("7", "8") + "</trkseg></trk>").isDone());
     }
 };
 
@@ -192,7 +192,7 @@ TEST_F(GpxWriteTest, ReadWriteReadKeepsTheTree) {
     EXPECT_NE(text.find("lat=\"5.1234567\""), std::string::npos);
     doc.initTree();
     formats::Env e = env();
-    ASSERT_TRUE(GpxBestandInlezen(e, dir.file("out.gpx")).readable);
+    ASSERT_TRUE(GpxBestandInlezen(e, dir.file("out.gpx")).isDone());
     EXPECT_EQ(dump(core::kRootNode), before);
 }
 
@@ -227,24 +227,24 @@ TEST_F(GpxWriteTest, OddMetadataLinesStillGiveWellFormedXml) {
     EXPECT_NE(text.find("<bounds minlat=\"1\">inner text</bounds>"), std::string::npos) << text;
     doc.initTree();
     formats::Env e = env();
-    EXPECT_TRUE(GpxBestandInlezen(e, dir.file("out.gpx")).readable);
+    EXPECT_TRUE(GpxBestandInlezen(e, dir.file("out.gpx")).isDone());
 }
 
 TEST_F(GpxWriteTest, FailuresAndCancelLeaveTheTargetAlone) {
     fill();
     formats::Env e = env();
-    WriteOutcome w = SaveAsGPX(e, dir.file("missing/folder/out.gpx"), false);
-    EXPECT_FALSE(w.ok);
-    EXPECT_FALSE(w.error.empty());
+    core::Result w = SaveAsGPX(e, dir.file("missing/folder/out.gpx"), selection(false));
+    EXPECT_FALSE(w.isDone());
+    EXPECT_FALSE(w.message().empty());
 
     std::string target = dir.write("keep.gpx", "old content");
     doc.NewTrack("long");
     for (int i = 1; i <= 500; ++i) doc.AddTrackpoint("1", std::to_string(i), "", "");
     host.fakePump.onProcess = [this](int call) {
-        if (call == 5) doc.cancelRequested = true;
+        if (call == 5) op.requestCancel();
     };
-    w = SaveAsGPX(e, target, false);
-    EXPECT_TRUE(w.cancelled);
+    w = SaveAsGPX(e, target, selection(false));
+    EXPECT_TRUE(w.isCancelled());
     EXPECT_EQ(readFile(target), "old content");
 }
 

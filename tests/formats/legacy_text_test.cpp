@@ -15,7 +15,7 @@ TEST_F(LegacyTextTest, OwnFormatWaypointsAndTrackPoints) {
                                  "<2>,<x>,<>,<52.2>,<5.2>,<>,<>,<>,<>,<T>,<>\r\n"
                                  "<3>,<x>,<>,<0>,<0>,<>,<>,<>,<>,<T>,<>\r\n");
     formats::Env e = env();
-    PathkeepBestandInlezen(e, path);
+    EXPECT_TRUE(PathkeepBestandInlezen(e, path).isDone());
     EXPECT_EQ(dump(doc.waypoints()), "wpt (Home)\n  lat = 52.1\n  lon = 5.1\n  ele = 3\n"
                                      "  time = 2008-01-01T12:00:00.000Z\n  name = Home\n  sym = Waypoint\n");
     EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 1u);
@@ -24,7 +24,7 @@ TEST_F(LegacyTextTest, OwnFormatWaypointsAndTrackPoints) {
 TEST_F(LegacyTextTest, EasyGpsTakesOnlyTrackPointLines) {
     std::string path = dir.write("e.txt", "Datum,WGS84\nWP,D,x,51,5\nTP,D,52.1,5.1,x\nTP,D,52.2,5.2\ntp,D,1,1\n");
     formats::Env e = env();
-    EasyGpsBestandInlezen(e, path);
+    EXPECT_TRUE(EasyGpsBestandInlezen(e, path).isDone());
     EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"ACTIVE LOG"}));
     EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 2u);
     EXPECT_EQ(doc.childCount(doc.waypoints()), 0u);

@@ -37,13 +37,14 @@ TEST(TextCodec, Utf8OrWindows1252) {
 
 class OziTest : public ::testing::Test, public FormatFixture {
 protected:
-    std::string save(bool plt, bool selection = false) {
+    std::string save(bool plt, bool selectionOnly = false) {
         formats::Env e = env();
-        WriteOutcome w = plt ? SaveAsPLT(e, dir.file("out.plt"), selection) : SaveAsWPT(e, dir.file("out.wpt"), selection);
-        EXPECT_TRUE(w.ok) << w.error;
+        core::Result w = plt ? SaveAsPLT(e, dir.file("out.plt"), selection(selectionOnly))
+                             : SaveAsWPT(e, dir.file("out.wpt"), selection(selectionOnly));
+        EXPECT_TRUE(w.isDone()) << w.message();
         return readFile(dir.file(plt ? "out.plt" : "out.wpt"));
     }
-    ReadOutcome read(bool plt, const std::string& text) {
+    core::Result read(bool plt, const std::string& text) {
         doc.initTree();
         formats::Env e = env();
         std::string path = dir.write(plt ? "in.plt" : "in.wpt", text);
@@ -90,15 +91,15 @@ TEST_F(OziTest, SaveSelectedNodeOnly) {
     EXPECT_NE(text.find("  2,2"), std::string::npos);
     doc.setFocused(core::kNoNode);
     formats::Env e = env();
-    EXPECT_TRUE(SaveAsPLT(e, dir.file("none.plt"), true).ok);
+    EXPECT_TRUE(SaveAsPLT(e, dir.file("none.plt"), selection(true)).isNothingToDo());
     EXPECT_EQ(readFile(dir.file("none.plt")), "");  // nothing focused: no file
 }
 
 TEST_F(OziTest, ReadingTracksSurvivesOddLines) {
     const std::string header = "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
                                "0,2,255,Track,0,0,2,8421376\r\n3\r\n";
-    read(true, header + "  52.5,4.25,0,100,39448.5,,\r\n  52.6,4.3,1,123.4,39448.6,,\r\n  52.7,4.4,0,high,0,,\r\n"
-                        "  0,0,0,5,0,,\r\n  52.8,4.5,0,-777,0,,\r\n\r\n");
+    EXPECT_TRUE(read(true, header + "  52.5,4.25,0,100,39448.5,,\r\n  52.6,4.3,1,123.4,39448.6,,\r\n  52.7,4.4,0,high,0,,\r\n"
+                        "  0,0,0,5,0,,\r\n  52.8,4.5,0,-777,0,,\r\n\r\n").isDone());
     EXPECT_EQ(dump(doc.trackpoints()),
               "trk (ACTIVE LOG)\n  name = ACTIVE LOG\n  number = 3\n  trkseg\n"
               "    trkpt (1)\n      lat = 52.5\n      lon = 4.25\n      ele = 30\n      time = 2008-01-01T12:00:00.000Z\n"
@@ -109,9 +110,9 @@ TEST_F(OziTest, ReadingTracksSurvivesOddLines) {
 }
 
 TEST_F(OziTest, ReadingWaypoints) {
-    read(false, "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\ngarmin\r\n"
+    EXPECT_TRUE(read(false, "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\ngarmin\r\n"
                 "1,HOME , 52.1, 5.1,39448.5,0,1,3,0,65535,,0,0,0,-777,6,0,17\r\n"
-                "2,Caf\xE9\xD1 Bar,52.2,5.2,0,0,1,3,0,65535,,0,0,0,33,6,0,17\r\n");
+                "2,Caf\xE9\xD1 Bar,52.2,5.2,0,0,1,3,0,65535,,0,0,0,33,6,0,17\r\n").isDone());
     EXPECT_EQ(dump(doc.waypoints()),
               "wpt (HOME)\n  lat = 52.1\n  lon = 5.1\n  ele = -777\n  time = 2008-01-01T12:00:00.000Z\n  name = HOME\n"
               "wpt (Caf\xC3\xA9, Bar)\n  lat = 52.2\n  lon = 5.2\n  ele = 10\n  time = 1899-12-30T00:00:00.000Z\n"
@@ -125,7 +126,7 @@ TEST_F(OziTest, WrittenFilesReadBack) {
     save(true);
     doc.initTree();
     formats::Env e = env();
-    PltBestandInlezen(e, dir.file("out.plt"));
+    EXPECT_TRUE(PltBestandInlezen(e, dir.file("out.plt")).isDone());
     EXPECT_EQ(dump(child(child(doc.trackpoints(), 0), 2)),
               "trkpt (1)\n  lat = 52.123456789\n  lon = -4.5\n  ele = 30\n  time = 2008-01-01T06:00:00.000Z\n");
 }

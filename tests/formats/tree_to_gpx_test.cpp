@@ -52,19 +52,3 @@ TEST_F(TreeToGpxTest, CopyThenPasteRestoresAPoint) {
     GpxInserter(e).xmlAddChild(text);
     EXPECT_EQ(dump(doc.waypoints()), before);
 }
-
-TEST_F(TreeToGpxTest, GoogleEarthWritesTheFileAndOpensIt) {
-    plot::PlotState plotState;
-    formats::Env e = env();
-    std::string kml = dir.file("PathkeepPoints.kml");
-    GoogleEarthResult r = btGoogleClick(e, plotState, kml);
-    EXPECT_TRUE(r.written.ok);
-    EXPECT_TRUE(r.opened);
-    EXPECT_EQ(host.fakeShell.opened, (std::vector<std::string>{kml}));
-    EXPECT_NE(readFile(kml).find("<name>t2</name>"), std::string::npos);
-    host.fakeShell.succeed = false;
-    r = btGoogleClick(e, plotState, kml);  // the same file again
-    EXPECT_TRUE(r.written.ok);
-    EXPECT_FALSE(r.opened);
-    EXPECT_EQ(host.fakeShell.opened.size(), 2u);
-}

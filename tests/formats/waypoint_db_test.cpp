@@ -11,6 +11,8 @@ using namespace formats;
 class WaypointDbTest : public ::testing::Test, public FormatFixture {
 protected:
     core::ListRows rows;
+    std::vector<OnConflict> decisions;  // what the caller decides, in turn
+    int asked = 0;
     std::string path() { return dir.file("ZeRodedorar.gpx"); }
     DatabaseLoad load() {
         formats::Env e = env();
@@ -18,11 +20,18 @@ protected:
     }
     void store() {
         formats::Env e = env();
-        ASSERT_TRUE(ZeRodedorarOpslaan(e, rows, path()).ok);
+        ASSERT_TRUE(ZeRodedorarOpslaan(e, rows, path()).isDone());
     }
-    void add(core::NodeId n) {
+    bool add(core::NodeId n) {
         formats::Env e = env();
-        AddToDatabase(e, rows, n);
+        AddOptions options;
+        options.onConflict = [this] {
+            ++asked;
+            OnConflict d = decisions.at(0);
+            decisions.erase(decisions.begin());
+            return d;
+        };
+        return AddToDatabase(e, rows, n, options);
     }
 };
 
@@ -36,46 +45,30 @@ TEST_F(WaypointDbTest, FirstStartCreatesAnEmptyDatabase) {
     EXPECT_EQ(text.find("<wpt"), std::string::npos);
 }
 
-TEST_F(WaypointDbTest, SameCoordinatesAsk48) {
+TEST_F(WaypointDbTest, SameCoordinatesAskTheCaller) {
     doc.AddWaypoint("51.12345678901", "5.5", "3", "39569.5452430556", "w", core::Symbol::name("Flag"), "c", "d");
     core::NodeId w = child(doc.waypoints(), 0);
-    add(w);
-    EXPECT_TRUE(host.fakePrompts.asked.empty());
-    host.fakePrompts.answers = {host::Answer::Yes};
-    add(w);
-    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
-    EXPECT_EQ(host.fakePrompts.asked[0].text, "message 48");
+    EXPECT_TRUE(add(w));
+    EXPECT_EQ(asked, 0);
+    decisions = {OnConflict::Overwrite};
+    EXPECT_TRUE(add(w));
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(rows.rows.size(), 1u);
-    host.fakePrompts.answers = {host::Answer::No};
-    add(w);
+    decisions = {OnConflict::AddNew};
+    EXPECT_TRUE(add(w));
     EXPECT_EQ(rows.rows.size(), 2u);
     EXPECT_EQ(rows.rows[1][core::kColNr], "2");
-    host.fakePrompts.answers = {host::Answer::Cancel};
-    add(w);
+    decisions = {OnConflict::Stop};
+    EXPECT_FALSE(add(w));
     EXPECT_EQ(rows.rows.size(), 2u);
     // Latitudes that differ only from the 13th character on are one place.
     doc.AddWaypoint("51.12345678909", "5.5", "", "", "other", core::Symbol::none(), "", "");
-    host.fakePrompts.answers = {host::Answer::Yes};
-    add(child(doc.waypoints(), 1));
-    EXPECT_EQ(host.fakePrompts.asked.size(), 4u);
+    decisions = {OnConflict::Overwrite};
+    EXPECT_TRUE(add(child(doc.waypoints(), 1)));
+    EXPECT_EQ(asked, 4);
     EXPECT_EQ(rows.rows[0][core::kColName], "other");
     EXPECT_EQ(rows.rows[0][core::kColTime], "13:05:09");  // no new time: the old one stays
-}
-
-TEST_F(WaypointDbTest, AddToWaypointsAsksOnlyForKnownPlaces) {
-    for (const char* lat : {"1", "2", "3"}) doc.AddWaypoint(lat, "1", "", "", lat, core::Symbol::none(), "", "");
-    add(child(doc.waypoints(), 1));
-    doc.setFocused(doc.waypoints());
-    host.fakePrompts.answers = {host::Answer::No};
-    formats::Env e = env();
-    mAddToWaypointsClick(e, rows);
-    EXPECT_EQ(host.fakePrompts.asked.size(), 1u);
-    EXPECT_EQ(rows.rows.size(), 4u);
-
-    doc.NewTrack("t");
-    doc.setFocused(child(doc.trackpoints(), 0));  // a track adds nothing
-    mAddToWaypointsClick(e, rows);
-    EXPECT_EQ(rows.rows.size(), 4u);
+    EXPECT_TRUE(host.fakePrompts.asked.empty());          // the database itself never asks
 }
 
 TEST_F(WaypointDbTest, SavedAndLoadedRowsKeepTheirValues) {
@@ -97,14 +90,6 @@ TEST_F(WaypointDbTest, SavedAndLoadedRowsKeepTheirValues) {
     EXPECT_EQ(r[core::kColName], "Home & away");
     EXPECT_EQ(r[core::kColSymbol], "Flag");
     EXPECT_EQ(r[core::kColDescription], "a description");
-
-    formats::Env e = env();
-    doc.initTree();
-    KopieerNaarBoomClick(e, rows, {0});
-    EXPECT_EQ(dump(doc.waypoints()),
-              "wpt (Home & away)\n  lat = 51.123456789\n  lon = -5.25\n  ele = 3.5\n"
-              "  time = 2008-05-01T13:05:09.000Z\n  name = Home & away\n  sym = Flag\n  cmt = c\n"
-              "  desc = a description\n");
 }
 
 TEST_F(WaypointDbTest, UnreadableDatabaseIsKeptAside) {

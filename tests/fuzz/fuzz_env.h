@@ -16,20 +16,8 @@ struct FuzzEnv {
     core::SymbolTable symbols;
     core::Document doc{symbols, host.fakeClock};
     core::PointList points;
-    formats::Env env{doc,
-                     points,
-                     symbols,
-                     host,
-                     [](const std::string&) {},
-                     [](const std::string&) {},
-                     nullptr,
-                     [this] {
-                         return core::PointLoader(doc, points, symbols,
-                                                  {host.fakeClock, host.fakeLocale, host.fakePump, nullptr, nullptr});
-                     },
-                     [](int) { return std::string(); },
-                     nullptr,
-                     nullptr};
+    core::Operation operation;
+    formats::Env env{doc, symbols, host.fakeClock, host.fakeLocale, operation, [](const std::string&) {}};
 
     FuzzEnv() { symbols.loadFromText("0\tAnchor\n18\tWaypoint\n"); }
 };

@@ -1,0 +1,78 @@
+#include "app/waypoint_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "../temp_dir.h"
+#include "host/fake/fake_host.h"
+
+using namespace app;
+
+class WaypointCommandsTest : public ::testing::Test {
+protected:
+    host::FakeHost host;
+    TempDir dir;
+    Workspace ws{host, BuildPaths({"/nonexistent", dir.path(), "", "", dir.path(), PATHKEEP_DATA_DIR, "", ""})};
+    WaypointCommands commands{ws};
+
+    void SetUp() override { ws.create(); }
+    core::NodeId child(core::NodeId parent, int index) const {
+        core::NodeId c = ws.document.firstChild(parent);
+        for (int i = 0; i < index && c != core::kNoNode; ++i) c = ws.document.nextSibling(c);
+        return c;
+    }
+};
+
+TEST_F(WaypointCommandsTest, AddToWaypointsAsksMessage48OnlyForKnownPlaces) {
+    core::Document& doc = ws.document;
+    for (const char* lat : {"1", "2", "3"}) doc.AddWaypoint(lat, "1", "", "", lat, core::Symbol::none(), "", "");
+    doc.setFocused(child(doc.waypoints(), 1));
+    commands.mAddToWaypointsClick();
+    EXPECT_TRUE(host.fakePrompts.asked.empty());
+    EXPECT_EQ(ws.waypointRows.rows.size(), 1u);
+
+    doc.setFocused(doc.waypoints());
+    host.fakePrompts.answers = {host::Answer::No};  // the known place becomes a second row
+    commands.mAddToWaypointsClick();
+    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
+    EXPECT_EQ(host.fakePrompts.asked[0].text, ws.message(48));
+    EXPECT_EQ(ws.waypointRows.rows.size(), 4u);
+
+    // Cancel stops the whole command: no later waypoint is added.
+    host.fakePrompts.answers = {host::Answer::Cancel};
+    commands.mAddToWaypointsClick();
+    EXPECT_EQ(ws.waypointRows.rows.size(), 4u);
+
+    doc.NewTrack("t");
+    doc.setFocused(child(doc.trackpoints(), 0));  // a track adds nothing
+    commands.mAddToWaypointsClick();
+    EXPECT_EQ(ws.waypointRows.rows.size(), 4u);
+}
+
+TEST_F(WaypointCommandsTest, CopyToTreeMakesWaypointsOfTheSelectedRows) {
+    core::ListRow row{};
+    row[core::kColLat] = "51,5";
+    row[core::kColLon] = "-5,25";
+    row[core::kColName] = "Home & away";
+    row[core::kColSymbol] = "Flag";
+    ws.waypointRows.rows = {row, row};
+    ws.waypointRows.rows[1][core::kColName] = "second";
+    commands.KopieerNaarBoomClick({1, 7});  // a row past the end is passed over
+    ASSERT_EQ(ws.document.childCount(ws.document.waypoints()), 1u);
+    core::NodeId w = child(ws.document.waypoints(), 0);
+    EXPECT_EQ(ws.document.getText(w), "wpt (second)");
+    EXPECT_EQ(ws.document.getText(child(w, 0)), "lat = 51.5");
+    EXPECT_EQ(ws.document.getText(child(w, 1)), "lon = -5.25");
+    EXPECT_TRUE(ws.document.documentModified);
+}
+
+TEST_F(WaypointCommandsTest, DatabaseSurvivesARoundTripThroughItsFile) {
+    commands.load();
+    ws.document.AddWaypoint("52.25", "4.5", "", "", "kept", core::Symbol::none(), "", "");
+    ws.document.setFocused(child(ws.document.waypoints(), 0));
+    commands.mAddToWaypointsClick();
+    ASSERT_TRUE(commands.save().isDone());
+    ws.waypointRows.rows.clear();
+    commands.load();
+    ASSERT_EQ(ws.waypointRows.rows.size(), 1u);
+    EXPECT_EQ(ws.waypointRows.rows[0][core::kColName], "kept");
+}
