@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "../temp_dir.h"
 #include "formats/save_dialog_model.h"
 #include "host/fake/fake_host.h"
@@ -30,13 +32,28 @@ protected:
         for (const auto& l : ws.log.lines()) out.push_back(l.substr(9));
         return out;
     }
+    // The user's own change: a new waypoint.
+    void changeSomething() {
+        ws.document.AddWaypoint("3", "4", "", "", "new", core::Symbol::none(), "", "");
+        ASSERT_TRUE(ws.document.documentModified);
+    }
+    core::NodeId child(core::NodeId parent, int index) const {
+        core::NodeId c = ws.document.firstChild(parent);
+        for (int i = 0; i < index && c != core::kNoNode; ++i) c = ws.document.nextSibling(c);
+        return c;
+    }
+    // Plays the user in the field dialog of a text export: OK or Cancel.
+    void answerFieldDialog(bool ok) {
+        host.fakePrompts.dialogResults.push_back(ok);
+    }
     // Plays the user in the save dialog.
     void answerSaveDialog(const std::string& name, int format) {
         host.fakePrompts.dialogResults = {true};
         host.fakePrompts.fillDialog = [name, format](host::DialogModel& m) {
-            auto& d = dynamic_cast<formats::SaveDialogModel&>(m);
-            d.fileName = name;
-            d.chooseFormat(format);
+            if (auto* d = dynamic_cast<formats::SaveDialogModel*>(&m)) {
+                d->fileName = name;
+                d->chooseFormat(format);
+            }
         };
     }
 };
@@ -51,8 +68,9 @@ TEST_F(DocumentCommandsTest, OpenReportsTheSummary) {
     EXPECT_EQ(log[0], "Open file: " + path);
     EXPECT_EQ(ws.caption(), "Pathkeep - walk.gpx");
     EXPECT_EQ(ws.currentDirectory, dir.path() + "/");
-    EXPECT_TRUE(ws.document.documentModified);  // points were added after the flag was cleared
+    EXPECT_FALSE(ws.document.documentModified);  // reading a file is no change of the user's
     EXPECT_EQ(ws.plot.minLat, 51);
+    EXPECT_EQ(ws.points.count(), 2);  // the bounds leave every track point in the point list
 }
 
 TEST_F(DocumentCommandsTest, UnknownAndUnreadableFiles) {
@@ -77,7 +95,11 @@ TEST_F(DocumentCommandsTest, UnknownAndUnreadableFiles) {
 }
 
 TEST_F(DocumentCommandsTest, CloseAsksToSaveAChangedDocument) {
-    commands.BestandOpenen(dir.write("walk.gpx", kGpx));
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    commands.Sluiten1Click();  // only opened: nothing to ask
+    EXPECT_TRUE(host.fakePrompts.asked.empty());
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    changeSomething();
     host.fakePrompts.answers = {host::Answer::No};
     commands.Sluiten1Click();
     ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
@@ -97,15 +119,17 @@ TEST_F(DocumentCommandsTest, SaveAsTakesTheFormatsExtension) {
     EXPECT_FALSE(ws.document.documentModified);
     EXPECT_EQ(ws.caption(), "Pathkeep - Track.kml");
 
-    // A cancelled dialog still sets the caption from the current file.
+    // A cancelled dialog changes neither the caption nor the file name.
     host.fakePrompts.dialogResults = {false};
     ws.setCaption("something else");
     commands.acOpslaanExecute();
-    EXPECT_EQ(ws.caption(), "Pathkeep - Track.kml");
+    EXPECT_EQ(ws.caption(), "something else");
+    EXPECT_EQ(ws.currentFileName, dir.file("Track.kml"));
 }
 
 TEST_F(DocumentCommandsTest, AFailedSaveKeepsTheDocumentChanged) {
     commands.BestandOpenen(dir.write("walk.gpx", kGpx));
+    changeSomething();
     answerSaveDialog(dir.file("no/such/folder/walk"), 0);
     commands.acOpslaanExecute();
     EXPECT_TRUE(ws.document.documentModified);
@@ -137,5 +161,131 @@ TEST_F(DocumentCommandsTest, CancelledImportWizardAddsNothing) {
     host.fakePrompts.dialogResults = {false};
     EXPECT_FALSE(commands.BestandOpenen(path));
     EXPECT_EQ(ws.document.childCount(ws.document.trackpoints()), 0u);
+    EXPECT_FALSE(ws.document.documentModified);
+}
+
+TEST_F(DocumentCommandsTest, ACancelledTextExportSavesNothingAndKeepsTheChanges) {
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    changeSomething();
+    std::string caption = ws.caption();
+    answerSaveDialog(dir.file("walk"), 4);  // TXT
+    host.fakePrompts.answers = {host::Answer::Yes};  // message 40: tracks
+    answerFieldDialog(false);
+    commands.acOpslaanExecute();
+    EXPECT_TRUE(ws.document.documentModified);
+    EXPECT_EQ(ws.caption(), caption);
+    EXPECT_EQ(ws.currentFileName, dir.file("walk.gpx"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("walk.txt")));
+
+    // Quitting now still asks, so the changes cannot be lost unseen.
+    host.fakePrompts.asked.clear();
+    host.fakePrompts.answers = {host::Answer::No};
+    EXPECT_TRUE(commands.Sluiten1Click());
+    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
+    EXPECT_EQ(host.fakePrompts.asked[0].text, ws.message(38));
+}
+
+TEST_F(DocumentCommandsTest, SavePointsAsWithNothingFocusedWritesNothing) {
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    changeSomething();
+    std::string caption = ws.caption();
+    ws.document.setFocused(core::kNoNode);
+    for (int format : {2, 3, 4}) {  // PLT, WPT, TXT
+        answerSaveDialog(dir.file("part"), format);
+        commands.mSaveTrackClick();
+    }
+    EXPECT_TRUE(ws.document.documentModified);
+    EXPECT_EQ(ws.caption(), caption);
+    for (const char* name : {"part.plt", "part.wpt", "part.txt"}) EXPECT_FALSE(std::filesystem::exists(dir.file(name)));
+
+    // A selection that is saved is still not the whole document.
+    ws.document.setFocused(child(ws.document.trackpoints(), 0));
+    answerSaveDialog(dir.file("part"), 2);
+    commands.mSaveTrackClick();
+    EXPECT_TRUE(std::filesystem::exists(dir.file("part.plt")));
+    EXPECT_TRUE(ws.document.documentModified);
+    EXPECT_EQ(ws.caption(), caption);
+}
+
+TEST_F(DocumentCommandsTest, CloseKeepsTheDocumentWhenTheWantedSaveDoesNotHappen) {
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    changeSomething();
+    host.fakePrompts.answers = {host::Answer::Yes};  // save it
+    host.fakePrompts.dialogResults = {false};        // ... but the save dialog is cancelled
+    EXPECT_FALSE(commands.Sluiten1Click());
+    EXPECT_EQ(ws.document.childCount(ws.document.waypoints()), 2u);
+    EXPECT_TRUE(ws.document.documentModified);
+
+    host.fakePrompts.answers = {host::Answer::Yes};
+    answerSaveDialog(dir.file("no/such/folder/walk"), 0);  // a save that fails
+    EXPECT_FALSE(commands.Sluiten1Click());
+    EXPECT_EQ(ws.document.childCount(ws.document.waypoints()), 2u);
+
+    host.fakePrompts.answers = {host::Answer::Yes};
+    answerSaveDialog(dir.file("kept"), 0);
+    EXPECT_TRUE(commands.Sluiten1Click());
+    EXPECT_EQ(ws.document.childCount(ws.document.waypoints()), 0u);
+    EXPECT_NE(readFile(dir.file("kept.gpx")).find("<name>new</name>"), std::string::npos);
+}
+
+TEST_F(DocumentCommandsTest, AStaleEscapeDoesNotSpoilTheNextDelete) {
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    ws.operations.requestCancel();  // Escape pressed while nothing ran
+    ws.document.setFocused(child(ws.document.trackpoints(), 0));
+    EXPECT_TRUE(commands.deleteTrack());
+    EXPECT_EQ(ws.document.childCount(ws.document.trackpoints()), 0u);
+    EXPECT_EQ(host.fakeClipboard.content,
+              "<1>,<51>,<5>,<0>,<0>,<30-12-1899>,<00:00:00>,<>,<>,<>,<>\r\n"
+              "<2>,<52>,<6>,<0>,<0>,<30-12-1899>,<00:00:00>,<>,<>,<>,<>\r\n");
+    EXPECT_TRUE(ws.document.documentModified);
+    EXPECT_TRUE(ws.document.cbTracks.items.empty());
+}
+
+TEST_F(DocumentCommandsTest, EveryDeleteMarksTheDocumentChanged) {
+    core::Document& doc = ws.document;
+    doc.AddWaypoint("1", "2", "", "", "w", core::Symbol::none(), "", "");
+    doc.NewRoute("r");
+    doc.AddRoutepoint("1", "2", "", "", "p", core::Symbol::none(), "", "");
+    doc.NewTrack("a (b) c)");
+    doc.AddTrackpoint("1", "2", "", "");
+    doc.AddTrackpoint("1.5", "2", "", "");
+    doc.NewTrack("other");
+    ASSERT_EQ(doc.cbTracks.items.size(), 2u);
+
+    auto deleted = [&](core::NodeId focus, bool (DocumentCommands::*command)()) {
+        doc.documentModified = false;
+        doc.setFocused(focus);
+        bool went = (commands.*command)();
+        return went && doc.documentModified;
+    };
+    EXPECT_FALSE(deleted(child(child(doc.trackpoints(), 0), 2), &DocumentCommands::deletePoint));  // a segment is no point
+    doc.documentModified = false;
+    core::NodeId segment = child(child(doc.trackpoints(), 0), 2);
+    EXPECT_TRUE(deleted(child(segment, 0), &DocumentCommands::deletePoint));
+    EXPECT_EQ(doc.getText(child(child(doc.trackpoints(), 0), 1)), "number = 1");
+    EXPECT_TRUE(deleted(child(child(doc.routes(), 0), 1), &DocumentCommands::deletePoint));
+    EXPECT_TRUE(deleted(child(doc.routes(), 0), &DocumentCommands::deleteRoute));
+    EXPECT_TRUE(deleted(child(doc.trackpoints(), 0), &DocumentCommands::deleteTrack));
+    // A name with ")" in it leaves the track selector too.
+    EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"other"}));
+    EXPECT_TRUE(deleted(doc.waypoints(), &DocumentCommands::deletePoint));
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 0u);
+
+    // Nothing to delete: nothing changes.
+    doc.documentModified = false;
+    doc.setFocused(doc.metadata());
+    EXPECT_FALSE(commands.deletePoint());
+    EXPECT_FALSE(commands.deleteRoute());
+    EXPECT_FALSE(commands.deleteTrack());
+    EXPECT_FALSE(doc.documentModified);
+}
+
+TEST_F(DocumentCommandsTest, ATooLongWaypointFileIsReported) {
+    for (int i = 0; i < 1001; ++i)
+        ws.document.AddWaypoint("1", std::to_string(i), "", "", "w", core::Symbol::none(), "", "");
+    answerSaveDialog(dir.file("many"), 3);  // WPT
+    commands.acOpslaanExecute();
+    ASSERT_FALSE(host.fakePrompts.asked.empty());
+    EXPECT_EQ(host.fakePrompts.asked.back().text, ws.message(19));
     EXPECT_FALSE(ws.document.documentModified);
 }

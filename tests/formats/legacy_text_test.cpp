@@ -47,9 +47,19 @@ TEST_F(LegacyTextTest, RouteFileToGpx) {
     EXPECT_NE(text.find("<desc>Fish &amp; Chips &lt;1&gt;</desc>"), std::string::npos);
     EXPECT_TRUE(xml::parseFile(r.outputPath));  // well-formed despite the "&"
 
+    // The declared encoding is the one written: UTF-8, so no character is lost.
+    std::string other = dir.write("u.rte", "OziExplorer Route File Version 1.0\r\n"
+                                           "W,  1,  1, 1,A,  51.5, 5.25,,,,,,,\xC5\x81\xC3\xB3" "d\xC5\xBA \xE2\x82\xAC\r\n");
+    r = ConvertRouteFile(other);
+    text = readFile(r.outputPath);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"", 0), 0u);
+    EXPECT_NE(text.find("<desc>\xC5\x81\xC3\xB3" "d\xC5\xBA \xE2\x82\xAC</desc>"), std::string::npos);
+    EXPECT_NE(text.find("version=\"1.0\""), std::string::npos);
+
     std::string empty = dir.write("e.rte", "OziExplorer Route File Version 1.0\r\n");
     r = ConvertRouteFile(empty);
-    EXPECT_EQ(readFile(r.outputPath), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\"?>\r\n<gpx \r\n"
-                                      " version=\"1.0\" \r\n creator=\"Pathkeep - https://pathkeep.example/\">\r\n</gpx>\r\n");
+    ASSERT_EQ(r.status, RouteConversion::Status::Done);
+    EXPECT_EQ(r.waypoints, 0);
+    EXPECT_TRUE(xml::parseFile(r.outputPath));
     EXPECT_EQ(ConvertRouteFile(dir.write("n.rte", "hello\n")).status, RouteConversion::Status::NotARouteFile);
 }

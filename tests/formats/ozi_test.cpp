@@ -76,8 +76,7 @@ TEST_F(OziTest, WaypointFileLayoutAndLimit) {
     text = save(false);
     size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
     EXPECT_EQ(lines, 4u + 1000u);
-    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
-    EXPECT_EQ(host.fakePrompts.asked[0].text, "message 19");
+    EXPECT_TRUE(host.fakePrompts.asked.empty());  // the save command tells the user (message 19)
 }
 
 TEST_F(OziTest, SaveSelectedNodeOnly) {

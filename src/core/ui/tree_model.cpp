@@ -121,6 +121,7 @@ void TreeModel::onInserted(NodeId parent, NodeId child) {
         if (doc_.firstChild(parent) != child || doc_.nextSibling(child) != kNoNode) return;
         QModelIndex i = indexOf(parent);
         if (!i.isValid() && parent != kRootNode) return;
+        children_[parent] = {};  // listed before the view asks, or it would list the child itself
         beginInsertRows(i, 0, 0);
         children_[parent].ids.push_back(child);
         endInsertRows();
