@@ -12,6 +12,12 @@
 
 namespace formats {
 
+FileStatus StatusOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return {true, static_cast<long>(st.st_size)};
+}
+
 namespace {
 constexpr size_t kFlushAt = 1 << 16;  // bytes buffered between two write() calls
 }

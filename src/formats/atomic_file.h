@@ -9,6 +9,13 @@
 
 namespace formats {
 
+// What the file system says of a path: whether it is there and its size.
+struct FileStatus {
+    bool exists = false;
+    long size = 0;  // bytes; 0 when it is not there
+};
+FileStatus StatusOf(const std::string& path);
+
 // Where writers put their bytes: a file, or a text in memory.
 class ByteSink {
 public:

@@ -1,7 +1,5 @@
 #include "formats/gpx.h"
 
-#include <sys/stat.h>
-
 #include <vector>
 
 #include "core/fn.h"
@@ -19,11 +17,6 @@ namespace {
 constexpr const char* kSchemaInstance = "http://www.w3.org/2001/XMLSchema-instance";
 constexpr const char* kSchemaLocation =
     "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd";
-
-long fileSize(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : 0;
-}
 
 }  // namespace
 
@@ -392,7 +385,7 @@ core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
     xml::Reader reader;
     if (!reader.open(fileName)) return ParseFailure(reader.error());
     env.doc.beginBulk();
-    GpxStreamReader stream(env, reader, fileSize(fileName));
+    GpxStreamReader stream(env, reader, StatusOf(fileName).size);
     bool completed = stream.run();
     env.doc.endBulk();
     env.operation.hideProgress();

@@ -1,7 +1,5 @@
 #include "formats/kml.h"
 
-#include <sys/stat.h>
-
 #include "core/fn.h"
 #include "core/text.h"
 
@@ -205,8 +203,7 @@ core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
     env.report("Read KML file");
     xml::Reader reader;
     if (!reader.open(fileName)) return ParseFailure(reader.error());
-    struct stat st {};
-    long size = ::stat(fileName.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : 0;
+    long size = StatusOf(fileName).size;
     core::Operation& op = env.operation;
     env.doc.beginBulk();
     // kml > Document > its children, one expanded at a time.

@@ -1,7 +1,5 @@
 #include "formats/waypoint_db.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 
 #include "core/fn.h"
@@ -18,10 +16,7 @@ constexpr const char* kMakerHomePage = "https://pathkeep.example/";
 constexpr size_t kNumberChars = 12;
 constexpr size_t kSerialChars = 16;
 
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
+bool exists(const std::string& path) { return StatusOf(path).exists; }
 
 void writeRow(xml::Writer& w, const core::ListRow& r, const host::Clock& clock) {
     gpx::PointElement p;
