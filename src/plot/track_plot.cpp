@@ -14,7 +14,7 @@ namespace {
 constexpr long double kDegreesPerRadian = 57.295779513082320877L;
 constexpr int kCompassMargin = 10;     // from the plot's right edge
 constexpr int kCompassTop = 20;
-constexpr int kCompassEvery = 1000;    // points between compass updates while drawing at speed
+constexpr int kCompassEvery = 1000;    // points between compass and status updates while drawing at speed
 constexpr int kSlowPauseMs = 100;
 
 std::string statusText(int i, int n, const core::PointRecord& p, char sep) {
@@ -133,7 +133,8 @@ core::Result PlotTrack(const core::PointList& pts, PlotState& s, const PlotContr
             if (env.pictureChanged) env.pictureChanged();
             if (!env.op.yieldNow()) return core::Result::cancelled();
         } else if (i % core::kYieldEvery == 0) {
-            if (env.status) env.status(statusText(i, n, p, sep));
+            // The status line repaints at once: a thousand texts are plenty.
+            if (env.status && i % kCompassEvery == 0) env.status(statusText(i, n, p, sep));
             if (env.pictureChanged) env.pictureChanged();
             if (!env.op.step(i, n)) return core::Result::cancelled();
         }
