@@ -22,6 +22,7 @@ TEST_F(PlotCanvasTest, GetColorAlongTheAltitudeScale) {
         {75, {255, 0, 128}},     // a 382: 0xFF00FF - 127 * 65536
         {100, {255, 0, 0}},      // a 510: pure red
         {-10, {205, 255, 254}},  // a -51: 0xFF0000 - 51 = 0xFEFFCD
+        {150, {255, 0, 1}},      // a 765: (765 - 255) mod 256 = 254; 0xFF00FF - 0xFE0000
     };
     for (const auto& r : rows) EXPECT_EQ(GetColor(state, r.altitude), r.colour) << r.altitude;
 }

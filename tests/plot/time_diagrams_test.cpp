@@ -33,7 +33,9 @@ TEST_F(TimeDiagramTest, TimeLinesForOneAndTwoDays) {
     } rows[] = {{1, 0, "Day(s): 1  hours: 00:00"},
                 {2, 24, "Day(s): 2  hours: 00:00"},
                 // 1595 minutes: 1595 div 24 = 66, down to whole hours: 60.
-                {1 + 155.0L / 1440, 27, "Day(s): 1  hours: 02:35"}};
+                {1 + 155.0L / 1440, 27, "Day(s): 1  hours: 02:35"},
+                // 720000 minutes: m goes in steps of 1000, never 1 past a multiple of 60.
+                {500, 0, "Day(s): 500  hours: 00:00"}};
     for (const auto& r : rows) {
         image.clear();
         points.reset();
@@ -143,10 +145,11 @@ TEST_F(TimeDiagramTest, HeightAxisRisesWithTheHighestAltitude) {
 
 TEST_F(TimeDiagramTest, SpeedSmoothingAndADayLongGap) {
     // 111.3195 m in 10 s: 40.075 km/h; smoothed (3 * 0 + 40.075) / 4 = 10.019.
-    // The step after a gap of two days counts as no elapsed time.
+    // The next step, a degree (111.32 km) after a gap of two days, counts as
+    // no elapsed time (else 2.32 km/h).
     add(0, 0, 0, kT0);
     add(0, 0.001, 0, kT0 + 10 * kSecond);
-    add(0, 0.002, 0, kT0 + 10 * kSecond + 2);
+    add(0, 1.001, 0, kT0 + 10 * kSecond + 2);
     controls.cbShowHeight = true;
     prepare(1000, 1000);
     PlotEnv e = env();
@@ -168,7 +171,7 @@ TEST_F(TimeDiagramTest, SpeedSmoothingAndADayLongGap) {
     auto texts = this->texts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "40 km/h"), 1);
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "0 km/h"), 3);  // the scale and two points
-    EXPECT_NE(textCall("Total distance: 0.22 km"), nullptr);
+    EXPECT_NE(textCall("Total distance: 111.43 km"), nullptr);
 }
 
 TEST_F(TimeDiagramTest, EmptyPointListGivesMessage20) {

@@ -259,3 +259,23 @@ TEST_F(TrackPlotTest, EscapeStopsTheDrawing) {
     // Yields come every 100 points: two of them, then no more squares.
     EXPECT_LE(image.recording().of(CanvasCall::Rectangle).size(), 3u + 200u);
 }
+
+TEST_F(TrackPlotTest, OnePointSlowly) {
+    core::NodeId t = track("a");
+    doc.AddTrackpoint("10", "20", "", "");
+    doc.setFocused(t);
+    controls.cbSlow = true;
+    controls.cbHeightColor = false;
+    std::vector<int> pauses;
+    PlotEnv e = env(300, 300);
+    e.pause = [&](int ms) { pauses.push_back(ms); };
+    ASSERT_TRUE(mPlotpointsClick(data, e).isDone());
+    EXPECT_EQ(pauses, std::vector<int>{100});
+    // One square at (15, 300 - 15) (drawn again over the last compass) and a
+    // compass for the zero-length step.
+    auto squares = drawn(CanvasCall::Rectangle, kBlue);
+    ASSERT_EQ(squares.size(), 2u);
+    EXPECT_TRUE(squares[0] == (std::array<int, 4>{13, 283, 17, 287}));
+    EXPECT_FALSE(image.recording().of(CanvasCall::Draw).empty());
+    EXPECT_EQ(statusLines.back(), "1 of 1: 10  20");
+}
