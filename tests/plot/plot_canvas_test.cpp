@@ -56,16 +56,6 @@ TEST_F(PlotCanvasTest, LegendSquaresAndTexts) {
     EXPECT_TRUE(image.recording().of(CanvasCall::Line).empty());
 }
 
-TEST_F(PlotCanvasTest, NoLegendWithoutAltitudeColours) {
-    controls.cbHeightColor = false;
-    ASSERT_TRUE(InitBitmap(state, controls, kPlotNothing, image, 200, 100, host.fakeLocale).isDone());
-    EXPECT_TRUE(image.recording().of(CanvasCall::Rectangle).empty());
-    auto fills = image.recording().of(CanvasCall::FillRect);
-    ASSERT_EQ(fills.size(), 1u);
-    EXPECT_TRUE(fills[0] == (std::array<int, 4>{0, 0, 200, 100}));
-    EXPECT_EQ(fills[0].colour, (Rgb{255, 255, 255}));
-}
-
 TEST_F(PlotCanvasTest, ScaleFromTheLargerSpanAndTheAntimeridian) {
     struct Row {
         const char* name;

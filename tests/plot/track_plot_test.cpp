@@ -45,18 +45,6 @@ TEST_F(TrackPlotTest, PositionsWithMarginsAndScale) {
     EXPECT_EQ(doc.plotMode, kPlotPoints);
 }
 
-TEST_F(TrackPlotTest, WithoutAltitudeColoursSquaresAreBlue) {
-    core::NodeId t = track("a");
-    doc.AddTrackpoint("10", "20", "100", "");
-    doc.AddTrackpoint("10.9", "21.8", "200", "");
-    doc.setFocused(t);
-    controls.cbHeightColor = false;
-    controls.cbConnect = false;
-    ASSERT_TRUE(plotPoints(200, 100).isDone());
-    EXPECT_EQ(drawn(CanvasCall::Rectangle, kBlue).size(), 3u);
-    EXPECT_TRUE(drawn(CanvasCall::Line, kRed).empty());
-}
-
 TEST_F(TrackPlotTest, AntimeridianShift) {
     core::NodeId t = track("a");
     doc.AddTrackpoint("0", "179.5", "", "");
