@@ -13,6 +13,7 @@
 #include "app/document_commands.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
+#include "cli/plot_verb.h"
 #include "formats/file_type.h"
 #include "formats/csv_import.h"
 #include "formats/legacy_text.h"
@@ -45,6 +46,8 @@ const char* const kUsage =
     "      --csv-header yes|no         whether line one holds headings\n"
     "                                  (CSV defaults: what the import wizard guesses)\n"
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
+    "  plot FILE --kind points|way|height|speed --out IMAGE [options]\n"
+    "                         draw a plot of FILE as BMP or PNG (see plot --help)\n"
     "\n"
     "Options:\n"
     "  --help       show this text\n"
@@ -231,6 +234,7 @@ int rte2gpxCommand(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "plot") == 0) return cli::PlotVerb(argc, argv);
     QCoreApplication qapp(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usageError("no command given");

@@ -268,6 +268,13 @@ std::string PointLoader::ShowTrack(PointList& points, NodeId trackNode) {
 
 void PointLoader::ShowAllTracks(PointList& points) { eachPointOfAllTracks(appendTo(points)); }
 
+std::string PointLoader::ShowRoute(PointList& points, NodeId routeNode) {
+    std::string name;
+    Sink sink = appendTo(points);
+    walkRoute(routeNode, &name, recordsTo(sink));
+    return name;
+}
+
 void PointLoader::ShowAllRoutes(PointList& points) {
     Sink sink = appendTo(points);
     for (NodeId r = doc_.firstChild(doc_.routes()); r != kNoNode; r = doc_.nextSibling(r)) eachRoutePoint(r, sink);

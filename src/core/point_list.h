@@ -160,6 +160,7 @@ public:
     // Records appended to a point list.
     std::string ShowTrack(PointList& points, NodeId trackNode);
     void ShowAllTracks(PointList& points);
+    std::string ShowRoute(PointList& points, NodeId routeNode);
     void ShowAllRoutes(PointList& points);
     void ShowWaypoints(PointList& points);
 

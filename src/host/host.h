@@ -117,4 +117,57 @@ public:
     virtual Shell& shell() = 0;
 };
 
+// --- Drawing ----------------------------------------------------------------
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+enum class ImageFormat { Bmp, Png };
+
+// An off-screen bitmap with integer pixel coordinates, x to the right and y
+// downward from the top left corner. Boxes are given as the corners (x1, y1)
+// and (x2, y2) with the right column and the bottom row left out, so the box
+// from (0, 0) to (4, 4) covers 4 x 4 pixels. Lines are drawn with the pen;
+// rectangles and ellipses are outlined with the pen and filled with the
+// brush; text is written in the font colour on the brush colour. Drawing
+// outside the bitmap is clipped.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    // A new size; the whole bitmap turns white.
+    virtual void resize(int width, int height) = 0;
+
+    virtual void setPen(Rgb colour, int width) = 0;
+    virtual void setBrush(Rgb colour) = 0;
+    virtual void setFontColour(Rgb colour) = 0;
+
+    virtual void fillRect(int x1, int y1, int x2, int y2, Rgb colour) = 0;
+    virtual void line(int x1, int y1, int x2, int y2) = 0;
+    virtual void rectangle(int x1, int y1, int x2, int y2) = 0;
+    virtual void ellipse(int x1, int y1, int x2, int y2) = 0;
+    // The text's top left corner at (x, y).
+    virtual void text(int x, int y, const std::string& text) = 0;
+    virtual void setPixel(int x, int y, Rgb colour) = 0;
+    // White outside the bitmap.
+    virtual Rgb pixel(int x, int y) const = 0;
+    // Copies `source` with its top left corner at (x, y), leaving out its
+    // pixels of the transparent colour. `source` comes from the same factory.
+    virtual void draw(int x, int y, const Canvas& source, std::optional<Rgb> transparent) = 0;
+
+    // Writes the bitmap; the file is replaced only once it is complete.
+    // Empty on success, else the reason.
+    virtual std::string save(const std::string& path, ImageFormat format) const = 0;
+};
+
+class CanvasFactory {
+public:
+    virtual ~CanvasFactory() = default;
+    // A white bitmap of the given size.
+    virtual std::unique_ptr<Canvas> createCanvas(int width, int height) = 0;
+};
+
 }  // namespace host
