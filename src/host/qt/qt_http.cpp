@@ -40,12 +40,12 @@ bool QtHttp::download(const std::string& url, const std::string& path, std::stri
     if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
 
-    QByteArray body = reply->readAll();
     bool ok = reply->error() == QNetworkReply::NoError && !timedOut && !tooLarge;
     if (!ok)
         error = timedOut ? "No answer from " + url
                 : tooLarge ? "Download larger than expected: " + url
                            : reply->errorString().toStdString();
+    QByteArray body = ok ? reply->readAll() : QByteArray();
     reply->deleteLater();
     if (!ok) return false;
 
