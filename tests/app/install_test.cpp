@@ -125,6 +125,15 @@ TEST(GpxAssociation, WrittenOnceThenLeftAloneThenRewrittenAfterAMove) {
                                     "[Added Associations]\napplication/gpx+xml=Pathkeep.FileType.desktop;\n");
 }
 
+// $PATHKEEP_HOME moves Pathkeep's own files, never the desktop's.
+TEST(GpxAssociation, DesktopFilesStayInTheXdgFolders) {
+    PathEnv e{"/opt/pk/bin", "/home/u", "", "/dat", "/tmp/portable", "", "", ""};
+    ProgramPaths p = BuildPaths(e);
+    EXPECT_EQ(p.firstRunMarker, "/tmp/portable/NewInstall.dat");
+    EXPECT_EQ(p.desktopEntry, "/dat/applications/Pathkeep.FileType.desktop");
+    EXPECT_EQ(p.mimeApps, "/home/u/.config/mimeapps.list");
+}
+
 TEST(GpxAssociation, FailureIsReportedNotOk) {
     DesktopHome home;
     home.dir.write("data", "a file where the data folder should be");

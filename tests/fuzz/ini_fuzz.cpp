@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     app::IniFile ini = app::IniFile::fromText(std::string(reinterpret_cast<const char*>(data), size));
-    for (int n = 0; n <= 3; ++n) {
+    for (int n : {0, 2}) {  // one out of range, one in
         app::LanguageTexts t = app::ReadLanguage(ini, n);
         if (t.language < 1 || t.fieldCaptions.size() != app::kFieldCount) __builtin_trap();
         (void)t.availableFields({"[02] x"});

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -122,6 +123,10 @@ QStringList ApplyLanguage(QWidget* window, const LanguageTexts& texts) {
     }
     missed.removeDuplicates();
     return missed;
+}
+
+void ApplyLanguageToAllWindows(const LanguageTexts& texts) {
+    for (QWidget* window : QApplication::topLevelWidgets()) ApplyLanguage(window, texts);
 }
 
 void FillLanguageMenu(QMenu* menu, const std::vector<std::string>& captions, std::function<void(int)> chosen) {

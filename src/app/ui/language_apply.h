@@ -19,6 +19,10 @@ namespace app::ui {
 // cannot take the text, so a missing control shows up in tests.
 QStringList ApplyLanguage(QWidget* window, const LanguageTexts& texts);
 
+// The same for every top-level window of the program: the main window and
+// the dialogs, which are created once and kept.
+void ApplyLanguageToAllWindows(const LanguageTexts& texts);
+
 // Fills the Language submenu with one checkable entry per language; choosing
 // an entry calls `chosen` with its 0-based position.
 void FillLanguageMenu(QMenu* menu, const std::vector<std::string>& captions, std::function<void(int)> chosen);

@@ -117,8 +117,7 @@ TEST(ApplyLanguage, DialogWindowTitleAndBuiltList) {
     save.setObjectName("TfmSave");
 
     LanguageTexts ge = ReadLanguage(IniFile::load(kShipped), 3);
-    ui::ApplyLanguage(&wizard, ge);
-    ui::ApplyLanguage(&save, ge);
+    ui::ApplyLanguageToAllWindows(ge);
     EXPECT_EQ(save.windowTitle(), "Punkte speichern als");
     EXPECT_EQ(named<QRadioButton>(&wizard, "rbTab")->text(), "Tabulator");
     const QStringList expected = {"<überspringen>", "Breite", "Länge", "Zeit", "Höhe (m)"};
