@@ -132,28 +132,37 @@ bool IsNewerVersion(const std::string& latest, const std::string& ours) {
     return latest > ours;
 }
 
+core::Result FetchVersionInfo(host::Http& http, const std::string& url, const std::string& versionFile,
+                              VersionInfo& info) {
+    std::error_code ec;
+    fs::create_directories(fs::path(versionFile).parent_path(), ec);
+    std::string error;
+    if (!http.download(url, versionFile, error)) return core::Result::failed(error);
+    IniFile version = IniFile::load(versionFile);
+    info.latest = version.readString("General", "currentversion", "");
+    info.released = version.readString("General", "releasedate", "");
+    info.newer = IsNewerVersion(info.latest, kVersion);
+    return core::Result::done(info.latest);
+}
+
 core::Result mCheckUpdatesClick(host::Http& http, host::Prompts& prompts, const MessageTable& messages,
                                 MessageLog& log, const std::string& url, const std::string& versionFile) {
     if (prompts.askYesNo(messages.GetDialogText(49), host::Severity::Information) != host::Answer::Yes)
         return core::Result::cancelled();
-    std::error_code ec;
-    fs::create_directories(fs::path(versionFile).parent_path(), ec);
-    std::string error;
-    if (!http.download(url, versionFile, error)) {
+    VersionInfo info;
+    core::Result r = FetchVersionInfo(http, url, versionFile, info);
+    if (!r.isDone()) {
         prompts.show(messages.GetDialogText(50), host::Severity::Error);
-        return core::Result::failed(error);
+        return r;
     }
-    IniFile version = IniFile::load(versionFile);
-    std::string latest = version.readString("General", "currentversion", "");
-    std::string released = version.readString("General", "releasedate", "");
     log.Report(std::string("Your version: ") + kVersion);
-    log.Report("Latest version: " + latest + "  " + released);
-    if (IsNewerVersion(latest, kVersion))
-        prompts.show(messages.GetDialogText(52) + "\rRelease date: " + released + "\rVersion: " + latest,
+    log.Report("Latest version: " + info.latest + "  " + info.released);
+    if (info.newer)
+        prompts.show(messages.GetDialogText(52) + "\rRelease date: " + info.released + "\rVersion: " + info.latest,
                      host::Severity::Information);
     else
         prompts.show(messages.GetDialogText(51), host::Severity::Information);
-    return core::Result::done(latest);
+    return r;
 }
 
 bool Readmefile1Click(const std::string& readmePath, host::Shell& shell) {

@@ -60,6 +60,17 @@ std::string UpdateUrl();
 // "4.1" is newer than "4.03"; an empty version is never newer.
 bool IsNewerVersion(const std::string& latest, const std::string& ours);
 
+// What the version file on the web site says.
+struct VersionInfo {
+    std::string latest;    // "currentversion"
+    std::string released;  // "releasedate"
+    bool newer = false;    // latest is newer than this program
+};
+// Downloads the version file to `versionFile` and reads it; Failed (with
+// the reason) when the download failed, leaving an earlier copy in place.
+core::Result FetchVersionInfo(host::Http& http, const std::string& url, const std::string& versionFile,
+                              VersionInfo& info);
+
 // "&Check for updates": asks message 49, downloads the version file and
 // compares; messages 50, 51 and 52 tell the outcome.
 core::Result mCheckUpdatesClick(host::Http& http, host::Prompts& prompts, const MessageTable& messages,
