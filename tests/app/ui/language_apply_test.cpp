@@ -15,7 +15,9 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include "app/ui/main_window.h"
 #include "core/ui/list_model.h"
+#include "host/fake/fake_host.h"
 
 using namespace app;
 
@@ -144,4 +146,22 @@ TEST(LanguageMenu, OneCheckMarkFollowsTheChoice) {
 
     ui::CheckLanguage(&menu, 9);  // beyond the menu: nothing stays checked
     for (QAction* a : menu.actions()) EXPECT_FALSE(a->isChecked());
+}
+
+// The program's own main window carries the names the language table uses.
+TEST(ApplyLanguage, TheMainWindowSpeaksDutch) {
+    host::FakeHost host;
+    Workspace ws{host, BuildPaths({"/nonexistent", "/tmp", "", "", "", PATHKEEP_DATA_DIR, "", ""})};
+    ui::MainWindow window{ws};
+    QStringList missed = ui::ApplyLanguage(&window, ReadLanguage(IniFile::load(kShipped), 1));
+    for (const char* name : {"Bestand1", "acOpenen", "acOpslaan", "Sluiten1", "Afsluiten1", "btGoogle", "LV1", "LV2",
+                             "TabSheet1", "TabSheet5", "TabSheet8", "Button6"})
+        EXPECT_FALSE(missed.contains(name)) << name;
+    auto* pages = named<QTabWidget>(&window, "PageControl1");
+    EXPECT_EQ(pages->tabText(0), "Punten");
+    EXPECT_EQ(pages->tabText(4), "Berichtenlog");
+    EXPECT_EQ(named<QMenu>(&window, "Bestand1")->title(), "&Bestand");
+    EXPECT_EQ(named<QAction>(&window, "btGoogle")->toolTip(), "Tonen in Google Earth");
+    auto* lv1 = named<QTreeView>(&window, "LV1");
+    EXPECT_EQ(lv1->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Lengtegraad");
 }
