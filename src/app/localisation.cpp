@@ -344,7 +344,8 @@ std::vector<std::string> LanguageTexts::availableFields(const std::vector<std::s
 std::vector<std::string> LanguageMenu(const IniFile& product) {
     std::vector<std::string> menu;
     int count = languageCount(product);
-    for (int i = 1; i <= count; ++i) menu.push_back(product.readString("Languages", keyName("lang", i), "lang1"));
+    KeyIndex index(product);
+    for (int i = 1; i <= count; ++i) menu.push_back(index.read("Languages", keyName("lang", i), "lang1"));
     return menu;
 }
 
