@@ -94,9 +94,11 @@ core::Result InstallationCheck(const ProgramPaths& paths, const std::string& exe
         return core::Result::failed("Not a usable program path: " + executablePath);
     IniFile current = IniFile::fromText(readText(paths.desktopEntry));
     if (current.get(kEntrySection, "Exec") == ExecCommand(executablePath)) return core::Result::nothingToDo();
-    core::Result entry = writeFile(paths.desktopEntry, DesktopEntryText(executablePath));
-    if (!entry.isDone()) return entry;
-    return makeDefaultForGpx(paths.mimeApps, fs::path(paths.desktopEntry).filename().string());
+    // The entry goes last: it is what the check above looks at, so a
+    // registration cut short by an error is completed on the next attempt.
+    core::Result list = makeDefaultForGpx(paths.mimeApps, fs::path(paths.desktopEntry).filename().string());
+    if (!list.isDone()) return list;
+    return writeFile(paths.desktopEntry, DesktopEntryText(executablePath));
 }
 
 core::Result GPXExtensiekoppelen1Click(const ProgramPaths& paths, const std::string& executablePath,

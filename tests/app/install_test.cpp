@@ -144,6 +144,17 @@ TEST(GpxAssociation, FailureIsReportedNotOk) {
     EXPECT_EQ(prompts.asked[0].severity, host::Severity::Error);
     EXPECT_NE(prompts.asked[0].text.find("Pathkeep.FileType.desktop"), std::string::npos);
 
+    // A registration cut short is completed by the next attempt.
+    std::filesystem::remove(home.dir.file("data"));
+    std::filesystem::remove(home.dir.file("config/mimeapps.list"));
+    std::filesystem::create_directories(home.dir.file("config/mimeapps.list"));  // a folder: cannot be written
+    EXPECT_TRUE(InstallationCheck(home.paths, "/usr/bin/pathkeep").isFailed());
+    EXPECT_FALSE(std::filesystem::exists(home.paths.desktopEntry));
+    std::filesystem::remove(home.dir.file("config/mimeapps.list"));
+    EXPECT_TRUE(InstallationCheck(home.paths, "/usr/bin/pathkeep").isDone());
+    EXPECT_EQ(IniFile::load(home.paths.mimeApps).readString("Default Applications", "application/gpx+xml", ""),
+              "Pathkeep.FileType.desktop;");
+
     EXPECT_TRUE(InstallationCheck(home.paths, "/usr/bin/path\nkeep").isFailed());
     EXPECT_TRUE(InstallationCheck(home.paths, "").isFailed());
 }
