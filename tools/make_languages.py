@@ -22,7 +22,7 @@ SECTIONS = {
     "Menus": [
         (1, "&File", "&Bestand", "&Datei"),
         (2, "&Open...", "&Openen...", "Ö&ffnen..."),
-        (3, "&Save as...", "&Opslaan als...", "&Speichern unter..."),
+        (3, "&Save as...", "Op&slaan als...", "Speichern &unter..."),
         (4, "&Close", "&Sluiten", "&Schließen"),
         (5, "&Logging", "&Loggen", "&Protokollieren"),
         (6, "&Exit", "&Afsluiten", "&Beenden"),
@@ -37,7 +37,7 @@ SECTIONS = {
         (15, "&Settings", "&Instellingen", "&Einstellungen"),
         (16, "&Reverse track", "&Track omkeren", "Track &umkehren"),
         (17, "&Language", "&Taal", "&Sprache"),
-        (18, "&Registrer GPX Extension", "&GPX extensie koppelen", "&GPX-Dateien verknüpfen"),
+        (18, "&Registrer GPX Extension", "GPX e&xtensie koppelen", "GPX-Dateien &verknüpfen"),
         (19, "&Extra", "&Extra", "E&xtras"),
         (20, "&Gramin communication", "&Garmin communicatie", "&Garmin-Kommunikation"),
         (21, "&Help", "&Help", "&Hilfe"),
