@@ -23,7 +23,7 @@ SECTIONS = {
         (1, "&File", "&Bestand", "&Datei"),
         (2, "&Open...", "&Openen...", "Ö&ffnen..."),
         (3, "&Save as...", "Op&slaan als...", "Speichern &unter..."),
-        (4, "&Close", "&Sluiten", "&Schließen"),
+        (4, "&Close", "Slui&ten", "&Schließen"),
         (5, "&Logging", "&Loggen", "&Protokollieren"),
         (6, "&Exit", "&Afsluiten", "&Beenden"),
         (7, "&Edit", "Be&werken", "&Bearbeiten"),

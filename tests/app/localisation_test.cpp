@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/messages.h"
+#include "core/text.h"
 #include "host/fake/fake_host.h"
 #include "../temp_dir.h"
 
@@ -246,4 +247,24 @@ TEST(TranslationExport, UnwritableFolderIsAnErrorNotASuccess) {
     EXPECT_TRUE(r.isFailed());
     ASSERT_EQ(f.host.fakePrompts.asked.size(), 1u);
     EXPECT_EQ(f.host.fakePrompts.asked[0].severity, host::Severity::Error);
+}
+
+// Within one menu no two Dutch or German entries share an access key (the
+// English texts are the program's own and keep theirs).
+TEST(LanguageFile, TranslatedMenusHaveDistinctAccessKeys) {
+    const std::vector<std::vector<int>> menus = {
+        {1, 7, 12, 19, 21}, {2, 3, 4, 5, 6}, {8, 9, 10, 11, 16}, {13, 14, 15}, {20, 17, 18, 26, 27}, {22, 23, 24, 25}};
+    IniFile ini = IniFile::load(kShipped);
+    for (const char* prefix : {"nl", "ge"})
+        for (const auto& menu : menus) {
+            std::set<std::string> keys;
+            for (int n : menu) {
+                std::string text = ini.readString("Menus", prefix + std::to_string(n), "");
+                size_t amp = text.find('&');
+                if (amp == std::string::npos || amp + 1 >= text.size()) continue;
+                // The key is one character, possibly a two-byte UTF-8 letter.
+                std::string key = text.substr(amp + 1, (text[amp + 1] & 0x80) ? 2 : 1);
+                EXPECT_TRUE(keys.insert(core::AsciiLower(key)).second) << prefix << n << " " << text;
+            }
+        }
 }
