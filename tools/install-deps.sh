@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   gpsbabel xvfb xauth libx11-dev libxtst-dev fonts-dejavu-core
+  desktop-file-utils libglib2.0-bin shared-mime-info
 )
 
 missing=()

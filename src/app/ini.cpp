@@ -141,6 +141,20 @@ bool IniFile::save(const std::string& path, std::string& error) const {
     return true;
 }
 
+void IniFile::visit(const std::function<void(const std::string&, const std::string&, const std::string&)>& line)
+    const {
+    std::string section;
+    for (const auto& l : lines_) {
+        if (auto s = sectionOf(l)) {
+            section = *s;
+            line(section, "", "");
+            continue;
+        }
+        std::string k, v;
+        if (keyOf(l, k, v)) line(section, k, v);
+    }
+}
+
 std::vector<std::string> IniFile::sections() const {
     std::vector<std::string> out;
     for (const auto& l : lines_)

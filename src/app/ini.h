@@ -3,6 +3,7 @@
 // section and key names matched without regard to letter case. Writing a key
 // changes only its own line (or adds one); every other line stays as it was.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,12 @@ public:
     std::string text() const;
     // Writes atomically; false with a message when the file could not be written.
     bool save(const std::string& path, std::string& error) const;
+
+    // Every section line and key line in one pass, in file order: `key` is
+    // empty for the section line itself. Keys before any section have an
+    // empty section.
+    void visit(const std::function<void(const std::string& section, const std::string& key,
+                                        const std::string& value)>& line) const;
 
     // Section names in file order, and the keys of one, for the translation export.
     std::vector<std::string> sections() const;

@@ -51,7 +51,7 @@ ProgramPaths BuildPaths(const PathEnv& e) {
     }
     p.productSettings = join(p.dataDir, "Pathkeep.ini");
     p.symbolNames = join(p.dataDir, "symbol_types.dat");
-    p.readme = join(p.dataDir, "readme");
+    p.readme = join(p.dataDir, "readme.html");
     p.ocr2002 = join(p.dataDir, "ocr2002.ini");
     p.ocr2004 = join(p.dataDir, "ocr2004.ini");
     p.userSettings = join(p.configDir, "UserData.ini");
@@ -62,6 +62,10 @@ ProgramPaths BuildPaths(const PathEnv& e) {
     p.firstRunMarker = join(p.userDataDir, "NewInstall.dat");
     std::string temp = !e.temp.empty() ? e.temp : !e.tmpdir.empty() ? e.tmpdir : "/tmp";
     p.googleEarthFile = join(temp, "PathkeepPoints.kml");
+    std::string xdgData = e.xdgDataHome.empty() ? join(e.home, ".local/share") : e.xdgDataHome;
+    std::string xdgConfig = e.xdgConfigHome.empty() ? join(e.home, ".config") : e.xdgConfigHome;
+    p.desktopEntry = join(join(xdgData, "applications"), "Pathkeep.FileType.desktop");
+    p.mimeApps = join(xdgConfig, "mimeapps.list");
     return p;
 }
 

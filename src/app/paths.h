@@ -35,6 +35,11 @@ struct ProgramPaths {
     std::string firstRunMarker;     // NewInstall.dat
 
     std::string googleEarthFile;  // PathkeepPoints.kml in the temporary folder
+
+    // The desktop's own files for the GPX association; they stay in the
+    // user's XDG folders even with $PATHKEEP_HOME, which only moves our files.
+    std::string desktopEntry;  // applications/Pathkeep.FileType.desktop
+    std::string mimeApps;      // mimeapps.list, the user's default programs
 };
 
 ProgramPaths BuildPaths(const PathEnv& env);

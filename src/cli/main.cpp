@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "app/document_commands.h"
+#include "app/install.h"
+#include "app/localisation.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
 #include "cli/plot_verb.h"
@@ -19,6 +22,8 @@
 #include "formats/legacy_text.h"
 #include "formats/ozi.h"
 #include "formats/text_export.h"
+#include "formats/atomic_file.h"
+#include "host/qt/qt_http.h"
 
 namespace {
 
@@ -48,6 +53,11 @@ const char* const kUsage =
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
     "  plot FILE --kind points|way|height|speed --out IMAGE [options]\n"
     "                         draw a plot of FILE as BMP or PNG (see plot --help)\n"
+    "  export-texts [OUT]     write every language text for translators to OUT\n"
+    "                         (default: translation.csv in the user data folder)\n"
+    "  register-gpx           make the desktop open GPX files with pathkeep\n"
+    "  check-update [URL]     compare this version with the newest one on the web site\n"
+    "                         (URL default: $PATHKEEP_UPDATE_URL, else the web site)\n"
     "\n"
     "Options:\n"
     "  --help       show this text\n"
@@ -231,6 +241,65 @@ int rte2gpxCommand(const std::vector<std::string>& args) {
     }
 }
 
+std::string programDir() { return QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString(); }
+
+// Message-table texts break lines with carriage returns; a terminal wants line feeds.
+std::string lines(std::string text) {
+    for (char& c : text)
+        if (c == '\r') c = '\n';
+    return text;
+}
+
+int exportTextsCommand(const std::vector<std::string>& args) {
+    if (args.size() > 1) return usageError("export-texts takes at most one OUT file");
+    Cli cli;
+    if (args.empty()) app::EnsureUserDirectories(cli.ws.paths);
+    std::string out = args.empty() ? cli.ws.paths.translationExport : args[0];
+    formats::AtomicFile file(out);
+    if (!file.open() || !file.write(app::TranslationExportText(app::IniFile::load(cli.ws.paths.productSettings))) ||
+        !file.commit()) {
+        std::fprintf(stderr, "%s\n", file.error().c_str());
+        return kExitFailed;
+    }
+    std::printf("Save strings to file: %s\n", out.c_str());
+    return kExitOk;
+}
+
+int registerGpxCommand(const std::vector<std::string>& args) {
+    if (!args.empty()) return usageError("register-gpx takes no arguments");
+    Cli cli;
+    std::string gui = programDir() + "/pathkeep";
+    if (!QFileInfo(QString::fromStdString(gui)).isExecutable()) {
+        std::fprintf(stderr, "pathkeep-cli: %s not found\n", gui.c_str());
+        return kExitFailed;
+    }
+    core::Result r = app::InstallationCheck(cli.ws.paths, gui);
+    if (r.isFailed()) {
+        std::fprintf(stderr, "%s\n", r.message().c_str());
+        return kExitFailed;
+    }
+    std::printf(r.isNothingToDo() ? "GPX files already open with %s\n" : "GPX files now open with %s\n", gui.c_str());
+    return kExitOk;
+}
+
+int checkUpdateCommand(const std::vector<std::string>& args) {
+    if (args.size() > 1) return usageError("check-update takes at most one URL");
+    Cli cli;
+    app::EnsureUserDirectories(cli.ws.paths);
+    host::QtHttp http;
+    app::VersionInfo info;
+    core::Result r =
+        app::FetchVersionInfo(http, args.empty() ? app::UpdateUrl() : args[0], cli.ws.paths.versionFile, info);
+    if (!r.isDone()) {
+        std::fprintf(stderr, "%s\n%s\n", lines(cli.ws.message(50)).c_str(), r.message().c_str());
+        return kExitFailed;
+    }
+    std::printf("Your version: %s\nLatest version: %s  %s\n", app::kVersion, info.latest.c_str(),
+                info.released.c_str());
+    std::printf("%s\n", lines(cli.ws.message(info.newer ? 52 : 51)).c_str());
+    return kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,5 +321,8 @@ int main(int argc, char** argv) {
     if (verb == "info") return infoCommand(rest);
     if (verb == "convert") return convertCommand(rest);
     if (verb == "rte2gpx") return rte2gpxCommand(rest);
+    if (verb == "export-texts") return exportTextsCommand(rest);
+    if (verb == "register-gpx") return registerGpxCommand(rest);
+    if (verb == "check-update") return checkUpdateCommand(rest);
     return usageError("unknown command '" + verb + "'");
 }

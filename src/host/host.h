@@ -170,4 +170,16 @@ public:
     virtual std::unique_ptr<Canvas> createCanvas(int width, int height) = 0;
 };
 
+// --- pieces used by single commands, passed to them directly ---------------
+
+// Downloads a URL to a file. The file is replaced only when the whole
+// download succeeded, so a failed attempt leaves a previous copy in place.
+class Http {
+public:
+    virtual ~Http() = default;
+    // False with `error` set when the address could not be reached, the
+    // server answered with an error or the file could not be written.
+    virtual bool download(const std::string& url, const std::string& path, std::string& error) = 0;
+};
+
 }  // namespace host

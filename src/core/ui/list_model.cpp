@@ -3,6 +3,7 @@
 namespace core::ui {
 
 ListModel::ListModel(ListRows& rows, QObject* parent) : QAbstractTableModel(parent), rows_(rows) {
+    for (int c = 0; c < kColumnCount; ++c) captions_[static_cast<size_t>(c)] = QString::fromUtf8(kListColumns[static_cast<size_t>(c)].caption);
     changed_ = rows_.changed.scoped([this] {
         beginResetModel();
         endResetModel();
@@ -22,7 +23,16 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount) return {};
-    return QString::fromUtf8(kListColumns[static_cast<size_t>(section)].caption);
+    return captions_[static_cast<size_t>(section)];
+}
+
+bool ListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
+    if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole) || section < 0 ||
+        section >= kColumnCount)
+        return false;
+    captions_[static_cast<size_t>(section)] = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
 }
 
 }  // namespace core::ui

@@ -2,6 +2,7 @@
 // The rows of LV1 or LV2 as a Qt table model with the eleven list columns.
 
 #include <QAbstractTableModel>
+#include <array>
 
 #include "core/point_list.h"
 
@@ -15,9 +16,12 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Column captions follow the chosen language.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
     ListRows& rows_;
+    std::array<QString, kColumnCount> captions_;
     ScopedConnection changed_;
 };
 

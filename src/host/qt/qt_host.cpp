@@ -183,7 +183,9 @@ bool QtShell::openDocument(const std::string& path) {
         std::fprintf(stderr, "%s\n", path.c_str());
         return false;
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(q(path)));
+    // Web addresses open in the browser; everything else is a local file.
+    bool address = path.find("://") != std::string::npos;
+    return QDesktopServices::openUrl(address ? QUrl(q(path)) : QUrl::fromLocalFile(q(path)));
 }
 
 }  // namespace host
