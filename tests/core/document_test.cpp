@@ -207,3 +207,75 @@ TEST_F(DocumentTest, ObserversHearChangesAndOneResetAfterABulkLoad) {
     DeletePoint(doc);
     EXPECT_EQ(removed, 1);
 }
+
+TEST_F(DocumentTest, RolesComeFromThePlaceInTheTreeNotFromTexts) {
+    doc.AddWaypoint("1", "2", "", "", "trk (not a track)", Symbol::none(), "", "");
+    doc.NewRoute("wpt");
+    doc.AddRoutepoint("1", "2", "", "", "p", Symbol::none(), "", "");
+    doc.NewTrack("rte (x)");
+    doc.AddTrackpoint("1", "2", "", "");
+    NodeId bounds = doc.appendNode(doc.metadata(), "bounds", kAttributeKind);
+    NodeId minlat = doc.appendNode(bounds, "minlat = 1", kAttributeKind);
+    NodeId wpt = child(doc.waypoints(), 0), rte = child(doc.routes(), 0), trk = child(doc.trackpoints(), 0);
+    NodeId seg = child(trk, 2), pt = child(seg, 0);
+    struct Row {
+        NodeId node;
+        NodeRole role;
+    } rows[] = {
+        {kRootNode, NodeRole::None},           {doc.metadata(), NodeRole::Metadata},
+        {bounds, NodeRole::Metadata},          {minlat, NodeRole::Attribute},
+        {doc.waypoints(), NodeRole::Container}, {doc.routes(), NodeRole::Container},
+        {doc.trackpoints(), NodeRole::Container}, {wpt, NodeRole::Waypoint},
+        {child(wpt, 0), NodeRole::Attribute},  {rte, NodeRole::Route},
+        {child(rte, 1), NodeRole::RoutePoint}, {trk, NodeRole::Track},
+        {child(trk, 1), NodeRole::Attribute},  {seg, NodeRole::Segment},
+        {pt, NodeRole::TrackPoint},            {child(pt, 0), NodeRole::Attribute},
+    };
+    for (const auto& r : rows) EXPECT_EQ(doc.roleOf(r.node), r.role) << doc.getText(r.node);
+    EXPECT_EQ(doc.ancestorWithRole(child(pt, 1), NodeRole::Track), trk);
+    EXPECT_EQ(doc.ancestorWithRole(wpt, NodeRole::Track), kNoNode);
+    EXPECT_EQ(doc.nameOf(trk), "rte (x)");
+    EXPECT_EQ(doc.segmentOf(trk), seg);
+    EXPECT_EQ(doc.getText(doc.countLineOf(trk)), "number = 1");
+    doc.removeNode(trk);
+    EXPECT_EQ(doc.roleOf(pt), NodeRole::None);
+}
+
+TEST_F(DocumentTest, AnAddThatAddsNothingChangesNothing) {
+    doc.AddTrackpoint("51", "5", "", "");  // no current track
+    doc.NewRoute("r");
+    doc.currentRoute = kNoNode;
+    doc.AddRoutepoint("51", "5", "", "", "p", Symbol::none(), "", "");  // no current route
+    doc.documentModified = false;
+    doc.NewTrack("t");
+    doc.documentModified = false;
+    doc.AddTrackpoint("", "", "5", "");  // no position
+    doc.AddTrackpoint("0", "0", "", "");  // the null island is no position either
+    EXPECT_FALSE(doc.documentModified);
+    doc.AddTrackpoint("51", "5", "", "");
+    EXPECT_TRUE(doc.documentModified);
+}
+
+TEST_F(DocumentTest, ObserversHearInsertsMovesAndBulkRemovals) {
+    doc.NewTrack("t");
+    for (int i = 1; i <= 3; ++i) doc.AddTrackpoint("51." + std::to_string(i), "5", "", "");
+    NodeId seg = doc.currentSegment;
+    std::vector<std::string> heard;
+    doc.inserted.connect([&](NodeId p, NodeId c) {
+        NodeId before = doc.store().previousSibling(c);
+        heard.push_back("insert " + doc.getText(c) + " in " + doc.getText(p) + " after " +
+                        (before == kNoNode ? std::string("-") : doc.getText(before)));
+    });
+    doc.aboutToMove.connect([&](NodeId n, NodeId, NodeId before) {
+        heard.push_back("move " + doc.getText(n) + " before " + (before == kNoNode ? "-" : doc.getText(before)));
+    });
+    doc.aboutToRemoveChildren.connect([&](NodeId p) { heard.push_back("clear " + doc.getText(p)); });
+    doc.insertNode(seg, child(seg, 1), "trkpt (x)", kTrackPointKind);
+    EXPECT_TRUE(doc.moveNode(child(seg, 3), seg, child(seg, 0)));
+    EXPECT_FALSE(doc.moveNode(seg, child(seg, 0), kNoNode));  // not into its own subtree
+    doc.setFocused(child(child(seg, 1), 0));  // "lat = 51.1"
+    doc.removeChildren(seg);
+    EXPECT_EQ(heard, (std::vector<std::string>{"insert trkpt (x) in trkseg after trkpt (1)",
+                                               "move trkpt (3) before trkpt (1)", "clear trkseg"}));
+    EXPECT_EQ(doc.focused(), seg);  // the focus leaves what went
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace core;
 
 // The store packs texts in several ways; every text must read back exactly.
@@ -51,4 +53,82 @@ TEST(NodeStore, RewritesKindsAndRemoval) {
     EXPECT_EQ(s.childCount(kRootNode), 0u);
     s.remove(a);  // removing twice is harmless
     EXPECT_EQ(s.text(a), "");
+}
+
+namespace {
+
+// The children of a node as their texts, walked both ways so that a broken
+// backward link shows as a difference.
+std::string childrenOf(const NodeStore& s, NodeId parent) {
+    std::string forward, backward;
+    for (NodeId c = s.firstChild(parent); c != kNoNode; c = s.nextSibling(c)) forward += s.text(c) + ",";
+    for (NodeId c = s.lastChild(parent); c != kNoNode; c = s.previousSibling(c)) backward = s.text(c) + "," + backward;
+    return forward == backward ? forward : forward + " | backwards " + backward;
+}
+
+}  // namespace
+
+TEST(NodeStore, InsertMoveAndRemoveKeepBothDirectionsOfTheSiblingList) {
+    NodeStore s;
+    NodeId p = s.append(kRootNode, "p", 0), q = s.append(kRootNode, "q", 0);
+    NodeId b = s.append(p, "b", 0);
+    NodeId a = s.insert(p, b, "a", 0);          // before the first
+    NodeId d = s.insert(p, kNoNode, "d", 0);    // at the end
+    NodeId c = s.insert(p, d, "c", 0);          // in the middle
+    EXPECT_EQ(childrenOf(s, p), "a,b,c,d,");
+    EXPECT_EQ(s.childCount(p), 4u);
+    NodeId e = s.insert(p, q, "e", 0);  // a "before" of another parent appends
+    EXPECT_EQ(e, s.lastChild(p));
+    s.remove(s.lastChild(p));
+
+    // Moves within a parent and across parents.
+    EXPECT_TRUE(s.move(d, p, a));
+    EXPECT_EQ(childrenOf(s, p), "d,a,b,c,");
+    EXPECT_TRUE(s.move(a, p, kNoNode));
+    EXPECT_EQ(childrenOf(s, p), "d,b,c,a,");
+    EXPECT_TRUE(s.move(b, q, kNoNode));
+    EXPECT_EQ(childrenOf(s, p), "d,c,a,");
+    EXPECT_EQ(childrenOf(s, q), "b,");
+    EXPECT_EQ(s.parent(b), q);
+    EXPECT_EQ(s.childCount(p), 3u);
+    EXPECT_EQ(s.childCount(q), 1u);
+
+    // Nothing goes inside itself, nor before itself.
+    NodeId inner = s.append(c, "inner", 0);
+    EXPECT_FALSE(s.move(c, inner, kNoNode));
+    EXPECT_FALSE(s.move(c, c, kNoNode));
+    EXPECT_FALSE(s.move(c, p, c));
+    EXPECT_TRUE(s.isWithin(inner, p));
+    EXPECT_FALSE(s.isWithin(p, inner));
+
+    // Removing the last, the first and a middle child.
+    s.remove(a);
+    s.remove(d);
+    EXPECT_EQ(childrenOf(s, p), "c,");
+    EXPECT_TRUE(s.alive(inner));
+    s.remove(c);
+    EXPECT_FALSE(s.alive(inner));  // a removed node takes its subtree with it
+    EXPECT_EQ(childrenOf(s, p), "");
+}
+
+TEST(NodeStore, RemovingChildrenCostsWhatIsRemovedAndKillsTheSubtrees) {
+    NodeStore s;
+    NodeId seg = s.append(kRootNode, "trkseg", 2);
+    std::vector<NodeId> points;
+    for (int i = 1; i <= 1000; ++i) {
+        NodeId pt = s.append(seg, "trkpt (" + std::to_string(i) + ")", 3);
+        s.append(pt, "lat = 1", 4);
+        points.push_back(pt);
+    }
+    NodeId lat = s.firstChild(points[500]);
+    s.removeChildren(seg);
+    EXPECT_EQ(s.firstChild(seg), kNoNode);
+    EXPECT_EQ(s.lastChild(seg), kNoNode);
+    EXPECT_EQ(s.childCount(seg), 0u);
+    EXPECT_FALSE(s.alive(points.front()));
+    EXPECT_FALSE(s.alive(points.back()));
+    EXPECT_FALSE(s.alive(lat));
+    NodeId again = s.append(seg, "trkpt (1)", 3);
+    EXPECT_EQ(childrenOf(s, seg), "trkpt (1),");
+    EXPECT_EQ(s.previousSibling(again), kNoNode);
 }

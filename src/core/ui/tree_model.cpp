@@ -161,8 +161,8 @@ void TreeModel::onAboutToRemoveChildren(NodeId parent) {
     if (!listed(parent) || listed(parent)->ids.empty()) return;
     QModelIndex i = indexOf(parent);
     if (!i.isValid() && parent != kRootNode) return;
+    beginRemoveRows(i, 0, static_cast<int>(listed(parent)->ids.size()) - 1);
     std::vector<NodeId> gone = std::move(listed(parent)->ids);
-    beginRemoveRows(i, 0, static_cast<int>(gone.size()) - 1);
     for (NodeId c : gone) children_.erase(c);
     ChildList* list = listed(parent);
     list->ids.clear();
