@@ -1,13 +1,19 @@
 #include "app/lifecycle.h"
 
+#include "app/install.h"
+
 namespace app {
 
-void StartUp(Workspace& ws, DocumentCommands& documents, WaypointCommands& waypoints,
-             const std::string& startupFile) {
+void StartUp(Workspace& ws, DocumentCommands& documents, WaypointCommands& waypoints, const StartUpSteps& steps) {
     EnsureUserDirectories(ws.paths);
     ws.loadUserSettings();
+    LanguageTexts texts = Taalinstellen(ws.paths.productSettings, ws.settings.currentLanguage, ws.messages, ws.log);
+    ws.settings.currentLanguage = texts.language;  // a number past the list fell back to 1
+    if (steps.applyLanguage) steps.applyLanguage(texts);
     waypoints.load();
-    if (!startupFile.empty()) documents.BestandOpenen(startupFile);
+    if (!steps.executablePath.empty())
+        FirstRunQuestion(ws.paths, steps.executablePath, ws.messages, ws.host.prompts());
+    if (!steps.startupFile.empty()) documents.BestandOpenen(steps.startupFile);
 }
 
 bool ShutDown(Workspace& ws, DocumentCommands& documents, WaypointCommands& waypoints) {

@@ -71,8 +71,9 @@ ProgramPaths BuildPaths(const PathEnv& e) {
 
 bool EnsureUserDirectories(const ProgramPaths& p) {
     std::error_code ec;
-    fs::create_directories(p.configDir, ec);
+    // Asked before anything is made: with PATHKEEP_HOME both are one folder.
     bool firstRun = !fs::exists(p.userDataDir, ec);
+    fs::create_directories(p.configDir, ec);
     fs::create_directories(p.userDataDir, ec);
     if (firstRun && fs::exists(p.userDataDir, ec)) {
         FILE* marker = std::fopen(p.firstRunMarker.c_str(), "w");

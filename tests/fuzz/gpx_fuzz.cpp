@@ -8,8 +8,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string in = scratchFile(".gpx"), out = scratchFile("-out.gpx");
     writeScratch(in, data, size);
     FuzzEnv f;
-    formats::GpxBestandInlezen(f.env, in);
+    (void)formats::GpxBestandInlezen(f.env, in);
     f.doc.setFocused(f.doc.firstChild(f.doc.trackpoints()));
-    if (formats::SaveAsGPX(f.env, out, size % 2 == 1).ok) requireWellFormed(out);
+    formats::SaveOptions options;
+    options.selectionOnly = size % 2 == 1;
+    if (formats::SaveAsGPX(f.env, out, options).isDone()) requireWellFormed(out);
     return 0;
 }

@@ -12,27 +12,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeScratch(in, data, size);
     FuzzEnv f;
 #if LEGACY_READER == 1
-    formats::PltBestandInlezen(f.env, in);
-    if (formats::SaveAsPLT(f.env, out, false).ok) formats::PltBestandInlezen(f.env, out);
+    (void)formats::PltBestandInlezen(f.env, in);
+    if (formats::SaveAsPLT(f.env, out, formats::SaveOptions{}).isDone()) (void)formats::PltBestandInlezen(f.env, out);
 #elif LEGACY_READER == 2
-    formats::WptBestandInlezen(f.env, in);
-    if (formats::SaveAsWPT(f.env, out, false).ok) formats::WptBestandInlezen(f.env, out);
+    (void)formats::WptBestandInlezen(f.env, in);
+    if (formats::SaveAsWPT(f.env, out, formats::SaveOptions{}).isDone()) (void)formats::WptBestandInlezen(f.env, out);
 #elif LEGACY_READER == 3
-    formats::PathkeepBestandInlezen(f.env, in);
+    (void)formats::PathkeepBestandInlezen(f.env, in);
 #elif LEGACY_READER == 4
-    formats::EasyGpsBestandInlezen(f.env, in);
+    (void)formats::EasyGpsBestandInlezen(f.env, in);
 #elif LEGACY_READER == 5
-    // The first bytes play the user in the wizard: separator, then column types.
-    f.host.fakePrompts.dialogResults = {true};
-    f.host.fakePrompts.fillDialog = [data, size](host::DialogModel& m) {
-        auto& w = dynamic_cast<formats::ImportWizardModel&>(m);
-        const char separators[] = {'\t', ';', ','};
-        w.separator = separators[size > 0 ? data[0] % 3 : 0];
-        w.next();
-        for (size_t k = 0; k < w.columnTypes.size() && k + 1 < size; ++k) w.columnTypes[k] = data[k + 1] % 5;
-        w.finish();
-    };
-    formats::CsvBestandInlezen(f.env, in);
+    // The first bytes choose the separator and the column types.
+    formats::ImportWizardModel w;
+    const char separators[] = {'\t', ';', ','};
+    std::string text;
+    if (!formats::ReadCsvText(in, text).isDone()) return 0;
+    w.preview = text;
+    w.separator = separators[size > 0 ? data[0] % 3 : 0];
+    w.next();
+    for (size_t k = 0; k < w.columnTypes.size() && k + 1 < size; ++k) w.columnTypes[k] = data[k + 1] % 5;
+    (void)formats::CsvBestandInlezen(f.env, text, w.storeSettings());
 #elif LEGACY_READER == 6
     formats::RouteConversion r = formats::ConvertRouteFile(in);
     if (r.status == formats::RouteConversion::Status::Done) requireWellFormed(r.outputPath);

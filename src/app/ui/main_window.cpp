@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QMenuBar>
@@ -24,7 +25,11 @@
 
 #include "core/ui/list_model.h"
 #include "core/ui/tree_model.h"
+#include "app/install.h"
 #include "app/lifecycle.h"
+#include "app/ui/language_apply.h"
+#include "host/qt/qt_http.h"
+#include "plot/ui/plot_page.h"
 
 namespace app::ui {
 
@@ -140,6 +145,10 @@ void MainWindow::buildPages() {
     conversionLayout->addStretch();
     pages[kConversionPage] = conversionPage;
 
+    plotPage_ = new plot::ui::PlotPage(ws_);
+    plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
+    pages[kPlotPage] = plotPage_;
+
     for (int i = 0; i < kPageCount; ++i) {
         QWidget* page = pages[static_cast<size_t>(i)] ? pages[static_cast<size_t>(i)] : new QWidget;
         page->setObjectName(QString("TabSheet%1").arg(i + 1));
@@ -186,6 +195,57 @@ QIcon globeIcon() {
 
 }  // namespace
 
+// Commands of subsystems still to come: in their place, greyed out.
+void MainWindow::comingLater(QAction* action, const char* objectName) {
+    action->setObjectName(objectName);
+    action->setToolTip(action->text());
+    action->setEnabled(false);
+}
+
+void MainWindow::buildHelpAndLanguageMenus() {
+    QMenu* communication = menuBar()->addMenu("&Communication");
+    communication->setObjectName("Communicatie1");
+    comingLater(communication->addAction("Port &closed"), "Gesloten1");
+    comingLater(communication->addAction("Port &open"), "Openen2");
+    comingLater(communication->addAction("&Settings"), "Instellingen2");
+
+    QMenu* extra = menuBar()->addMenu("&Extra");
+    extra->setObjectName("Extra1");
+    comingLater(extra->addAction("&Gramin communication"), "GarminCommunicatie");
+    languageMenu_ = extra->addMenu("&Language");
+    languageMenu_->setObjectName("Taal1");
+    IniFile product = IniFile::load(ws_.paths.productSettings);
+    FillLanguageMenu(languageMenu_, LanguageMenu(product), [this](int position) {
+        LanguageTexts texts = SelecteerTaal(ws_.paths.productSettings, position, ws_.settings.currentLanguage,
+                                            ws_.messages, ws_.log);
+        applyLanguage(texts);
+    });
+    extra->addAction("&Registrer GPX Extension", this, [this] {
+        (void)GPXExtensiekoppelen1Click(ws_.paths, QCoreApplication::applicationFilePath().toStdString(),
+                                        ws_.host.prompts());
+    })->setObjectName("GPXExtensiekoppelen1");
+    extra->addSeparator();
+    extra->addAction("&Export application text strings for translation", this, [this] {
+        (void)ExportTextstrings1Click(ws_.paths.productSettings, ws_.paths.translationExport, ws_.host.prompts(),
+                                      ws_.log);
+    })->setObjectName("ExportTextstrings1");
+    comingLater(extra->addAction("&NMEA log file functions..."), "NMEAlogfile1");
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("Help1");
+    help->addAction("&Readme file", this, [this] { Readmefile1Click(ws_.paths.readme, ws_.host.shell()); })
+        ->setObjectName("Readmefile1");
+    help->addAction("&Pathkeep Homepage", this, [this] { PathkeepHomepage1Click(ws_.host.shell()); })
+        ->setObjectName("PathkeepHomepage1");
+    help->addAction("&Check for updates", this, [this] {
+        host::QtHttp http;
+        (void)mCheckUpdatesClick(http, ws_.host.prompts(), ws_.messages, ws_.log, UpdateUrl(), ws_.paths.versionFile);
+    })->setObjectName("mCheckUpdates");
+    help->addSeparator();
+    help->addAction("About...", this, [this] { Info2Click(ws_.messages, ws_.host.prompts()); })
+        ->setObjectName("Info2");
+}
+
 void MainWindow::buildMenusAndToolBar() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("Bestand1");
@@ -203,9 +263,13 @@ void MainWindow::buildMenusAndToolBar() {
         if (!ws_.busy()) commands_.Sluiten1Click();
     })->setObjectName("Sluiten1");
     file->addSeparator();
+    comingLater(file->addAction("&Logging"), "Startloggen1");  // the live NMEA channel brings it
+    file->addSeparator();
     QAction* exit = file->addAction("&Exit", this, [this] { close(); });
     exit->setObjectName("Afsluiten1");
     exit->setShortcut(QKeySequence::Quit);
+
+    buildHelpAndLanguageMenus();
 
     QAction* google = new QAction(globeIcon(), "Show in Google Earth", this);
     google->setObjectName("btGoogle");
@@ -219,6 +283,11 @@ void MainWindow::buildMenusAndToolBar() {
     bar->addAction(open);
     bar->addAction(save);
     bar->addSeparator();
+    QAction* transmit = bar->addAction(style()->standardIcon(QStyle::SP_ArrowUp), "Transmit to Garmin");
+    comingLater(transmit, "acVerzenden");
+    QAction* receive = bar->addAction(style()->standardIcon(QStyle::SP_ArrowDown), "Receive from Garmin");
+    comingLater(receive, "acOntvangen");
+    bar->addSeparator();
     bar->addAction(google);
     bar->addSeparator();
 
@@ -227,7 +296,18 @@ void MainWindow::buildMenusAndToolBar() {
     connect(escape, &QShortcut::activated, this, [this] { ws_.operations.requestCancel(); });
 }
 
-void MainWindow::startUp(const std::string& startupFile) { StartUp(ws_, commands_, waypoints_, startupFile); }
+void MainWindow::startUp(const std::string& startupFile) {
+    StartUpSteps steps;
+    steps.startupFile = startupFile;
+    steps.executablePath = QCoreApplication::applicationFilePath().toStdString();
+    steps.applyLanguage = [this](const LanguageTexts& texts) { applyLanguage(texts); };
+    StartUp(ws_, commands_, waypoints_, steps);
+}
+
+void MainWindow::applyLanguage(const LanguageTexts& texts) {
+    ApplyLanguageToAllWindows(texts);
+    if (languageMenu_) CheckLanguage(languageMenu_, texts.language);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (ws_.busy()) {

@@ -17,11 +17,21 @@ class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QToolBar;
+class QMenu;
+class QAction;
 
 namespace core::ui {
 class TreeModel;
 class ListModel;
 }  // namespace core::ui
+
+namespace plot::ui {
+class PlotPage;
+}
+
+namespace app {
+struct LanguageTexts;
+}
 
 namespace app::ui {
 
@@ -40,6 +50,7 @@ public:
     // Start-up steps of the shown window; then the file named on the
     // command line, if any, is opened.
     void startUp(const std::string& startupFile);
+    plot::ui::PlotPage* plotPage() const { return plotPage_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -52,6 +63,9 @@ private:
     void buildMenusAndToolBar();
     void connectWorkspace();
     void syncTrackChoices();
+    void applyLanguage(const LanguageTexts& texts);
+    void buildHelpAndLanguageMenus();
+    void comingLater(QAction* action, const char* objectName);
 
     Workspace& ws_;
     DocumentCommands commands_;
@@ -62,6 +76,8 @@ private:
     QTabWidget* pages_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
     QComboBox* trackChoice_ = nullptr;
+    QMenu* languageMenu_ = nullptr;
+    plot::ui::PlotPage* plotPage_ = nullptr;
     QLineEdit* listName_ = nullptr;
     std::array<QLabel*, StatusLine::kPanels> panels_{};
     core::ui::TreeModel* treeModel_ = nullptr;

@@ -151,12 +151,22 @@ TEST_F(MainWindowTest, FileMenuToolBarAndConversionPage) {
     ASSERT_NE(bar, nullptr);
     for (QAction* a : bar->actions())
         if (!a->isSeparator()) tips << a->toolTip();
-    EXPECT_EQ(tips, QStringList({"Open", "Save", "Show in Google Earth"}));
+    EXPECT_EQ(tips, QStringList({"Open", "Save", "Transmit to Garmin", "Receive from Garmin", "Show in Google Earth"}));
     QStringList items;
     for (QAction* a : w.window.menuBar()->actions().first()->menu()->actions())
         if (!a->isSeparator()) items << a->text();
     EXPECT_EQ(w.window.menuBar()->actions().first()->text(), "&File");
-    EXPECT_EQ(items, QStringList({"&Open...", "&Save as...", "&Close", "&Exit"}));
+    EXPECT_EQ(items, QStringList({"&Open...", "&Save as...", "&Close", "&Logging", "&Exit"}));
+    QStringList menus;
+    for (QAction* a : w.window.menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus.first(), "&File");
+    EXPECT_EQ(menus.mid(menus.size() - 3), QStringList({"&Communication", "&Extra", "&Help"}));
+    // What later subsystems bring is there, greyed out.
+    auto* garmin = w.window.findChild<QAction*>("GarminCommunicatie");
+    ASSERT_NE(garmin, nullptr);
+    EXPECT_FALSE(garmin->isEnabled());
+    ASSERT_NE(w.window.findChild<QAction*>("Info2"), nullptr);
+    EXPECT_TRUE(w.window.findChild<QAction*>("Info2")->isEnabled());
     auto* route = w.find<QPushButton>("Button6");
     ASSERT_NE(route, nullptr);
     EXPECT_EQ(route->text(), "Ozi Route file (rte) ==> EasyGPS file (gpx)");
