@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs each for a fixed number of inputs,
-# seeded with the test data. Skipped with a note when clang is missing.
+# UndefinedBehaviorSanitizer) and runs them within one time budget in all
+# (FUZZ_SECONDS, default 120), shared evenly, seeded with the test data.
+# Skipped with a note when clang is missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-runs=${FUZZ_RUNS:-2000}
+budget=${FUZZ_SECONDS:-120}
 if ! command -v clang++ >/dev/null; then
   echo "clang++ not found: fuzz targets skipped"
   exit 0
@@ -12,6 +13,8 @@ fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
 targets="gpx kml fragment plt wpt own easygps csv rte ini"
+count=$(echo $targets | wc -w)
+each=$(( budget / count > 1 ? budget / count : 1 ))
 cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 for target in $targets; do
   corpus=$(mktemp -d)
@@ -27,8 +30,8 @@ for target in $targets; do
     own) printf 'Pathkeep File\r\n<1>,<x>,<Home>,<52.1>,<5.1>,<3>,<39448.5>,<>,<>,<W>,<18>\r\n<2>,<x>,<>,<52.2>,<5.2>,<>,<>,<>,<>,<T>,<>\r\n' >"$corpus/own.txt" ;;
     easygps) printf 'Datum,WGS84,WGS84,0,0,0,0,0\r\nTP,D,52.1,5.1,x\r\nWP,D,1,2\r\n' >"$corpus/easy.txt" ;;
   esac
-  echo "fuzz_$target: $runs runs"
-  # A fixed seed: the same inputs on every run, so a result can be repeated.
-  build-fuzz/bin/fuzz_$target -seed=1 -runs="$runs" -max_len=65536 -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
+  echo "fuzz_$target: ${each} s"
+  # A fixed seed, so a finding can be repeated.
+  build-fuzz/bin/fuzz_$target -seed=1 -max_total_time="$each" -max_len=65536 -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
   rm -rf "$corpus"
 done
