@@ -1,5 +1,7 @@
 #include "app/document_commands.h"
 
+#include <utility>
+
 #include "core/tree_delete.h"
 #include "formats/csv_import.h"
 #include "formats/kml.h"
@@ -212,8 +214,13 @@ core::Result DocumentCommands::saveDocument(const std::string& path, formats::Sa
     }
     formats::SaveOptions options = given;
     if (format == formats::SaveFormat::Kml) {
-        // Google Earth looks first at the tracks' bounds.
-        if (!determineBounds(operation)) {
+        // Google Earth looks first at the tracks' bounds. Working them out
+        // fills the point list, which a save leaves as it found it.
+        core::PointList kept;
+        std::swap(kept, ws_.points);
+        bool determined = determineBounds(operation);
+        std::swap(kept, ws_.points);
+        if (!determined) {
             ws_.report(OwnText(OwnMessage::SaveCancelled));
             return core::Result::cancelled();
         }

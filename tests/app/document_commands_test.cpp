@@ -289,3 +289,22 @@ TEST_F(DocumentCommandsTest, ATooLongWaypointFileIsReported) {
     EXPECT_EQ(host.fakePrompts.asked.back().text, ws.message(19));
     EXPECT_FALSE(ws.document.documentModified);
 }
+
+TEST_F(DocumentCommandsTest, SavesLeaveThePointListAsTheyFoundIt) {
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    ws.document.NewRoute("r");
+    ws.document.AddRoutepoint("7", "8", "", "", "p", core::Symbol::none(), "", "");
+    // Something else than the tracks in the list, as the simulation puts there.
+    ws.points.reset();
+    core::PointLoader loader = ws.loader();
+    loader.ShowAllRoutes(ws.points);
+    ASSERT_EQ(ws.points.count(), 1);
+    formats::SaveOptions options;
+    options.fields = {"[02] Latitude"};
+    for (auto format : {formats::SaveFormat::Gpx, formats::SaveFormat::Kml, formats::SaveFormat::Plt,
+                        formats::SaveFormat::Wpt, formats::SaveFormat::Txt}) {
+        EXPECT_TRUE(commands.saveDocument(dir.file("out"), format, options).isDone());
+        ASSERT_EQ(ws.points.count(), 1);
+        EXPECT_EQ(ws.points[1].lat, 7);
+    }
+}
