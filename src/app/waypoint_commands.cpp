@@ -4,7 +4,14 @@
 
 namespace app {
 
+WaypointCommands::WaypointCommands(Workspace& ws) : ws_(ws) {
+    autosave_ = ws_.waypointRows.changed.scoped([this] {
+        if (loaded_ && !loading_) (void)save();
+    });
+}
+
 void WaypointCommands::load() {
+    loading_ = true;
     Operations::Scope scope(ws_.operations);
     formats::Env env = ws_.env(scope.operation());
     formats::DatabaseLoad db = formats::ZeRodedorarInlezen(env, ws_.waypointRows, ws_.paths.waypointDatabase);
@@ -12,6 +19,8 @@ void WaypointCommands::load() {
         ws_.host.prompts().show(OwnText(OwnMessage::DatabaseUnreadable) + "\r" + db.backupPath + "\r" +
                                     db.error.describe(),
                                 host::Severity::Warning);
+    loading_ = false;
+    loaded_ = true;
 }
 
 core::Result WaypointCommands::save() {

@@ -10,7 +10,9 @@ namespace app {
 
 class WaypointCommands {
 public:
-    explicit WaypointCommands(Workspace& ws) : ws_(ws) {}
+    // Every change of the rows after the first load is saved at once, so a
+    // killed program or a lost machine keeps the user's waypoints.
+    explicit WaypointCommands(Workspace& ws);
 
     // Loads the rows of LV2; a database that cannot be read is kept aside
     // and the user is told where.
@@ -24,6 +26,9 @@ public:
 
 private:
     Workspace& ws_;
+    bool loaded_ = false;   // nothing is saved before the database was read
+    bool loading_ = false;
+    core::ScopedConnection autosave_;
 };
 
 }  // namespace app

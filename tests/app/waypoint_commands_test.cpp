@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "../temp_dir.h"
 #include "host/fake/fake_host.h"
 
@@ -75,4 +77,18 @@ TEST_F(WaypointCommandsTest, DatabaseSurvivesARoundTripThroughItsFile) {
     commands.load();
     ASSERT_EQ(ws.waypointRows.rows.size(), 1u);
     EXPECT_EQ(ws.waypointRows.rows[0][core::kColName], "kept");
+}
+
+TEST_F(WaypointCommandsTest, EveryChangeIsSavedAtOnceOnceTheDatabaseWasRead) {
+    ws.document.AddWaypoint("52.25", "4.5", "", "", "before", core::Symbol::none(), "", "");
+    ws.document.setFocused(child(ws.document.waypoints(), 0));
+    commands.mAddToWaypointsClick();  // not read yet: nothing may be written over the file
+    EXPECT_FALSE(std::filesystem::exists(ws.paths.waypointDatabase));
+
+    ws.waypointRows.rows.clear();
+    commands.load();
+    ws.document.AddWaypoint("51.5", "5.5", "", "", "kept at once", core::Symbol::none(), "", "");
+    ws.document.setFocused(child(ws.document.waypoints(), 1));
+    commands.mAddToWaypointsClick();
+    EXPECT_NE(readFile(ws.paths.waypointDatabase).find("kept at once"), std::string::npos);
 }
