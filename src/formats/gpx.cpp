@@ -10,7 +10,6 @@ namespace formats {
 
 using core::kNoNode;
 using core::NodeId;
-using core::StartsWith;
 
 namespace {
 
@@ -23,13 +22,11 @@ constexpr const char* kSchemaLocation =
 // --- fragment insertion ---------------------------------------------------
 
 GpxInserter::Focus GpxInserter::focus() const {
-    Focus f{env_.doc.focused(), env_.doc.getText(env_.doc.focused())};
+    const core::Document& doc = env_.doc;
+    NodeId node = doc.focused();
     // A focused name line acts for its owner.
-    if (StartsWith(f.text, "name")) {
-        f.node = env_.doc.parent(f.node);
-        f.text = env_.doc.getText(f.node);
-    }
-    return f;
+    if (node != kNoNode && doc.store().key(node) == core::AttrKey::Name) node = doc.parent(node);
+    return {node, doc.roleOf(node)};
 }
 
 bool GpxInserter::xmlAddChild(std::string_view text, xml::ParseError* error) {
@@ -101,11 +98,11 @@ void GpxInserter::addRoutepoint(const Point& p) {
 
 bool GpxInserter::routeOfFocus(const Focus& f) {
     core::Document& doc = env_.doc;
-    if (StartsWith(f.text, "rtept")) {
+    if (f.role == core::NodeRole::RoutePoint) {
         doc.currentRoute = doc.parent(f.node);
         return true;
     }
-    if (StartsWith(f.text, "rte ")) {
+    if (f.role == core::NodeRole::Route) {
         doc.currentRoute = f.node;
         return true;
     }
@@ -116,7 +113,7 @@ void GpxInserter::addWpt(xmlNode* e) {
     Point p = readPoint(e, true);
     Focus f = focus();
     core::Document& doc = env_.doc;
-    if (f.text.empty() || f.text == "waypoints" || StartsWith(f.text, "wpt"))
+    if (f.none() || f.node == env_.doc.waypoints() || f.role == core::NodeRole::Waypoint)
         doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc);
     else if (routeOfFocus(f))
         addRoutepoint(p);
@@ -140,7 +137,7 @@ void GpxInserter::addRtept(xmlNode* e) {
     Focus f = focus();
     core::Document& doc = env_.doc;
     // Anywhere but in a route a route point has no place; nothing is added.
-    if ((f.text.empty() && doc.currentRoute != kNoNode && doc.alive(doc.currentRoute)) || routeOfFocus(f))
+    if ((f.none() && doc.currentRoute != kNoNode && doc.alive(doc.currentRoute)) || routeOfFocus(f))
         addRoutepoint(p);
 }
 
@@ -148,7 +145,7 @@ void GpxInserter::beginTrack(std::string name) {
     core::Document& doc = env_.doc;
     if (doc.FindTrack(name) != kNoNode) name = "Copy of " + name;
     doc.NewTrack(name);
-    if (!focus().text.empty()) doc.setFocused(doc.parent(doc.currentSegment));
+    if (!focus().none()) doc.setFocused(doc.parent(doc.currentSegment));
 }
 
 void GpxInserter::addTrk(xmlNode* e) {
@@ -168,7 +165,7 @@ void GpxInserter::addTrkpt(xmlNode* e) { addTrackPoint(readPoint(e, false)); }
 void GpxInserter::addTrackPoint(const Point& given) {
     Focus f = focus();
     core::Document& doc = env_.doc;
-    if (f.text.empty() && doc.currentSegment != kNoNode && doc.alive(doc.currentSegment)) {
+    if (f.none() && doc.currentSegment != kNoNode && doc.alive(doc.currentSegment)) {
         if (!given.storedTime.empty())
             doc.AddTrackpointXmlTime(given.lat, given.lon, given.ele, given.storedTime);
         else
@@ -177,19 +174,18 @@ void GpxInserter::addTrackPoint(const Point& given) {
     }
     Point p = given;
     if (!p.storedTime.empty()) p.time = core::XmlToDateTime(p.fileTime, env_.clock, env_.decimalSeparator());
-    if (f.text == "waypoints" || StartsWith(f.text, "wpt")) {
+    if (f.node == doc.waypoints() || f.role == core::NodeRole::Waypoint) {
         doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, "", core::Symbol::name(""), "", "");
-    } else if (f.text == "trkseg") {
+    } else if (f.role == core::NodeRole::Segment) {
         doc.currentSegment = f.node;
         doc.currentCountNode = doc.store().previousSibling(f.node);
         doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
-    } else if (StartsWith(f.text, "trk ")) {
+    } else if (f.role == core::NodeRole::Track) {
         for (NodeId c = doc.firstChild(f.node); c != kNoNode; c = doc.nextSibling(c)) {
-            std::string t = doc.getText(c);
-            if (StartsWith(t, "trkseg")) {
+            if (doc.roleOf(c) == core::NodeRole::Segment) {
                 doc.currentSegment = c;
                 doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
-            } else if (StartsWith(t, "number")) {
+            } else if (doc.store().key(c) == core::AttrKey::Number) {
                 doc.currentCountNode = c;
             }
         }

@@ -55,7 +55,8 @@ public:
 private:
     struct Focus {
         core::NodeId node = core::kNoNode;
-        std::string text;
+        core::NodeRole role = core::NodeRole::None;
+        bool none() const { return node == core::kNoNode; }
     };
     Focus focus() const;
     Point readPoint(xmlNode* e, bool serialTimeAllowed) const;
