@@ -64,3 +64,15 @@ TEST(IniFile, SavedAtomicallyAndReadBack) {
     EXPECT_FALSE(ini.save(dir.file("no/such/dir/x.ini"), error));
     EXPECT_FALSE(error.empty());
 }
+
+TEST(IniFile, ListenerInterfacesAndTalkersDefaultOff) {
+    UserSettings s = UserSettings::read(IniFile::fromText("[General]\nIpPortS=7100\n"));
+    EXPECT_FALSE(s.serverSocketAll);
+    EXPECT_FALSE(s.allTalkers);
+    s = UserSettings::read(IniFile::fromText("[General]\nSocketSAll=1\nAllTalkers=1\n"));
+    EXPECT_TRUE(s.serverSocketAll);
+    EXPECT_TRUE(s.allTalkers);
+    IniFile out;
+    s.writeGeneral(out);
+    EXPECT_NE(out.text().find("SocketSAll=1\r\nAllTalkers=1\r\n"), std::string::npos) << out.text();
+}
