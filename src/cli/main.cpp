@@ -12,6 +12,7 @@
 #include "app/document_commands.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
+#include "cli/receive.h"
 #include "formats/file_type.h"
 #include "formats/legacy_text.h"
 
@@ -41,13 +42,20 @@ const char* const kUsage =
     "      --csv-header yes|no         whether line one holds headings\n"
     "                                  (CSV defaults: what the import wizard guesses)\n"
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
+    "@receive@"
     "\n"
     "Options:\n"
     "  --help       show this text\n"
     "  --version    show the program version\n";
 
+std::string usageText() {
+    std::string text = kUsage;
+    size_t at = text.find("@receive@");
+    return text.replace(at, 9, cli::kReceiveUsage);
+}
+
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "pathkeep-cli: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "pathkeep-cli: %s\n\n%s", message.c_str(), usageText().c_str());
     return kExitUsage;
 }
 
@@ -197,7 +205,7 @@ int main(int argc, char** argv) {
     const std::string verb = args[0];
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (verb == "--help" || verb == "-h" || verb == "help") {
-        std::fputs(kUsage, stdout);
+        std::fputs(usageText().c_str(), stdout);
         return kExitOk;
     }
     if (verb == "--version") {
@@ -208,5 +216,6 @@ int main(int argc, char** argv) {
     if (verb == "info") return infoCommand(rest);
     if (verb == "convert") return convertCommand(rest);
     if (verb == "rte2gpx") return rte2gpxCommand(rest);
+    if (verb == "receive") return cli::receiveCommand(rest);
     return usageError("unknown command '" + verb + "'");
 }

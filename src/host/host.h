@@ -136,6 +136,9 @@ public:
     virtual LinkState state() const = 0;
     // Queues bytes for sending; false when the link is not open.
     virtual bool write(std::string_view bytes) = 0;
+    // While off, no bytes are taken from the peer: TCP's flow control then
+    // holds the sender back instead of our buffers growing.
+    virtual void setReceiving(bool on) = 0;
     // "127.0.0.1:40312", for log lines.
     virtual std::string peer() const = 0;
     // Bytes as they arrive, in order; the data is valid during the call only.

@@ -79,6 +79,7 @@ Channels::Channels(host::Host& host, ChannelSinks sinks, PortMap ports, GpsDispl
     };
     client_->onBytes([this](const char* data, size_t size) { receive(framer_, data, size); });
     client_->onState([this](host::LinkState s) {
+        clientStateChanged(s);
         if (s != host::LinkState::Open) return;
         if (sinks_.packetLog) sinks_.packetLog("Socket connected");  // ClientSocketConnect
         if (!pendingSend_.empty()) {
@@ -93,6 +94,7 @@ Channels::Channels(host::Host& host, ChannelSinks sinks, PortMap ports, GpsDispl
         pendingSend_.clear();
         if (sinks_.packetLog) sinks_.packetLog("Client Socket communication ERROR!");
         if (sinks_.report) sinks_.report(error);
+        clientError(error);
     });
     listener_->onClient([this](std::unique_ptr<host::ByteLink> link) { onListenerClient(std::move(link)); });
     log_.onProblem = [this](const ReceptionLog::Problem& p) {
@@ -199,6 +201,7 @@ void Channels::receive(LineFramer& framer, const char* data, size_t size) {
 
 void Channels::lineCompleted(std::string&& line) {
     int shown = queue_.push(std::move(line));
+    if (!socketsPaused_ && queue_.waiting() >= kPauseAt) setSocketsReceiving(false);
     indicators_.Label34 = "Queue: " + std::to_string(shown) + " - " + std::to_string(queue_.readCounter());
     if (!rxTimer_->running()) rxTimer_->start();
 }
@@ -232,13 +235,14 @@ void Channels::processWaiting(bool withBudget) {
     // blocks the window and a fast receiver never outruns the display.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTickBudgetMs);
     int sinceCheck = 0;
-    while (!queue_.empty()) {
+    while (!queue_.empty() && counts_.lines != lineLimit_) {
         processLine(queue_.pop());
         if (withBudget && ++sinceCheck == 8) {
             sinceCheck = 0;
             if (std::chrono::steady_clock::now() >= deadline) break;
         }
     }
+    if (socketsPaused_ && queue_.waiting() <= kResumeAt) setSocketsReceiving(true);
     indicators_.Label34 = queue_.label();
     indicatorsChanged();
     rxTimer_->setIntervalMs(kBusyIntervalMs);
@@ -340,6 +344,7 @@ void Channels::onListenerClient(std::unique_ptr<host::ByteLink> link) {
     auto client = std::make_unique<ListenerClient>();
     ListenerClient* c = client.get();
     c->link = std::move(link);
+    if (socketsPaused_) c->link->setReceiving(false);
     c->link->onBytes([this, c](const char* data, size_t size) {  // ServerSocketClientRead
         if (sinks_.packetLog) sinks_.packetLog("ServerSocket: " + std::string(data, size));
         receive(c->framer, data, size);
@@ -353,6 +358,12 @@ void Channels::onListenerClient(std::unique_ptr<host::ByteLink> link) {
         if (sinks_.report) sinks_.report("ServerSocket: " + c->link->peer() + ": " + error);
     });
     clients_.push_back(std::move(client));
+}
+
+void Channels::setSocketsReceiving(bool on) {
+    socketsPaused_ = !on;
+    client_->setReceiving(on);
+    for (auto& c : clients_) c->link->setReceiving(on);
 }
 
 void Channels::sweepClients() {

@@ -87,6 +87,10 @@ public:
     static constexpr int kIdleIntervalMs = 100;
     static constexpr int kBusyIntervalMs = 20;
     static constexpr int kTickBudgetMs = 8;  // line processing per tick
+    // Sockets stop being read above this many waiting lines and are read
+    // again below the lower mark; the serial port cannot be held back.
+    static constexpr size_t kPauseAt = RxQueue::kCapacity / 2;
+    static constexpr size_t kResumeAt = RxQueue::kCapacity / 4;
 
     Channels(host::Host& host, ChannelSinks sinks, PortMap ports, GpsDisplay& display);
     ~Channels();
@@ -108,6 +112,8 @@ public:
     void RxTimerTimer();
     // Processes every waiting line at once (the CLI's last step).
     void ProcessAllWaiting();
+    // Processing stops for good after this many lines (the CLI's --lines).
+    void setLineLimit(long long lines) { lineLimit_ = lines; }
     void Log(const std::string& line);
 
     // "Start &loggen": asks for the file when logging is off.
@@ -128,9 +134,12 @@ public:
     const ChannelIndicators& indicators() const { return indicators_; }
     const ChannelCounts& counts() const { return counts_; }
     const RxQueue& queue() const { return queue_; }
+    bool socketsPaused() const { return socketsPaused_; }
     host::ByteLink& clientSocket() { return *client_; }
 
     core::Signal<> indicatorsChanged;
+    core::Signal<host::LinkState> clientStateChanged;  // the client socket's
+    core::Signal<const std::string&> clientError;
     core::Signal<const std::string&> receptionLine;  // Memo4: each line that passed its checksum
 
 private:
@@ -145,6 +154,7 @@ private:
     void toggle(bool& lamp);
     void onListenerClient(std::unique_ptr<host::ByteLink> link);
     void sweepClients();
+    void setSocketsReceiving(bool on);
     std::string message(int n) const;
 
     host::Host& host_;
@@ -160,7 +170,9 @@ private:
     ChannelIndicators indicators_;
     ChannelCounts counts_;
     std::string pendingSend_;
+    long long lineLimit_ = -1;
     bool processingQueued_ = false;
+    bool socketsPaused_ = false;
     bool badNumberReported_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

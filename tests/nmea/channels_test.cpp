@@ -277,9 +277,24 @@ TEST(Channels, NoLineLostWhileKeepingUpAndDropsCounted) {
     EXPECT_EQ(r.ch->counts().droppedLines, 0);
     EXPECT_TRUE(r.reports.empty());
 
-    // 1,100 lines with no tick between: the oldest 76 are dropped, counted, reported.
-    r.reports.clear();
+    // 5,000 lines at once: past 512 waiting lines the socket is not read
+    // (the peer is held back), so nothing is dropped.
     std::string many;
+    for (int i = 0; i < 5000; ++i) many += withSum("$GPGSA,A," + std::to_string(i % 4)) + "\r\n";
+    link->deliver(many);
+    EXPECT_TRUE(r.ch->socketsPaused());
+    EXPECT_FALSE(link->receiving);
+    EXPECT_LT(r.ch->queue().waiting(), 1024u);
+    while (!r.ch->queue().empty() || !link->held.empty()) r.rx().tick();
+    EXPECT_EQ(r.ch->counts().lines, 105000);
+    EXPECT_EQ(r.ch->counts().droppedLines, 0);
+    EXPECT_TRUE(link->receiving);
+
+    // 1,100 lines in one read (a source that cannot be held back): the
+    // oldest 76 are dropped, counted and reported.
+    r.reports.clear();
+    link->piece = 1 << 20;
+    many.clear();
     for (int i = 0; i < 1100; ++i) many += withSum("$GPGSA,A," + std::to_string(i % 4)) + "\r\n";
     link->deliver(many);
     EXPECT_EQ(r.ch->queue().waiting(), 1024u);

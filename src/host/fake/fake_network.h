@@ -31,14 +31,30 @@ public:
         writes.emplace_back(bytes);
         return true;
     }
+    void setReceiving(bool on) override {
+        receiving = on;
+        if (on && !held.empty()) {
+            std::string data = std::move(held);
+            held.clear();
+            deliver(data);
+        }
+    }
     std::string peer() const override { return peer_; }
     void onBytes(std::function<void(const char*, size_t)> handler) override { bytes_ = std::move(handler); }
     void onState(std::function<void(LinkState)> handler) override { state_handler_ = std::move(handler); }
     void onError(std::function<void(const std::string&)> handler) override { error_ = std::move(handler); }
 
     // The test's side.
+    // Bytes from the peer; held back while receiving is off, then delivered
+    // in pieces of at most `piece` bytes, as a socket's reads come.
     void deliver(std::string_view data) {
-        if (bytes_) bytes_(data.data(), data.size());
+        for (size_t at = 0; at < data.size(); at += piece) {
+            if (!receiving) {
+                held.append(data.substr(at));
+                return;
+            }
+            if (bytes_) bytes_(data.data() + at, std::min(piece, data.size() - at));
+        }
     }
     void setState(LinkState s) {
         state_ = s;
@@ -49,6 +65,9 @@ public:
         close();
     }
 
+    bool receiving = true;
+    size_t piece = 4096;
+    std::string held;
     std::string connectedHost;
     int connectedPort = 0;
     std::string written;

@@ -4,8 +4,11 @@ namespace host {
 
 namespace {
 
-// Socket reads are handed on in pieces of this size at most.
-constexpr qint64 kReadChunk = 65536;
+// Socket reads are handed on in pieces of this size at most, and Qt keeps
+// at most kSocketBuffer bytes that we have not taken, so a paused link
+// holds the peer back through TCP's flow control.
+constexpr qint64 kReadChunk = 4096;
+constexpr qint64 kSocketBuffer = 65536;
 
 LinkState linkState(QAbstractSocket::SocketState s) {
     switch (s) {
@@ -35,13 +38,8 @@ QtByteLink::~QtByteLink() {
 
 void QtByteLink::wire() {
     QTcpSocket* s = socket_;
-    QObject::connect(s, &QTcpSocket::readyRead, s, [this] {
-        while (socket_ && socket_->bytesAvailable() > 0) {
-            QByteArray data = socket_->read(kReadChunk);
-            if (data.isEmpty()) break;
-            if (bytes_) bytes_(data.constData(), static_cast<size_t>(data.size()));
-        }
-    });
+    s->setReadBufferSize(kSocketBuffer);
+    QObject::connect(s, &QTcpSocket::readyRead, s, [this] { readAvailable(); });
     QObject::connect(s, &QTcpSocket::stateChanged, s, [this](QAbstractSocket::SocketState st) {
         LinkState mapped = linkState(st);
         if (st == QAbstractSocket::ClosingState) return;
@@ -53,6 +51,23 @@ void QtByteLink::wire() {
         std::string text = socket_->errorString().toStdString();
         if (error_) error_(text);
     });
+}
+
+void QtByteLink::readAvailable() {
+    while (receiving_ && socket_ && socket_->bytesAvailable() > 0) {
+        QByteArray data = socket_->read(kReadChunk);
+        if (data.isEmpty()) break;
+        if (bytes_) bytes_(data.constData(), static_cast<size_t>(data.size()));
+    }
+}
+
+void QtByteLink::setReceiving(bool on) {
+    bool resumed = on && !receiving_;
+    receiving_ = on;
+    // What waits already raises no new readyRead: read it once we are back
+    // in the event loop.
+    if (resumed && socket_)
+        QMetaObject::invokeMethod(socket_, [this] { readAvailable(); }, Qt::QueuedConnection);
 }
 
 void QtByteLink::connectTo(const std::string& hostName, int port) {

@@ -20,6 +20,7 @@ public:
     void close() override;
     LinkState state() const override;
     bool write(std::string_view bytes) override;
+    void setReceiving(bool on) override;
     std::string peer() const override;
     void onBytes(std::function<void(const char*, size_t)> handler) override { bytes_ = std::move(handler); }
     void onState(std::function<void(LinkState)> handler) override { state_ = std::move(handler); }
@@ -27,6 +28,8 @@ public:
 
 private:
     void wire();
+    void readAvailable();
+    bool receiving_ = true;
     QPointer<QTcpSocket> socket_;
     std::function<void(const char*, size_t)> bytes_;
     std::function<void(LinkState)> state_;
