@@ -11,7 +11,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
-targets="gpx kml fragment plt wpt own easygps csv rte"
+targets="gpx kml fragment plt wpt own easygps csv rte nmea_sentence nmea_receive"
 cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 for target in $targets; do
   corpus=$(mktemp -d)
@@ -22,6 +22,8 @@ for target in $targets; do
     wpt) cp tests/data/wpt/* "$corpus"/ ;;
     csv) cp tests/data/csv/* "$corpus"/ ;;
     rte) cp tests/data/rte/* "$corpus"/ ;;
+    nmea_receive) cp tests/data/nmea/* "$corpus"/ ;;
+    nmea_sentence) grep -ah '^\$' tests/data/nmea/* | tr -d '\r' | split -a 4 -l 1 - "$corpus"/s ;;
     own) printf 'Pathkeep File\r\n<1>,<x>,<Home>,<52.1>,<5.1>,<3>,<39448.5>,<>,<>,<W>,<18>\r\n<2>,<x>,<>,<52.2>,<5.2>,<>,<>,<>,<>,<T>,<>\r\n' >"$corpus/own.txt" ;;
     easygps) printf 'Datum,WGS84,WGS84,0,0,0,0,0\r\nTP,D,52.1,5.1,x\r\nWP,D,1,2\r\n' >"$corpus/easy.txt" ;;
   esac
