@@ -74,14 +74,15 @@ bool ParseNmeaInteger(std::string_view text, std::int32_t& value) {
 //   8 speed in knots, 9 course in degrees, 10 date ddmmyy, 11 variation
 //   (not shown), 12 variation direction.
 DecodeResult DecodeRMC(const NmeaFields& f, const DecodeOptions& o, GpsDisplay& d) {
-    std::string time;
+    // Built in place: the labels keep their capacity from sentence to sentence.
+    std::string& time = d.lbTijd;
+    time.clear();
     std::string_view date = f[10];
     if (date.empty()) time.push_back('-');
     else time.append(sub(date, 0, 2)).append("-").append(sub(date, 2, 2)).append("-").append(sub(date, 4, 2)).append("  ");
     std::string_view clock = f[2];
     if (!clock.empty())
         time.append(sub(clock, 0, 2)).append(":").append(sub(clock, 2, 2)).append(":").append(sub(clock, 4, 5));
-    d.lbTijd = std::move(time);
     d.lbBreedte = coordinate(f[4], f[5]);
     d.lbLengte = coordinate(f[6], f[7]);
     if (f[8].empty()) {
@@ -89,7 +90,7 @@ DecodeResult DecodeRMC(const NmeaFields& f, const DecodeOptions& o, GpsDisplay& 
     } else {
         std::string kmh = core::FloatToStrGeneral(core::StrToFloatAny(f[8]) * static_cast<long double>(kKmhPerKnot));
         if (o.decimalSeparator != '.') std::replace(kmh.begin(), kmh.end(), '.', o.decimalSeparator);
-        d.lbSnelheid = kmh.substr(0, 6) + " km/h";
+        d.lbSnelheid.assign(kmh, 0, 6).append(" km/h");
     }
     d.lbRichting = f[9].empty() ? std::string("-") : core::ToLocalDecimal(f[9], o.decimalSeparator);
     std::string_view variation = f[12];
