@@ -160,15 +160,17 @@ DecodeResult DecodeGSV(const NmeaFields& f, const DecodeOptions&, GpsDisplay& d)
 }
 
 const std::array<SentenceRow, 12>& SentenceTable() {
-    // Minimum field counts: the fields up to the last one the decoder needs
-    // to say anything (RMC date, GGA altitude, GLL status, GSA fix mode, GSV
-    // message number and count).
+    // Minimum field counts: a bare type would only blank the display (RMC,
+    // GGA); a GLL without its status field (NMEA 1.5) says nothing valid.
+    // Otherwise missing fields read as empty, and the decoders say what an
+    // empty field shows. (A sentence cut off in transit fails its checksum
+    // before it gets here.)
     static const std::array<SentenceRow, 12> table = {{
-        {"RMC", 10, DecodeRMC},
-        {"GGA", 10, DecodeGGA},
+        {"RMC", 2, DecodeRMC},
+        {"GGA", 2, DecodeGGA},
         {"GLL", 7, DecodeGLL},
-        {"GSA", 3, DecodeGSA},
-        {"GSV", 4, DecodeGSV},
+        {"GSA", 1, DecodeGSA},
+        {"GSV", 1, DecodeGSV},
         // Known and ignored on purpose.
         {"VTG", 1, nullptr},
         {"ZDA", 1, nullptr},

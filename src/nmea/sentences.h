@@ -11,7 +11,7 @@
 //
 // Limits: only the first kMaxFields fields are looked at (later ones read as
 // empty, which no decoder uses). Sentences shorter than their row's minimum
-// field count are cut off and ignored, so a fragment never blanks the display.
+// field count are ignored.
 // Known gaps: fix quality (GGA field 7), RMC status and the variation value
 // are not shown; VTG, ZDA and the like are not decoded.
 

@@ -123,6 +123,15 @@ TEST(DecodeGGA, PositionHeightSatellites) {
     }
 }
 
+TEST(DecodeRMC, FewFieldsShowWhatTheyHave) {
+    Fixture f;
+    f.d.lbSnelheid = "18.52 km/h";
+    EXPECT_EQ(f.decode(withSum("$GPRMC,123519")).status, DecodeStatus::Decoded);
+    EXPECT_EQ(f.d.lbTijd, "-12:35:19");
+    EXPECT_EQ(f.d.lbBreedte, "-");
+    EXPECT_EQ(f.d.lbSnelheid, "-");
+}
+
 TEST(DecodeGLL, OnlyAValidFixMoves) {
     Fixture f;
     EXPECT_EQ(f.decode(withSum("$GPGLL,4916.45,N,12311.12,W,225444,V")).status, DecodeStatus::Ignored);
@@ -234,8 +243,9 @@ TEST(DecodeNMEA, DispatchTalkersAndHostileSentences) {
         {"VTG ignored", withSum("$GPVTG,138.92,T,,M,0.17,N,0.3,K"), false, DecodeStatus::Ignored},
         {"proprietary", withSum("$PGRME,15.0,M,45.0,M,25.0,M"), true, DecodeStatus::Unknown},
         {"lower case", withSum("$gprmc,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), false, DecodeStatus::Unknown},
-        {"cut off", withSum("$GPRMC,123519,A,4807.038"), false, DecodeStatus::TooShort},
-        {"type only", "$GPGSV", false, DecodeStatus::TooShort},
+        {"type only", withSum("$GPRMC"), false, DecodeStatus::TooShort},
+        {"GGA type only", "$GPGGA", false, DecodeStatus::TooShort},
+        {"GSV type only", "$GPGSV", false, DecodeStatus::Decoded},
         {"empty", "", false, DecodeStatus::Unknown},
         {"short", "$GP", false, DecodeStatus::Unknown},
         {"leading garbage", "x$GPGSA,A,3", false, DecodeStatus::Unknown},
