@@ -24,6 +24,14 @@ inline UserSettings::Channel FromPoort(const nmea::TPoort& p) {
     return {p.Port, p.Speed, p.Bits, p.Parity, p.Stop, p.SocketC, p.IpAddressC, p.IpPortC};
 }
 
+// Port numbers 1-16: the serial devices present, in order, unless the
+// "Ports" section names a device for "COM1"..."COM16".
+inline nmea::PortMap LoadPortMap(const IniFile& ini, const std::string& devRoot = "/dev") {
+    nmea::PortMap ports = nmea::PortMap::Discover(devRoot);
+    ports.applySettings([&ini](const std::string& key) { return ini.get("Ports", key); });
+    return ports;
+}
+
 // Settings -> channels; the protocol is not stored: every start is "NMEA".
 inline void ApplyChannelSettings(const UserSettings& s, nmea::Channels& channels) {
     channels.Poort[0] = ToPoort(s.channel1);
