@@ -287,3 +287,17 @@ TEST(PortMap, DiscoveredInOrderEachDeviceOnce) {
     EXPECT_EQ(map.caption(3), "COM3 (/dev/ttyUSB7)");
     EXPECT_EQ(map.caption(9), "COM9");
 }
+
+TEST(TCommPortDriver, PurgeDiscardsWaitingInput) {
+    Port p;
+    ASSERT_TRUE(p.kabel.Open());
+    p.pty.send("stale bytes");
+    p.pty.waitQueued(11);
+    p.kabel.Purge(true, false);
+    p.timer().tick();
+    EXPECT_EQ(p.received, "");
+    p.pty.send("fresh");
+    p.pty.waitQueued(5);
+    p.timer().tick();
+    EXPECT_EQ(p.received, "fresh");
+}

@@ -147,7 +147,12 @@ def replay_pty(name, bits_per_second, extra=()):
     proc = subprocess.Popen([cli, 'receive', '--serial', path, '--speed', str(bits_per_second), '--log', log,
                              '--lines', str(n_lines)] + list(extra),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    time.sleep(0.5)  # the port opens
+    # Opening the port discards what waits in it: start once it is open.
+    opened = ''
+    while not opened.startswith('Ch 1:'):
+        opened = proc.stderr.readline()
+        if not opened:
+            break
     bytes_per_second = bits_per_second / 10
     chunk = max(1, int(bytes_per_second / 50))  # every 20 ms what the line carries
     start = time.monotonic()
