@@ -36,19 +36,27 @@ DecodeResult decoded() { return {DecodeStatus::Decoded, {}}; }
 
 NmeaFields::NmeaFields(std::string_view sentence) {
     if (sentence.empty()) return;
-    size_t pos = 0;
-    while (true) {
-        size_t comma = sentence.find(',', pos);
-        std::string_view field = sentence.substr(pos, comma == std::string_view::npos ? std::string_view::npos
-                                                                                      : comma - pos);
-        ++total_;
-        if (count_ < kMaxFields) {
-            size_t star = field.find('*');
-            if (star != std::string_view::npos) field = field.substr(0, star);
-            fields_[static_cast<size_t>(count_++)] = core::Trim(field);
+    // One pass over the characters: this runs for every received sentence.
+    const char* p = sentence.data();
+    const char* const end = p + sentence.size();
+    const char* start = p;
+    const char* star = nullptr;
+    for (;; ++p) {
+        if (p == end || *p == ',') {
+            ++total_;
+            if (count_ < kMaxFields) {
+                const char* b = start;
+                const char* e = star ? star : p;
+                while (b < e && static_cast<unsigned char>(*b) <= ' ') ++b;
+                while (e > b && static_cast<unsigned char>(e[-1]) <= ' ') --e;
+                fields_[static_cast<size_t>(count_++)] = std::string_view(b, static_cast<size_t>(e - b));
+            }
+            if (p == end) break;
+            start = p + 1;
+            star = nullptr;
+        } else if (*p == '*' && !star) {
+            star = p;
         }
-        if (comma == std::string_view::npos) break;
-        pos = comma + 1;
     }
 }
 
