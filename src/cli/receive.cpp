@@ -197,10 +197,7 @@ int receiveCommand(const std::vector<std::string>& args) {
         // Bytes held back by a paused socket are still to come.
         if (!o.tcpHost.empty()) streamEnded = tcpEnded && channels.queue().empty() && !channels.socketsPaused();
         bool enough = o.lines > 0 && channels.counts().lines >= o.lines;
-        if (streamEnded) {
-            if (!o.serial.empty()) channels.Kabel1.poll();  // what arrived before the hang-up
-            channels.ProcessAllWaiting();
-        }
+        if (streamEnded) channels.ProcessAllWaiting();
         if (streamEnded || enough) QCoreApplication::quit();
     });
     watch.start();

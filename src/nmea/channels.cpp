@@ -77,6 +77,12 @@ Channels::Channels(host::Host& host, ChannelSinks sinks, PortMap ports, GpsDispl
         receive(framer_, data, size);
         sender.Release();
     };
+    Kabel1.OnHangUp = [this](TCommPortDriver& sender) {
+        // A receiver unplugged: say so instead of showing the port as open.
+        if (sinks_.report) sinks_.report(sender.ports().caption(sender.ComPort() + 1) + ": the device is gone.");
+        sender.Close();
+        setChannelState(message(2) + " " + message(3), false);
+    };
     client_->onBytes([this](const char* data, size_t size) { receive(framer_, data, size); });
     client_->onState([this](host::LinkState s) {
         clientStateChanged(s);

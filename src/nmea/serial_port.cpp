@@ -301,9 +301,13 @@ void TCommPortDriver::poll() {
     if (!IsOpen() || hold_ > 0) return;
     int queued = 0;
     if (::ioctl(fd_, FIONREAD, &queued) != 0) queued = 0;
-    if (queued <= 0) {
+    if (queued <= 0 && !hungUp_) {
         struct pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR))) hungUp_ = true;
+        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR))) {
+            hungUp_ = true;
+            if (OnHangUp) OnHangUp(*this);  // may close the port
+            return;
+        }
     }
     if (packetSize_ <= 0) {
         if (queued <= 0) return;

@@ -122,6 +122,8 @@ public:
     bool CheckLineStatus = false;
     ReceiveData OnReceiveData;
     ReceivePacket OnReceivePacket;
+    // Once, when the far end goes away while the port is open.
+    std::function<void(TCommPortDriver& sender)> OnHangUp;
 
     unsigned ModemLines() const;
     void Hold() { ++hold_; }

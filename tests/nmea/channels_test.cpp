@@ -446,3 +446,18 @@ TEST(Channels, BadSatelliteNumberReportedOnceWithoutStopping) {
     EXPECT_EQ(r.display.lbStatus, "2D position fixing");  // reception went on
     EXPECT_TRUE(r.rx().running());
 }
+
+TEST(Channels, AReceiverThatGoesAwayIsReported) {
+    Rig r;
+    ASSERT_TRUE(r.ch->StartCommunication1());
+    r.fromReceiver(withSum("$GPGSA,A,3") + "\r\n");
+    r.pty.closeSlave();
+    r.pty.closeMaster();
+    r.poll().tick();
+    EXPECT_FALSE(r.ch->Kabel1.IsOpen());
+    EXPECT_EQ(r.panels[0], "Ch 1: closed");
+    ASSERT_FALSE(r.reports.empty());
+    EXPECT_EQ(r.reports.back(), "COM3 (" + r.pty.path() + "): the device is gone.");
+    r.rx().tick();
+    EXPECT_EQ(r.ch->counts().lines, 1);  // what came before is kept
+}

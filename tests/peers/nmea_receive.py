@@ -136,7 +136,7 @@ def check_run(name, run, raw, expected_display, log_path):
 
 # --- serial: a pseudo-terminal at the pace of the line ---------------------
 
-def replay_pty(name, bits_per_second, extra=()):
+def replay_pty(name, bits_per_second, extra=(), hang_up=False):
     raw = capture(name)
     master, slave = pty.openpty()
     tty.setraw(slave)
@@ -144,8 +144,9 @@ def replay_pty(name, bits_per_second, extra=()):
     tmp = tempfile.mkdtemp()
     log = os.path.join(tmp, 'serial.log')
     n_lines = len(frame(raw))
-    proc = subprocess.Popen([cli, 'receive', '--serial', path, '--speed', str(bits_per_second), '--log', log,
-                             '--lines', str(n_lines)] + list(extra),
+    ending = [] if hang_up else ['--lines', str(n_lines)]
+    proc = subprocess.Popen([cli, 'receive', '--serial', path, '--speed', str(bits_per_second), '--log', log] +
+                            ending + list(extra),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     # Opening the port discards what waits in it: start once it is open.
     opened = ''
@@ -162,19 +163,26 @@ def replay_pty(name, bits_per_second, extra=()):
         delay = due - time.monotonic()
         if delay > 0:
             time.sleep(delay)
+    if hang_up:
+        time.sleep(1.0)  # read by then; then the receiver is unplugged
+        os.close(master)
+        os.close(slave)
     try:
         stdout, stderr = proc.communicate(timeout=30)
     except subprocess.TimeoutExpired:
         proc.kill()
         stdout, stderr = proc.communicate()
-    os.close(master)
-    os.close(slave)
+    if not hang_up:
+        os.close(master)
+        os.close(slave)
     run = subprocess.CompletedProcess(proc.args, proc.returncode, stdout, stderr)
-    check_run('serial %d %s' % (bits_per_second, name), run, raw, EXPECTED.get(name), log)
+    check_run('serial %d %s%s' % (bits_per_second, name, ' until unplugged' if hang_up else ''), run, raw,
+              EXPECTED.get(name), log)
 
 
 replay_pty('nmea+ms.txt', 115200)
 replay_pty('firefly-II.log', 4800)
+replay_pty('nmea+ms.txt', 115200, hang_up=True)
 
 
 # --- TCP client: a loopback server streams a capture -----------------------
