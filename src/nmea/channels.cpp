@@ -64,7 +64,6 @@ struct Channels::ListenerClient {
 
 Channels::Channels(host::Host& host, ChannelSinks sinks, PortMap ports, GpsDisplay& display)
     : Kabel1(host.timers(), std::move(ports)),
-      host_(host),
       sinks_(std::move(sinks)),
       display_(display),
       rxTimer_(host.timers().createTimer("RxTimer")),

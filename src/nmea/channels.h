@@ -157,7 +157,6 @@ private:
     void setSocketsReceiving(bool on);
     std::string message(int n) const;
 
-    host::Host& host_;
     ChannelSinks sinks_;
     GpsDisplay& display_;
     std::unique_ptr<host::Timer> rxTimer_;
