@@ -57,10 +57,11 @@ struct Rig {
     void fromReceiver(const std::string& bytes) {
         pty.send(bytes);
         pty.waitQueued(static_cast<int>(bytes.size()));
-        while (true) {
+        for (int tries = 0; tries < 1000; ++tries) {
             int queued = 0;
             poll().tick();
             if (::ioctl(pty.master(), TIOCOUTQ, &queued) == 0 && queued == 0) break;
+            ::usleep(1000);
         }
     }
     std::vector<std::string> liveLines() const {
