@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "core/fn.h"
+#include "nmea/channel_texts.h"
 
 namespace nmea {
 
@@ -78,7 +79,8 @@ Channels::Channels(host::Host& host, ChannelSinks sinks, PortMap ports, GpsDispl
     };
     Kabel1.OnHangUp = [this](TCommPortDriver& sender) {
         // A receiver unplugged: say so instead of showing the port as open.
-        if (sinks_.report) sinks_.report(sender.ports().caption(sender.ComPort() + 1) + ": the device is gone.");
+        if (sinks_.report)
+            sinks_.report(ChannelMessage(ChannelText::DeviceGone, {sender.ports().caption(sender.ComPort() + 1)}));
         sender.Close();
         setChannelState(message(2) + " " + message(3), false);
     };
@@ -195,8 +197,8 @@ void Channels::receive(LineFramer& framer, const char* data, size_t size) {
             [this] {
                 ++counts_.overlongLines;
                 if (sinks_.report)
-                    sinks_.report("A received line longer than " + std::to_string(LineFramer::kMaxLineBytes) +
-                                  " bytes was dropped.");
+                    sinks_.report(
+                        ChannelMessage(ChannelText::LineTooLong, {std::to_string(LineFramer::kMaxLineBytes)}));
             });
     } else if (sinks_.garminReceive) {
         for (size_t i = 0; i < size; ++i) sinks_.garminReceive(static_cast<unsigned char>(data[i]));
@@ -259,8 +261,8 @@ void Channels::reportDropped() {
     if (dropped == 0) return;
     counts_.droppedLines += static_cast<long long>(dropped);
     if (sinks_.report)
-        sinks_.report(std::to_string(dropped) + " received lines were dropped: more than " +
-                      std::to_string(RxQueue::kCapacity) + " lines were waiting.");
+        sinks_.report(ChannelMessage(ChannelText::LinesDropped,
+                                     {std::to_string(dropped), std::to_string(RxQueue::kCapacity)}));
 }
 
 void Channels::processLine(const std::string& line) {
@@ -324,7 +326,7 @@ bool Channels::setListener(bool enabled, int port) {
     if (!enabled) return true;
     std::string error;
     if (!listener_->listen(port, listenAllInterfaces, error)) {
-        if (sinks_.report) sinks_.report("The port listener could not listen on port " + std::to_string(port) + ": " + error);
+        if (sinks_.report) sinks_.report(ChannelMessage(ChannelText::ListenFailed, {std::to_string(port), error}));
         return false;
     }
     return true;
@@ -341,8 +343,7 @@ void Channels::onListenerClient(std::unique_ptr<host::ByteLink> link) {
     sweepClients();
     if (listenerClients() >= kMaxClients) {
         if (sinks_.report)
-            sinks_.report("ServerSocket: connection from " + link->peer() + " refused: at most " +
-                          std::to_string(kMaxClients) + " clients.");
+            sinks_.report(ChannelMessage(ChannelText::ClientRefused, {link->peer(), std::to_string(kMaxClients)}));
         link->close();
         return;
     }

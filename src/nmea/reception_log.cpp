@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "nmea/channel_texts.h"
+
 namespace nmea {
 
 void ReceptionLog::add(const std::string& line) {
@@ -27,7 +29,7 @@ bool ReceptionLog::flush() {
     }
     // Try again when the next batch is complete.
     flushAt_ = lines_.size() + kBatchLines;
-    if (!failing_ && onProblem) onProblem({"The NMEA log file could not be written: " + path_ + ": " + error});
+    if (!failing_ && onProblem) onProblem({ChannelMessage(ChannelText::LogFileFailed, {path_, error})});
     failing_ = true;
     return false;
 }
@@ -40,7 +42,7 @@ bool ReceptionLog::appendToFile(std::string& error) {
     }
     std::string text;
     if (droppedUnwritten_ > 0) {
-        text += "$ --- " + std::to_string(droppedUnwritten_) + " lines lost: the log file could not be written ---\r\n";
+        text += ChannelMessage(ChannelText::UnsentLines, {std::to_string(droppedUnwritten_)}) + "\r\n";
     }
     for (const auto& l : lines_) text.append(l).append("\r\n");
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
