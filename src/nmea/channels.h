@@ -58,6 +58,8 @@ struct ChannelSinks {
     std::function<void(const std::string&)> packetLog;  // the Garmin window's packet log
     std::function<void(unsigned char)> garminReceive;   // Garmin mode: each received byte
     std::function<void()> stopSimulation;               // TxTimer stopped, simulation "gestopt"
+    // app::Operations::whenIdle: runs the line processing now, or after the
+    // running operation; unset runs it at once.
     std::function<void(std::function<void()>)> whenIdle;
     std::function<std::string(int)> message;  // message table text n
 };
