@@ -165,11 +165,8 @@ int receiveCommand(const std::vector<std::string>& args) {
         r.IpAddressC = o.tcpHost;
         r.IpPortC = o.tcpPort;
     }
-    if (!o.log.empty()) {
-        std::string path = nmea::WithLogExtension(o.log);
-        if (path != o.log) std::fprintf(stderr, "Logging to %s\n", path.c_str());
-        channels.startLogging(path);
-    }
+    // The file as named: the ".log" rule belongs to the window's save dialog.
+    if (!o.log.empty()) channels.startLogging(o.log);
 
     int status = kExitOk;
     bool wasOpen = false;

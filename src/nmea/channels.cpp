@@ -296,11 +296,11 @@ void Channels::Startloggen1Click(host::Prompts& prompts) {
         return;
     }
     auto chosen = prompts.saveFile("", log_.path(), {{"log file", {"*.log"}}});
-    if (chosen) startLogging(*chosen);
+    if (chosen) startLogging(WithLogExtension(*chosen));
 }
 
-void Channels::startLogging(const std::string& chosenPath) {
-    log_.setPath(WithLogExtension(chosenPath));
+void Channels::startLogging(const std::string& path) {
+    log_.setPath(path);
     log_.setLogging(true);
     Log("$ --- Start ---");
     indicators_.loggingChecked = true;

@@ -120,7 +120,8 @@ public:
 
     // "Start &loggen": asks for the file when logging is off.
     void Startloggen1Click(host::Prompts& prompts);
-    void startLogging(const std::string& chosenPath);
+    // Logging into `path`, appended to when it exists.
+    void startLogging(const std::string& path);
     void stopLogging();
     ReceptionLog& logFile() { return log_; }
     // The main window closes: the last log line, which flushes the batch.

@@ -462,3 +462,15 @@ TEST(Channels, AReceiverThatGoesAwayIsReported) {
     r.rx().tick();
     EXPECT_EQ(r.ch->counts().lines, 1);  // what came before is kept
 }
+
+TEST(WithLogExtension, TheSaveDialogsLogRule) {
+    struct Row {
+        const char* chosen;
+        const char* path;
+    } rows[] = {
+        {"track.txt", "track.log"},         {"track", "track.log"},
+        {"/a.b/track", "/a.b/track.log"},   {"/home/u/.hidden", "/home/u/.hidden.log"},
+        {"x.log", "x.log"},                 {"dir/x.tar.gz", "dir/x.tar.log"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(WithLogExtension(r.chosen), r.path) << r.chosen;
+}
