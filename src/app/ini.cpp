@@ -211,6 +211,8 @@ const std::vector<SettingRow>& settingRows() {
         {"General", "IpPortC2", IntField([](UserSettings& s) -> int& { return s.channel2.ipPort; })},
         {"General", "SocketS", BoolField([](UserSettings& s) -> bool& { return s.serverSocket; })},
         {"General", "IpPortS", IntField([](UserSettings& s) -> int& { return s.serverPort; })},
+        {"General", "SocketSAll", BoolField([](UserSettings& s) -> bool& { return s.serverSocketAll; })},
+        {"General", "AllTalkers", BoolField([](UserSettings& s) -> bool& { return s.allTalkers; })},
         {"General", "LastPath", TextField([](UserSettings& s) -> std::string& { return s.lastPath; })},
         {"Languages", "CurrentLanguage", IntField([](UserSettings& s) -> int& { return s.currentLanguage; })},
     };

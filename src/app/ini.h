@@ -62,6 +62,8 @@ struct UserSettings {
     Channel channel2{1, 4800, 8, "none", "1", false, "127.0.0.1", 7000};
     bool serverSocket = false;
     int serverPort = 7000;
+    bool serverSocketAll = false;  // the listener on every interface, not only loopback
+    bool allTalkers = false;       // decode GN, GL, GA, GB, BD and GQ sentences too
     std::string lastPath;
     int currentLanguage = 2;
     std::vector<std::string> fields;  // the text export's chosen fields

@@ -42,6 +42,7 @@ public:
     const host::LocaleInfo& locale() const override { return qt_.locale(); }
     host::Clipboard& clipboard() override { return qt_.clipboard(); }
     host::Shell& shell() override { return qt_.shell(); }
+    host::Network& network() override { return qt_.network(); }
 
 private:
     host::QtHost qt_{false};

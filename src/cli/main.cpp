@@ -17,6 +17,7 @@
 #include "app/workspace.h"
 #include "cli/cli_host.h"
 #include "cli/plot_verb.h"
+#include "cli/receive.h"
 #include "formats/file_type.h"
 #include "formats/csv_import.h"
 #include "formats/legacy_text.h"
@@ -58,13 +59,20 @@ const char* const kUsage =
     "  register-gpx           make the desktop open GPX files with pathkeep\n"
     "  check-update [URL]     compare this version with the newest one on the web site\n"
     "                         (URL default: $PATHKEEP_UPDATE_URL, else the web site)\n"
+    "@receive@"
     "\n"
     "Options:\n"
     "  --help       show this text\n"
     "  --version    show the program version\n";
 
+std::string usageText() {
+    std::string text = kUsage;
+    size_t at = text.find("@receive@");
+    return text.replace(at, 9, cli::kReceiveUsage);
+}
+
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "pathkeep-cli: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "pathkeep-cli: %s\n\n%s", message.c_str(), usageText().c_str());
     return kExitUsage;
 }
 
@@ -310,7 +318,7 @@ int main(int argc, char** argv) {
     const std::string verb = args[0];
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (verb == "--help" || verb == "-h" || verb == "help") {
-        std::fputs(kUsage, stdout);
+        std::fputs(usageText().c_str(), stdout);
         return kExitOk;
     }
     if (verb == "--version") {
@@ -324,5 +332,6 @@ int main(int argc, char** argv) {
     if (verb == "export-texts") return exportTextsCommand(rest);
     if (verb == "register-gpx") return registerGpxCommand(rest);
     if (verb == "check-update") return checkUpdateCommand(rest);
+    if (verb == "receive") return cli::receiveCommand(rest);
     return usageError("unknown command '" + verb + "'");
 }

@@ -461,12 +461,7 @@ std::optional<std::string> DegToNmea(std::string_view degrees) {
 
 std::string NmeaToDegText(std::string_view nmea) {
     if (nmea.empty()) return "-";
-    std::string text(nmea);
-    std::string hundreds;
-    if (text.size() == 11) {
-        if (text[0] != '0') hundreds = text.substr(0, 1);
-        text.erase(0, 1);
-    }
+    std::string_view text = nmea;
     std::string prefix;
     switch (text.back()) {
         case 'N': prefix = "N "; break;
@@ -475,8 +470,26 @@ std::string NmeaToDegText(std::string_view nmea) {
         case 'W': prefix = "W "; break;
         default: break;
     }
-    auto part = [&](size_t from, size_t count) { return from < text.size() ? text.substr(from, count) : ""; };
-    return prefix + hundreds + part(0, 2) + "\xC2\xB0 " + part(2, 2) + "' " + part(5, 4);
+    if (!prefix.empty()) text.remove_suffix(1);
+    // Degrees and minutes split at the decimal point, so receivers that send
+    // five decimals of minutes ("4636.00120") show as well as four.
+    size_t point = text.find('.');
+    if (point == std::string_view::npos) {
+        point = 0;
+        while (point < text.size() && text[point] >= '0' && text[point] <= '9') ++point;
+    }
+    size_t minutesAt = point >= 2 ? point - 2 : 0;
+    std::string_view degrees = text.substr(0, minutesAt);
+    if (degrees.size() == 3 && degrees[0] == '0') degrees.remove_prefix(1);  // "005" shows "05"
+    std::string_view minutes = text.substr(minutesAt, point - minutesAt);
+    std::string_view fraction = point < text.size() ? text.substr(point + 1, 4) : std::string_view();
+    size_t digits = 0;
+    while (digits < fraction.size() && fraction[digits] >= '0' && fraction[digits] <= '9') ++digits;
+    fraction = fraction.substr(0, digits);
+    std::string out;
+    out.reserve(prefix.size() + degrees.size() + minutes.size() + fraction.size() + 6);
+    out.append(prefix).append(degrees).append("\xC2\xB0 ").append(minutes).append("' ").append(fraction);
+    return out;
 }
 
 std::string NmeaField(std::string_view sentence, int n) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace host {
@@ -105,6 +106,8 @@ public:
     virtual bool openDocument(const std::string& path) = 0;
 };
 
+class Network;
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -115,6 +118,55 @@ public:
     virtual const LocaleInfo& locale() const = 0;
     virtual Clipboard& clipboard() = 0;
     virtual Shell& shell() = 0;
+    virtual Network& network() = 0;
+};
+
+// --- byte links: TCP client sockets and the port listener ------------------
+// Everything is reported on the user-interface thread, through the handlers.
+
+enum class LinkState { Closed, Connecting, Open };
+
+class ByteLink {
+public:
+    virtual ~ByteLink() = default;
+    // A TCP client starts connecting; the state goes Connecting, then Open,
+    // or an error is reported and it is Closed again.
+    virtual void connectTo(const std::string& hostName, int port) = 0;
+    virtual void close() = 0;
+    virtual LinkState state() const = 0;
+    // Queues bytes for sending; false when the link is not open.
+    virtual bool write(std::string_view bytes) = 0;
+    // While off, no bytes are taken from the peer: TCP's flow control then
+    // holds the sender back instead of our buffers growing.
+    virtual void setReceiving(bool on) = 0;
+    // "127.0.0.1:40312", for log lines.
+    virtual std::string peer() const = 0;
+    // Bytes as they arrive, in order; the data is valid during the call only.
+    virtual void onBytes(std::function<void(const char* data, size_t size)> handler) = 0;
+    // Every change of state, also when the peer closes the connection.
+    virtual void onState(std::function<void(LinkState state)> handler) = 0;
+    // A failure (refused, reset, unreachable); the link is closed after it.
+    virtual void onError(std::function<void(const std::string& message)> handler) = 0;
+};
+
+class Listener {
+public:
+    virtual ~Listener() = default;
+    // Listens on the loopback address, or on every interface when
+    // allInterfaces; false with a message when the port cannot be had.
+    virtual bool listen(int port, bool allInterfaces, std::string& error) = 0;
+    virtual void close() = 0;
+    virtual bool listening() const = 0;
+    virtual int port() const = 0;  // the port bound (useful after listening on 0)
+    // Each accepted connection, already open; the handler owns it.
+    virtual void onClient(std::function<void(std::unique_ptr<ByteLink> client)> handler) = 0;
+};
+
+class Network {
+public:
+    virtual ~Network() = default;
+    virtual std::unique_ptr<ByteLink> createTcpClient() = 0;
+    virtual std::unique_ptr<Listener> createListener() = 0;
 };
 
 // --- Drawing ----------------------------------------------------------------

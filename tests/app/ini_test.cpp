@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "../temp_dir.h"
+#include "app/channel_settings.h"
+#include "host/fake/fake_host.h"
 
 using namespace app;
 
@@ -63,4 +65,48 @@ TEST(IniFile, SavedAtomicallyAndReadBack) {
     EXPECT_EQ(UserSettings::read(IniFile::load(path)).fields, s.fields);
     EXPECT_FALSE(ini.save(dir.file("no/such/dir/x.ini"), error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(IniFile, ListenerInterfacesAndTalkersDefaultOff) {
+    UserSettings s = UserSettings::read(IniFile::fromText("[General]\nIpPortS=7100\n"));
+    EXPECT_FALSE(s.serverSocketAll);
+    EXPECT_FALSE(s.allTalkers);
+    s = UserSettings::read(IniFile::fromText("[General]\nSocketSAll=1\nAllTalkers=1\n"));
+    EXPECT_TRUE(s.serverSocketAll);
+    EXPECT_TRUE(s.allTalkers);
+    IniFile out;
+    s.writeGeneral(out);
+    EXPECT_NE(out.text().find("SocketSAll=1\r\nAllTalkers=1\r\n"), std::string::npos) << out.text();
+}
+
+TEST(IniFile, PortsSectionNamesTheDevices) {
+    TempDir dev;  // no serial devices at all
+    nmea::PortMap ports = LoadPortMap(IniFile::fromText("[Ports]\nCOM3=/dev/ttyUSB0\ncom12 = /dev/rfcomm0\n"), dev.path());
+    EXPECT_EQ(ports.caption(3), "COM3 (/dev/ttyUSB0)");
+    EXPECT_EQ(ports.path(12), "/dev/rfcomm0");
+    EXPECT_EQ(ports.path(1), "");
+}
+
+TEST(IniFile, ChannelRecordsRoundTrip) {
+    UserSettings s = UserSettings::read(IniFile::fromText("[General]\nport2=4\nspeed2=115200\nparity2=MARK\nSocketC1=1\n"
+                                                          "IpAddressC1=gps.local\nSocketS=1\nIpPortS=7100\nAllTalkers=1\n"));
+    host::FakeHost host;
+    nmea::GpsDisplay display;
+    nmea::Channels channels(host, {}, nmea::PortMap(), display);
+    ApplyChannelSettings(s, channels);
+    EXPECT_EQ(channels.Protocol(), "NMEA");
+    EXPECT_EQ(channels.Poort[1].Port, 4);
+    EXPECT_EQ(channels.Poort[1].Speed, 115200);
+    EXPECT_EQ(channels.Poort[1].Parity, "mark");
+    EXPECT_TRUE(channels.Poort[0].SocketC);
+    EXPECT_EQ(channels.Poort[0].IpAddressC, "gps.local");
+    EXPECT_TRUE(channels.Poort[0].SocketS);
+    EXPECT_EQ(channels.Poort[0].IpPortS, 7100);
+    EXPECT_TRUE(channels.decodeOptions.allTalkers);
+    UserSettings back;
+    StoreChannelSettings(channels, back);
+    EXPECT_EQ(back.channel2.speed, 115200);
+    EXPECT_EQ(back.channel1.ipAddress, "gps.local");
+    EXPECT_EQ(back.serverPort, 7100);
+    EXPECT_TRUE(back.allTalkers);
 }

@@ -61,8 +61,15 @@ TEST(NmeaToDegText, DutchCompassLettersAndHundreds) {
     EXPECT_EQ(NmeaToDegText("5212.3456S"), "Z 52\xC2\xB0 12' 3456");
     EXPECT_EQ(NmeaToDegText("00512.3456E"), "O 05\xC2\xB0 12' 3456");
     EXPECT_EQ(NmeaToDegText("10512.3456W"), "W 105\xC2\xB0 12' 3456");
-    EXPECT_EQ(NmeaToDegText("5212.34N"), "N 52\xC2\xB0 12' 34N");
-    EXPECT_EQ(NmeaToDegText("52"), "52\xC2\xB0 ' ");  // short input reads no further than it goes
+    // Two decimals show two; the hemisphere letter never shows as a digit.
+    EXPECT_EQ(NmeaToDegText("5212.34N"), "N 52\xC2\xB0 12' 34");
+    // Five decimals of minutes, as most receivers sold today send them.
+    EXPECT_EQ(NmeaToDegText("4636.00120N"), "N 46\xC2\xB0 36' 0012");
+    EXPECT_EQ(NmeaToDegText("00754.00211E"), "O 07\xC2\xB0 54' 0021");
+    EXPECT_EQ(NmeaToDegText("12157.67091W"), "W 121\xC2\xB0 57' 6709");
+    EXPECT_EQ(NmeaToDegText("5212N"), "N 52\xC2\xB0 12' ");
+    EXPECT_EQ(NmeaToDegText("52"), "\xC2\xB0 52' ");  // short input reads no further than it goes
+    EXPECT_EQ(NmeaToDegText("N"), "N \xC2\xB0 ' ");
 }
 
 TEST(NmeaField, CountsTheSentenceTypeAsFieldOne) {

@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include "host/fake/fake_network.h"
 #include "host/host.h"
 
 namespace host {
@@ -121,6 +122,7 @@ public:
     FakeLocale fakeLocale;
     FakeClipboard fakeClipboard;
     FakeShell fakeShell;
+    FakeNetwork fakeNetwork;
 
     Prompts& prompts() override { return fakePrompts; }
     Timers& timers() override { return fakeTimers; }
@@ -129,6 +131,7 @@ public:
     const LocaleInfo& locale() const override { return fakeLocale; }
     Clipboard& clipboard() override { return fakeClipboard; }
     Shell& shell() override { return fakeShell; }
+    Network& network() override { return fakeNetwork; }
 };
 
 }  // namespace host

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "host/host.h"
+#include "host/qt/qt_network.h"
 
 class QWidget;
 
@@ -127,6 +128,7 @@ public:
     const LocaleInfo& locale() const override { return locale_; }
     Clipboard& clipboard() override { return clipboard_; }
     Shell& shell() override { return shell_; }
+    Network& network() override { return network_; }
 
 private:
     QtPrompts prompts_;
@@ -136,6 +138,7 @@ private:
     QtLocale locale_;
     QtClipboard clipboard_;
     QtShell shell_;
+    QtNetwork network_;
 };
 
 }  // namespace host

@@ -1,0 +1,13 @@
+#pragma once
+// TfmSettings: the communication settings dialog, shown for a
+// nmea::SettingsModel (register it with QtPrompts under "TfmSettings").
+
+#include "host/host.h"
+
+class QWidget;
+
+namespace nmea::ui {
+
+bool runSettingsDialog(host::DialogModel& model, QWidget* parent);
+
+}  // namespace nmea::ui
