@@ -207,10 +207,13 @@ void Session::cleared(int reason, const std::deque<std::string>& dropped) {
     for (const auto& word : dropped) finishWord(word, outcome());
 }
 
-void Session::receivedComplete() {
+void Session::receivedComplete(std::uint8_t command) {
+    // The end of a transfer that is not the one asked for (a stale one cut
+    // short by a new command) is no answer.
+    if (pending_.active && pending_.kind == Kind::Get && command != pending_.command) return;
     std::string error;
     std::optional<std::vector<Packet>> records = incoming_.finish(error);
-    if (!pending_.active || pending_.kind != Kind::Get) return;  // a repeat after the commit
+    if (!pending_.active || pending_.kind != Kind::Get || pending_.complete) return;  // a repeat after the commit
     pending_.complete = true;
     if (!records) {
         pending_.outcome = core::Result::failed(error);
@@ -251,7 +254,7 @@ void Session::AnalyzePacket(char direction, const Packet& packet) {
         case kCommand:
         case kProductRequest: break;
         case kTransferComplete:
-            if (received) receivedComplete();
+            if (received) receivedComplete(static_cast<std::uint8_t>(RecordsCount(packet)));
             break;
         case kRecords:
             nRecords = RecordsCount(packet);
@@ -280,6 +283,11 @@ void Session::AnalyzePacket(char direction, const Packet& packet) {
         case kTrackHeader: known = protocolList.has("D310"); break;
         case kProtocolArray:
             progress("Protocol Array");
+            // A repeated array (after a lost ACK) replaces the first, not adds to it.
+            if (received) {
+                lbProtocol.clear();
+                protocolList.clear();
+            }
             for (const auto& tag : DecodeProtocolArray(packet)) {
                 if (received) lbProtocol.push_back(tag);
                 protocolList.add(tag);

@@ -97,7 +97,7 @@ private:
     void finishWord(const std::string& word, core::Result result);
     core::Result queueTransfers(const std::vector<Transfer>& transfers, const std::string& error,
                                 const std::string& what);
-    void receivedComplete();
+    void receivedComplete(std::uint8_t command);
     void cleared(int reason, const std::deque<std::string>& dropped);
     void log(const std::string& line) {
         if (hooks_.log) hooks_.log(line);

@@ -156,13 +156,12 @@ void Device::handle(const Packet& p, Clock::time_point now) {
                 note("repeated command ignored");
                 return;
             }
-            if (command == kCmdAbort) {
-                outbox_.clear();
-                inFlight_ = false;
-                resendAt_ = Clock::time_point::max();
-                runningCommand_ = -1;
-                return;
-            }
+            // A new command ends the transfer that is running, as abort does.
+            outbox_.clear();
+            inFlight_ = false;
+            resendAt_ = Clock::time_point::max();
+            runningCommand_ = -1;
+            if (command == kCmdAbort) return;
             if (command == kCmdPowerOff) {
                 note("power off requested");
                 return;

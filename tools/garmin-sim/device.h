@@ -6,7 +6,8 @@
 // Link behaviour of a receiver: one packet in flight, sent again on a NAK
 // or when no ACK came within the ACK timeout, given up after a number of
 // tries; every good packet acknowledged, every bad frame answered with a
-// NAK. A repeated command for the transfer already running is ignored.
+// NAK. A repeated command for the transfer already running is ignored;
+// another command ends it.
 //
 // For tests the line can be made poor: a share of frames lost or spoiled in
 // each direction, answers delayed, and the line paced at a bit rate.
@@ -34,7 +35,7 @@ struct DeviceOptions {
     unsigned seed = 1;
     int delayMs = 0;        // every frame the receiver sends leaves this much later
     long baud = 0;          // 0: as fast as the channel takes it
-    int ackTimeoutMs = 1000;
+    int ackTimeoutMs = 500;
     int maxTries = 6;
     bool verbose = false;
 };
