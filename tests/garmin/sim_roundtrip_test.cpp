@@ -250,6 +250,42 @@ void lossyRuns(const char* option, const char* share) {
 TEST(GarminSim, DropsOneFrameInFive) { lossyRuns("--drop", "0.2"); }
 TEST(GarminSim, SpoilsOneFrameInTwenty) { lossyRuns("--corrupt", "0.05"); }
 
+TEST(GarminSim, LossyUploadsAreExactOrFailed) {
+    int completed = 0;
+    for (int seed = 1; seed <= 3; ++seed) {
+        TempDir dir;
+        std::string saved = dir.file("kept.gpx");
+        std::vector<WordResult> results;
+        {
+            Sim sim({"--save", saved, "--drop", "0.2", "--seed", std::to_string(seed), "--ack-timeout-ms", "100"});
+            Pathkeep source;
+            source.load(kFixture);
+            results = source.run(sim.path(), {"id request", "put trackpoints", "put waypoints", "put routes"});
+        }
+        Pathkeep kept;
+        kept.load(saved);
+        for (const auto& r : results) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + " " + r.word + ": " + r.result.message());
+            EXPECT_TRUE(r.result.isDone() || r.result.isFailed());
+            if (!r.result.isDone()) continue;
+            ++completed;
+            if (r.word == "put waypoints") expectPoints(kept, kept.kids(kept.doc.waypoints(), "wpt"), kWaypoints, "wpt");
+            if (r.word == "put routes") {
+                auto routes = kept.kids(kept.doc.routes(), "rte");
+                ASSERT_EQ(routes.size(), 1u);
+                expectPoints(kept, kept.kids(routes[0], "rtept"), kRoute, "route");
+            }
+            if (r.word == "put trackpoints") {
+                auto tracks = kept.kids(kept.doc.trackpoints(), "trk");
+                ASSERT_EQ(tracks.size(), 2u);
+                expectPoints(kept, kept.trackPoints(tracks[0]), kMorning, "track");
+                expectPoints(kept, kept.trackPoints(tracks[1]), kEvening, "track");
+            }
+        }
+    }
+    EXPECT_GT(completed, 0);
+}
+
 TEST(GarminSim, SilentReceiverEndsAfterTheResendLimit) {
     // A terminal with nobody behind it.
     int master = posix_openpt(O_RDWR | O_NOCTTY);
