@@ -12,6 +12,7 @@
 #include "app/document_commands.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
+#include "cli/garmin_verb.h"
 #include "formats/file_type.h"
 #include "formats/legacy_text.h"
 
@@ -41,6 +42,7 @@ const char* const kUsage =
     "      --csv-header yes|no         whether line one holds headings\n"
     "                                  (CSV defaults: what the import wizard guesses)\n"
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
+    PATHKEEP_GARMIN_USAGE
     "\n"
     "Options:\n"
     "  --help       show this text\n"
@@ -208,5 +210,6 @@ int main(int argc, char** argv) {
     if (verb == "info") return infoCommand(rest);
     if (verb == "convert") return convertCommand(rest);
     if (verb == "rte2gpx") return rte2gpxCommand(rest);
+    if (verb == "garmin") return cli::garminCommand(rest);
     return usageError("unknown command '" + verb + "'");
 }

@@ -80,7 +80,7 @@ core::Result Session::queueTransfers(const std::vector<Transfer>& transfers, con
         records += static_cast<long>(t.size()) - 2;
         for (const Packet& p : t) lastQueued_ = link_.Queue(p);
     }
-    return core::Result::done(countText(records, "record", "records") + " of " + what + " queued.");
+    return core::Result::done(countText(records, "record", "records") + " of " + what + " sent.");
 }
 
 core::Result Session::TxWaypointsClick() {
