@@ -35,6 +35,7 @@ void Device::emit(const Packet& packet, Clock::time_point now) {
         frame[at] ^= static_cast<std::uint8_t>(1u << std::uniform_int_distribution<int>(0, 7)(random_));
         note("spoils outgoing packet " + HexByte(packet.id));
     }
+    bytesOut_ += static_cast<long>(frame.size());
     wire_.emplace_back(now + std::chrono::milliseconds(options_.delayMs), std::move(frame));
 }
 
@@ -58,6 +59,13 @@ Clock::time_point Device::nextDeadline() const {
 
 void Device::sendNext(Clock::time_point now) {
     if (inFlight_ || outbox_.empty()) {
+        if (outbox_.empty() && runningCommand_ >= 0) {
+            // The whole transfer is acknowledged: how long it took, and the bytes both ways.
+            double seconds = std::chrono::duration<double>(now - transferStart_).count();
+            note("transfer of " + std::to_string(transferRecords_) + " records done in " + std::to_string(seconds) +
+                 " s; bytes out " + std::to_string(bytesOut_ - transferBytesOut_) + ", in " +
+                 std::to_string(bytesIn_ - transferBytesIn_));
+        }
         if (outbox_.empty()) runningCommand_ = -1;
         return;
     }
@@ -83,6 +91,7 @@ void Device::tick(Clock::time_point now) {
 }
 
 void Device::receive(const std::uint8_t* bytes, size_t count, Clock::time_point now) {
+    bytesIn_ += static_cast<long>(count);
     for (size_t i = 0; i < count; ++i) {
         FrameReader::Event event = rx_.feed(bytes[i]);
         if (event == FrameReader::Event::None) continue;
@@ -137,6 +146,7 @@ void Device::queueTransfer(std::uint8_t command) {
         records += static_cast<long>(t.size()) - 2;
         outbox_.insert(outbox_.end(), t.begin(), t.end());
     }
+    transferRecords_ = records;
     note("sends " + std::to_string(records) + " records for command " + std::to_string(command));
 }
 
@@ -172,6 +182,9 @@ void Device::handle(const Packet& p, Clock::time_point now) {
             }
             runningCommand_ = command;
             queueTransfer(command);
+            transferStart_ = now;
+            transferBytesOut_ = bytesOut_;
+            transferBytesIn_ = bytesIn_;
             break;
         }
         case kRecords: incoming_.begin(RecordsCount(p)); return;

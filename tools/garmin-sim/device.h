@@ -52,6 +52,8 @@ public:
     Clock::time_point nextDeadline() const;
 
     long uploadsCompleted() const { return uploads_; }
+    long bytesOut() const { return bytesOut_; }
+    long bytesIn() const { return bytesIn_; }
     long uploadsFailed() const { return failedUploads_; }
 
 private:
@@ -76,6 +78,11 @@ private:
     Clock::time_point lineFreeAt_{};
     std::mt19937 random_;
     long uploads_ = 0, failedUploads_ = 0;
+    long bytesOut_ = 0, bytesIn_ = 0;
+    // The transfer being sent: when it started and the byte counts then.
+    Clock::time_point transferStart_{};
+    long transferBytesOut_ = 0, transferBytesIn_ = 0;
+    long transferRecords_ = 0;
 };
 
 }  // namespace garminsim
