@@ -8,6 +8,7 @@
 #include "core/point_list.h"
 #include "garmin/session.h"
 #include "garmin/translate.h"
+#include "garmin/commands.h"
 #include "host/fake/fake_host.h"
 
 using namespace garmin;
@@ -353,6 +354,54 @@ TEST_F(GarminSession, NoLayoutNoUpload) {
     EXPECT_TRUE(r.isFailed());
     run();
     EXPECT_TRUE(sentData().empty());
+}
+
+}  // namespace
+
+namespace {
+
+using garmin::CommDialogModel;
+
+TEST(GarminCommands, WordsInTheirFixedOrder) {
+    struct Row {
+        const char* name;
+        bool wpt, trk, rte, power;
+        bool receive;
+        std::vector<std::string> words;
+    } rows[] = {
+        {"receive waypoints, power off", true, false, false, true, true,
+         {"id request", "get waypoints", "power off", "determine bounds"}},
+        {"transmit routes only", false, false, true, false, false, {"id request", "put routes"}},
+        {"nothing ticked", false, false, false, false, false, {"id request"}},
+        {"receive routes only: no bounds", false, false, true, false, true, {"id request", "get routes"}},
+        {"everything, transmit", true, true, true, true, false,
+         {"id request", "put trackpoints", "put waypoints", "put routes", "power off"}},
+        {"everything, receive", true, true, true, true, true,
+         {"id request", "get trackpoints", "get waypoints", "get routes", "power off", "determine bounds"}},
+    };
+    for (const auto& r : rows) {
+        CommDialogModel m;
+        m.cbWaypoints = r.wpt;
+        m.cbTrackpoints = r.trk;
+        m.cbRoutes = r.rte;
+        m.cbPower = r.power;
+        EXPECT_EQ(r.receive ? garmin::ReceiveWords(m) : garmin::TransmitWords(m), r.words) << r.name;
+    }
+}
+
+TEST_F(GarminSession, CancelQueuesNothingButKeepsTheChoice) {
+    CommDialogModel dialog;
+    host.fakePrompts.dialogResults = {false, true};
+    host.fakePrompts.fillDialog = [](host::DialogModel& m) { dynamic_cast<CommDialogModel&>(m).cbRoutes = true; };
+    EXPECT_FALSE(garmin::acVerzendenExecute(host.fakePrompts, dialog, "What to transmit", *session));
+    EXPECT_TRUE(session->link().commandQueue().empty());
+    EXPECT_EQ(dialog.caption, "What to transmit");
+    EXPECT_TRUE(dialog.cbRoutes);
+    host.fakePrompts.fillDialog = nullptr;
+    session->appendCommand("get waypoints");  // a transfer still waiting: new words go behind it
+    EXPECT_TRUE(garmin::acOntvangenExecute(host.fakePrompts, dialog, "What to receive", *session));
+    EXPECT_EQ(std::vector<std::string>(session->link().commandQueue().begin(), session->link().commandQueue().end()),
+              (std::vector<std::string>{"get waypoints", "id request", "get routes"}));
 }
 
 }  // namespace
