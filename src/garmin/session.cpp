@@ -37,6 +37,12 @@ Session::Session(DocumentAccess access, const host::LocaleInfo& locale, Hooks ho
     h.hideProgress = [this] {
         if (hooks_.hideProgress) hooks_.hideProgress();
     };
+    h.showReceiveBuffer = [this](const std::string& t) {
+        if (hooks_.showReceiveBuffer) hooks_.showReceiveBuffer(t);
+    };
+    h.showStateTimeout = [this](const std::string& t) {
+        if (hooks_.showStateTimeout) hooks_.showStateTimeout(t);
+    };
     h.errorBox = [this](int n) {
         if (hooks_.errorBox && hooks_.message) hooks_.errorBox(hooks_.message(n));
     };

@@ -40,6 +40,8 @@ public:
         std::function<void(const std::string&)> log;            // Memo1
         std::function<void(const std::string&)> showProgress;   // Label2 and the progress window
         std::function<void()> hideProgress;
+        std::function<void(const std::string&)> showReceiveBuffer;  // Label1
+        std::function<void(const std::string&)> showStateTimeout;   // Label4
         std::function<void(const std::string&)> errorBox;       // a text for an error message box
         std::function<std::string(int)> message;                // the numbered message table
         std::function<void()> determineBounds;

@@ -10,7 +10,12 @@
 #include "garmin/translate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzEnv f;
+    // One environment for all inputs: setting it up costs more than a run.
+    static FuzzEnv f;
+    // A fresh tree costs a big memory block, so the tree is only emptied
+    // once it has grown.
+    if (f.doc.trackPointCount() + f.doc.childCount(f.doc.waypoints()) + f.doc.childCount(f.doc.routes()) > 100000)
+        f.doc.initTree();
     garmin::Session::Hooks hooks;
     hooks.isOpen = [] { return true; };
     hooks.open = [] { return true; };
@@ -18,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     hooks.log = [](const std::string&) {};
     hooks.message = [](int) { return std::string(); };
     garmin::Session session(garmin::DocumentAccess{f.doc, f.symbols, f.host.fakeClock,
-                                                   [&f] { return f.env.makeLoader(); }},
+                                                   [] { return f.env.makeLoader(); }},
                             f.host.fakeLocale, std::move(hooks));
     session.explain = true;
     const char* waypointLayout = size > 0 && (data[0] & 1) ? "D109" : "D108";
