@@ -191,6 +191,34 @@ TEST_F(GarminSession, TrackUploadCarriesTimesInUtcAndAltitudes) {
     EXPECT_TRUE(session->results().back().result.isDone());
 }
 
+TEST_F(GarminSession, HundredThousandPointTrackGoesOutWhole) {
+    identify(kTags);
+    doc.NewTrack("Long");
+    const int n = 100000;
+    for (int i = 0; i < n; ++i)
+        doc.AddTrackpoint("52." + std::to_string(100000 + i), "5.5", "1", "");
+    ASSERT_TRUE(session->TxTrackpointsClick().isDone());
+    // Records counts are 16 bits: the track travels as two transfers.
+    EXPECT_EQ(session->link().queuedPackets(), static_cast<size_t>(n + 1 + 4));
+    run();
+    long points = 0, announced = 0, transfers = 0;
+    double lastLat = 0;
+    bool inOrder = true;
+    for (const auto& p : sentData()) {
+        if (p.id == kRecords) announced += RecordsCount(p), ++transfers;
+        if (p.id != kTrackData) continue;
+        double lat = DecodeTrackPoint(p).lat;
+        inOrder &= lat > lastLat;
+        lastLat = lat;
+        ++points;
+    }
+    EXPECT_EQ(points, n);
+    EXPECT_EQ(announced, n + 1);
+    EXPECT_EQ(transfers, 2);
+    EXPECT_TRUE(inOrder);
+    EXPECT_TRUE(session->link().idle());
+}
+
 TEST_F(GarminSession, SameTrackLogTwiceAppendsToTheFirstTrack) {
     identify(kTags);
     host.fakeClock.offsetMinutes = 60;
