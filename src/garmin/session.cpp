@@ -205,10 +205,9 @@ void Session::cleared(int reason, const std::deque<std::string>& dropped) {
                                                                  : "Message " + std::to_string(reason));
     };
     if (pending_.active) {
-        pending_.outcome = outcome();
-        pending_.complete = true;
-        if (pending_.kind == Kind::Put || pending_.kind == Kind::Identify) pending_.kind = Kind::Get;
-        finishPending();
+        std::string word = pending_.word;
+        pending_ = Pending{};
+        finishWord(word, outcome());
     }
     for (const auto& word : dropped) finishWord(word, outcome());
 }
@@ -308,14 +307,16 @@ void Session::AnalyzePacket(char direction, const Packet& packet) {
             break;
         default: known = false; break;
     }
+    // Every record of a transfer counts towards its announced number, also
+    // one whose layout this program cannot read (it is then left out).
+    bool record = packet.id == kRouteHeader || packet.id == kRouteLink || packet.id == kTrackHeader ||
+                  packet.id == kTrackData || packet.id == kWaypointData || packet.id == kRouteWaypoint;
+    if (received && record) incoming_.add(packet);
     if (!known) {
         log(kUnknownPacketLine);
         return;
     }
     if (packet.id == kRouteHeader || packet.id == kRouteLink || packet.id == kTrackHeader) ++recordIndex;
-    bool record = packet.id == kRouteHeader || packet.id == kRouteLink || packet.id == kTrackHeader ||
-                  packet.id == kTrackData || packet.id == kWaypointData || packet.id == kRouteWaypoint;
-    if (received && record) incoming_.add(packet);
     if (explain) {
         TranslationContext c{protocolList, recordIndex, nRecords, trackNumber, locale_, access_.clock};
         for (const auto& line : TranslatePacket(packet, c)) log(line);

@@ -245,6 +245,21 @@ TEST_F(GarminSession, SameTrackLogTwiceAppendsToTheFirstTrack) {
     EXPECT_TRUE(session->allDone());
 }
 
+TEST_F(GarminSession, RecordsOfAnUnknownLayoutCountButAreLeftOut) {
+    identify({"A010", "A301", "D312", "D301"});  // a track header layout this program does not read
+    session->appendCommand("get trackpoints");
+    bool sentOnce = false;
+    run(true, [&] {
+        if (sentOnce || sentData().empty() || sentData().back() != CommandPacket(kCmdTrackLog)) return;
+        sentOnce = true;
+        receiveTransfer({Packet{kTrackHeader, {1, 0, 'T', 0}}, trackPoint(52, 5, 100, true), trackPoint(52.1, 5, 200)},
+                        kCmdTrackLog);
+    });
+    EXPECT_TRUE(session->results().back().result.isDone()) << session->results().back().result.message();
+    EXPECT_EQ(trackPoints(), 2);
+    EXPECT_TRUE(logged("> \"UNKNOWN PACKET\""));
+}
+
 TEST_F(GarminSession, IncompleteTransferLeavesTheDocumentAlone) {
     identify(kTags);
     session->appendCommand("get trackpoints");
