@@ -33,6 +33,7 @@ void Link::Receive(const std::uint8_t* bytes, size_t count) {
 }
 
 void Link::Receive(std::uint8_t byte) {
+    quietTicks_ = 0;
     FrameReader::Event event = rx_.feed(byte);
     if (hooks_.showReceiveBuffer)
         hooks_.showReceiveBuffer("RxBuf (" + std::to_string(rx_.RxBuf().size()) + ") : " + StrToHex(rx_.RxBuf()));
@@ -84,6 +85,9 @@ bool Link::idle() const {
 void Link::Timer1Timer() {
     inStep_ = true;
     if (hooks_.showStateTimeout) hooks_.showStateTimeout("StateTimeout: " + std::to_string(StateTimeout));
+    // A frame cut off for good (the receiver stopped mid-frame) would keep
+    // the link busy for ever; after the quiet time it is dropped.
+    if (!rx_.empty() && ++quietTicks_ > kQuietTicks) rx_.clear();
     if (!rx_.empty()) StateTimeout = kQuietTicks;
     bool closedOrReady = linkState == LinkState::Closed || linkState == LinkState::Ready;
     if (closedOrReady && queue_.empty())

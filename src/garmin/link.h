@@ -108,6 +108,7 @@ private:
     long sent_ = 0;     // packets taken from the queue so far (readPointer)
     std::deque<std::string> commands_;
     bool inStep_ = false;
+    int quietTicks_ = 0;  // ticks since the last received byte
 };
 
 }  // namespace garmin

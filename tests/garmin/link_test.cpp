@@ -193,6 +193,17 @@ TEST(GarminLink, CommandWordsWaitForSixQuietTicks) {
     EXPECT_EQ(w.words.size(), 2u);  // nothing was received in between
 }
 
+TEST(GarminLink, AFrameCutOffForGoodDoesNotBlockTheQueue) {
+    Wire w;
+    Link link(w.hooks());
+    Bytes start{0x10, 0x22, 0x18, 0x01};  // a track point frame that never ends
+    link.Receive(start.data(), start.size());
+    link.appendCommand("get routes");
+    for (int tick = 0; tick < 20 && w.words.empty(); ++tick) link.Timer1Timer();
+    EXPECT_EQ(w.words, std::vector<std::string>{"get routes"});
+    EXPECT_TRUE(link.rx().empty());
+}
+
 TEST(GarminLink, SimulationOnlyLogs) {
     Wire w;
     std::vector<char> directions;

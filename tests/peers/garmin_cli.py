@@ -86,6 +86,14 @@ def silent(problems):
         problems.append('a file was written')
 
 
+def no_channel(problems):
+    r = garmin(['--serial', os.path.join(work, 'no-such-device'), 'info'])
+    if r.returncode != 1:
+        problems.append('exit %d, expected 1' % r.returncode)
+    if 'Communication channel could not be opened!' not in r.stderr:
+        problems.append('no "could not be opened" message: %r' % r.stderr)
+
+
 def usage(problems):
     for args in (['info'], ['--serial', '/dev/null', '--tcp', 'h:1', 'info'], ['--serial', 'x', 'download'],
                  ['--serial', 'x', 'fly'], ['--tcp', 'nohost', 'info']):
@@ -97,5 +105,6 @@ def usage(problems):
 check('pathkeep-cli garmin download over a pseudo-terminal', download)
 check('pathkeep-cli garmin upload over TCP with power off', upload)
 check('pathkeep-cli garmin against a silent receiver fails', silent)
+check('pathkeep-cli garmin with a device that does not exist fails', no_channel)
 check('pathkeep-cli garmin usage errors', usage)
 sys.exit(report(results))
