@@ -360,6 +360,22 @@ TEST_F(GarminSession, CommandAndRecordTranslations) {
     EXPECT_TRUE(logged("  Track number : 1"));
     EXPECT_TRUE(logged("  Time         : 01-01-2008 00:00:00"));
     EXPECT_TRUE(logged("  Byte 24      : $FF"));
+    receive(RecordsPacket(1));
+    WaypointRecord w;
+    w.altitude = 12.5f;  // whole metres, halves to even
+    w.symbol = 18;
+    w.ident = "ABC";
+    receive(EncodeWaypoint(kWaypointData, WaypointLayout::D108, w));
+    for (const char* line : {"  Waypoint      : 1 van 1", "  Wpt class     : $00", "  Color         : $FF",
+                             "  Attributes    : $60", "  Wpt symbol    : $12 $00",
+                             "  Subclass      : $00 $00 $00 $00 $00 $00 $FF $FF $FF $FF $FF $FF $FF $FF $FF $FF $FF $FF",
+                             "  Altitude      : 12 m", "  Depth         : 0 m", "  State         : $20 $20",
+                             "  Identification: \"ABC\"", "  Comment       : \"\"", "  Intersct road : \"\""})
+        EXPECT_TRUE(logged(line)) << line;
+    receive(EncodeProductData({412, 300, {"Simulated GPS", "V3"}}));
+    EXPECT_TRUE(logged("  product ID      : 019C"));
+    EXPECT_TRUE(logged("  software version: 300"));
+    EXPECT_TRUE(logged("  string          : V3"));
     receive(EncodeRouteLink());
     EXPECT_TRUE(logged("  Link class     : direct"));
     EXPECT_TRUE(logged("  Subclass       : 00 00 00 00 00 00 FF FF FF FF FF FF FF FF FF FF FF FF "));
