@@ -9,6 +9,10 @@
 // Decoders read fixed offsets through ByteReader: a short record reads its
 // missing bytes as zero and a text without its zero ends with the packet.
 // Encoders cut texts so that every record fits its size byte.
+//
+// Known gaps: newer layouts (waypoints D110 and later, track headers D312
+// of A302) are neither built nor read; a received transfer counts their
+// records but leaves them out.
 
 #include <cstdint>
 #include <optional>

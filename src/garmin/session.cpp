@@ -214,8 +214,11 @@ void Session::cleared(int reason, const std::deque<std::string>& dropped) {
 
 void Session::receivedComplete(std::uint8_t command) {
     // The end of a transfer that is not the one asked for (a stale one cut
-    // short by a new command) is no answer.
-    if (pending_.active && pending_.kind == Kind::Get && command != pending_.command) return;
+    // short by a new command, whose start came before it) is no answer.
+    // Receivers of the second command numbering end with their own numbers.
+    if (!incoming_.active()) return;
+    if (pending_.active && pending_.kind == Kind::Get && command != pending_.command && !protocolList.has("A011"))
+        return;
     std::string error;
     std::optional<std::vector<Packet>> records = incoming_.finish(error);
     if (!pending_.active || pending_.kind != Kind::Get || pending_.complete) return;  // a repeat after the commit
