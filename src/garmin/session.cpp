@@ -37,9 +37,8 @@ Session::Session(DocumentAccess access, const host::LocaleInfo& locale, Hooks ho
     h.hideProgress = [this] {
         if (hooks_.hideProgress) hooks_.hideProgress();
     };
-    h.showReceiveBuffer = [this](const std::string& t) {
-        if (hooks_.showReceiveBuffer) hooks_.showReceiveBuffer(t);
-    };
+    // The receive display is rebuilt for every byte: only when someone shows it.
+    if (hooks_.showReceiveBuffer) h.showReceiveBuffer = hooks_.showReceiveBuffer;
     h.showStateTimeout = [this](const std::string& t) {
         if (hooks_.showStateTimeout) hooks_.showStateTimeout(t);
     };
