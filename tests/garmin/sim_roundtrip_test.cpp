@@ -84,7 +84,9 @@ struct Pathkeep {
         ASSERT_TRUE(formats::GpxBestandInlezen(env, gpx).readable);
     }
     // Runs the words against a receiver on `path`; the results of each word.
-    std::vector<WordResult> run(const std::string& path, const std::vector<std::string>& words, int tickMs = 100) {
+    // Ticks are shorter than the program's 500 ms to keep the tests quick,
+    // yet long enough that a busy machine does not end a transfer early.
+    std::vector<WordResult> run(const std::string& path, const std::vector<std::string>& words, int tickMs = 200) {
         auto transport = MakeTtyTransport(path, 9600);
         Session::Hooks hooks;
         AttachTransport(hooks, *transport);
@@ -208,7 +210,7 @@ void lossyRuns(const char* option, const char* share) {
     for (int seed = 1; seed <= 4; ++seed) {
         Sim sim({"--load", kFixture, option, share, "--seed", std::to_string(seed), "--ack-timeout-ms", "100"});
         Pathkeep pk;
-        auto results = pk.run(sim.path(), kDownloadAll);
+        auto results = pk.run(sim.path(), kDownloadAll, 100);
         ASSERT_GE(results.size(), 1u);
         for (const auto& r : results) {
             if (std::getenv("GARMIN_SIM_DEBUG"))
@@ -260,7 +262,7 @@ TEST(GarminSim, LossyUploadsAreExactOrFailed) {
             Sim sim({"--save", saved, "--drop", "0.2", "--seed", std::to_string(seed), "--ack-timeout-ms", "100"});
             Pathkeep source;
             source.load(kFixture);
-            results = source.run(sim.path(), {"id request", "put trackpoints", "put waypoints", "put routes"});
+            results = source.run(sim.path(), {"id request", "put trackpoints", "put waypoints", "put routes"}, 100);
         }
         Pathkeep kept;
         kept.load(saved);
