@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Downloads a track of $1 points (default 10,000) from tools/garmin-sim over
-# a pseudo-terminal paced at 115,200 bit/s with pathkeep-cli, and compares
+# a pseudo-terminal paced at 115,200 bit/s both ways with pathkeep-cli, and compares
 # the transfer's time with the time its bytes need on the line (10 bits a
 # byte, both directions, since each record waits for its ACK).
 set -euo pipefail

@@ -18,7 +18,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <deque>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -211,9 +213,17 @@ int main(int argc, char** argv) {
 
     auto start = garminsim::Clock::now();
     std::uint8_t buffer[4096];
+    // With --baud the bytes from the client also take their line time: they
+    // reach the receiver when the line would have delivered them.
+    std::deque<std::pair<garminsim::Clock::time_point, garmin::Bytes>> arriving;
+    garminsim::Clock::time_point inLineFreeAt{};
     while (!stopRequested) {
         auto now = garminsim::Clock::now();
         if (exitAfter > 0 && now - start >= std::chrono::duration<double>(exitAfter)) break;
+        while (!arriving.empty() && arriving.front().first <= now) {
+            device.receive(arriving.front().second.data(), arriving.front().second.size(), now);
+            arriving.pop_front();
+        }
         garmin::Bytes frame;
         while (channel >= 0 && device.nextFrame(now, frame))
             if (!writeAll(channel, frame) && useTcp) {
@@ -221,6 +231,7 @@ int main(int argc, char** argv) {
                 channel = -1;
             }
         auto deadline = device.nextDeadline();
+        if (!arriving.empty()) deadline = std::min(deadline, arriving.front().first);
         int timeoutMs = 50;
         if (deadline != garminsim::Clock::time_point::max()) {
             auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
@@ -234,7 +245,14 @@ int main(int argc, char** argv) {
             } else {
                 ssize_t n = read(channel, buffer, sizeof buffer);
                 if (n > 0) {
-                    device.receive(buffer, static_cast<size_t>(n), garminsim::Clock::now());
+                    auto at = garminsim::Clock::now();
+                    if (options.baud > 0) {
+                        inLineFreeAt = std::max(at, inLineFreeAt) +
+                                       std::chrono::nanoseconds(n * 10LL * 1000000000LL / options.baud);
+                        arriving.emplace_back(inLineFreeAt, garmin::Bytes(buffer, buffer + n));
+                    } else {
+                        device.receive(buffer, static_cast<size_t>(n), at);
+                    }
                 } else if (useTcp && (n == 0 || (errno != EAGAIN && errno != EINTR))) {
                     close(channel);
                     channel = -1;
