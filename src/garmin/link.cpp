@@ -57,7 +57,9 @@ void Link::goodFrame(const Packet& packet) {
     if (packet.id == kAck) {
         // Only an ACK that names the packet in flight releases it: a late
         // ACK for an earlier send must not release the next packet unseen.
-        bool matches = inFlight_ && !queue_.empty() && ByteReader(packet.data).u8(0) == queue_.front().id;
+        // An ACK without data names nothing and is taken for the packet in flight.
+        bool matches = inFlight_ && !queue_.empty() &&
+                       (packet.data.empty() || ByteReader(packet.data).u8(0) == queue_.front().id);
         if (matches) {
             queue_.pop_front();
             inFlight_ = false;
