@@ -204,6 +204,22 @@ TEST(GarminSim, UploadThenDownloadKeepsEverything) {
     expectFixture(kept, "MORNING", "EVENING");
 }
 
+TEST(GarminSim, RoundTripInTheD109AndD201Layouts) {
+    Sim sim({"--protocols", "P000,L001,A010,A100,D109,A201,D201,D109,D210,A301,D310,D301"});
+    Pathkeep source;
+    source.load(kFixture);
+    auto up = source.run(sim.path(), {"id request", "put waypoints", "put routes"});
+    for (const auto& r : up) EXPECT_TRUE(r.result.isDone()) << r.word << ": " << r.result.message();
+    Pathkeep back;
+    auto down = back.run(sim.path(), {"id request", "get waypoints", "get routes"});
+    for (const auto& r : down) EXPECT_TRUE(r.result.isDone()) << r.word << ": " << r.result.message();
+    expectPoints(back, back.kids(back.doc.waypoints(), "wpt"), kWaypoints, "waypoints");
+    auto routes = back.kids(back.doc.routes(), "rte");
+    ASSERT_EQ(routes.size(), 1u);
+    EXPECT_EQ(back.doc.getText(routes[0]), "rte (CANAL)");
+    expectPoints(back, back.kids(routes[0], "rtept"), kRoute, "route");
+}
+
 // A lossy line: every transfer ends exactly right or failed, never half.
 void lossyRuns(const char* option, const char* share) {
     int completed = 0;
