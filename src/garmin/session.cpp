@@ -1,5 +1,6 @@
 #include "garmin/session.h"
 
+#include "core/fn.h"
 #include "garmin/translate.h"
 #include "host/host.h"
 
@@ -177,7 +178,7 @@ void Session::finishPending() {
                                                                         : product.descriptions.front()) +
                                           ", product " + std::to_string(product.productId) + ", software " +
                                           std::to_string(product.softwareVersion) + ", protocols " +
-                                          protocolList.text()));
+                                          std::string(core::Trim(protocolList.text()))));
         case Kind::Get:
             if (p.outcome) return finishWord(p.word, std::move(*p.outcome));
             incoming_.reset();
