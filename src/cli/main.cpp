@@ -18,6 +18,7 @@
 #include "cli/cli_host.h"
 #include "cli/plot_verb.h"
 #include "cli/receive.h"
+#include "cli/garmin_verb.h"
 #include "formats/file_type.h"
 #include "formats/csv_import.h"
 #include "formats/legacy_text.h"
@@ -60,6 +61,7 @@ const char* const kUsage =
     "  check-update [URL]     compare this version with the newest one on the web site\n"
     "                         (URL default: $PATHKEEP_UPDATE_URL, else the web site)\n"
     "@receive@"
+    PATHKEEP_GARMIN_USAGE
     "\n"
     "Options:\n"
     "  --help       show this text\n"
@@ -333,5 +335,6 @@ int main(int argc, char** argv) {
     if (verb == "register-gpx") return registerGpxCommand(rest);
     if (verb == "check-update") return checkUpdateCommand(rest);
     if (verb == "receive") return cli::receiveCommand(rest);
+    if (verb == "garmin") return cli::garminCommand(rest);
     return usageError("unknown command '" + verb + "'");
 }

@@ -12,7 +12,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
-targets="gpx kml fragment plt wpt own easygps csv rte ini nmea_sentence nmea_receive"
+targets="gpx kml fragment plt wpt own easygps csv rte ini nmea_sentence nmea_receive garmin"
 count=$(echo $targets | wc -w)
 each=$(( budget / count > 1 ? budget / count : 1 ))
 cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
@@ -30,6 +30,9 @@ for target in $targets; do
     nmea_receive) cp tests/data/nmea/* "$corpus"/ ;;
     nmea_sentence) grep -ah '^\$' tests/data/nmea/* | tr -d '\r' | split -a 4 -l 1 - "$corpus"/s ;;
     own) printf 'Pathkeep File\r\n<1>,<x>,<Home>,<52.1>,<5.1>,<3>,<39448.5>,<>,<>,<W>,<18>\r\n<2>,<x>,<>,<52.2>,<5.2>,<>,<>,<>,<>,<T>,<>\r\n' >"$corpus/own.txt" ;;
+    garmin) # an ACK, a product data answer and an empty track transfer, as frames
+      printf '\x10\x06\x02\xfe\x00\xfa\x10\x03\x10\xff\x04\x9c\x01\x2c\x01\x33\x10\x03' >"$corpus/product"
+      printf '\x10\x1b\x02\x01\x00\xe2\x10\x03\x10\x0c\x02\x06\x00\xec\x10\x03\xff' >"$corpus/transfer" ;;
     easygps) printf 'Datum,WGS84,WGS84,0,0,0,0,0\r\nTP,D,52.1,5.1,x\r\nWP,D,1,2\r\n' >"$corpus/easy.txt" ;;
   esac
   echo "fuzz_$target: ${each} s"
