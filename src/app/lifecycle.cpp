@@ -10,6 +10,7 @@ void StartUp(Workspace& ws, DocumentCommands& documents, WaypointCommands& waypo
     LanguageTexts texts = Taalinstellen(ws.paths.productSettings, ws.settings.currentLanguage, ws.messages, ws.log);
     ws.settings.currentLanguage = texts.language;  // a number past the list fell back to 1
     if (steps.applyLanguage) steps.applyLanguage(texts);
+    ws.applyChannelSettings();
     waypoints.load();
     if (!steps.executablePath.empty())
         FirstRunQuestion(ws.paths, steps.executablePath, ws.messages, ws.host.prompts());
@@ -18,6 +19,10 @@ void StartUp(Workspace& ws, DocumentCommands& documents, WaypointCommands& waypo
 
 bool ShutDown(Workspace& ws, DocumentCommands& documents, WaypointCommands& waypoints) {
     if (!documents.Sluiten1Click()) return false;
+    if (ws.channels) {
+        ws.channels->StopCommunication1();
+        ws.channels->Shutdown();  // the last log line, which flushes the batch
+    }
     if (!ws.saveUserSettings()) ws.host.prompts().show(OwnText(OwnMessage::SaveFailed) + "\r" + ws.paths.userSettings,
                                                        host::Severity::Error);
     (void)waypoints.save();

@@ -111,6 +111,11 @@ void MessageLog::Report(const std::string& message) {
     lineAdded(lines_.back());
 }
 
+void MessageLog::append(const std::string& line) {
+    lines_.push_back(line);
+    lineAdded(line);
+}
+
 void MessageLog::clear() {
     lines_.clear();
     cleared();

@@ -53,6 +53,8 @@ class MessageLog {
 public:
     explicit MessageLog(const host::Clock& clock) : clock_(clock) {}
     void Report(const std::string& message);
+    // A line as it stands, without a time stamp (received sentences).
+    void append(const std::string& line);
     void clear();
     const std::vector<std::string>& lines() const { return lines_; }
 

@@ -1,5 +1,7 @@
 #include "app/workspace.h"
 
+#include "app/channel_settings.h"
+
 namespace app {
 
 Workspace::Workspace(host::Host& h, ProgramPaths p)
@@ -30,6 +32,32 @@ formats::Env Workspace::env(core::Operation& operation) {
                         [this](const std::string& s) { report(s); }};
 }
 
+void Workspace::openChannels() {
+    if (channels) return;
+    nmea::ChannelSinks sinks;
+    sinks.appendLog = [this](const std::string& line) { log.append(line); };
+    sinks.report = [this](const std::string& line) { report(line); };
+    sinks.setPanel = [this](int panel, const std::string& text) { statusLine.setPanel(panel, text); };
+    // Until the Garmin window keeps its own packet log, only what is not
+    // the received data itself goes to the message log.
+    sinks.packetLog = [this](const std::string& line) {
+        if (line.rfind("ServerSocket: ", 0) != 0) report(line);
+    };
+    sinks.whenIdle = [this](std::function<void()> work) { operations.whenIdle(std::move(work)); };
+    sinks.message = [this](int n) { return message(n); };
+    channels = std::make_unique<nmea::Channels>(host, std::move(sinks),
+                                                LoadPortMap(IniFile::load(paths.userSettings)), display);
+    applyChannelSettings();
+}
+
+void Workspace::applyChannelSettings() {
+    if (!channels) return;
+    ApplyChannelSettings(settings, *channels);
+    channels->decodeOptions.decimalSeparator = host.locale().decimalSeparator();
+    channels->decodeOptions.texts = {message(5), message(6), message(7), message(8), message(9)};
+    channels->logFile().setPath(paths.messageLogFile);
+}
+
 void Workspace::loadUserSettings() {
     report("Read user preferences");
     settings = UserSettings::read(IniFile::load(paths.userSettings));
@@ -38,6 +66,7 @@ void Workspace::loadUserSettings() {
 }
 
 bool Workspace::saveUserSettings() {
+    if (channels) StoreChannelSettings(*channels, settings);
     IniFile ini = IniFile::load(paths.userSettings);
     settings.lastPath = currentDirectory;
     settings.writeGeneral(ini);

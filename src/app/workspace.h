@@ -2,6 +2,7 @@
 // All run-time state of one Pathkeep run, shared by the GUI and the CLI.
 // Operations live in their subsystems and take the pieces they need.
 
+#include <memory>
 #include <string>
 
 #include "app/ini.h"
@@ -12,6 +13,8 @@
 #include "core/point_list.h"
 #include "core/symbols.h"
 #include "formats/env.h"
+#include "nmea/channels.h"
+#include "nmea/gps_display.h"
 #include "host/host.h"
 #include "plot/bounds.h"
 
@@ -62,6 +65,15 @@ public:
     bool saveSelectionOnly = false;
     UserSettings settings;
     std::vector<std::string> exportFields;  // the text export's chosen fields
+    // The live channels (serial port, TCP client, port listener) and what
+    // the reception page shows; made by openChannels, for the window and the
+    // commands that need them.
+    nmea::GpsDisplay display;
+    std::unique_ptr<nmea::Channels> channels;
+    void openChannels();
+    // The settings (after reading them or a language change) into the channels.
+    void applyChannelSettings();
+
     // Long commands: one at a time, with progress and Escape.
     Operations operations;
     bool busy() const { return operations.running(); }

@@ -29,6 +29,7 @@
 #include "app/lifecycle.h"
 #include "app/ui/language_apply.h"
 #include "host/qt/qt_http.h"
+#include "nmea/ui/reception_page.h"
 #include "plot/ui/plot_page.h"
 
 namespace app::ui {
@@ -72,6 +73,7 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     splitter->setSizes({kTreeWidth, 789 - kTreeWidth - kSplitterWidth});
     setCentralWidget(splitter);
 
+    ws_.openChannels();
     buildPages();
     buildStatusBar();
     buildMenusAndToolBar();
@@ -145,6 +147,8 @@ void MainWindow::buildPages() {
     conversionLayout->addStretch();
     pages[kConversionPage] = conversionPage;
 
+    pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
+
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
     pages[kPlotPage] = plotPage_;
@@ -205,9 +209,23 @@ void MainWindow::comingLater(QAction* action, const char* objectName) {
 void MainWindow::buildHelpAndLanguageMenus() {
     QMenu* communication = menuBar()->addMenu("&Communication");
     communication->setObjectName("Communicatie1");
-    comingLater(communication->addAction("Port &closed"), "Gesloten1");
-    comingLater(communication->addAction("Port &open"), "Openen2");
-    comingLater(communication->addAction("&Settings"), "Instellingen2");
+    QAction* closed = communication->addAction("Port &closed", this, [this] { ws_.channels->StopCommunication1(); });
+    closed->setObjectName("Gesloten1");
+    QAction* opened = communication->addAction("Port &open", this, [this] { ws_.channels->StartCommunication1(); });
+    opened->setObjectName("Openen2");
+    for (QAction* a : {closed, opened}) a->setCheckable(true);
+    communication->addAction("&Settings", this, [this] {
+        communicationSettings_.Instellingen2Click(*ws_.channels, ws_.host.prompts());
+    })->setObjectName("Instellingen2");
+    // The check marks follow the channel, whoever changed it.
+    auto showChannel = [this, closed, opened] {
+        const nmea::ChannelIndicators& i = ws_.channels->indicators();
+        opened->setChecked(i.portOpenChecked);
+        closed->setChecked(i.portClosedChecked);
+        if (auto* logging = findChild<QAction*>("Startloggen1")) logging->setChecked(i.loggingChecked);
+    };
+    connections_.push_back(ws_.channels->indicatorsChanged.scoped(showChannel));
+    showChannel();
 
     QMenu* extra = menuBar()->addMenu("&Extra");
     extra->setObjectName("Extra1");
@@ -263,7 +281,9 @@ void MainWindow::buildMenusAndToolBar() {
         if (!ws_.busy()) commands_.Sluiten1Click();
     })->setObjectName("Sluiten1");
     file->addSeparator();
-    comingLater(file->addAction("&Logging"), "Startloggen1");  // the live NMEA channel brings it
+    QAction* logging = file->addAction("&Logging", this, [this] { ws_.channels->Startloggen1Click(ws_.host.prompts()); });
+    logging->setObjectName("Startloggen1");
+    logging->setCheckable(true);
     file->addSeparator();
     QAction* exit = file->addAction("&Exit", this, [this] { close(); });
     exit->setObjectName("Afsluiten1");

@@ -7,6 +7,7 @@
 
 #include "app/document_commands.h"
 #include "app/waypoint_commands.h"
+#include "nmea/settings_model.h"
 #include "app/workspace.h"
 
 class QLabel;
@@ -77,6 +78,7 @@ private:
     QPlainTextEdit* log_ = nullptr;
     QComboBox* trackChoice_ = nullptr;
     QMenu* languageMenu_ = nullptr;
+    nmea::CommunicationSettings communicationSettings_;
     plot::ui::PlotPage* plotPage_ = nullptr;
     QLineEdit* listName_ = nullptr;
     std::array<QLabel*, StatusLine::kPanels> panels_{};
