@@ -32,6 +32,15 @@ void UndoStack::clear() {
     notify();
 }
 
+void UndoStack::dropGroup(int group) {
+    size_t doneBefore = 0;
+    for (size_t i = 0; i < done_; ++i)
+        if (steps_[i].group != group) ++doneBefore;
+    std::erase_if(steps_, [group](const Step& s) { return s.group == group; });
+    done_ = doneBefore;
+    notify();
+}
+
 const std::string& UndoStack::undoLabel() const {
     static const std::string none;
     return canUndo() ? steps_[done_ - 1].label : none;

@@ -17,6 +17,9 @@ public:
     struct Step {
         std::string label;
         std::function<void()> undo, redo;
+        // Steps of one list editing session share a group, so they can be
+        // dropped together when the list is written back or given up.
+        int group = 0;
     };
 
     explicit UndoStack(size_t limit = kDefaultLimit) : limit_(limit) {}
@@ -28,6 +31,11 @@ public:
     bool undo();
     bool redo();
     void clear();
+    // Forgets every step of a group (done or undone).
+    void dropGroup(int group);
+    // The group of the step an undo would take back; -1 when none.
+    int undoGroup() const { return canUndo() ? steps_[done_ - 1].group : -1; }
+    int redoGroup() const { return canRedo() ? steps_[done_].group : -1; }
     size_t size() const { return steps_.size(); }
     const std::string& undoLabel() const;
     const std::string& redoLabel() const;
