@@ -193,6 +193,8 @@ void EditCommands::PuntBewerken(View view, const Rows& selected) {
     if (chosen.empty()) return;
     std::sort(chosen.begin(), chosen.end());
     core::PointEditModel model = core::ModelFromRow(rows.rows[chosen.front()], chosen.size() >= 2);
+    model.symbols = &ws_.symbols;
+    model.locale = &ws_.host.locale();
     if (!ws_.host.prompts().show(model)) return;
     auto old = std::make_shared<std::vector<std::pair<size_t, core::ListRow>>>();
     auto changed = std::make_shared<std::vector<std::pair<size_t, core::ListRow>>>();
@@ -228,6 +230,8 @@ void EditCommands::mEditPointClick() {
         const auto& clock = ws_.host.clock();
         core::PointEditModel model =
             core::ModelFromPoint(doc, target.node, clock, ws_.host.locale().decimalSeparator());
+        model.symbols = &ws_.symbols;
+        model.locale = &ws_.host.locale();
         if (!ws_.host.prompts().show(model)) return;
         *edit = core::WritePoint(doc, target.node, model, clock);
         using core::PointField;

@@ -34,6 +34,9 @@ struct PointEditModel : host::DialogModel {
     bool multi = false;
     std::array<std::string, static_cast<size_t>(PointField::Count)> fields;
     std::array<bool, static_cast<size_t>(PointField::Count)> checked{};
+    // For the dialog's symbol list and its date and time fields.
+    const SymbolTable* symbols = nullptr;
+    const host::LocaleInfo* locale = nullptr;
 
     std::string& field(PointField f) { return fields[static_cast<size_t>(f)]; }
     const std::string& field(PointField f) const { return fields[static_cast<size_t>(f)]; }

@@ -25,6 +25,7 @@
 #include "core/ui/list_model.h"
 #include "core/ui/tree_model.h"
 #include "app/lifecycle.h"
+#include "app/ui/edit_actions.h"
 
 namespace app::ui {
 
@@ -70,6 +71,7 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     buildPages();
     buildStatusBar();
     buildMenusAndToolBar();
+    editActions_ = new EditActions(*this, ws_, commands_, waypoints_);
     connectWorkspace();
 
     ws_.create();
