@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, FileMenuToolBarAndConversionPage) {
     ASSERT_NE(bar, nullptr);
     for (QAction* a : bar->actions())
         if (!a->isSeparator()) tips << a->toolTip();
-    EXPECT_EQ(tips, QStringList({"Open", "Save", "Show in Google Earth"}));
+    EXPECT_EQ(tips, QStringList({"Open", "Save", "Calculate distance", "Show in Google Earth"}));
     QStringList items;
     for (QAction* a : w.window.menuBar()->actions().first()->menu()->actions())
         if (!a->isSeparator()) items << a->text();
