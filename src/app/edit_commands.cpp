@@ -26,7 +26,13 @@ std::string TwoDecimals(long double km) {
 
 }  // namespace
 
-EditCommands::EditCommands(Workspace& ws) : ws_(ws) {}
+EditCommands::EditCommands(Workspace& ws) : ws_(ws) {
+    reset_ = ws_.document.reset.scoped([this] {
+        historyStillValid();
+        // Closing or opening a document ends the list editing of the old one.
+        if (listEditing() && !ws_.document.inTree(listNode_)) endListEditing();
+    });
+}
 
 core::ListRows& EditCommands::rowsOf(View view) {
     return view == View::Waypoints ? ws_.waypointRows : ws_.pointRows;
@@ -100,6 +106,16 @@ void EditCommands::mShowPointsClick() {
     ++session_;
     editingChanged(true);
     rows.clear();
+    // Room for every row at once: growing a million rows step by step
+    // would move them all several times.
+    size_t expected = 0;
+    if (node == doc.trackpoints())
+        expected = static_cast<size_t>(doc.trackPointCount());
+    else if (doc.roleOf(node) == core::NodeRole::Track && doc.segmentOf(node) != core::kNoNode)
+        expected = doc.childCount(doc.segmentOf(node));
+    else
+        expected = doc.childCount(node);
+    rows.rows.reserve(expected);
     if (node == doc.waypoints()) {
         ws_.setListName("Waypoints");
         loader.ShowWaypoints(rows);

@@ -82,6 +82,7 @@ private:
     core::UndoStack history_;
     int session_ = 0;  // the undo group of the running list editing
     size_t nodeCountSeen_ = 0;
+    core::ScopedConnection reset_;
 };
 
 }  // namespace app

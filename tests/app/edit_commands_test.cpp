@@ -210,3 +210,16 @@ TEST_F(EditCommandsTest, HistoryIsDroppedWhenTheDocumentIsEmptied) {
     edit.undo();  // must not relink nodes of the old document
     EXPECT_EQ(dump(doc.trackpoints()), tree);
 }
+
+TEST_F(EditCommandsTest, EmptyingTheDocumentEndsListEditing) {
+    core::NodeId trk = addTrack("t", 2);
+    doc.setFocused(trk);
+    bool editing = false;
+    auto c = edit.editingChanged.scoped([&editing](bool on) { editing = on; });
+    edit.mShowPointsClick();
+    ASSERT_TRUE(editing);
+    doc.initTree();
+    EXPECT_FALSE(edit.listEditing());
+    EXPECT_FALSE(editing);
+    EXPECT_TRUE(ws.pointRows.rows.empty());
+}
