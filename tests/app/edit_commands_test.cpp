@@ -223,3 +223,25 @@ TEST_F(EditCommandsTest, EmptyingTheDocumentEndsListEditing) {
     EXPECT_FALSE(editing);
     EXPECT_TRUE(ws.pointRows.rows.empty());
 }
+
+TEST_F(EditCommandsTest, TreeCommandsDoNotRunInsideEachOther) {
+    core::NodeId trk = addTrack("long", 450);  // long enough to let events run while it is copied
+    addTrack("other", 1);
+    doc.setFocused(trk);
+    int nested = 0;
+    host.fakePump.onProcess = [&](int) {
+        ++nested;
+        edit.Kopieren1Click(View::Tree, {});  // a key arriving mid-cut
+        edit.Plakken1Click(View::Tree, {});
+    };
+    edit.Knippen1Click(View::Tree, {});
+    host.fakePump.onProcess = nullptr;
+    ASSERT_GT(nested, 0);
+    EXPECT_EQ(doc.childCount(doc.trackpoints()), 1u);
+    // The cut's row text stands: the nested copy did not replace it.
+    EXPECT_TRUE(host.fakeClipboard.content.starts_with("<1>,<51.1>")) << host.fakeClipboard.content.substr(0, 40);
+    EXPECT_FALSE(edit.treeCommandRunning());
+    doc.setFocused(child(doc.trackpoints(), 0));
+    edit.Kopieren1Click(View::Tree, {});  // afterwards the tree takes commands again
+    EXPECT_TRUE(host.fakeClipboard.content.starts_with("<gpx"));
+}

@@ -177,10 +177,12 @@ void EditActions::buildEditMenu() {
     });
     editMenu_->addSeparator();
     add("Select &all", "Allesselecteren1", QKeySequence::SelectAll, [this] {
-        // The shortcut selects in the focused list; the menu item as the context menu does.
+        // The focused list; with none focused, the list the context menu
+        // was last opened over, or the one on the page shown.
         View v = focusedView();
-        if (v != View::Points && v != View::Waypoints) v = listViewForCommand();
-        if (QTreeView* view = viewOf(v); view && v != View::Tree) view->selectAll();
+        if (v == View::Tree) return;
+        if (v == View::None) v = listViewForCommand();
+        if (QTreeView* view = viewOf(v)) view->selectAll();
     });
     add("&Reverse track", "Trackomkeren1", {}, [this] { commands_.Trackomkeren1Click(); });
     connect(editMenu_, &QMenu::aboutToShow, this, [this] {
