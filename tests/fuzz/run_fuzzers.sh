@@ -11,7 +11,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
-targets="gpx kml fragment plt wpt own easygps csv rte ini"
+targets="gpx kml fragment plt wpt own easygps csv rte ini rows"
 cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 for target in $targets; do
   corpus=$(mktemp -d)
@@ -25,6 +25,7 @@ for target in $targets; do
     ini) cp data/Pathkeep.ini "$corpus"/
          printf '[General]\r\ncurrentversion=4.04\r\nreleasedate=30 Nov 2026\r\n' >"$corpus/version.dat" ;;
     own) printf 'Pathkeep File\r\n<1>,<x>,<Home>,<52.1>,<5.1>,<3>,<39448.5>,<>,<>,<W>,<18>\r\n<2>,<x>,<>,<52.2>,<5.2>,<>,<>,<>,<>,<T>,<>\r\n' >"$corpus/own.txt" ;;
+    rows) printf '<1>,<51,5>,<4,2>,<>,<39569,5>,<01-05-2008>,<12:00:00>,<a>b>,<>,<>,<>\r\n<2>,<52>\r\n' >"$corpus/rows.txt" ;;
     easygps) printf 'Datum,WGS84,WGS84,0,0,0,0,0\r\nTP,D,52.1,5.1,x\r\nWP,D,1,2\r\n' >"$corpus/easy.txt" ;;
   esac
   echo "fuzz_$target: $runs runs"
