@@ -9,11 +9,26 @@ namespace core {
 
 namespace {
 
+// Row i becomes the old row order[i]. In place, cycle by cycle: a million
+// rows are a few hundred megabytes, and a second copy of them costs more in
+// fresh memory than the moving itself.
 void applyOrder(ListRows& view, const RowOrder& order) {
-    std::vector<ListRow> sorted;
-    sorted.reserve(order.size());
-    for (std::uint32_t old : order) sorted.push_back(std::move(view.rows[old]));
-    view.rows = std::move(sorted);
+    std::vector<bool> placed(order.size(), false);
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start]) continue;
+        ListRow held = std::move(view.rows[start]);
+        size_t j = start;
+        while (true) {
+            placed[j] = true;
+            size_t from = order[j];
+            if (from == start) {
+                view.rows[j] = std::move(held);
+                break;
+            }
+            view.rows[j] = std::move(view.rows[from]);
+            j = from;
+        }
+    }
 }
 
 RowOrder stableOrderBy(const ListRows& view, int column) {
@@ -60,9 +75,9 @@ void ApplyRowOrder(ListRows& view, const RowOrder& order) {
 
 void UndoRowOrder(ListRows& view, const RowOrder& order) {
     if (order.size() != view.rows.size()) return;
-    std::vector<ListRow> back(order.size());
-    for (size_t i = 0; i < order.size(); ++i) back[order[i]] = std::move(view.rows[i]);
-    view.rows = std::move(back);
+    RowOrder inverse(order.size());
+    for (size_t i = 0; i < order.size(); ++i) inverse[order[i]] = static_cast<std::uint32_t>(i);
+    applyOrder(view, inverse);
     Renumber(view);
 }
 

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/ui/tree_model.h"
+#include "plot/ui/plot_page.h"
 
 namespace app::ui {
 
@@ -225,7 +226,12 @@ void EditActions::buildTreeMenu() {
     const char* names[] = {"mPlotPoints", "mPlotTimeWay", "mPlotTimeHeight", "mPlotTimeSpeed"};
     for (int i = 0; i < 4; ++i) {
         QAction* a = add(plots[i], names[i], [this, i] {
-            if (plot_) plot_(i);
+            if (plot_) {
+                plot_(i);
+            } else if (auto* page = window_.findChild<plot::ui::PlotPage*>()) {
+                // Failures are shown by the page itself.
+                (void)page->runCommand(static_cast<plot::ui::PlotPage::Command>(i));
+            }
         });
         a->setEnabled(false);
         plotActions_.push_back(a);
@@ -245,6 +251,9 @@ void EditActions::prepareTreeMenu(QWidget* at, const QPoint& pos) {
     core::NodeId node = doc.focused();
     bool noPoints = node == core::kNoNode || node == doc.routes() || doc.roleOf(node) == core::NodeRole::Metadata;
     saveTrack_->setEnabled(!noPoints);
+    // The plot items work once the window has a plot page.
+    bool plots = plot_ || window_.findChild<plot::ui::PlotPage*>();
+    for (QAction* a : plotActions_) a->setEnabled(plots);
 }
 
 void EditActions::buildListMenu() {
