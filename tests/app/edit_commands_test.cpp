@@ -245,3 +245,54 @@ TEST_F(EditCommandsTest, TreeCommandsDoNotRunInsideEachOther) {
     edit.Kopieren1Click(View::Tree, {});  // afterwards the tree takes commands again
     EXPECT_TRUE(host.fakeClipboard.content.starts_with("<gpx"));
 }
+
+TEST_F(EditCommandsTest, PastingATrackPointIntoASegmentIsUndoneWithItsCount) {
+    core::NodeId trk = addTrack("walk", 2);
+    core::NodeId seg = doc.segmentOf(trk);
+    std::string before = dump(trk);
+    doc.setFocused(child(seg, 0));
+    edit.Kopieren1Click(View::Tree, {});
+    doc.setFocused(seg);
+    edit.Plakken1Click(View::Tree, {});
+    ASSERT_EQ(doc.childCount(seg), 3u);
+    EXPECT_EQ(doc.getText(doc.countLineOf(trk)), "number = 3");
+    std::string after = dump(trk);
+    edit.undo();
+    EXPECT_EQ(dump(trk), before);
+    edit.redo();
+    EXPECT_EQ(dump(trk), after);
+}
+
+TEST_F(EditCommandsTest, EditPointInTheTreeAndItsNameLine) {
+    doc.AddWaypoint("51.5", "4.5", "", "", "home", core::Symbol::none(), "", "");
+    core::NodeId wpt = child(doc.waypoints(), 0);
+    doc.setFocused(wpt);
+    host.fakePrompts.fillDialog = [](host::DialogModel& d) {
+        auto& m = dynamic_cast<core::PointEditModel&>(d);
+        EXPECT_FALSE(m.multi);
+        EXPECT_EQ(m.field(core::PointField::Name), "home");
+        m.field(core::PointField::Name) = "cabin";
+    };
+    host.fakePrompts.dialogResults = {true};
+    doc.documentModified = false;
+    edit.mEditPointClick();
+    EXPECT_EQ(doc.getText(wpt), "wpt (cabin)");
+    EXPECT_TRUE(doc.documentModified);
+
+    // The name line through the input box; a cancelled box changes nothing.
+    core::NodeId line = core::kNoNode;
+    for (core::NodeId c = doc.firstChild(wpt); c != core::kNoNode; c = doc.nextSibling(c))
+        if (doc.getText(c).starts_with("name = ")) line = c;
+    ASSERT_NE(line, core::kNoNode);
+    doc.setFocused(line);
+    host.fakePrompts.paths = {std::nullopt, std::string("hut")};
+    edit.mEditPointClick();
+    EXPECT_EQ(doc.getText(line), "name = cabin");
+    edit.mEditPointClick();
+    EXPECT_EQ(doc.getText(line), "name = hut");
+    EXPECT_EQ(doc.getText(wpt), "wpt (hut)");
+    edit.undo();
+    EXPECT_EQ(doc.getText(wpt), "wpt (cabin)");
+    edit.undo();
+    EXPECT_EQ(doc.getText(wpt), "wpt (home)");
+}

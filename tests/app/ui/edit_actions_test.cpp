@@ -197,6 +197,12 @@ TEST(EditActions, CtrlXOnATrackLeavesRowsThatPasteIntoAnEditedList) {
     ASSERT_EQ(lv1->model()->rowCount(), 4);
     EXPECT_EQ(lv1->model()->index(3, 1).data().toString(), "51.3");
     EXPECT_EQ(lv1->model()->index(3, 0).data().toString(), "4");
+    QTest::mouseClick(w.find<QPushButton>("btCancel"), Qt::LeftButton);
+
+    // Ctrl+Z brings the cut track back into the view.
+    w.key(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.window.treeModel()->rowCount(w.window.treeModel()->indexOf(w.doc.trackpoints())), 2);
+    EXPECT_EQ(w.doc.getText(w.child(w.doc.trackpoints(), 0)), "trk (walk)");
 }
 
 TEST(EditActions, ListMenuEnablingFollowsTheView) {
