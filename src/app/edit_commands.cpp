@@ -38,11 +38,28 @@ core::ListRows& EditCommands::rowsOf(View view) {
     return view == View::Waypoints ? ws_.waypointRows : ws_.pointRows;
 }
 
+namespace {
+
+// Undo groups: tree steps wait while a list is edited (the tree is out of
+// reach then); steps of the waypoint list LV2 are always open; steps of LV1
+// belong to their list editing session and go with it.
+constexpr int kTreeGroup = 0;
+constexpr int kWaypointListGroup = -2;
+
+}  // namespace
+
 void EditCommands::push(std::string label, View view, std::function<void()> undo, std::function<void()> redo) {
-    // Rows of LV1 belong to the running list editing; LV2 and the tree stay.
-    int group = view == View::Points ? session_ : 0;
+    int group = view == View::Points ? session_ : view == View::Waypoints ? kWaypointListGroup : kTreeGroup;
+    // LV1 holds rows only while a list is edited; there is nothing to take back otherwise.
+    if (view == View::Points && !listEditing()) return;
     history_.push({std::move(label), std::move(undo), std::move(redo), group});
     nodeCountSeen_ = ws_.document.store().nodeCount();
+}
+
+bool EditCommands::groupOpen(int group) const {
+    if (group == kWaypointListGroup) return true;
+    if (group == kTreeGroup) return !listEditing();
+    return group == session_ && listEditing();
 }
 
 bool EditCommands::historyStillValid() {
@@ -56,28 +73,17 @@ bool EditCommands::historyStillValid() {
     return true;
 }
 
-bool EditCommands::canUndo() const {
-    if (!history_.canUndo()) return false;
-    int group = history_.undoGroup();
-    return group == 0 ? true : group == session_ && listEditing();
-}
+bool EditCommands::canUndo() const { return history_.canUndo() && groupOpen(history_.undoGroup()); }
 
-bool EditCommands::canRedo() const {
-    if (!history_.canRedo()) return false;
-    int group = history_.redoGroup();
-    return group == 0 ? true : group == session_ && listEditing();
-}
+bool EditCommands::canRedo() const { return history_.canRedo() && groupOpen(history_.redoGroup()); }
 
 void EditCommands::undo() {
     if (ws_.busy() || !historyStillValid() || !canUndo()) return;
-    // While a list is edited the tree is out of reach, and so are its steps.
-    if (listEditing() && history_.undoGroup() != session_) return;
     history_.undo();
 }
 
 void EditCommands::redo() {
     if (ws_.busy() || !historyStillValid() || !canRedo()) return;
-    if (listEditing() && history_.redoGroup() != session_) return;
     history_.redo();
 }
 
@@ -171,6 +177,7 @@ void EditCommands::btCancelClick() {
 void EditCommands::deleteRows(View view, const Rows& selected, const std::string& label) {
     if (view != View::Points && view != View::Waypoints) return;
     if (selected.empty()) return;
+    Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     core::ListRows& rows = rowsOf(view);
     auto removed = std::make_shared<core::RemovedRows>(core::DeleteRows(rows, selected));
     if (removed->indices.empty()) return;
@@ -185,6 +192,7 @@ void EditCommands::PuntenVerwijderen(View view, const Rows& selected) {
 
 void EditCommands::LijstSorteren(View view) {
     if (view != View::Points && view != View::Waypoints) return;
+    Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     ws_.report("Sort list");
     core::ListRows& rows = rowsOf(view);
     auto order = std::make_shared<core::RowOrder>(core::SortRowsByTime(rows));
@@ -266,11 +274,13 @@ void EditCommands::mEditPointClick() {
 // --- clipboard ---
 
 void EditCommands::copyRows(View view, const Rows& selected) {
+    Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     klembord_ = core::RowsText(rowsOf(view), selected);
     ws_.host.clipboard().setText(klembord_);
 }
 
 void EditCommands::pasteRows(View view, const Rows& selected) {
+    Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     klembord_ = ws_.host.clipboard().text();
     if (!core::IsRowText(klembord_)) return;
     std::vector<core::ListRow> pasted = core::ParseRowText(klembord_);
@@ -387,6 +397,7 @@ void EditCommands::Gebruiktijdalspuntnaam1Click(View view) {
 }
 
 void EditCommands::Trackomkeren1Click() {
+    Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     core::ListRows& rows = ws_.pointRows;
     // The rows are reversed in place rather than through the memo's text,
     // so values holding ">" stay whole; the memo is emptied as before.

@@ -74,6 +74,7 @@ private:
     void deleteRows(View view, const Rows& selected, const std::string& label);
     void endListEditing();
     bool historyStillValid();
+    bool groupOpen(int group) const;
 
     Workspace& ws_;
     core::NodeId listNode_ = core::kNoNode;

@@ -296,3 +296,26 @@ TEST_F(EditCommandsTest, EditPointInTheTreeAndItsNameLine) {
     edit.undo();
     EXPECT_EQ(doc.getText(wpt), "wpt (home)");
 }
+
+TEST_F(EditCommandsTest, UndoKeepsToWhatCanBeReached) {
+    core::NodeId trk = addTrack("t", 3);
+    doc.AddWaypoint("51.5", "4.5", "", "", "w", core::Symbol::none(), "", "");
+    doc.setFocused(child(doc.waypoints(), 0));
+    edit.Knippen1Click(View::Tree, {});  // a tree step
+    edit.Trackomkeren1Click();            // no list edited: LV1 is empty, nothing to take back
+    ASSERT_TRUE(edit.canUndo());
+    ws.waypointRows.rows.resize(2);
+    doc.setFocused(trk);
+    edit.mShowPointsClick();
+    EXPECT_FALSE(edit.canUndo());  // the tree's step waits while the list is edited
+    edit.PuntenVerwijderen(View::Waypoints, {0});
+    edit.PuntenVerwijderen(View::Points, {0});
+    edit.undo();
+    EXPECT_EQ(ws.pointRows.rows.size(), 3u);
+    edit.undo();
+    EXPECT_EQ(ws.waypointRows.rows.size(), 2u);  // LV2's step is open while editing
+    EXPECT_FALSE(edit.canUndo());
+    edit.btCancelClick();
+    edit.undo();  // now the cut waypoint comes back
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
+}
