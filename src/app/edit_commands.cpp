@@ -140,6 +140,12 @@ void EditCommands::mShowPointsClick() {
     }
     // Sorting right after listing is part of listing, not an undo step.
     history_.dropGroup(session_);
+    // A list cut short by Escape must not be edited: its OK would replace
+    // the whole track or route with the part that was listed.
+    if (scope.operation().cancelled()) {
+        endListEditing();
+        ws_.report("Edit list of points cancelled");
+    }
 }
 
 void EditCommands::endListEditing() {

@@ -370,8 +370,8 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
             break;
         }
         if (n % kYieldEvery == 0 && status) status(std::to_string(n) + what);
-        // Writing stops only between points, so what is written is whole;
-        // the undo step still takes it back.
+        // Escape does not stop the writing: a half-written list would lose
+        // the rest of its points. Undo takes the whole OK back instead.
         op.step(n, total);
     }
     if (target == Target::Track) doc.setFocused(doc.currentSegment);

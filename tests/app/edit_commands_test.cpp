@@ -319,3 +319,16 @@ TEST_F(EditCommandsTest, UndoKeepsToWhatCanBeReached) {
     edit.undo();  // now the cut waypoint comes back
     EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
 }
+
+TEST_F(EditCommandsTest, AListingCutShortByEscapeIsNotEdited) {
+    core::NodeId trk = addTrack("long", 450);
+    std::string before = dump(trk);
+    doc.setFocused(trk);
+    host.fakePump.onProcess = [this](int) { ws.operations.requestCancel(); };
+    edit.mShowPointsClick();
+    host.fakePump.onProcess = nullptr;
+    EXPECT_FALSE(edit.listEditing());
+    EXPECT_TRUE(ws.pointRows.rows.empty());
+    edit.btOKClick("long");  // an OK now writes nothing
+    EXPECT_EQ(dump(trk), before);
+}
