@@ -283,3 +283,28 @@ TEST_F(WriteBackTest, AllTracksMakesAThirdTrackAndAllRoutesWritesNothing) {
     EXPECT_FALSE(ok(doc.routes(), "All Routes").wrote);
     EXPECT_EQ(dump(doc.routes()), routes);
 }
+
+TEST_F(WriteBackTest, UnlinkedNodesStayStoredAndComeBackInPlace) {
+    core::NodeId trk = addTrack("t", {{"51.1", "4.1", ""}, {"51.2", "4.2", ""}, {"51.3", "4.3", ""}});
+    core::NodeId seg = doc.segmentOf(trk);
+    core::NodeId second = child(seg, 1);
+    EXPECT_EQ(doc.childCount(seg), 3u);  // counted once, then kept current
+    int removedSignals = 0, insertedSignals = 0;
+    auto r = doc.removed.scoped([&](core::NodeId) { ++removedSignals; });
+    auto i = doc.inserted.scoped([&](core::NodeId, core::NodeId) { ++insertedSignals; });
+    doc.setFocused(child(second, 0));
+    doc.unlinkNode(second);
+    EXPECT_EQ(doc.childCount(seg), 2u);
+    EXPECT_FALSE(doc.inTree(second));
+    EXPECT_FALSE(doc.inTree(child(second, 0)));
+    EXPECT_EQ(doc.getText(second), "trkpt (2)");  // still readable
+    EXPECT_EQ(doc.focused(), seg);                // the focus left the unlinked part
+    doc.relinkNode(second, seg, child(seg, 1));
+    EXPECT_EQ(doc.childCount(seg), 3u);
+    EXPECT_EQ(child(seg, 1), second);
+    EXPECT_TRUE(doc.inTree(child(second, 0)));
+    EXPECT_EQ(removedSignals, 1);
+    EXPECT_EQ(insertedSignals, 1);
+    doc.relinkNode(second, seg, core::kNoNode);  // already linked: nothing happens
+    EXPECT_EQ(doc.childCount(seg), 3u);
+}
