@@ -146,7 +146,7 @@ void EditActions::setEditing(bool editing) {
 void EditActions::buildEditMenu() {
     QMenuBar* bar = window_.menuBar();
     editMenu_ = new QMenu("&Edit", &window_);
-    editMenu_->setObjectName("Bewerken2");
+    editMenu_->setObjectName("Wijzigen1");
     // After the File menu, before whatever follows it.
     QList<QAction*> top = bar->actions();
     if (top.size() > 1)
@@ -259,6 +259,7 @@ void EditActions::prepareTreeMenu(QWidget* at, const QPoint& pos) {
 void EditActions::buildListMenu() {
     listMenu_ = new QMenu(&window_);
     listMenu_->setObjectName("PopupMenu2");
+    // The edit items carry the Edit menu's names: they share its captions in every language.
     auto add = [this](const char* caption, const char* name, std::function<void()> fn) {
         QAction* a = listMenu_->addAction(caption, this, std::move(fn));
         a->setObjectName(name);
@@ -266,10 +267,10 @@ void EditActions::buildListMenu() {
     };
     add("&Edit", "Bewerken1", [this] { commands_.PuntBewerken(menuView_, selectedRows(menuView_)); });
     listMenu_->addSeparator();
-    add("&Cut", "lCut", [this] { commands_.Knippen1Click(menuView_, selectedRows(menuView_)); });
-    add("C&opy", "lCopy", [this] { commands_.Kopieren1Click(menuView_, selectedRows(menuView_)); });
-    add("&Paste", "lPaste", [this] { commands_.Plakken1Click(menuView_, selectedRows(menuView_)); });
-    add("Select &all", "lSelectAll", [this] {
+    add("&Cut", "Knippen1", [this] { commands_.Knippen1Click(menuView_, selectedRows(menuView_)); });
+    add("C&opy", "Kopieren1", [this] { commands_.Kopieren1Click(menuView_, selectedRows(menuView_)); });
+    add("&Paste", "Plakken1", [this] { commands_.Plakken1Click(menuView_, selectedRows(menuView_)); });
+    add("Select &all", "Allesselecteren1", [this] {
         if (QTreeView* v = viewOf(listViewForCommand())) v->selectAll();
     });
     listMenu_->addSeparator();

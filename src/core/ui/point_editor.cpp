@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -23,15 +24,18 @@ struct FieldInfo {
     const char* edit;
     const char* caption;
     const char* box;
+    const char* label;
 };
-constexpr std::array<FieldInfo, 8> kFields = {{{PointField::Lat, "Edit2", "Latitude:", "CheckBox3"},
-                                               {PointField::Lon, "Edit3", "Longitude:", "CheckBox4"},
-                                               {PointField::Ele, "Edit4", "Altitude:", "CheckBox5"},
-                                               {PointField::DateTime, "Edit5", "Date/time:", "CheckBox7"},
-                                               {PointField::Name, "Edit8", "Name:", "CheckBox2"},
-                                               {PointField::Sym, "Edit9", "Symbol:", "CheckBox8"},
-                                               {PointField::Cmt, "Edit10", "Comment:", "CheckBox6"},
-                                               {PointField::Desc, "Edit11", "Description:", "CheckBox9"}}};
+constexpr std::array<FieldInfo, 8> kFields = {{
+    {PointField::Lat, "Edit2", "Latitude:", "CheckBox3", "lbLatitude"},
+    {PointField::Lon, "Edit3", "Longitude:", "CheckBox4", "lbLongitude"},
+    {PointField::Ele, "Edit4", "Altitude:", "CheckBox5", "lbAltitude"},
+    {PointField::DateTime, "Edit5", "Date/time:", "CheckBox7", "lbDateTime"},
+    {PointField::Name, "Edit8", "Name:", "CheckBox2", "lbName"},
+    {PointField::Sym, "Edit9", "Symbol:", "CheckBox8", "lbSymbol"},
+    {PointField::Cmt, "Edit10", "Comment:", "CheckBox6", "lbComment"},
+    {PointField::Desc, "Edit11", "Description:", "CheckBox9", "lbDescription"},
+}};
 
 // One slider symbol as a small pictogram of our own.
 void drawSymbol(QPainter& p, const QRectF& r, unsigned short number) {
@@ -144,7 +148,7 @@ QPixmap PointEditor::sliderPicture(int cell) {
 }
 
 PointEditor::PointEditor(QWidget* parent) : QDialog(parent) {
-    setObjectName("PointEditor");
+    setObjectName("TPointEditor");
     setWindowTitle("Point editor");
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
@@ -152,6 +156,7 @@ PointEditor::PointEditor(QWidget* parent) : QDialog(parent) {
     int row = 0;
     for (const FieldInfo& info : kFields) {
         auto* label = new QLabel(info.caption, this);
+        label->setObjectName(info.label);
         auto* edit = new QLineEdit(this);
         edit->setObjectName(info.edit);
         label->setBuddy(edit);
@@ -173,10 +178,17 @@ PointEditor::PointEditor(QWidget* parent) : QDialog(parent) {
             join->setObjectName("SpeedButton1");
             join->setText("^");
             join->setToolTip("Date/time from date and time");
-            grid->addWidget(new QLabel("Date:", this), row, 1);
-            grid->addWidget(date_, row, 2);
-            grid->addWidget(time_, row, 3);
-            grid->addWidget(join, row, 4);
+            auto* dateLabel = new QLabel("Date:", this);
+            dateLabel->setObjectName("lbDate");
+            auto* timeLabel = new QLabel("Time:", this);
+            timeLabel->setObjectName("lbTime");
+            auto* dateRow = new QHBoxLayout;
+            dateRow->addWidget(date_, 1);
+            dateRow->addWidget(timeLabel);
+            dateRow->addWidget(time_, 1);
+            dateRow->addWidget(join);
+            grid->addWidget(dateLabel, row, 1);
+            grid->addLayout(dateRow, row, 2, 1, 3);
             ++row;
             connect(join, &QToolButton::clicked, this, [this] { joinDateTime(); });
         }
@@ -211,8 +223,8 @@ PointEditor::PointEditor(QWidget* parent) : QDialog(parent) {
         });
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName("OKBtn");
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName("CancelBtn");
+    buttons->button(QDialogButtonBox::Ok)->setObjectName("btOK");
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("btCancel");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
