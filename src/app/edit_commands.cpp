@@ -415,8 +415,9 @@ void EditCommands::Gebruiktijdalspuntnaam1Click(View view) {
 }
 
 void EditCommands::Trackomkeren1Click() {
-    Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     core::ListRows& rows = ws_.pointRows;
+    if (rows.rows.empty()) return;  // no list edited: nothing changes
+    Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     // The rows are reversed in place rather than through the memo's text,
     // so values holding ">" stay whole; the memo is emptied as before.
     klembord_.clear();
