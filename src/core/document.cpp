@@ -85,6 +85,32 @@ void Document::removeNode(NodeId node) {
     focusOutOf(node, p, focusInside);
 }
 
+void Document::unlinkNode(NodeId node) {
+    if (!inTree(node) || node == kRootNode) return;
+    NodeId p = store_.parent(node);
+    if (bulkDepth_ == 0) aboutToRemove(node);
+    bool focusInside = focused_ != kNoNode && store_.isWithin(focused_, node);
+    store_.unlink(node);
+    if (bulkDepth_ == 0) removed(p);
+    focusOutOf(node, p, focusInside);
+}
+
+void Document::relinkNode(NodeId node, NodeId parent, NodeId before) {
+    if (!store_.alive(node) || store_.parent(node) != kNoNode || !inTree(parent)) return;
+    store_.relink(node, parent, before);
+    if (bulkDepth_ == 0) inserted(parent, node);
+}
+
+bool Document::inTree(NodeId node) const {
+    if (!store_.alive(node)) return false;
+    NodeId n = node;
+    while (n != kRootNode) {
+        n = store_.parent(n);
+        if (n == kNoNode) return false;
+    }
+    return true;
+}
+
 void Document::removeChildren(NodeId node) {
     if (!store_.alive(node) || store_.firstChild(node) == kNoNode) return;
     if (bulkDepth_ == 0) aboutToRemoveChildren(node);

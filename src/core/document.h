@@ -108,6 +108,12 @@ public:
     void removeChildren(NodeId node);
     // False when the move would put a node inside itself.
     bool moveNode(NodeId node, NodeId newParent, NodeId before);
+    // Undo's removal: the node leaves the tree as removeNode does but stays
+    // stored, so relinkNode can put it back (before `before`, or at the end).
+    void unlinkNode(NodeId node);
+    void relinkNode(NodeId node, NodeId parent, NodeId before);
+    // Whether the node hangs in the tree (not removed, not unlinked).
+    bool inTree(NodeId node) const;
     // Drops a removed track's entry from the simulation's track selector.
     void forgetTrackChoice(const std::string& name);
 

@@ -447,6 +447,20 @@ void NodeStore::removeChildren(NodeId node) {
     if (auto it = counts_.find(node); it != counts_.end()) it->second = 0;
 }
 
+void NodeStore::unlink(NodeId node) {
+    if (node == kRootNode || !alive(node) || nodes_[node].parent == kNoNode) return;
+    ++revision_;
+    detach(node);
+    nodes_[node].parent = kNoNode;
+}
+
+void NodeStore::relink(NodeId node, NodeId parent, NodeId before) {
+    if (!alive(node) || nodes_[node].parent != kNoNode || !alive(parent)) return;
+    if (before != kNoNode && (!alive(before) || nodes_[before].parent != parent)) before = kNoNode;
+    ++revision_;
+    attach(node, parent, before);
+}
+
 bool NodeStore::isWithin(NodeId node, NodeId ancestor) const {
     for (NodeId n = node; n != kNoNode; n = nodes_[n].parent)
         if (n == ancestor) return true;

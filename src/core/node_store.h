@@ -79,6 +79,10 @@ public:
     // Costs what is removed, not what stays.
     void remove(NodeId node);
     void removeChildren(NodeId node);
+    // Takes a node with its descendants out of the tree but keeps them, so
+    // an undo can link it back; relink puts it under parent before `before`.
+    void unlink(NodeId node);
+    void relink(NodeId node, NodeId parent, NodeId before);
     // Moves a node with its descendants under newParent, before `before`
     // (kNoNode: at the end). False when that would put a node inside itself.
     bool move(NodeId node, NodeId newParent, NodeId before);

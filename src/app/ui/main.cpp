@@ -6,6 +6,7 @@
 
 #include "app/ui/main_window.h"
 #include "nmea/ui/settings_dialog.h"
+#include "core/ui/point_editor.h"
 #include "formats/ui/field_dialog.h"
 #include "formats/ui/import_wizard.h"
 #include "formats/ui/save_dialog.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     host.qtPrompts().registerDialog("TfmSelectField", &formats::ui::runFieldDialog);
     host.qtPrompts().registerDialog("TfrmImportWizzard", &formats::ui::runImportWizard);
     host.qtPrompts().registerDialog("TfmSettings", &nmea::ui::runSettingsDialog);
+    host.qtPrompts().registerDialog("TPointEditor", &core::ui::PointEditor::run);
     app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                                 QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
     app::ui::MainWindow window(ws);

@@ -31,6 +31,7 @@
 #include "host/qt/qt_http.h"
 #include "nmea/ui/reception_page.h"
 #include "plot/ui/plot_page.h"
+#include "app/ui/edit_actions.h"
 
 namespace app::ui {
 
@@ -77,6 +78,7 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     buildPages();
     buildStatusBar();
     buildMenusAndToolBar();
+    editActions_ = new EditActions(*this, ws_, commands_, waypoints_);
     connectWorkspace();
 
     ws_.create();

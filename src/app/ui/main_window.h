@@ -36,6 +36,8 @@ struct LanguageTexts;
 
 namespace app::ui {
 
+class EditActions;
+
 class MainWindow : public QMainWindow {
 public:
     enum Page { kPointsPage, kWaypointsPage, kReceptionPage, kSimulationPage, kMessageLogPage, kConversionPage,
@@ -47,6 +49,7 @@ public:
     core::ui::TreeModel* treeModel() const { return treeModel_; }
     DocumentCommands& commands() { return commands_; }
     WaypointCommands& waypointCommands() { return waypoints_; }
+    EditActions& editActions() { return *editActions_; }
 
     // Start-up steps of the shown window; then the file named on the
     // command line, if any, is opened.
@@ -85,6 +88,7 @@ private:
     core::ui::TreeModel* treeModel_ = nullptr;
     core::ui::ListModel* pointModel_ = nullptr;
     core::ui::ListModel* waypointModel_ = nullptr;
+    EditActions* editActions_ = nullptr;  // the Edit menu, context menus and list editing
     std::vector<core::ScopedConnection> connections_;
 };
 

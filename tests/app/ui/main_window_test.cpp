@@ -151,7 +151,8 @@ TEST_F(MainWindowTest, FileMenuToolBarAndConversionPage) {
     ASSERT_NE(bar, nullptr);
     for (QAction* a : bar->actions())
         if (!a->isSeparator()) tips << a->toolTip();
-    EXPECT_EQ(tips, QStringList({"Open", "Save", "Transmit to Garmin", "Receive from Garmin", "Show in Google Earth"}));
+    EXPECT_EQ(tips, QStringList({"Open", "Save", "Transmit to Garmin", "Receive from Garmin", "Calculate distance",
+                                 "Show in Google Earth"}));
     QStringList items;
     for (QAction* a : w.window.menuBar()->actions().first()->menu()->actions())
         if (!a->isSeparator()) items << a->text();
