@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/ui/main_window.h"
+#include "garmin/ui/comm_dialog.h"
 #include "nmea/ui/settings_dialog.h"
 #include "core/ui/point_editor.h"
 #include "formats/ui/field_dialog.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     host.qtPrompts().registerDialog("TfmSelectField", &formats::ui::runFieldDialog);
     host.qtPrompts().registerDialog("TfrmImportWizzard", &formats::ui::runImportWizard);
     host.qtPrompts().registerDialog("TfmSettings", &nmea::ui::runSettingsDialog);
+    host.qtPrompts().registerDialog("TfmCommDialog", &garmin::ui::runCommDialog);
     host.qtPrompts().registerDialog("TPointEditor", &core::ui::PointEditor::run);
     app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                                 QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));

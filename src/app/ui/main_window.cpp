@@ -29,6 +29,7 @@
 #include "app/lifecycle.h"
 #include "app/ui/language_apply.h"
 #include "host/qt/qt_http.h"
+#include "garmin/ui/garmin_window.h"
 #include "nmea/ui/reception_page.h"
 #include "plot/ui/plot_page.h"
 #include "app/ui/edit_actions.h"
@@ -231,7 +232,11 @@ void MainWindow::buildHelpAndLanguageMenus() {
 
     QMenu* extra = menuBar()->addMenu("&Extra");
     extra->setObjectName("Extra1");
-    comingLater(extra->addAction("&Gramin communication"), "GarminCommunicatie");
+    extra->addAction("&Gramin communication", this, [this] {
+        garmin::ui::TGarminForm* form = garminWindow();
+        form->show();
+        form->raise();
+    })->setObjectName("GarminCommunicatie");
     languageMenu_ = extra->addMenu("&Language");
     languageMenu_->setObjectName("Taal1");
     IniFile product = IniFile::load(ws_.paths.productSettings);
@@ -305,10 +310,16 @@ void MainWindow::buildMenusAndToolBar() {
     bar->addAction(open);
     bar->addAction(save);
     bar->addSeparator();
-    QAction* transmit = bar->addAction(style()->standardIcon(QStyle::SP_ArrowUp), "Transmit to Garmin");
-    comingLater(transmit, "acVerzenden");
-    QAction* receive = bar->addAction(style()->standardIcon(QStyle::SP_ArrowDown), "Receive from Garmin");
-    comingLater(receive, "acOntvangen");
+    QAction* transmit = bar->addAction(style()->standardIcon(QStyle::SP_ArrowUp), "Transmit to Garmin", this, [this] {
+        (void)garmin::acVerzendenExecute(ws_.host.prompts(), commDialog_, ws_.message(46), garminWindow()->session());
+    });
+    transmit->setObjectName("acVerzenden");
+    transmit->setToolTip("Transmit to Garmin");
+    QAction* receive = bar->addAction(style()->standardIcon(QStyle::SP_ArrowDown), "Receive from Garmin", this, [this] {
+        (void)garmin::acOntvangenExecute(ws_.host.prompts(), commDialog_, ws_.message(47), garminWindow()->session());
+    });
+    receive->setObjectName("acOntvangen");
+    receive->setToolTip("Receive from Garmin");
     bar->addSeparator();
     bar->addAction(google);
     bar->addSeparator();
@@ -324,6 +335,35 @@ void MainWindow::startUp(const std::string& startupFile) {
     steps.executablePath = QCoreApplication::applicationFilePath().toStdString();
     steps.applyLanguage = [this](const LanguageTexts& texts) { applyLanguage(texts); };
     StartUp(ws_, commands_, waypoints_, steps);
+}
+
+garmin::ui::TGarminForm* MainWindow::garminWindow() {
+    if (garminWindow_) return garminWindow_;
+    // The receiver hangs on the Garmin mode's channel: record 1.
+    auto transport = [this]() -> garmin::ByteTransport* {
+        const nmea::TPoort& r = ws_.channels->Poort[0];
+        if (!garminTransport_)
+            garminTransport_ = r.SocketC ? garmin::MakeTcpTransport(r.IpAddressC, r.IpPortC)
+                                         : garmin::MakeTtyTransport(ws_.channels->Kabel1.ports().path(r.Port), r.Speed);
+        return garminTransport_.get();
+    };
+    garmin::ui::GarminWindowEnv env{
+        garmin::DocumentAccess{ws_.document, ws_.symbols, ws_.host.clock(), [this] { return ws_.loader(); }},
+        ws_.host.locale(),
+        ws_.host.timers(),
+        ws_.host.prompts(),
+        [this](int n) { return ws_.message(n); },
+        [this](std::function<void()> work) { ws_.operations.whenIdle(std::move(work)); },
+        [this] {
+            Operations::Scope scope(ws_.operations);
+            core::PointLoader loader = ws_.loader(&scope.operation());
+            plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points,
+                                  [this](const std::string& s) { ws_.report(s); });
+        },
+        transport};
+    garminWindow_ = new garmin::ui::TGarminForm(std::move(env), this);
+    garminWindow_->setWindowFlags(Qt::Window);
+    return garminWindow_;
 }
 
 void MainWindow::applyLanguage(const LanguageTexts& texts) {

@@ -4,9 +4,12 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 #include "app/document_commands.h"
 #include "app/waypoint_commands.h"
+#include "garmin/commands.h"
+#include "garmin/transport.h"
 #include "nmea/settings_model.h"
 #include "app/workspace.h"
 
@@ -28,6 +31,10 @@ class ListModel;
 
 namespace plot::ui {
 class PlotPage;
+}
+
+namespace garmin::ui {
+class TGarminForm;
 }
 
 namespace app {
@@ -82,6 +89,11 @@ private:
     QComboBox* trackChoice_ = nullptr;
     QMenu* languageMenu_ = nullptr;
     nmea::CommunicationSettings communicationSettings_;
+    // The Garmin window, made when first needed, and its channel.
+    garmin::ui::TGarminForm* garminWindow();
+    garmin::ui::TGarminForm* garminWindow_ = nullptr;
+    std::unique_ptr<garmin::ByteTransport> garminTransport_;
+    garmin::CommDialogModel commDialog_;
     plot::ui::PlotPage* plotPage_ = nullptr;
     QLineEdit* listName_ = nullptr;
     std::array<QLabel*, StatusLine::kPanels> panels_{};

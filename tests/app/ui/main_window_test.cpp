@@ -162,10 +162,18 @@ TEST_F(MainWindowTest, FileMenuToolBarAndConversionPage) {
     for (QAction* a : w.window.menuBar()->actions()) menus << a->text();
     EXPECT_EQ(menus.first(), "&File");
     EXPECT_EQ(menus.mid(menus.size() - 3), QStringList({"&Communication", "&Extra", "&Help"}));
-    // What later subsystems bring is there, greyed out.
+    // The Garmin window is made when it is first asked for.
     auto* garmin = w.window.findChild<QAction*>("GarminCommunicatie");
     ASSERT_NE(garmin, nullptr);
-    EXPECT_FALSE(garmin->isEnabled());
+    EXPECT_EQ(w.window.findChild<QWidget*>("TGarminForm"), nullptr);
+    garmin->trigger();
+    auto* form = w.window.findChild<QWidget*>("TGarminForm");
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    // What later subsystems bring is there, greyed out.
+    auto* logTool = w.window.findChild<QAction*>("NMEAlogfile1");
+    ASSERT_NE(logTool, nullptr);
+    EXPECT_FALSE(logTool->isEnabled());
     ASSERT_NE(w.window.findChild<QAction*>("Info2"), nullptr);
     EXPECT_TRUE(w.window.findChild<QAction*>("Info2")->isEnabled());
     auto* route = w.find<QPushButton>("Button6");
