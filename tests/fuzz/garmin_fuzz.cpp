@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     hooks.log = [](const std::string&) {};
     hooks.message = [](int) { return std::string(); };
     garmin::Session session(garmin::DocumentAccess{f.doc, f.symbols, f.host.fakeClock,
-                                                   [] { return f.env.makeLoader(); }},
+                                                   [] { return f.env.loader(); }},
                             f.host.fakeLocale, std::move(hooks));
     session.explain = true;
     const char* waypointLayout = size > 0 && (data[0] & 1) ? "D109" : "D108";
