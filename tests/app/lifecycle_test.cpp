@@ -111,3 +111,20 @@ TEST_F(LifecycleTest, ShutDownStopsWhenTheUserKeepsTheDocument) {
     EXPECT_FALSE(ShutDown(run.ws, run.documents, run.waypoints));
     EXPECT_EQ(run.ws.document.childCount(run.ws.document.waypoints()), 1u);
 }
+
+TEST_F(LifecycleTest, ASettingsFileThatCannotBeWrittenStopsNothingElse) {
+    Run run(host, home);
+    StartUp(run.ws, run.documents, run.waypoints, {"", "", nullptr});
+    // A folder where the settings file should be: it cannot be written.
+    std::filesystem::remove(run.ws.paths.userSettings);
+    std::filesystem::create_directories(run.ws.paths.userSettings);
+    run.ws.waypointRows.rows.push_back(core::ListRow{});
+    run.ws.waypointRows.rows.back()[core::kColName] = "kept";
+    run.ws.waypointRows.rows.back()[core::kColLat] = "1";
+    run.ws.waypointRows.rows.back()[core::kColLon] = "2";
+    host.fakePrompts.asked.clear();
+    EXPECT_TRUE(ShutDown(run.ws, run.documents, run.waypoints));
+    EXPECT_NE(readFile(run.ws.paths.waypointDatabase).find("kept"), std::string::npos);
+    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);  // the failure is told, once
+    EXPECT_EQ(host.fakePrompts.asked[0].severity, host::Severity::Error);
+}

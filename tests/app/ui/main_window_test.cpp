@@ -199,3 +199,39 @@ TEST_F(MainWindowTest, SaveDialogFormatsAndExtensions) {
     EXPECT_EQ(model.format(), formats::SaveFormat::Plt);
     ASSERT_NE(dialog.findChild<QPushButton*>("Button1"), nullptr);
 }
+
+// The whole main menu and tool bar against the program's command map:
+// captions, order, separators and shortcuts. Undo and Redo stand before Cut.
+TEST_F(MainWindowTest, MainMenuAndToolBarFollowTheCommandMap) {
+    Window w;
+    const std::vector<std::pair<QString, QStringList>> expected = {
+        {"&File", {"&Open...", "&Save as...", "&Close", "-", "&Logging", "-", "&Exit"}},
+        {"&Edit", {"&Undo", "&Redo", "-", "&Cut", "C&opy", "&Paste", "-", "Select &all", "&Reverse track"}},
+        {"&Communication", {"Port &closed", "Port &open", "&Settings"}},
+        {"&Extra",
+         {"&Gramin communication", "&Language", "&Registrer GPX Extension", "-",
+          "&Export application text strings for translation", "&NMEA log file functions..."}},
+        {"&Help", {"&Readme file", "&Pathkeep Homepage", "&Check for updates", "-", "About..."}},
+    };
+    QList<QAction*> top = w.window.menuBar()->actions();
+    ASSERT_EQ(top.size(), static_cast<qsizetype>(expected.size()));
+    for (size_t m = 0; m < expected.size(); ++m) {
+        EXPECT_EQ(top[static_cast<qsizetype>(m)]->text(), expected[m].first);
+        QStringList items;
+        for (QAction* a : top[static_cast<qsizetype>(m)]->menu()->actions()) items << (a->isSeparator() ? "-" : a->text());
+        EXPECT_EQ(items, expected[m].second) << expected[m].first.toStdString();
+    }
+    auto shortcut = [&](const char* name) {
+        auto* a = w.window.findChild<QAction*>(name);
+        return a ? a->shortcut().toString() : QString("missing");
+    };
+    EXPECT_EQ(shortcut("Knippen1"), "Ctrl+X");
+    EXPECT_EQ(shortcut("Kopieren1"), "Ctrl+C");
+    EXPECT_EQ(shortcut("Plakken1"), "Ctrl+V");
+    EXPECT_EQ(shortcut("Allesselecteren1"), "Ctrl+A");
+
+    QStringList bar;
+    for (QAction* a : w.find<QToolBar>("ToolBar1")->actions()) bar << (a->isSeparator() ? "-" : a->toolTip());
+    EXPECT_EQ(bar, QStringList({"-", "Open", "Save", "-", "Transmit to Garmin", "Receive from Garmin", "-",
+                                "Calculate distance", "Show in Google Earth", "-"}));
+}
