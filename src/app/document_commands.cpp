@@ -91,6 +91,7 @@ bool DocumentCommands::BestandOpenen(const std::string& fileName) {
         ws_.host.prompts().show(ws_.message(18), host::Severity::Error);
     } else {
         formats::ReadOptions options;
+        options.allTalkers = ws_.settings.allTalkers;
         if (type == formats::FileType::Csv) {
             std::string text;
             result = formats::ReadCsvText(fileName, text);

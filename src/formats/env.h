@@ -65,6 +65,8 @@ struct CsvSettings {
 struct ReadOptions {
     // The delimited text reader's columns; none: there is nothing to read by.
     std::optional<CsvSettings> csv;
+    // NMEA logs: also the sentences of other satellite systems.
+    bool allTalkers = false;
 };
 
 }  // namespace formats

@@ -9,6 +9,7 @@
 #include "formats/csv_import.h"
 #include "formats/kml.h"
 #include "formats/legacy_text.h"
+#include "formats/nmea_log.h"
 #include "formats/ozi.h"
 #include "formats/text_export.h"
 
@@ -25,6 +26,10 @@ core::Result readCsv(Env& env, const std::string& path, const ReadOptions& optio
     core::Result r = ReadCsvText(path, text);
     if (!r.isDone()) return r;
     return CsvBestandInlezen(env, text, *options.csv);
+}
+
+core::Result readNmeaLog(Env& env, const std::string& path, const ReadOptions& options) {
+    return NmeaBestandInlezen(env, path, NmeaLogOptions{options.allTalkers});
 }
 
 template <core::Result (*F)(Env&, const std::string&)>
@@ -47,7 +52,8 @@ const std::vector<FormatRow>& Formats() {
          "plt", ".plt", "PLT - Ozi Trackpoints", SaveAsPLT},
         {FileType::OziWaypoint, {"Ozi Waypoint file", {"*.wpt"}}, plainReader<WptBestandInlezen>, SaveFormat::Wpt,
          "wpt", ".wpt", "WPT - Ozi Waypoints", SaveAsWPT},
-        {FileType::NmeaLog, {"NMEA LOG file", {"*.log"}}, nullptr, std::nullopt, nullptr, nullptr, nullptr, nullptr},
+        {FileType::NmeaLog, {"NMEA LOG file", {"*.log"}}, readNmeaLog, std::nullopt, nullptr, nullptr, nullptr,
+         nullptr},
         {FileType::EasyGps, {"EasyGPS (Waypoint+) file", {"*.txt"}}, plainReader<EasyGpsBestandInlezen>,
          std::nullopt, nullptr, nullptr, nullptr, nullptr},
         {FileType::Csv, {"Excel file", {"*.csv"}}, readCsv, std::nullopt, nullptr, nullptr, nullptr, nullptr},
