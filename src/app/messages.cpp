@@ -111,6 +111,11 @@ void MessageLog::Report(const std::string& message) {
     lineAdded(lines_.back());
 }
 
+void MessageLog::warning(const std::string& message) {
+    Report(message);
+    warningAdded(message);
+}
+
 void MessageLog::clear() {
     lines_.clear();
     cleared();

@@ -49,6 +49,9 @@ const char* const kUsage =
     "      --csv-separator tab|semicolon|comma\n"
     "      --csv-columns lat,lon,time,alt,skip   data type of the first columns\n"
     "      --csv-header yes|no         whether line one holds headings\n"
+    "      --quiet                     no warnings on stderr (skipped lines, replaced\n"
+    "                                  characters); the exit code still says 1 when\n"
+    "                                  IN could not be read or OUT not written\n"
     "                                  (CSV defaults: what the import wizard guesses)\n"
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
     "  plot FILE --kind points|way|height|speed --out IMAGE [options]\n"
@@ -141,6 +144,7 @@ struct ConvertArgs {
     std::optional<char> csvSeparator;
     std::optional<std::vector<int>> csvColumns;
     std::optional<bool> csvHeader;
+    bool quiet = false;
 };
 
 // Returns a usage error text, or "" when the arguments are good.
@@ -149,6 +153,10 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
         const std::string& a = args[i];
         if (a.rfind("--", 0) != 0) {
             c.files.push_back(a);
+            continue;
+        }
+        if (a == "--quiet") {
+            c.quiet = true;
             continue;
         }
         if (i + 1 >= args.size()) return a + " needs a value";
@@ -192,6 +200,11 @@ int convertCommand(const std::vector<std::string>& args) {
     if (!row) return usageError("unknown format '" + c.formatId + "'");
 
     Cli cli;
+    // Every line of the log that tells of lost or changed data goes to stderr.
+    core::ScopedConnection warnings;
+    if (!c.quiet)
+        warnings = cli.ws.log.warningAdded.scoped(
+            [](const std::string& w) { std::fprintf(stderr, "pathkeep-cli: warning: %s\n", w.c_str()); });
     cli.ws.loadUserSettings();
     // Delimited text: the columns given, else what the wizard would guess.
     cli.commands.setCsvChooser([&c](const std::string& text) -> std::optional<formats::CsvSettings> {

@@ -5,6 +5,7 @@
 
 #include "core/fn.h"
 #include "core/text.h"
+#include "formats/field_checks.h"
 #include "formats/text_codec.h"
 
 namespace formats {
@@ -140,6 +141,7 @@ CsvSettings GuessCsvSettings(const std::string& text, char separator) {
 core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSettings& s) {
     env.report("Read CSV file");
     env.doc.NewTrack("ACTIVE LOG");
+    const auto pointsBefore = env.doc.childCount(env.doc.currentSegment);
     env.doc.beginBulk();
     long double today = std::floor(static_cast<long double>(env.clock.nowSerial()));
     char sep = env.decimalSeparator();
@@ -155,7 +157,7 @@ core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSetti
         if (time.find(':') != std::string::npos) {
             std::optional<int> seconds = ParseTimeOfDay(time);
             if (!seconds) {
-                env.report("Line " + std::to_string(lineNumber) + " skipped: \"" + time + "\" is not a time");
+                env.warning("Line " + std::to_string(lineNumber) + " skipped: \"" + QuoteField(time) + "\" is not a time");
                 return true;
             }
             time = core::ToLocalDecimal(core::FloatToStrGeneral(today + *seconds / 86400.0L), sep);
@@ -165,7 +167,11 @@ core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSetti
         return true;
     });
     env.doc.endBulk();
-    return going ? core::Result::done() : core::Result::cancelled();
+    if (!going) return core::Result::cancelled();
+    // An import that gives nothing says so: most likely the columns were chosen wrongly.
+    if (env.doc.childCount(env.doc.currentSegment) == pointsBefore)
+        return core::Result::failed("No point could be read with the chosen columns");
+    return core::Result::done();
 }
 
 }  // namespace formats

@@ -28,6 +28,11 @@ struct Env {
     const host::LocaleInfo& locale;
     core::Operation& operation;
     std::function<void(const std::string&)> report;  // message log
+    // A log line that tells of lost or changed data (a skipped line, a
+    // replaced character); the command line prints these. None: report.
+    std::function<void(const std::string&)> warn = nullptr;
+
+    void warning(const std::string& text) const { warn ? warn(text) : report(text); }
 
     char decimalSeparator() const { return locale.decimalSeparator(); }
     void status(const std::string& text) const { operation.status(text); }

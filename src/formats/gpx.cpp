@@ -1,5 +1,7 @@
 #include "formats/gpx.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "core/fn.h"
@@ -380,10 +382,53 @@ void GpxStreamReader::readTrack() {
 
 }  // namespace
 
+namespace {
+
+// Where the file's "</gpx>" ends when bytes other than white space follow it
+// (devices pad their files with NULs); -1 when nothing follows.
+long endOfGpxWithTrailingBytes(const std::string& fileName) {
+    std::FILE* f = std::fopen(fileName.c_str(), "rb");
+    if (!f) return -1;
+    long end = -1;
+    constexpr long kBlock = 1 << 16;
+    std::string tail;  // the bytes from `from` to the end of the file, read block by block backwards
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long size = std::ftell(f), from = size;
+        bool onlyBlank = true;
+        while (from > 0 && end < 0) {
+            long start = std::max(0L, from - kBlock);
+            std::string block(static_cast<size_t>(from - start), '\0');
+            if (std::fseek(f, start, SEEK_SET) != 0 || std::fread(block.data(), 1, block.size(), f) != block.size()) break;
+            // Keep a few bytes of the later block so a tag across the seam is found.
+            tail = block + tail.substr(0, std::min<size_t>(tail.size(), 8));
+            size_t at = tail.rfind("gpx>");
+            if (at != std::string::npos && at >= 1 && (tail[at - 1] == '/' || tail[at - 1] == ':')) {
+                size_t after = at + 4;
+                for (size_t i = after; i < tail.size() && onlyBlank; ++i)
+                    onlyBlank = tail[i] == ' ' || tail[i] == '\t' || tail[i] == '\n' || tail[i] == '\r';
+                // Bytes past this block were all checked as they went by.
+                end = onlyBlank ? -2 : start + static_cast<long>(after);
+            } else {
+                for (char ch : block) onlyBlank = onlyBlank && (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r');
+            }
+            from = start;
+        }
+    }
+    std::fclose(f);
+    return end < 0 ? -1 : end;
+}
+
+}  // namespace
+
 core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
     env.report("Read GPX file");
     xml::Reader reader;
-    if (!reader.open(fileName)) return ParseFailure(reader.error());
+    long end = endOfGpxWithTrailingBytes(fileName);
+    if (end >= 0) {
+        long size = StatusOf(fileName).size;
+        env.warning("The " + std::to_string(size - end) + " bytes after </gpx> were left unread");
+    }
+    if (!(end >= 0 ? reader.open(fileName, end) : reader.open(fileName))) return ParseFailure(reader.error());
     env.doc.beginBulk();
     GpxStreamReader stream(env, reader, StatusOf(fileName).size);
     bool completed = stream.run();

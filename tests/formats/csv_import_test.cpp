@@ -65,3 +65,16 @@ TEST_F(CsvImportTest, ImportsWithTheWizardsSettings) {
               "trkpt (2)\n  lat = 53\n  lon = 7\n");
     EXPECT_EQ(log.back(), "Line 4 skipped: \"nine:oh\" is not a time");
 }
+
+TEST_F(CsvImportTest, AnImportThatGivesNoPointIsAFailure) {
+    CsvSettings s;
+    s.separator = ',';
+    s.latColumn = 1;
+    s.lonColumn = 2;
+    s.headerRow = true;
+    formats::Env e = env();
+    // Headings only, and columns that hold no coordinates.
+    EXPECT_TRUE(CsvBestandInlezen(e, "lat,lon\n", s).isFailed());
+    EXPECT_TRUE(CsvBestandInlezen(e, "lat,lon\n0,0\n,\n", s).isFailed());
+    EXPECT_TRUE(CsvBestandInlezen(e, "lat,lon\n1,2\n", s).isDone());
+}

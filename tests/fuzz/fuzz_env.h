@@ -17,7 +17,8 @@ struct FuzzEnv {
     core::Document doc{symbols, host.fakeClock};
     core::PointList points;
     core::Operation operation;
-    formats::Env env{doc, symbols, host.fakeClock, host.fakeLocale, operation, [](const std::string&) {}};
+    formats::Env env{doc, symbols, host.fakeClock, host.fakeLocale, operation, [](const std::string&) {},
+                    [](const std::string&) {}};
 
     FuzzEnv() { symbols.loadFromText("0\tAnchor\n18\tWaypoint\n"); }
 };

@@ -95,7 +95,11 @@ for name, (sep, columns, header) in sorted(CSV.items()):
     got, err = info(path, '--csv-separator', sepname, '--csv-columns', ','.join(columns), '--csv-header',
                     'yes' if header else 'no')
     want = (0, csv_points(path, sep, columns, header))
-    results.append(('csv/' + name, got == want, got, want, err))
+    if want == (0, 0):
+        # Columns that give no point: the conversion fails and says so.
+        results.append(('csv/' + name, got is None and 'No point' in err, got, None, err))
+    else:
+        results.append(('csv/' + name, got == want, got, want, err))
 for name in sorted(os.listdir(os.path.join(data, 'rte'))):
     src = os.path.join(data, 'rte', name)
     copy = os.path.join(work, name)
