@@ -47,7 +47,10 @@ const char* const kUsage =
     "      --fields 08,02,...          the text export's columns [01]..[11]\n"
     "                                  (default: the saved default, else all eleven)\n"
     "      --csv-separator tab|semicolon|comma\n"
-    "      --csv-columns lat,lon,time,alt,skip   data type of the first columns\n"
+    "      --csv-columns skip,date,time,lat,lon,alt,...\n"
+    "                                  data type of the first columns (up to 20):\n"
+    "                                  lat, lon, time, alt, date, datetime,\n"
+    "                                  hemisphere (a column of N/S or E/W), skip\n"
     "      --csv-header yes|no         whether line one holds headings\n"
     "      --quiet                     no warnings on stderr (skipped lines, replaced\n"
     "                                  characters); the exit code still says 1 when\n"
@@ -177,7 +180,7 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
             else return "--csv-separator takes tab, semicolon or comma";
         } else if (a == "--csv-columns") {
             auto cols = cli::ParseCsvColumns(v);
-            if (!cols) return "--csv-columns takes up to five of lat, lon, time, alt, skip";
+            if (!cols) return "--csv-columns takes up to 20 of lat, lon, time, alt, date, datetime, hemisphere, skip";
             c.csvColumns = *cols;
         } else if (a == "--csv-header") {
             if (v != "yes" && v != "no") return "--csv-header takes yes or no";

@@ -63,7 +63,9 @@ struct SaveOptions {
 
 struct CsvSettings {
     char separator = '\t';
-    int latColumn = 0, lonColumn = 0, timeColumn = 0, altColumn = 0;  // 1..5, 0 = none
+    int latColumn = 0, lonColumn = 0, timeColumn = 0, altColumn = 0;  // 1..20, 0 = none
+    int dateColumn = 0, dateTimeColumn = 0;
+    std::vector<int> hemisphereColumns;  // columns of N/S or E/W letters
     bool headerRow = false;
 };
 

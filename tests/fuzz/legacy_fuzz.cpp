@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const char separators[] = {'\t', ';', ','};
         w.separator = separators[size > 0 ? data[0] % 3 : 0];
         w.next();
-        for (size_t k = 0; k < w.columnTypes.size() && k + 1 < size; ++k) w.columnTypes[k] = data[k + 1] % 5;
+        for (size_t k = 0; k < w.columnTypes.size() && k + 1 < size; ++k) w.columnTypes[k] = data[k + 1] % formats::kCsvTypeCount;
         w.finish();
     };
     formats::CsvBestandInlezen(f.env, in);
