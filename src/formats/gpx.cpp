@@ -420,23 +420,46 @@ long endOfGpxWithTrailingBytes(const std::string& fileName) {
 
 }  // namespace
 
-core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
-    env.report("Read GPX file");
-    xml::Reader reader;
-    long end = endOfGpxWithTrailingBytes(fileName);
-    if (end >= 0) {
-        long size = StatusOf(fileName).size;
-        env.warning("The " + std::to_string(size - end) + " bytes after </gpx> were left unread");
-    }
-    if (!(end >= 0 ? reader.open(fileName, end) : reader.open(fileName))) return ParseFailure(reader.error());
+namespace {
+
+core::Result readGpx(Env& env, xml::Reader& reader, long size) {
     env.doc.beginBulk();
-    GpxStreamReader stream(env, reader, StatusOf(fileName).size);
+    GpxStreamReader stream(env, reader, size);
     bool completed = stream.run();
     env.doc.endBulk();
     env.operation.hideProgress();
     // Whatever was read before a fault stays in the document.
     if (!reader.error().empty()) return ParseFailure(reader.error());
     return completed ? core::Result::done() : core::Result::cancelled();
+}
+
+void warnTrailing(Env& env, long bytes) {
+    env.warning("The " + std::to_string(bytes) + " bytes after </gpx> were left unread");
+}
+
+}  // namespace
+
+core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
+    env.report("Read GPX file");
+    xml::Reader reader;
+    long end = endOfGpxWithTrailingBytes(fileName);
+    long size = StatusOf(fileName).size;
+    if (end >= 0) warnTrailing(env, size - end);
+    if (!(end >= 0 ? reader.open(fileName, end) : reader.open(fileName))) return ParseFailure(reader.error());
+    return readGpx(env, reader, size);
+}
+
+core::Result ReadGpxText(Env& env, std::string_view text) {
+    env.report("Read GPX file");
+    size_t at = text.rfind("gpx>");
+    if (at != std::string_view::npos && at >= 1 && (text[at - 1] == '/' || text[at - 1] == ':') &&
+        text.find_first_not_of(" \t\r\n", at + 4) != std::string_view::npos) {
+        warnTrailing(env, static_cast<long>(text.size() - at - 4));
+        text = text.substr(0, at + 4);
+    }
+    xml::Reader reader;
+    if (!reader.openMemory(text)) return ParseFailure(reader.error());
+    return readGpx(env, reader, static_cast<long>(text.size()));
 }
 
 // --- writer ---------------------------------------------------------------

@@ -285,11 +285,9 @@ struct KmlReader {
 
 }  // namespace
 
-core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
-    env.report("Read KML file");
-    xml::Reader reader;
-    if (!reader.open(fileName)) return ParseFailure(reader.error());
-    long size = StatusOf(fileName).size;
+namespace {
+
+core::Result readKml(Env& env, xml::Reader& reader, long size) {
     core::Operation& op = env.operation;
     KmlReader kml{env};
     env.doc.beginBulk();
@@ -322,6 +320,22 @@ core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
     op.hideProgress();
     if (!reader.error().empty()) return ParseFailure(reader.error());
     return op.cancelled() ? core::Result::cancelled() : core::Result::done();
+}
+
+}  // namespace
+
+core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
+    env.report("Read KML file");
+    xml::Reader reader;
+    if (!reader.open(fileName)) return ParseFailure(reader.error());
+    return readKml(env, reader, StatusOf(fileName).size);
+}
+
+core::Result ReadKmlText(Env& env, std::string_view text) {
+    env.report("Read KML file");
+    xml::Reader reader;
+    if (!reader.openMemory(text)) return ParseFailure(reader.error());
+    return readKml(env, reader, static_cast<long>(text.size()));
 }
 
 }  // namespace formats

@@ -20,9 +20,7 @@ constexpr const char* kOziComma = "\xC3\x91";  // character 209, as UTF-8
 // Runs f over the data lines of a legacy text file after `skip` header lines.
 // f gets the file's line number and the line.
 template <typename F>
-core::Result forDataLines(Env& env, const std::string& fileName, int skip, F&& f) {
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+core::Result forDataLines(Env& env, std::string_view bytes, int skip, F&& f) {
     std::string text = DecodeLegacyText(bytes);
     int lineNumber = 0;
     bool going = true;
@@ -123,10 +121,22 @@ std::string CommasFromOzi(std::string_view text) {
 }  // namespace ozi
 
 core::Result PltBestandInlezen(Env& env, const std::string& fileName) {
+    std::string bytes, error;
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+    return ReadPltText(env, bytes);
+}
+
+core::Result WptBestandInlezen(Env& env, const std::string& fileName) {
+    std::string bytes, error;
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+    return ReadWptText(env, bytes);
+}
+
+core::Result ReadPltText(Env& env, std::string_view bytes) {
     env.report("Read PLT file");
     env.doc.NewTrack("ACTIVE LOG");
     env.doc.beginBulk();
-    core::Result out = forDataLines(env, fileName, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
+    core::Result out = forDataLines(env, bytes, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
         std::optional<PointFields> p = pointFields(env, lineNumber, core::NmeaField(line, 1), core::NmeaField(line, 2),
                                                    core::NmeaField(line, 4), core::NmeaField(line, 5));
         if (p) env.doc.AddTrackpoint(p->lat, p->lon, p->metres, p->time);
@@ -135,10 +145,10 @@ core::Result PltBestandInlezen(Env& env, const std::string& fileName) {
     return out;
 }
 
-core::Result WptBestandInlezen(Env& env, const std::string& fileName) {
+core::Result ReadWptText(Env& env, std::string_view bytes) {
     env.report("Read WPT file");
     env.doc.beginBulk();
-    core::Result out = forDataLines(env, fileName, kWptHeaderLines, [&](int lineNumber, std::string_view line) {
+    core::Result out = forDataLines(env, bytes, kWptHeaderLines, [&](int lineNumber, std::string_view line) {
         std::optional<PointFields> p = pointFields(env, lineNumber, core::NmeaField(line, 3), core::NmeaField(line, 4),
                                                    core::NmeaField(line, 15), core::NmeaField(line, 5));
         if (p)

@@ -178,6 +178,20 @@ bool Reader::open(const std::string& path, long length) {
     return true;
 }
 
+bool Reader::openMemory(std::string_view text) {
+    if (text.size() > static_cast<size_t>(INT32_MAX)) {
+        error_.message = "the text is too long";
+        return false;
+    }
+    reader_ = xmlReaderForMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, kParseOptions);
+    if (!reader_) {
+        error_.message = "the text could not be read";
+        return false;
+    }
+    xmlTextReaderSetStructuredErrorHandler(reader_, &Reader::onError, this);
+    return true;
+}
+
 bool Reader::read() {
     int r = xmlTextReaderRead(reader_);
     if (r < 0 && error_.empty()) error_.message = "the document is not well-formed";

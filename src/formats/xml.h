@@ -55,6 +55,8 @@ public:
     bool open(const std::string& path);
     // Only the first `length` bytes of the file: what follows is not read.
     bool open(const std::string& path, long length);
+    // A text in memory, which must outlive the reader.
+    bool openMemory(std::string_view text);
     bool read();  // next node; false at the end or on an error
     bool skip();  // past the current node's subtree
     int depth() const;

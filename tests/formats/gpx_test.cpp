@@ -304,6 +304,12 @@ TEST_F(GpxTest, BytesAfterTheEndOfTheDocumentAreAWarningNotAFailure) {
         EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 1u);
         bool warned = log.size() > 1 && log[1].find("bytes after </gpx>") != std::string::npos;
         EXPECT_EQ(warned, r.warned) << r.after.size();
+        // The same text read from memory.
+        doc.initTree();
+        warnings.clear();
+        EXPECT_TRUE(ReadGpxText(e, whole + r.after).isDone());
+        EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
+        EXPECT_EQ(warnings.size(), r.warned ? 1u : 0u);
     }
     // A document cut short is still a failure.
     doc.initTree();

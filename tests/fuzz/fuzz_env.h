@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/result.h"
 #include "formats/env.h"
 #include "formats/xml.h"
 #include "host/fake/fake_host.h"
@@ -40,6 +41,19 @@ inline void requireWellFormed(const std::string& path) {
     formats::xml::ParseError error;
     if (!formats::xml::parseFile(path, &error)) {
         std::fprintf(stderr, "written file is not well-formed: %s\n", error.describe().c_str());
+        std::abort();
+    }
+}
+
+// What a writer made must read back without a fault.
+template <typename Read>
+void requireReadsBack(const std::string& path, Read read) {
+    if (path.size() > 4 && (path.substr(path.size() - 4) == ".gpx" || path.substr(path.size() - 4) == ".kml"))
+        requireWellFormed(path);
+    FuzzEnv again;
+    core::Result r = read(again.env, path);
+    if (!r.isDone()) {
+        std::fprintf(stderr, "written file does not read back: %s\n", r.describe().c_str());
         std::abort();
     }
 }
