@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kKmlNamespace = "http://www.opengis.net/kml/2.2";
 
-std::string number(long double v) { return core::CommaToPoint(core::FloatToStrGeneral(v)); }
+// FloatToStrGeneral always writes ".", whatever the locale.
+std::string number(long double v) { return core::FloatToStrGeneral(v); }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
