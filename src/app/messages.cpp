@@ -116,6 +116,11 @@ void MessageLog::append(const std::string& line) {
     lineAdded(line);
 }
 
+void MessageLog::warning(const std::string& message) {
+    Report(message);
+    warningAdded(message);
+}
+
 void MessageLog::clear() {
     lines_.clear();
     cleared();

@@ -55,10 +55,14 @@ public:
     void Report(const std::string& message);
     // A line as it stands, without a time stamp (received sentences).
     void append(const std::string& line);
+    // A line that tells of data lost or changed (a skipped line, a replaced
+    // character): logged as Report does, and announced on warningAdded.
+    void warning(const std::string& message);
     void clear();
     const std::vector<std::string>& lines() const { return lines_; }
 
     core::Signal<const std::string&> lineAdded;
+    core::Signal<const std::string&> warningAdded;  // the message, without time stamp
     core::Signal<> cleared;
 
 private:

@@ -29,7 +29,7 @@ core::PointLoader Workspace::loader(core::Operation* operation) {
 
 formats::Env Workspace::env(core::Operation& operation) {
     return formats::Env{document, symbols, host.clock(), host.locale(), operation,
-                        [this](const std::string& s) { report(s); }};
+                        [this](const std::string& s) { report(s); }, [this](const std::string& s) { log.warning(s); }};
 }
 
 void Workspace::openChannels() {

@@ -65,9 +65,12 @@ std::optional<std::vector<int>> ParseCsvColumns(const std::string& text) {
         else if (p == "lon") out.push_back(formats::kCsvLongitude);
         else if (p == "time") out.push_back(formats::kCsvTime);
         else if (p == "alt") out.push_back(formats::kCsvAltitude);
+        else if (p == "date") out.push_back(formats::kCsvDate);
+        else if (p == "datetime") out.push_back(formats::kCsvDateTime);
+        else if (p == "hemisphere") out.push_back(formats::kCsvHemisphere);
         else return std::nullopt;
     }
-    if (out.empty() || out.size() > static_cast<size_t>(formats::kCsvColumns)) return std::nullopt;
+    if (out.empty() || out.size() > static_cast<size_t>(formats::kCsvMaxFields)) return std::nullopt;
     return out;
 }
 

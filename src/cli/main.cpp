@@ -49,8 +49,14 @@ const char* const kUsage =
     "      --fields 08,02,...          the text export's columns [01]..[11]\n"
     "                                  (default: the saved default, else all eleven)\n"
     "      --csv-separator tab|semicolon|comma\n"
-    "      --csv-columns lat,lon,time,alt,skip   data type of the first columns\n"
+    "      --csv-columns skip,date,time,lat,lon,alt,...\n"
+    "                                  data type of the first columns (up to 20):\n"
+    "                                  lat, lon, time, alt, date, datetime,\n"
+    "                                  hemisphere (a column of N/S or E/W), skip\n"
     "      --csv-header yes|no         whether line one holds headings\n"
+    "      --quiet                     no warnings on stderr (skipped lines, replaced\n"
+    "                                  characters); the exit code still says 1 when\n"
+    "                                  IN could not be read or OUT not written\n"
     "                                  (CSV defaults: what the import wizard guesses)\n"
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
     "  plot FILE --kind points|way|height|speed --out IMAGE [options]\n"
@@ -151,6 +157,7 @@ struct ConvertArgs {
     std::optional<char> csvSeparator;
     std::optional<std::vector<int>> csvColumns;
     std::optional<bool> csvHeader;
+    bool quiet = false;
 };
 
 // Returns a usage error text, or "" when the arguments are good.
@@ -159,6 +166,10 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
         const std::string& a = args[i];
         if (a.rfind("--", 0) != 0) {
             c.files.push_back(a);
+            continue;
+        }
+        if (a == "--quiet") {
+            c.quiet = true;
             continue;
         }
         if (i + 1 >= args.size()) return a + " needs a value";
@@ -179,7 +190,7 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
             else return "--csv-separator takes tab, semicolon or comma";
         } else if (a == "--csv-columns") {
             auto cols = cli::ParseCsvColumns(v);
-            if (!cols) return "--csv-columns takes up to five of lat, lon, time, alt, skip";
+            if (!cols) return "--csv-columns takes up to 20 of lat, lon, time, alt, date, datetime, hemisphere, skip";
             c.csvColumns = *cols;
         } else if (a == "--csv-header") {
             if (v != "yes" && v != "no") return "--csv-header takes yes or no";
@@ -202,6 +213,11 @@ int convertCommand(const std::vector<std::string>& args) {
     if (!row) return usageError("unknown format '" + c.formatId + "'");
 
     Cli cli;
+    // Every line of the log that tells of lost or changed data goes to stderr.
+    core::ScopedConnection warnings;
+    if (!c.quiet)
+        warnings = cli.ws.log.warningAdded.scoped(
+            [](const std::string& w) { std::fprintf(stderr, "pathkeep-cli: warning: %s\n", w.c_str()); });
     cli.ws.loadUserSettings();
     // Delimited text: the columns given, else what the wizard would guess.
     cli.commands.setCsvChooser([&c](const std::string& text) -> std::optional<formats::CsvSettings> {

@@ -386,9 +386,14 @@ bool parseXmlDateTime(std::string_view xml, XmlDateTimeFields& f) {
 std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock) {
     XmlDateTimeFields f;
     if (!parseXmlDateTime(xml, f)) return std::nullopt;
-    return static_cast<long double>(EncodeDate(f.year, f.month, f.day)) +
-           (f.hour * 3600.0L + f.minute * 60.0L + f.second + f.fraction) / 86400.0L +
-           (clock.utcOffsetMinutes() - f.offsetMinutes) / 1440.0L;
+    long double days = static_cast<long double>(EncodeDate(f.year, f.month, f.day)) +
+                       (f.hour * 3600.0L + f.minute * 60.0L + f.second + f.fraction) / 86400.0L +
+                       (clock.utcOffsetMinutes() - f.offsetMinutes) / 1440.0L;
+    if (days >= 0) return days;
+    // Before 1899-12-30 the whole days count back but the fraction still
+    // counts forward from midnight: 1899-12-29 06:00 is -1.25.
+    long double day = std::floor(days);
+    return day - (days - day);
 }
 
 std::optional<std::string> XmlTimeToLocalXml(std::string_view xml, const host::Clock& clock) {

@@ -35,6 +35,8 @@ void SymbolTable::loadFromText(std::string_view text) {
         size_t tab = line.find('\t');
         if (tab == std::string_view::npos) break;
         std::string_view numberText = line.substr(0, tab);
+        // from_chars takes "-5" but not "+5", which some editors write.
+        if (numberText.size() > 1 && numberText[0] == '+' && numberText[1] != '-') numberText.remove_prefix(1);
         long value = 0;
         auto [end, ec] = std::from_chars(numberText.data(), numberText.data() + numberText.size(), value);
         if (ec != std::errc() || end != numberText.data() + numberText.size()) break;

@@ -31,17 +31,49 @@ bool AtomicFile::fail(const std::string& what) {
     return false;
 }
 
+namespace {
+
+// The file a path stands for: a symbolic link is followed (links to links
+// too, a bounded number of times) so that saving replaces what it points at
+// and the link stays a link.
+std::string followLinks(const std::string& path) {
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::string target(4096, '\0');
+        ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size()) return p;
+        target.resize(static_cast<size_t>(n));
+        if (target[0] != '/') {
+            size_t slash = p.rfind('/');
+            if (slash != std::string::npos) target = p.substr(0, slash + 1) + target;
+        }
+        p = target;
+    }
+    return p;
+}
+
+}  // namespace
+
 bool AtomicFile::open() {
-    tempPath_ = path_ + ".XXXXXX";
+    target_ = followLinks(path_);
+    tempPath_ = target_ + ".XXXXXX";
     fd_ = ::mkstemp(tempPath_.data());
     if (fd_ < 0) {
         tempPath_.clear();
         return fail("Cannot create");
     }
-    // mkstemp makes the file private; a saved document gets the usual mode.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
+    // mkstemp makes the file private: a file that is replaced keeps its
+    // mode, a new one gets the usual mode.
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        ::fchmod(fd_, st.st_mode & 07777);
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd_, 0666 & ~mask);
+    }
     return true;
 }
 
@@ -73,7 +105,7 @@ bool AtomicFile::commit() {
     if (!failed() && ::fsync(fd_) != 0) fail("Cannot write");
     if (::close(fd_) != 0 && !failed()) fail("Cannot close");
     fd_ = -1;
-    if (!failed() && ::rename(tempPath_.c_str(), path_.c_str()) != 0) fail("Cannot replace");
+    if (!failed() && ::rename(tempPath_.c_str(), target_.c_str()) != 0) fail("Cannot replace");
     if (failed()) {
         ::unlink(tempPath_.c_str());
         tempPath_.clear();

@@ -2,7 +2,8 @@
 // Writes a file atomically: everything goes to a temporary file beside the
 // target, which is flushed to disk and renamed over the target only when
 // every write succeeded. A crash never leaves a half-written file where a
-// good one stood.
+// good one stood. Saving through a symbolic link replaces the file it
+// points at, and a replaced file keeps its permissions.
 
 #include <string>
 #include <string_view>
@@ -53,7 +54,7 @@ private:
     bool fail(const std::string& what);
     bool flush();
 
-    std::string path_, tempPath_, error_;
+    std::string path_, target_, tempPath_, error_;
     int fd_ = -1;
     std::string buffer_;
 };

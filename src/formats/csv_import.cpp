@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/fn.h"
 #include "core/text.h"
+#include "formats/field_checks.h"
 #include "formats/text_codec.h"
 
 namespace formats {
@@ -16,8 +18,12 @@ void ImportWizardModel::initForm() {
     result = Result::None;
 }
 
+const std::array<const char*, kCsvTypeCount> kCsvTypeNames = {
+    "<skip>", "Latitude", "Longitude", "Time", "Altitude", "Date", "Date and time", "Hemisphere"};
+
 void ImportWizardModel::leesVelden() {
     headings = {};
+    columnCount = kCsvColumns;
     std::string first;
     ForEachLine(preview, [&](std::string_view line) {
         first = core::AsciiLower(line);
@@ -25,27 +31,34 @@ void ImportWizardModel::leesVelden() {
     });
     if (preview.empty()) return;
     auto fields = SplitCsvLine(first, separator);
-    for (int k = 0; k < kCsvColumns; ++k) headings[static_cast<size_t>(k)] = fields[static_cast<size_t>(k + 1)];
+    int count = 1 + static_cast<int>(std::count(first.begin(), first.end(), separator));
+    columnCount = std::clamp(count, kCsvColumns, kCsvMaxFields);
+    for (int k = 0; k < kCsvMaxFields; ++k) headings[static_cast<size_t>(k)] = fields[static_cast<size_t>(k + 1)];
 }
 
 int ImportWizardModel::kiesVeld(const std::string& heading) {
     auto has = [&](const char* part) { return heading.find(part) != std::string::npos; };
     int guess = kCsvSkip;
-    // Later matches win; English and Dutch headings (breedte, lengte, tijd, hoogte).
+    // Later matches win; English and Dutch headings (breedte, lengte, tijd, hoogte, datum).
     if (has("lat") || has("bre")) guess = kCsvLatitude;
     if (has("lon") || has("len")) guess = kCsvLongitude;
     if (has("tim") || has("tij")) guess = kCsvTime;
     if (has("hei") || has("hoo") || has("alt")) guess = kCsvAltitude;
+    if (has("date") || has("datum")) guess = has("tim") || has("tij") ? kCsvDateTime : kCsvDate;
+    // A column of its own for the letters; "latitude n/s" holds the letter in the number.
+    std::string_view h = core::Trim(heading);
+    if (h == "n/s" || h == "e/w" || h == "ns" || h == "ew") guess = kCsvHemisphere;
     return guess;
 }
 
 void ImportWizardModel::next() {
     leesVelden();
     page = Page::Fields;
-    for (int k = 0; k < kCsvColumns; ++k) {
+    for (int k = 0; k < columnCount; ++k) {
         columnTypes[static_cast<size_t>(k)] = kiesVeld(headings[static_cast<size_t>(k)]);
         if (columnTypes[static_cast<size_t>(k)] != kCsvSkip) headerRow = true;  // a guess never unchecks it
     }
+    for (int k = columnCount; k < kCsvMaxFields; ++k) columnTypes[static_cast<size_t>(k)] = kCsvSkip;
 }
 
 void ImportWizardModel::previous() {
@@ -58,12 +71,15 @@ CsvSettings ImportWizardModel::storeSettings() const {
     s.separator = separator;
     s.headerRow = headerRow;
     // Left to right, so the rightmost list of a type wins.
-    for (int k = 1; k <= kCsvColumns; ++k) {
+    for (int k = 1; k <= kCsvMaxFields; ++k) {
         switch (columnTypes[static_cast<size_t>(k - 1)]) {
             case kCsvLatitude: s.latColumn = k; break;
             case kCsvLongitude: s.lonColumn = k; break;
             case kCsvTime: s.timeColumn = k; break;
             case kCsvAltitude: s.altColumn = k; break;
+            case kCsvDate: s.dateColumn = k; break;
+            case kCsvDateTime: s.dateTimeColumn = k; break;
+            case kCsvHemisphere: s.hemisphereColumns.push_back(k); break;
             default: break;
         }
     }
@@ -83,24 +99,119 @@ std::array<std::string, kCsvMaxFields + 1> SplitCsvLine(std::string_view line, c
     return fields;
 }
 
-std::optional<int> ParseTimeOfDay(std::string_view text) {
-    text = core::Trim(text);
-    int parts[3] = {0, 0, 0};
-    int count = 0;
-    size_t i = 0;
-    while (count < 3) {
-        size_t start = i;
-        int v = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 3) v = v * 10 + (text[i++] - '0');
-        if (i == start) return std::nullopt;
-        parts[count++] = v;
-        if (i == text.size()) break;
-        if (text[i] != ':') return std::nullopt;
-        ++i;
+namespace {
+
+bool digitsAt(std::string_view t, size_t at, size_t n, int& value) {
+    if (at + n > t.size()) return false;
+    value = 0;
+    for (size_t i = at; i < at + n; ++i) {
+        if (t[i] < '0' || t[i] > '9') return false;
+        value = value * 10 + (t[i] - '0');
     }
-    if (i != text.size() || count < 2) return std::nullopt;
+    return true;
+}
+
+// ".fff" at the end of a time: the fraction of a second; none when it is not one.
+std::optional<long double> fractionOf(std::string_view rest) {
+    if (rest.empty()) return 0.0L;
+    if ((rest[0] != '.' && rest[0] != ',') || rest.size() < 2 || rest.size() > 10) return std::nullopt;
+    long double f = 0, scale = 0.1L;
+    for (char c : rest.substr(1)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        f += (c - '0') * scale;
+        scale /= 10;
+    }
+    return f;
+}
+
+bool isHemisphere(char c, bool latitude) {
+    c = static_cast<char>(c & ~0x20);  // upper case
+    return latitude ? c == 'N' || c == 'S' : c == 'E' || c == 'W';
+}
+
+}  // namespace
+
+std::optional<long double> ParseTimeOfDay(std::string_view text, bool compact) {
+    text = core::Trim(text);
+    if (!text.empty() && (text.back() == 'Z' || text.back() == 'z')) text.remove_suffix(1);
+    int parts[3] = {0, 0, 0};
+    size_t end;
+    if (compact && text.find(':') == std::string_view::npos) {
+        // "hhmmss" as loggers write it next to a "ddmmyy" date
+        if (!digitsAt(text, 0, 2, parts[0]) || !digitsAt(text, 2, 2, parts[1]) || !digitsAt(text, 4, 2, parts[2]))
+            return std::nullopt;
+        end = 6;
+    } else {
+        int count = 0;
+        size_t i = 0;
+        while (count < 3) {
+            size_t start = i;
+            int v = 0;
+            while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 3)
+                v = v * 10 + (text[i++] - '0');
+            if (i == start) return std::nullopt;
+            parts[count++] = v;
+            if (i == text.size() || text[i] != ':') break;
+            ++i;
+        }
+        if (count < 2 || (count == 2 && i < text.size())) return std::nullopt;
+        end = i;
+    }
+    std::optional<long double> fraction = fractionOf(text.substr(end));
+    if (!fraction) return std::nullopt;
     if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
-    return (parts[0] * 60 + parts[1]) * 60 + parts[2];
+    return (parts[0] * 60 + parts[1]) * 60 + parts[2] + *fraction;
+}
+
+std::optional<long> ParseCsvDate(std::string_view text) {
+    text = core::Trim(text);
+    int y = 0, m = 0, d = 0;
+    if (text.size() == 10 && (text[4] == '/' || text[4] == '-') && text[7] == text[4]) {
+        if (!digitsAt(text, 0, 4, y) || !digitsAt(text, 5, 2, m) || !digitsAt(text, 8, 2, d)) return std::nullopt;
+    } else if (text.size() == 10 && text[2] == '-' && text[5] == '-') {
+        if (!digitsAt(text, 0, 2, d) || !digitsAt(text, 3, 2, m) || !digitsAt(text, 6, 4, y)) return std::nullopt;
+    } else if (text.size() == 6) {
+        if (!digitsAt(text, 0, 2, d) || !digitsAt(text, 2, 2, m) || !digitsAt(text, 4, 2, y)) return std::nullopt;
+        y += 2000;
+    } else {
+        return std::nullopt;
+    }
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1]) return std::nullopt;
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (m == 2 && d == 29 && !leap) return std::nullopt;
+    return static_cast<long>(core::EncodeDate(y, m, d));
+}
+
+std::optional<long double> ParseCsvDateTime(std::string_view text) {
+    text = core::Trim(text);
+    size_t split = text.find_first_of(" T");
+    if (split == std::string_view::npos) return std::nullopt;
+    std::optional<long> day = ParseCsvDate(text.substr(0, split));
+    std::optional<long double> seconds = ParseTimeOfDay(text.substr(split + 1));
+    if (!day || !seconds) return std::nullopt;
+    // Before 1899-12-30 the time of day still counts forward from midnight.
+    long double fraction = *seconds / 86400.0L;
+    return *day >= 0 ? *day + fraction : *day - fraction;
+}
+
+std::optional<std::string> ParseCsvCoordinate(std::string_view text, bool latitude) {
+    text = core::Trim(text);
+    bool negative = false;
+    auto letter = [&](char c) {
+        if (!isHemisphere(c, latitude)) return false;
+        negative = (c & ~0x20) == 'S' || (c & ~0x20) == 'W';
+        return true;
+    };
+    if (!text.empty() && letter(text.back()))
+        text = core::Trim(text.substr(0, text.size() - 1));
+    else if (!text.empty() && letter(text.front()))
+        text = core::Trim(text.substr(1));
+    std::optional<long double> v = latitude ? ReadLatitude(text) : ReadLongitude(text);
+    if (!v) return std::nullopt;
+    std::string out(text);
+    if (negative && *v > 0) out = "-" + out;
+    return out;
 }
 
 core::Result ReadCsvText(const std::string& fileName, std::string& text) {
@@ -137,12 +248,55 @@ CsvSettings GuessCsvSettings(const std::string& text, char separator) {
     return wizard.storeSettings();
 }
 
+namespace {
+
+// The time of a line as the serial-number text the document takes; none
+// when the line is to be skipped (with a log line), "" for no time.
+std::optional<std::string> lineTime(Env& env, int lineNumber, const CsvSettings& s,
+                                    const std::function<std::string(int)>& field, long double today) {
+    auto skipped = [&](const std::string& value, const char* what) -> std::optional<std::string> {
+        env.warning("Line " + std::to_string(lineNumber) + " skipped: \"" + QuoteField(value) + "\" is not a " + what);
+        return std::nullopt;
+    };
+    auto serialText = [&](long double serial) -> std::optional<std::string> {
+        if (!SerialInRange(serial)) return std::string();
+        return core::ToLocalDecimal(core::FloatToStrGeneral(serial), env.decimalSeparator());
+    };
+    if (s.dateTimeColumn > 0) {
+        std::string both = field(s.dateTimeColumn);
+        if (both.empty()) return std::string();
+        std::optional<long double> serial = ParseCsvDateTime(both);
+        if (!serial) return skipped(both, "date and time");
+        return serialText(*serial);
+    }
+    std::string time = field(s.timeColumn);
+    std::optional<long> day;
+    if (s.dateColumn > 0) {
+        std::string date = field(s.dateColumn);
+        if (!date.empty() && !(day = ParseCsvDate(date))) return skipped(date, "date");
+    }
+    if (time.find(':') != std::string::npos || (day && !time.empty())) {
+        std::optional<long double> seconds = ParseTimeOfDay(time, day.has_value());
+        if (!seconds) return skipped(time, "time");
+        long double base = day ? static_cast<long double>(*day) : today;
+        return serialText(base >= 0 ? base + *seconds / 86400.0L : base - *seconds / 86400.0L);
+    }
+    if (day) return serialText(static_cast<long double>(*day));
+    if (time.empty()) return time;
+    // A bare number is a serial date-time.
+    std::optional<long double> serial = core::ParseNumber(time);
+    if (!serial) return skipped(time, "time");
+    return SerialInRange(*serial) ? time : std::string();
+}
+
+}  // namespace
+
 core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSettings& s) {
     env.report("Read CSV file");
     env.doc.NewTrack("ACTIVE LOG");
+    const auto pointsBefore = env.doc.childCount(env.doc.currentSegment);
     env.doc.beginBulk();
     long double today = std::floor(static_cast<long double>(env.clock.nowSerial()));
-    char sep = env.decimalSeparator();
     int lineNumber = 0, count = 0;
     bool going = true;
     ForEachLine(text, [&](std::string_view line) {
@@ -150,22 +304,42 @@ core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSetti
         if (lineNumber == 1 && s.headerRow) return true;
         ++count;
         auto fields = SplitCsvLine(line, s.separator);
-        auto field = [&](int column) { return std::string(core::Trim(fields[static_cast<size_t>(column)])); };
-        std::string time = field(s.timeColumn);
-        if (time.find(':') != std::string::npos) {
-            std::optional<int> seconds = ParseTimeOfDay(time);
-            if (!seconds) {
-                env.report("Line " + std::to_string(lineNumber) + " skipped: \"" + time + "\" is not a time");
+        std::function<std::string(int)> field = [&](int column) {
+            return std::string(core::Trim(fields[static_cast<size_t>(column)]));
+        };
+        std::optional<std::string> time = lineTime(env, lineNumber, s, field, today);
+        if (!time) return true;
+        std::string lat = field(s.latColumn), lon = field(s.lonColumn);
+        if (!lat.empty() || !lon.empty()) {
+            std::optional<std::string> la = ParseCsvCoordinate(lat, true), lo = ParseCsvCoordinate(lon, false);
+            if (!la || !lo) {
+                env.warning("Line " + std::to_string(lineNumber) + " skipped: \"" + QuoteField(la ? lon : lat) +
+                            "\" is not a " + (la ? "longitude" : "latitude"));
                 return true;
             }
-            time = core::ToLocalDecimal(core::FloatToStrGeneral(today + *seconds / 86400.0L), sep);
+            lat = *la;
+            lon = *lo;
+            auto negate = [](std::string& v) {
+                if (!v.empty() && v[0] != '-') v = "-" + v;
+            };
+            for (int h : s.hemisphereColumns) {
+                std::string letter = field(h);
+                if (letter == "S" || letter == "s") negate(lat);
+                if (letter == "W" || letter == "w") negate(lon);
+            }
         }
+        std::string alt = field(s.altColumn);
+        if (std::optional<long double> metres = core::ParseNumber(alt); metres && !AltitudeInRange(*metres)) alt.clear();
         if (!(going = env.operation.stepLine(count, line))) return false;
-        env.doc.AddTrackpoint(field(s.latColumn), field(s.lonColumn), field(s.altColumn), time);
+        env.doc.AddTrackpoint(lat, lon, alt, *time);
         return true;
     });
     env.doc.endBulk();
-    return going ? core::Result::done() : core::Result::cancelled();
+    if (!going) return core::Result::cancelled();
+    // An import that gives nothing says so: most likely the columns were chosen wrongly.
+    if (env.doc.childCount(env.doc.currentSegment) == pointsBefore)
+        return core::Result::failed("No point could be read with the chosen columns");
+    return core::Result::done();
 }
 
 }  // namespace formats

@@ -12,10 +12,21 @@
 namespace formats {
 
 // Data types a column can have, in the order of the wizard's lists.
-enum CsvColumnType { kCsvSkip, kCsvLatitude, kCsvLongitude, kCsvTime, kCsvAltitude };
-constexpr int kCsvColumns = 5;     // columns the wizard can assign
-constexpr int kCsvMaxFields = 20;  // fields a line is split into
-
+enum CsvColumnType {
+    kCsvSkip,
+    kCsvLatitude,
+    kCsvLongitude,
+    kCsvTime,
+    kCsvAltitude,
+    kCsvDate,
+    kCsvDateTime,
+    kCsvHemisphere,
+    kCsvTypeCount
+};
+// The names of the types as the wizard's lists show them.
+extern const std::array<const char*, kCsvTypeCount> kCsvTypeNames;
+constexpr int kCsvColumns = 5;     // lists the wizard shows at least
+constexpr int kCsvMaxFields = 20;  // fields a line is split into, and lists at most
 
 class ImportWizardModel : public host::DialogModel {
 public:
@@ -27,8 +38,9 @@ public:
     std::string fileName;
     std::string preview;  // the file's text
     char separator = '\t';
-    std::array<int, kCsvColumns> columnTypes{};
-    std::array<std::string, kCsvColumns> headings;
+    int columnCount = kCsvColumns;  // lists shown: the fields of line one, at least five
+    std::array<int, kCsvMaxFields> columnTypes{};
+    std::array<std::string, kCsvMaxFields> headings;
     bool headerRow = false;
     Page page = Page::Separator;
     Result result = Result::None;
@@ -48,8 +60,19 @@ public:
 // together into field 20. Index 0 stays empty for an unassigned column.
 std::array<std::string, kCsvMaxFields + 1> SplitCsvLine(std::string_view line, char separator);
 
-// "hh:mm[:ss]" -> seconds into the day; none when it is no time of day.
-std::optional<int> ParseTimeOfDay(std::string_view text);
+// "hh:mm[:ss[.fff]]" (or "hhmmss[.fff]" when `compact`) -> seconds into the
+// day; none when it is no time of day.
+std::optional<long double> ParseTimeOfDay(std::string_view text, bool compact = false);
+// "yyyy/mm/dd", "yyyy-mm-dd", "dd-mm-yyyy" or "ddmmyy" (years 2000-2099) ->
+// days since 1899-12-30; none when it is no date.
+std::optional<long> ParseCsvDate(std::string_view text);
+// A date, a blank or "T", a time of day ("2024-06-01 10:53:26.5") -> serial
+// number; none when it is none.
+std::optional<long double> ParseCsvDateTime(std::string_view text);
+// A latitude or longitude, with or without a hemisphere letter before or
+// after it ("49.0733336N", "W125.76"): its text with a "-" for south and
+// west; none when it is no coordinate or the letter belongs to the other axis.
+std::optional<std::string> ParseCsvCoordinate(std::string_view text, bool latitude);
 
 // The file's text as the wizard shows it and the reader reads it.
 core::Result ReadCsvText(const std::string& fileName, std::string& text);

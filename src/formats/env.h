@@ -28,6 +28,11 @@ struct Env {
     const host::LocaleInfo& locale;
     core::Operation& operation;
     std::function<void(const std::string&)> report;  // message log
+    // A log line that tells of lost or changed data (a skipped line, a
+    // replaced character); the command line prints these. None: report.
+    std::function<void(const std::string&)> warn = nullptr;
+
+    void warning(const std::string& text) const { warn ? warn(text) : report(text); }
 
     char decimalSeparator() const { return locale.decimalSeparator(); }
     void status(const std::string& text) const { operation.status(text); }
@@ -58,7 +63,9 @@ struct SaveOptions {
 
 struct CsvSettings {
     char separator = '\t';
-    int latColumn = 0, lonColumn = 0, timeColumn = 0, altColumn = 0;  // 1..5, 0 = none
+    int latColumn = 0, lonColumn = 0, timeColumn = 0, altColumn = 0;  // 1..20, 0 = none
+    int dateColumn = 0, dateTimeColumn = 0;
+    std::vector<int> hemisphereColumns;  // columns of N/S or E/W letters
     bool headerRow = false;
 };
 

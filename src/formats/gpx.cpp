@@ -1,5 +1,7 @@
 #include "formats/gpx.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "core/fn.h"
@@ -376,18 +378,84 @@ void GpxStreamReader::readTrack() {
 
 }  // namespace
 
-core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
-    env.report("Read GPX file");
-    xml::Reader reader;
-    if (!reader.open(fileName)) return ParseFailure(reader.error());
+namespace {
+
+// Where the file's "</gpx>" ends when bytes other than white space follow it
+// (devices pad their files with NULs); -1 when nothing follows.
+long endOfGpxWithTrailingBytes(const std::string& fileName) {
+    std::FILE* f = std::fopen(fileName.c_str(), "rb");
+    if (!f) return -1;
+    long end = -1;
+    constexpr long kBlock = 1 << 16;
+    std::string tail;  // the bytes from `from` to the end of the file, read block by block backwards
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long size = std::ftell(f), from = size;
+        bool onlyBlank = true;
+        while (from > 0 && end < 0) {
+            long start = std::max(0L, from - kBlock);
+            std::string block(static_cast<size_t>(from - start), '\0');
+            if (std::fseek(f, start, SEEK_SET) != 0 || std::fread(block.data(), 1, block.size(), f) != block.size()) break;
+            // Keep a few bytes of the later block so a tag across the seam is found.
+            tail = block + tail.substr(0, std::min<size_t>(tail.size(), 8));
+            size_t at = tail.rfind("gpx>");
+            if (at != std::string::npos && at >= 1 && (tail[at - 1] == '/' || tail[at - 1] == ':')) {
+                size_t after = at + 4;
+                for (size_t i = after; i < tail.size() && onlyBlank; ++i)
+                    onlyBlank = tail[i] == ' ' || tail[i] == '\t' || tail[i] == '\n' || tail[i] == '\r';
+                // Bytes past this block were all checked as they went by.
+                end = onlyBlank ? -2 : start + static_cast<long>(after);
+            } else {
+                for (char ch : block) onlyBlank = onlyBlank && (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r');
+            }
+            from = start;
+        }
+    }
+    std::fclose(f);
+    return end < 0 ? -1 : end;
+}
+
+}  // namespace
+
+namespace {
+
+core::Result readGpx(Env& env, xml::Reader& reader, long size) {
     env.doc.beginBulk();
-    GpxStreamReader stream(env, reader, StatusOf(fileName).size);
+    GpxStreamReader stream(env, reader, size);
     bool completed = stream.run();
     env.doc.endBulk();
     env.operation.hideProgress();
     // Whatever was read before a fault stays in the document.
     if (!reader.error().empty()) return ParseFailure(reader.error());
     return completed ? core::Result::done() : core::Result::cancelled();
+}
+
+void warnTrailing(Env& env, long bytes) {
+    env.warning("The " + std::to_string(bytes) + " bytes after </gpx> were left unread");
+}
+
+}  // namespace
+
+core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
+    env.report("Read GPX file");
+    xml::Reader reader;
+    long end = endOfGpxWithTrailingBytes(fileName);
+    long size = StatusOf(fileName).size;
+    if (end >= 0) warnTrailing(env, size - end);
+    if (!(end >= 0 ? reader.open(fileName, end) : reader.open(fileName))) return ParseFailure(reader.error());
+    return readGpx(env, reader, size);
+}
+
+core::Result ReadGpxText(Env& env, std::string_view text) {
+    env.report("Read GPX file");
+    size_t at = text.rfind("gpx>");
+    if (at != std::string_view::npos && at >= 1 && (text[at - 1] == '/' || text[at - 1] == ':') &&
+        text.find_first_not_of(" \t\r\n", at + 4) != std::string_view::npos) {
+        warnTrailing(env, static_cast<long>(text.size() - at - 4));
+        text = text.substr(0, at + 4);
+    }
+    xml::Reader reader;
+    if (!reader.openMemory(text)) return ParseFailure(reader.error());
+    return readGpx(env, reader, static_cast<long>(text.size()));
 }
 
 // --- writer ---------------------------------------------------------------

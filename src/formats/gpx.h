@@ -72,6 +72,8 @@ private:
 core::PointTexts ReadGpxPointElement(xmlNode* e);
 
 core::Result GpxBestandInlezen(Env& env, const std::string& fileName);
+// The same reading of a GPX text in memory.
+core::Result ReadGpxText(Env& env, std::string_view text);
 
 // Writes the document, or with selectionOnly the focused part of it:
 // "waypoints", "trackpoints" or one track, with metadata and routes.

@@ -1,5 +1,7 @@
 #include "formats/kml.h"
 
+#include <vector>
+
 #include "core/fn.h"
 #include "core/text.h"
 
@@ -12,7 +14,8 @@ namespace {
 
 constexpr const char* kKmlNamespace = "http://www.opengis.net/kml/2.2";
 
-std::string number(long double v) { return core::CommaToPoint(core::FloatToStrGeneral(v)); }
+// FloatToStrGeneral always writes ".", whatever the locale.
+std::string number(long double v) { return core::FloatToStrGeneral(v); }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -158,53 +161,136 @@ namespace {
 
 enum class PathMode { Current, OwnTrack };
 
-void readKmlPlacemark(Env& env, xmlNode* p, PathMode mode) {
-    std::string name = xml::childText(p, "name");
-    std::string description = xml::childText(p, "description");
-    if (xmlNode* point = xml::firstChildNamed(p, "Point")) {
-        auto tuples = getCoordinates(xml::childText(point, "coordinates"));
-        CoordinateTuple t = tuples.empty() ? CoordinateTuple{} : tuples.front();
-        env.doc.AddWaypoint(t.lat, t.lon, t.alt, "", name, core::Symbol::name(""), "", description);
-    }
-    xmlNode* line = xml::firstChildNamed(xml::firstChildNamed(p, "MultiGeometry"), "LineString");
-    xmlNode* coordinates = xml::firstChildNamed(line, "coordinates");
-    if (!coordinates) return;
-    if (mode == PathMode::OwnTrack) env.doc.NewTrack(name);
-    int n = 0;
-    forEachCoordinate(xml::text(coordinates), [&](const CoordinateTuple& t) {
-        env.doc.AddTrackpoint(t.lat, t.lon, t.alt, "");
-        return env.operation.step(++n);
-    });
-}
+constexpr int kMaxFolderDepth = 64;  // folders in folders: hostile files go no deeper
 
-void readDocumentChild(Env& env, xmlNode* c) {
-    std::string_view kind = xml::name(c);
-    std::string title = xml::childText(c, "name");
-    if (kind == "Placemark") {
-        readKmlPlacemark(env, c, PathMode::OwnTrack);
-    } else if (kind == "Folder" && title == "Waypoints") {
-        for (xmlNode* p = xml::firstElement(c); p; p = xml::nextElement(p))
-            if (xml::name(p) == "Placemark") readKmlPlacemark(env, p, PathMode::OwnTrack);
-    } else if (kind == "Folder" && title == "Routes") {
-        env.doc.NewTrack("Route");
-        for (xmlNode* f = xml::firstElement(c); f; f = xml::nextElement(f))
-            if (xml::name(f) == "Folder")
-                if (xmlNode* p = xml::firstChildNamed(f, "Placemark")) readKmlPlacemark(env, p, PathMode::Current);
-    } else if (kind == "Folder" && title == "Path") {
-        // The folders this program writes for its tracks.
-        for (xmlNode* p = xml::firstElement(c); p; p = xml::nextElement(p))
-            if (xml::name(p) == "Placemark") readKmlPlacemark(env, p, PathMode::OwnTrack);
+struct KmlReader {
+    Env& env;
+    long points = 0;
+
+    bool step() { return env.operation.step(++points); }
+
+    void beginTrack(std::string name) {
+        // A second track of a name is its copy, as in GPX; each placemark keeps its own track.
+        while (env.doc.FindTrack(name) != kNoNode) name = "Copy of " + name;
+        env.doc.NewTrack(name);
     }
-}
+
+    void addCoordinates(xmlNode* coordinates) {
+        forEachCoordinate(xml::text(coordinates), [&](const CoordinateTuple& t) {
+            env.doc.AddTrackpoint(t.lat, t.lon, t.alt, "");
+            return step();
+        });
+    }
+
+    // gx:Track: the n-th <when> is the time of the n-th <gx:coord> "lon lat alt".
+    void addGxTrack(xmlNode* track) {
+        std::vector<xmlNode*> whens;
+        for (xmlNode* c = xml::firstElement(track); c; c = xml::nextElement(c))
+            if (xml::name(c) == "when") whens.push_back(c);
+        size_t n = 0;
+        for (xmlNode* c = xml::firstElement(track); c; c = xml::nextElement(c)) {
+            if (xml::name(c) != "coord") continue;
+            std::string when = n < whens.size() ? std::string(core::Trim(xml::text(whens[n]))) : std::string();
+            ++n;
+            std::string text = xml::text(c);
+            std::string v[3];  // lon, lat, alt
+            size_t i = 0;
+            for (auto& field : v) {
+                while (i < text.size() && isBlank(text[i])) ++i;
+                size_t from = i;
+                while (i < text.size() && !isBlank(text[i])) ++i;
+                field = text.substr(from, i - from);
+            }
+            if (auto stored = core::XmlTimeToLocalXml(when, env.clock))
+                env.doc.AddTrackpointXmlTime(v[1], v[0], v[2], *stored);
+            else
+                env.doc.AddTrackpoint(v[1], v[0], v[2], core::XmlToDateTime(when, env.clock, env.decimalSeparator()));
+            if (!step()) return;
+        }
+    }
+
+    // Whether a geometry holds a path: LineString, gx:Track, gx:MultiTrack,
+    // or a MultiGeometry with one of them.
+    static bool holdsPath(xmlNode* g, int depth = 0) {
+        std::string_view n = xml::name(g);
+        if (n == "LineString" || n == "Track" || n == "MultiTrack") return true;
+        if (n != "MultiGeometry" || depth > kMaxFolderDepth) return false;
+        for (xmlNode* c = xml::firstElement(g); c; c = xml::nextElement(c))
+            if (holdsPath(c, depth + 1)) return true;
+        return false;
+    }
+
+    // The points of a path geometry into the current track, and the
+    // waypoints of the points inside a MultiGeometry.
+    void addGeometry(xmlNode* g, const std::string& name, const std::string& description, int depth = 0) {
+        std::string_view n = xml::name(g);
+        if (n == "LineString") {
+            if (xmlNode* c = xml::firstChildNamed(g, "coordinates")) addCoordinates(c);
+        } else if (n == "Track") {
+            addGxTrack(g);
+        } else if (n == "MultiTrack" || (n == "MultiGeometry" && depth <= kMaxFolderDepth)) {
+            for (xmlNode* c = xml::firstElement(g); c; c = xml::nextElement(c))
+                addGeometry(c, name, description, depth + 1);
+        } else if (n == "Point") {
+            auto tuples = getCoordinates(xml::childText(g, "coordinates"));
+            CoordinateTuple t = tuples.empty() ? CoordinateTuple{} : tuples.front();
+            env.doc.AddWaypoint(t.lat, t.lon, t.alt, "", name, core::Symbol::name(""), "", description);
+        }
+    }
+
+    void placemark(xmlNode* p, PathMode mode) {
+        std::string name = xml::childText(p, "name");
+        std::string description = xml::childText(p, "description");
+        for (xmlNode* g = xml::firstElement(p); g; g = xml::nextElement(g)) {
+            std::string_view n = xml::name(g);
+            if (n == "Point") {
+                addGeometry(g, name, description);
+            } else if (holdsPath(g)) {
+                if (mode == PathMode::OwnTrack) beginTrack(name);
+                addGeometry(g, name, description);
+            } else if (n == "MultiGeometry") {
+                addGeometry(g, name, description);  // points only
+            }
+        }
+    }
+
+    // Placemarks at any depth of folders (and nested documents).
+    void container(xmlNode* c, int depth) {
+        if (depth > kMaxFolderDepth) return;
+        for (xmlNode* e = xml::firstElement(c); e && !env.operation.cancelled(); e = xml::nextElement(e)) {
+            std::string_view kind = xml::name(e);
+            if (kind == "Placemark")
+                placemark(e, PathMode::OwnTrack);
+            else if (kind == "Folder" || kind == "Document")
+                container(e, depth + 1);
+        }
+    }
+
+    // A direct child of the Document.
+    void documentChild(xmlNode* c) {
+        std::string_view kind = xml::name(c);
+        if (kind == "Placemark") {
+            placemark(c, PathMode::OwnTrack);
+        } else if (kind == "Folder" && xml::childText(c, "name") == "Routes") {
+            // The routes this program's forebears wrote: one track "Route" of
+            // the first path in each route's folder.
+            env.doc.NewTrack("Route");
+            for (xmlNode* f = xml::firstElement(c); f; f = xml::nextElement(f))
+                if (xml::name(f) == "Folder")
+                    if (xmlNode* p = xml::firstChildNamed(f, "Placemark")) placemark(p, PathMode::Current);
+        } else if (kind == "Folder" || kind == "Document") {
+            container(c, 1);
+        }
+    }
+};
 
 }  // namespace
 
-core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
-    env.report("Read KML file");
-    xml::Reader reader;
-    if (!reader.open(fileName)) return ParseFailure(reader.error());
-    long size = StatusOf(fileName).size;
+namespace {
+
+core::Result readKml(Env& env, xml::Reader& reader, long size) {
     core::Operation& op = env.operation;
+    KmlReader kml{env};
     env.doc.beginBulk();
     // kml > Document > its children, one expanded at a time.
     bool inDocument = false, have = reader.read();
@@ -214,9 +300,14 @@ core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
             inDocument = !reader.isEmptyElement();
             have = reader.read();
         } else if (reader.isElement() && depth == 2 && inDocument) {
-            if (xmlNode* c = reader.expand()) readDocumentChild(env, c);
+            if (xmlNode* c = reader.expand()) kml.documentChild(c);
             if (size > 0) op.showProgress(reader.bytesConsumed(), size);
             op.yieldNow();
+            have = reader.skip();
+        } else if (reader.isElement() && depth == 1 && !inDocument &&
+                   (reader.localName() == "Placemark" || reader.localName() == "Folder")) {
+            // KML without a Document: the placemark or folder stands alone.
+            if (xmlNode* c = reader.expand()) kml.documentChild(c);
             have = reader.skip();
         } else if (reader.isElement() && depth == 1) {
             have = reader.skip();  // only the first Document counts
@@ -230,6 +321,22 @@ core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
     op.hideProgress();
     if (!reader.error().empty()) return ParseFailure(reader.error());
     return op.cancelled() ? core::Result::cancelled() : core::Result::done();
+}
+
+}  // namespace
+
+core::Result KmlBestandInlezen(Env& env, const std::string& fileName) {
+    env.report("Read KML file");
+    xml::Reader reader;
+    if (!reader.open(fileName)) return ParseFailure(reader.error());
+    return readKml(env, reader, StatusOf(fileName).size);
+}
+
+core::Result ReadKmlText(Env& env, std::string_view text) {
+    env.report("Read KML file");
+    xml::Reader reader;
+    if (!reader.openMemory(text)) return ParseFailure(reader.error());
+    return readKml(env, reader, static_cast<long>(text.size()));
 }
 
 }  // namespace formats

@@ -25,5 +25,7 @@ void forEachCoordinate(std::string_view text, const std::function<bool(const Coo
 // Earth looks first at options.view.
 core::Result SaveAsKML(Env& env, const std::string& fileName, const SaveOptions& options);
 core::Result KmlBestandInlezen(Env& env, const std::string& fileName);
+// The same reading of a KML text in memory.
+core::Result ReadKmlText(Env& env, std::string_view text);
 
 }  // namespace formats

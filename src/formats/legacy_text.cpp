@@ -13,9 +13,7 @@ constexpr const char* kProductSite = "https://pathkeep.example/";
 
 // Runs f over the lines of a legacy file after its heading line.
 template <typename F>
-core::Result forLinesAfterHeading(Env& env, const std::string& path, F&& f) {
-    std::string bytes, error;
-    if (!ReadWholeFile(path, bytes, error)) return core::Result::failed(error);
+core::Result forLinesAfterHeading(Env& env, std::string_view bytes, F&& f) {
     std::string text = DecodeLegacyText(bytes);
     int count = -1;  // the heading line is skipped
     bool going = true;
@@ -31,10 +29,22 @@ core::Result forLinesAfterHeading(Env& env, const std::string& path, F&& f) {
 }  // namespace
 
 core::Result PathkeepBestandInlezen(Env& env, const std::string& fileName) {
+    std::string bytes, error;
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+    return ReadPathkeepText(env, bytes);
+}
+
+core::Result EasyGpsBestandInlezen(Env& env, const std::string& fileName) {
+    std::string bytes, error;
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+    return ReadEasyGpsText(env, bytes);
+}
+
+core::Result ReadPathkeepText(Env& env, std::string_view bytes) {
     env.report("Read Pathkeep file");
     env.doc.NewTrack("ACTIVE LOG");
     env.doc.beginBulk();
-    core::Result out = forLinesAfterHeading(env, fileName, [&](std::string_view line) {
+    core::Result out = forLinesAfterHeading(env, bytes, [&](std::string_view line) {
         auto field = [&](int n) { return core::BracketField(line, n); };
         if (field(10) == "W")
             env.doc.AddWaypoint(field(4), field(5), field(6), field(7), field(3), core::Symbol::number(field(11)), "",
@@ -46,11 +56,11 @@ core::Result PathkeepBestandInlezen(Env& env, const std::string& fileName) {
     return out;
 }
 
-core::Result EasyGpsBestandInlezen(Env& env, const std::string& fileName) {
+core::Result ReadEasyGpsText(Env& env, std::string_view bytes) {
     env.report("Read Easy GPS file");
     env.doc.NewTrack("ACTIVE LOG");
     env.doc.beginBulk();
-    core::Result out = forLinesAfterHeading(env, fileName, [&](std::string_view line) {
+    core::Result out = forLinesAfterHeading(env, bytes, [&](std::string_view line) {
         if (line.substr(0, 2) == "TP") env.doc.AddTrackpoint(core::NmeaField(line, 3), core::NmeaField(line, 4), "", "");
     });
     env.doc.endBulk();

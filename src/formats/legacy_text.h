@@ -10,6 +10,9 @@ namespace formats {
 
 core::Result PathkeepBestandInlezen(Env& env, const std::string& fileName);
 core::Result EasyGpsBestandInlezen(Env& env, const std::string& fileName);
+// The same readings of a file's bytes in memory.
+core::Result ReadPathkeepText(Env& env, std::string_view bytes);
+core::Result ReadEasyGpsText(Env& env, std::string_view bytes);
 
 struct RouteConversion {
     enum class Status { Done, NotARouteFile, Unreadable, Unwritable };

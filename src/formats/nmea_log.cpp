@@ -98,7 +98,7 @@ core::Result NmeaBestandInlezen(Env& env, const std::string& fileName, const Nme
         }
         if (!isSentence(line, "RMC", options.allTalkers)) return true;
         if (!core::CheckNmeaChecksum(line)) {
-            env.report("Error> line " + std::to_string(lineNumber) + ": " + std::string(line));
+            env.warning("Error> line " + std::to_string(lineNumber) + ": " + std::string(line));
             return true;
         }
         // Without a date the point has no time (not 30 December 1899).
@@ -108,7 +108,7 @@ core::Result NmeaBestandInlezen(Env& env, const std::string& fileName, const Nme
             std::optional<long double> when = NmeaDateTime(date, time, currentYear, milliseconds);
             // A bad date or time costs its line only; the rest of the log is read.
             if (!when) {
-                env.report("Error> line " + std::to_string(lineNumber) + ": " + std::string(line));
+                env.warning("Error> line " + std::to_string(lineNumber) + ": " + std::string(line));
                 return true;
             }
             timeText = core::FloatToStrGeneral(*when);

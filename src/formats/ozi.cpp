@@ -4,6 +4,7 @@
 
 #include "core/fn.h"
 #include "core/text.h"
+#include "formats/field_checks.h"
 #include "formats/text_codec.h"
 
 namespace formats {
@@ -19,9 +20,7 @@ constexpr const char* kOziComma = "\xC3\x91";  // character 209, as UTF-8
 // Runs f over the data lines of a legacy text file after `skip` header lines.
 // f gets the file's line number and the line.
 template <typename F>
-core::Result forDataLines(Env& env, const std::string& fileName, int skip, F&& f) {
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+core::Result forDataLines(Env& env, std::string_view bytes, int skip, F&& f) {
     std::string text = DecodeLegacyText(bytes);
     int lineNumber = 0;
     bool going = true;
@@ -37,9 +36,48 @@ core::Result forDataLines(Env& env, const std::string& fileName, int skip, F&& f
     return going ? core::Result::done() : core::Result::cancelled();
 }
 
-void skippedLine(Env& env, int lineNumber, std::string_view field) {
-    env.report("Line " + std::to_string(lineNumber) + " skipped: the altitude \"" + std::string(field) +
-               "\" is not a number");
+void skippedLine(Env& env, int lineNumber, const char* what, std::string_view field, const char* because) {
+    env.warning("Line " + std::to_string(lineNumber) + " skipped: the " + what + " \"" + QuoteField(field) + "\" " +
+                because);
+}
+
+// The checked fields of a track or waypoint line, or none when the line is
+// skipped (with a log line saying why).
+struct PointFields {
+    std::string lat, lon, metres, time;
+};
+
+std::optional<PointFields> pointFields(Env& env, int lineNumber, std::string_view lat, std::string_view lon,
+                                       std::string_view feet, std::string_view date) {
+    PointFields out;
+    out.lat = std::string(core::Trim(lat));
+    out.lon = std::string(core::Trim(lon));
+    if (!out.lat.empty() || !out.lon.empty()) {  // a line with neither holds no point at all
+        if (!ReadLatitude(out.lat)) {
+            skippedLine(env, lineNumber, "latitude", lat, "is not a latitude");
+            return std::nullopt;
+        }
+        if (!ReadLongitude(out.lon)) {
+            skippedLine(env, lineNumber, "longitude", lon, "is not a longitude");
+            return std::nullopt;
+        }
+    }
+    std::optional<std::string> metres = ozi::AltitudeFieldToMetres(feet);
+    if (!metres) {
+        skippedLine(env, lineNumber, "altitude", feet, "is not a number");
+        return std::nullopt;
+    }
+    out.metres = *metres;
+    // A day number of 0 (or none) is how OziExplorer writes "no time".
+    std::optional<long double> serial = core::ParseNumber(date);
+    if (serial && *serial != 0) {
+        if (SerialInRange(*serial))
+            out.time = std::string(core::Trim(date));
+        else
+            env.warning("Line " + std::to_string(lineNumber) + ": the date \"" + QuoteField(date) +
+                        "\" is outside the years 1 to 9999 and was left out");
+    }
+    return out;
 }
 
 std::string number(long double v) { return core::FloatToStrGeneral(v); }
@@ -50,14 +88,16 @@ namespace ozi {
 
 std::optional<std::string> AltitudeFieldToMetres(std::string_view feetField) {
     std::string field(core::Trim(feetField));
-    if (field == "-777") return field;
+    if (field == "-777" || field.empty()) return "-777";
     std::optional<long double> feet = core::ParseNumber(field);
     if (!feet) return std::nullopt;
-    return std::to_string(static_cast<long long>(std::nearbyint(*feet * kFeetToMetres)));
+    long double metres = *feet * kFeetToMetres;
+    if (!AltitudeInRange(metres)) return "-777";
+    return std::to_string(static_cast<long long>(std::nearbyint(metres)));
 }
 
 std::string MetresToFeetField(long double metres) {
-    if (number(metres) == "-777") return "-777";
+    if (number(metres) == "-777" || !AltitudeInRange(metres)) return "-777";
     return std::to_string(static_cast<long long>(std::nearbyint(metres * kMetresToFeet)));
 }
 
@@ -81,34 +121,39 @@ std::string CommasFromOzi(std::string_view text) {
 }  // namespace ozi
 
 core::Result PltBestandInlezen(Env& env, const std::string& fileName) {
+    std::string bytes, error;
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+    return ReadPltText(env, bytes);
+}
+
+core::Result WptBestandInlezen(Env& env, const std::string& fileName) {
+    std::string bytes, error;
+    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
+    return ReadWptText(env, bytes);
+}
+
+core::Result ReadPltText(Env& env, std::string_view bytes) {
     env.report("Read PLT file");
     env.doc.NewTrack("ACTIVE LOG");
     env.doc.beginBulk();
-    core::Result out = forDataLines(env, fileName, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
-        std::string feet = core::NmeaField(line, 4);
-        std::optional<std::string> metres = ozi::AltitudeFieldToMetres(feet);
-        if (!metres) {
-            skippedLine(env, lineNumber, feet);
-            return;
-        }
-        env.doc.AddTrackpoint(core::NmeaField(line, 1), core::NmeaField(line, 2), *metres, core::NmeaField(line, 5));
+    core::Result out = forDataLines(env, bytes, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
+        std::optional<PointFields> p = pointFields(env, lineNumber, core::NmeaField(line, 1), core::NmeaField(line, 2),
+                                                   core::NmeaField(line, 4), core::NmeaField(line, 5));
+        if (p) env.doc.AddTrackpoint(p->lat, p->lon, p->metres, p->time);
     });
     env.doc.endBulk();
     return out;
 }
 
-core::Result WptBestandInlezen(Env& env, const std::string& fileName) {
+core::Result ReadWptText(Env& env, std::string_view bytes) {
     env.report("Read WPT file");
     env.doc.beginBulk();
-    core::Result out = forDataLines(env, fileName, kWptHeaderLines, [&](int lineNumber, std::string_view line) {
-        std::string feet = core::NmeaField(line, 15);
-        std::optional<std::string> metres = ozi::AltitudeFieldToMetres(feet);
-        if (!metres) {
-            skippedLine(env, lineNumber, feet);
-            return;
-        }
-        env.doc.AddWaypoint(core::NmeaField(line, 3), core::NmeaField(line, 4), *metres, core::NmeaField(line, 5),
-                            ozi::CommasFromOzi(core::NmeaField(line, 2)), core::Symbol::none(), "", "");
+    core::Result out = forDataLines(env, bytes, kWptHeaderLines, [&](int lineNumber, std::string_view line) {
+        std::optional<PointFields> p = pointFields(env, lineNumber, core::NmeaField(line, 3), core::NmeaField(line, 4),
+                                                   core::NmeaField(line, 15), core::NmeaField(line, 5));
+        if (p)
+            env.doc.AddWaypoint(p->lat, p->lon, p->metres, p->time, ozi::CommasFromOzi(core::NmeaField(line, 2)),
+                                core::Symbol::none(), "", "");
     });
     env.doc.endBulk();
     return out;
@@ -179,7 +224,7 @@ core::Result writeLines(Env& env, const std::string& fileName, const std::vector
     }
     if (!file.commit()) return core::Result::failed(file.error());
     if (replaced > 0)
-        env.report(std::to_string(replaced) + " characters that an OziExplorer file cannot hold were written as \"?\"");
+        env.warning(std::to_string(replaced) + " characters that an OziExplorer file cannot hold were written as \"?\"");
     return core::Result::done();
 }
 
@@ -205,7 +250,7 @@ core::Result SaveAsWPT(Env& env, const std::string& fileName, const SaveOptions&
     return writeLines(env, fileName, {"OziExplorer Waypoint File Version 1.1", "WGS 84", "Reserved 2", "garmin"},
                       *points, [&](int i, const core::PointRecord& r) -> std::optional<std::string> {
                           if (i > ozi::kMaxWaypoints) return std::nullopt;
-                          return "  " + std::to_string(i) + "," + ozi::CommasToOzi(r.name) + "," + number(r.lat) +
+                          return "  " + std::to_string(i) + "," + ozi::CommasToOzi(OneLine(r.name)) + "," + number(r.lat) +
                                  "," + number(r.lon) + "," + number(r.time) + ",83, 1, 3, 0, 65535,, 0, 0, 0," +
                                  ozi::MetresToFeetField(r.ele) + ", 6, 0,17,0,10.0,2,,,";
                       });

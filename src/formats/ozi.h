@@ -11,6 +11,9 @@ namespace formats {
 
 core::Result PltBestandInlezen(Env& env, const std::string& fileName);
 core::Result WptBestandInlezen(Env& env, const std::string& fileName);
+// The same reading of a file's bytes in memory.
+core::Result ReadPltText(Env& env, std::string_view bytes);
+core::Result ReadWptText(Env& env, std::string_view bytes);
 // With selectionOnly the points of the focused node; nothing to do when
 // nothing is focused. A waypoint file holds the first kMaxWaypoints.
 core::Result SaveAsPLT(Env& env, const std::string& fileName, const SaveOptions& options);

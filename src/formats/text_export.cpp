@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/fn.h"
+#include "formats/field_checks.h"
 #include "core/point_list.h"
 #include "formats/ozi.h"
 
@@ -62,10 +63,11 @@ std::string fieldValue(int field, int index, const core::PointRecord& r, const c
         case 5: return core::DateTimeText(r.time);  // rounds to the second as the file has it
         case 6: return locale.formatShortDate(t.year, t.month, t.day);
         case 7: return core::TimeOfDayText(t);
-        case 8: return r.name;
-        case 9: return r.sym;
-        case 10: return r.cmt;
-        case 11: return r.desc;
+        // Texts stay on their line and in their column.
+        case 8: return OneLine(r.name, true);
+        case 9: return OneLine(r.sym, true);
+        case 10: return OneLine(r.cmt, true);
+        case 11: return OneLine(r.desc, true);
         default: return {};
     }
 }

@@ -3,6 +3,7 @@
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace formats::xml {
@@ -128,6 +129,7 @@ std::string childText(const xmlNode* parent, std::string_view childName) {
 
 Reader::~Reader() {
     if (reader_) xmlFreeTextReader(reader_);
+    if (file_) std::fclose(file_);
 }
 
 void Reader::onError(void* self, xmlErrorPtr error) {
@@ -142,6 +144,48 @@ bool Reader::open(const std::string& path) {
     reader_ = xmlReaderForFile(path.c_str(), nullptr, kParseOptions);
     if (!reader_) {
         error_.message = "the file could not be opened";
+        return false;
+    }
+    xmlTextReaderSetStructuredErrorHandler(reader_, &Reader::onError, this);
+    return true;
+}
+
+int Reader::readSome(void* self, char* buffer, int len) {
+    auto* r = static_cast<Reader*>(self);
+    size_t want = static_cast<size_t>(std::min<long>(len, r->left_));
+    if (want == 0) return 0;
+    size_t got = std::fread(buffer, 1, want, r->file_);
+    if (got == 0 && std::ferror(r->file_)) return -1;
+    r->left_ -= static_cast<long>(got);
+    return static_cast<int>(got);
+}
+
+int Reader::closeFile(void*) { return 0; }  // the destructor closes it
+
+bool Reader::open(const std::string& path, long length) {
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_) {
+        error_.message = "the file could not be opened";
+        return false;
+    }
+    left_ = length;
+    reader_ = xmlReaderForIO(&Reader::readSome, &Reader::closeFile, this, path.c_str(), nullptr, kParseOptions);
+    if (!reader_) {
+        error_.message = "the file could not be opened";
+        return false;
+    }
+    xmlTextReaderSetStructuredErrorHandler(reader_, &Reader::onError, this);
+    return true;
+}
+
+bool Reader::openMemory(std::string_view text) {
+    if (text.size() > static_cast<size_t>(INT32_MAX)) {
+        error_.message = "the text is too long";
+        return false;
+    }
+    reader_ = xmlReaderForMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, kParseOptions);
+    if (!reader_) {
+        error_.message = "the text could not be read";
         return false;
     }
     xmlTextReaderSetStructuredErrorHandler(reader_, &Reader::onError, this);
@@ -246,38 +290,72 @@ void Writer::rawContent(std::string_view xmlText) {
     rawLast_ = endLast_ = false;
 }
 
+namespace {
+
+// Bytes of a UTF-8 sequence that XML 1.0 allows at value[i]: 0 when the
+// character (or the byte) has no place in an XML document. XML takes tab,
+// line ends, U+0020..U+D7FF, U+E000..U+FFFD and U+10000..U+10FFFF.
+size_t allowedAt(std::string_view value, size_t i) {
+    auto b = [&](size_t k) { return static_cast<unsigned char>(value[k]); };
+    unsigned char lead = b(i);
+    if (lead < 0x80) return lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r' ? 1 : 0;
+    size_t n = (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    if (n == 0 || i + n > value.size()) return 0;
+    char32_t cp = lead & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[n] || cp > 0x10FFFF) return 0;           // overlong or past Unicode
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF) return 0;
+    return n;
+}
+
+// True when every character may stay and none of &, <, >, ", CR needs escaping.
+bool plainText(std::string_view value) {
+    for (size_t i = 0; i < value.size();) {
+        auto ch = static_cast<unsigned char>(value[i]);
+        if (ch < 0x80) {
+            if (ch < 0x20 || ch == '&' || ch == '<' || ch == '>' || ch == '"') return false;
+            ++i;
+            continue;
+        }
+        size_t n = allowedAt(value, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string xmlText(std::string_view value) {
     std::string out;
     out.reserve(value.size());
-    for (char ch : value) {
-        auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x20 || ch == '\t' || ch == '\n' || ch == '\r') out += ch;
+    for (size_t i = 0; i < value.size();) {
+        size_t n = allowedAt(value, i);
+        if (n == 0) {
+            ++i;  // a byte that is no allowed character is left out
+            continue;
+        }
+        out.append(value.substr(i, n));
+        i += n;
     }
     return out;
 }
 
 void appendEscaped(std::string& out, std::string_view value) {
-    bool plain = true;
-    for (char ch : value) {
-        auto b = static_cast<unsigned char>(ch);
-        if (b < 0x20 || ch == '&' || ch == '<' || ch == '>' || ch == '"') {
-            plain = false;
-            break;
-        }
-    }
-    if (plain)
+    if (plainText(value))
         out.append(value);
     else
         out += escape(value);
 }
 
 std::string escape(std::string_view raw) {
-    bool control = false;
-    for (char ch : raw) control |= static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r';
-    std::string cleaned = control ? xmlText(raw) : std::string();
-    std::string_view value = control ? std::string_view(cleaned) : raw;
-    if (value.find_first_of("&<>\"\r") == std::string_view::npos) return std::string(value);
-    xmlChar* e = xmlEncodeSpecialChars(nullptr, x(std::string(value).c_str()));
+    std::string cleaned = xmlText(raw);
+    if (cleaned.find_first_of("&<>\"\r") == std::string::npos) return cleaned;
+    xmlChar* e = xmlEncodeSpecialChars(nullptr, x(cleaned.c_str()));
     std::string s = e ? c(e) : "";
     xmlFree(e);
     return s;

@@ -7,6 +7,7 @@
 #include <libxml/xmlreader.h>
 #include <libxml/xmlwriter.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,6 +53,10 @@ public:
     Reader& operator=(const Reader&) = delete;
 
     bool open(const std::string& path);
+    // Only the first `length` bytes of the file: what follows is not read.
+    bool open(const std::string& path, long length);
+    // A text in memory, which must outlive the reader.
+    bool openMemory(std::string_view text);
     bool read();  // next node; false at the end or on an error
     bool skip();  // past the current node's subtree
     int depth() const;
@@ -72,8 +77,13 @@ public:
 private:
     static void onError(void* self, xmlErrorPtr error);
 
+    static int readSome(void* self, char* buffer, int len);
+    static int closeFile(void* self);
+
     xmlTextReaderPtr reader_ = nullptr;
     ParseError error_;
+    std::FILE* file_ = nullptr;
+    long left_ = 0;
 };
 
 // A streaming XML writer, two blanks of indentation per level.
@@ -117,8 +127,9 @@ private:
     bool ok_ = true;
 };
 
-// A value as XML can hold it: control characters other than tab and line
-// ends have no place in XML 1.0 and are left out.
+// A value as XML can hold it: only the characters XML 1.0 allows stay (no
+// control characters but tab and line ends, no U+FFFE, U+FFFF, surrogates
+// or bytes that are no UTF-8).
 std::string xmlText(std::string_view value);
 // A value as XML text: cleaned as above, &, <, >, " and CR escaped by the library.
 std::string escape(std::string_view value);

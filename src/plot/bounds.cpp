@@ -1,5 +1,6 @@
 #include "plot/bounds.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/fn.h"
@@ -39,21 +40,19 @@ bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     // without western longitudes counted past 180° are both gathered, and the
     // antimeridian rule picks one at the end.
     PlotState n = s;
+    n.totalDistance.reset();
     long n0 = 0;
-    core::SphericalPoint previous;
     long double minShifted = 0, maxShifted = 0;
     auto shifted = [](long double lon) { return lon < 180 ? lon + 360 : lon; };
     bool completed = loader.eachPointOfAllTracks([&](const core::PointRecord& p) {
         points.append() = p;
         int a = roundAltitude(p.ele);
         if (++n0 == 1) {
-            n.totalDistance = 0;
             n.minLat = n.maxLat = p.lat;
             n.minLon = n.maxLon = p.lon;
             n.minAlt = n.maxAlt = a;
             n.minTime = n.maxTime = p.time;
             minShifted = maxShifted = shifted(p.lon);
-            previous = core::ToSpherical(p.lat, p.lon);
             return;
         }
         if (altitudeCounts(a)) {
@@ -71,9 +70,6 @@ bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
         long double lon = shifted(p.lon);
         if (lon < minShifted) minShifted = lon;
         if (lon > maxShifted) maxShifted = lon;
-        core::SphericalPoint here = core::ToSpherical(p.lat, p.lon);
-        n.totalDistance += core::DistanceKm(previous, here);
-        previous = here;
     });
     if (!completed) return false;
     if (n0 == 0) return true;
@@ -86,6 +82,30 @@ bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     StoreBounds(s, doc, report);
     s.determinedAt = doc.store().revision();
     return true;
+}
+
+long double TotalDistanceKm(PlotState& s, core::PointLoader& loader) {
+    if (s.totalDistance) return *s.totalDistance;
+    // Haversine in double precision: exact to far below a metre even for the
+    // short steps of a track, where the cosine form needs extended precision.
+    constexpr double kRadiansPerDegree = 0.017453292519943295, kEarthRadiusKm = 6378.137;
+    double total = 0, lat0 = 0, lon0 = 0, cos0 = 1;
+    bool first = true;
+    bool completed = loader.eachPointOfAllTracks([&](const core::PointRecord& p) {
+        double lat = static_cast<double>(p.lat) * kRadiansPerDegree, lon = static_cast<double>(p.lon) * kRadiansPerDegree;
+        double cosLat = std::cos(lat);
+        if (!first && (lat != lat0 || lon != lon0)) {
+            double sinHalfLat = std::sin((lat - lat0) / 2), sinHalfLon = std::sin((lon - lon0) / 2);
+            double h = sinHalfLat * sinHalfLat + cos0 * cosLat * sinHalfLon * sinHalfLon;
+            total += 2 * std::atan2(std::sqrt(h), std::sqrt(std::max(0.0, 1 - h))) * kEarthRadiusKm;
+        }
+        first = false;
+        lat0 = lat;
+        lon0 = lon;
+        cos0 = cosLat;
+    });
+    if (completed) s.totalDistance = total;
+    return total;
 }
 
 void UpdateBounds(PlotState& s, const std::string& latText, const std::string& lonText, const std::string& eleText,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/document.h"
@@ -16,7 +17,8 @@ struct PlotState {
     long double minLat = 0, maxLat = 0, minLon = 0, maxLon = 0;  // degrees; minLon > maxLon across 180°
     int minAlt = 0, maxAlt = 0;                                  // whole metres
     long double minTime = 0, maxTime = 0;                        // serial numbers
-    long double totalDistance = 0;                               // km
+    // km; none until asked for (TotalDistanceKm): only plots need it.
+    std::optional<long double> totalDistance;
     long double plotScale = 0;                                   // degrees per pixel
 
     // The tree revision the ranges were determined for; 0 when anything else
@@ -37,5 +39,9 @@ bool DetermineBounds(PlotState& state, core::Document& doc, core::PointLoader& l
 void UpdateBounds(PlotState& state, const std::string& lat, const std::string& lon, const std::string& ele,
                   const std::string& time, const ReportFn& report);
 void StoreBounds(const PlotState& state, core::Document& doc, const ReportFn& report);
+// The length of all tracks together, point after point across tracks as the
+// bounds pass walks them: worked out on the first call after DetermineBounds
+// and kept in the state. A cancelled walk gives the length so far, not kept.
+long double TotalDistanceKm(PlotState& state, core::PointLoader& loader);
 
 }  // namespace plot

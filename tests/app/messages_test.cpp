@@ -46,6 +46,17 @@ TEST(MessageLog, TimeStampedLinesInCallOrder) {
     EXPECT_EQ(seen, log.lines());
 }
 
+TEST(MessageLog, WarningsAreLoggedAndAnnouncedApart) {
+    host::FakeClock clock;
+    MessageLog log(clock);
+    std::vector<std::string> warnings;
+    log.warningAdded.connect([&](const std::string& w) { warnings.push_back(w); });
+    log.Report("Read PLT file");
+    log.warning("Line 7 skipped");
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"13:05:09 Read PLT file", "13:05:09 Line 7 skipped"}));
+    EXPECT_EQ(warnings, (std::vector<std::string>{"Line 7 skipped"}));
+}
+
 TEST(StatusLine, GeneralTextGoesToPanelTwo) {
     StatusLine s;
     int panel = -1;

@@ -166,6 +166,25 @@ TEST(DateTimeXml, ReadsIntoLocalTime) {
         EXPECT_EQ(XmlToDateTime(DateTimeToXml(serial, clock), clock, '.'), serial);
 }
 
+TEST(DateTimeXml, DatesBefore1899ConvertBothWays) {
+    host::FakeClock clock;
+    clock.offsetMinutes = 0;
+    // Whole days count back from 1899-12-30, the time of day forward from midnight.
+    struct Row {
+        const char* xml;
+        const char* serial;
+    } rows[] = {{"1899-12-29T06:00:00Z", "-1.25"},
+                {"1899-12-29T18:00:00Z", "-1.75"},
+                {"1899-12-28T00:00:00Z", "-2"},
+                {"1800-01-01T12:00:00Z", "-36522.5"},  // 36522 days back, as a calendar counts them
+                {"1899-12-30T06:00:00Z", "0.25"}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(XmlToDateTime(r.xml, clock, '.'), r.serial) << r.xml;
+        std::string back = DateTimeToXml(r.serial, clock);
+        EXPECT_EQ(back.substr(0, 19), std::string(r.xml).substr(0, 19)) << r.serial;
+    }
+}
+
 TEST(DateTimeText, ClockAndFixedFormats) {
     host::FakeClock clock;  // 2008-05-01 13:05:09
     EXPECT_EQ(TodayText(clock), "01-05-2008");

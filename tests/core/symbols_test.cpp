@@ -49,6 +49,16 @@ TEST(SymbolTable, LimitsAndBadLines) {
     EXPECT_EQ(t.names(), (std::vector<std::string>{"A"}));
 }
 
+TEST(SymbolTable, PlusSignedNumbersAreNumbers) {
+    SymbolTable t;
+    t.loadFromText("1\tA\n+5\tFive\n7\tSeven\n");
+    EXPECT_EQ(t.NumToSym("5"), "Five");
+    EXPECT_EQ(t.NumToSym("7"), "Seven");
+    // A sign alone is still no number.
+    t.loadFromText("1\tA\n+\tB\n2\tC\n");
+    EXPECT_EQ(t.names(), (std::vector<std::string>{"A"}));
+}
+
 TEST(SymbolTable, NamesMatchExactlyThenIgnoringCaseAndUnknownNamesStayAsWritten) {
     SymbolTable t;
     t.loadFromText("0\tAnchor\n18\tWaypoint\n178\tFlag, Blue\n");

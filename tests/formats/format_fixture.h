@@ -7,6 +7,7 @@
 
 struct FormatFixture : TreeFixture {
     std::vector<std::string> log;
+    std::vector<std::string> warnings;  // the lines of the log that are warnings
     std::vector<std::string> statuses;
     TempDir dir;
 
@@ -18,6 +19,7 @@ struct FormatFixture : TreeFixture {
 
     formats::Env env() {
         return formats::Env{doc, symbols, host.fakeClock, host.fakeLocale, op,
-                            [this](const std::string& s) { log.push_back(s); }};
+                            [this](const std::string& s) { log.push_back(s); },
+                            [this](const std::string& s) { log.push_back(s); warnings.push_back(s); }};
     }
 };

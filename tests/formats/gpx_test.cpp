@@ -256,3 +256,64 @@ TEST_F(GpxWriteTest, ControlCharactersFromOtherFormatsAreLeftOut) {
     EXPECT_NE(text.find("<name>bell and more</name>"), std::string::npos);
     EXPECT_TRUE(xml::parseMemory(text));
 }
+
+TEST_F(GpxWriteTest, OnlyCharactersXmlAllowsAreWrittenAndTheFileReopens) {
+    struct Row {
+        std::string name, written;
+    } rows[] = {
+        {"a\xEF\xBF\xBE" "b", "ab"},                      // U+FFFE
+        {"a\xEF\xBF\xBF" "b", "ab"},                      // U+FFFF
+        {"a\xED\xA0\x80" "b", "ab"},                      // an unpaired surrogate, as some encoders write it
+        {"a\xED\xBF\xBF" "b", "ab"},                      // the last low surrogate
+        {"a\xC0\xAF" "b", "ab"},                          // an overlong '/'
+        {"a\xFF" "b\xC3", "ab"},                          // no UTF-8 at all, a cut sequence at the end
+        {"caf\xC3\xA9 \xEF\xBF\xBD \xF0\x9F\x9A\xB2", "caf\xC3\xA9 \xEF\xBF\xBD \xF0\x9F\x9A\xB2"},  // é, U+FFFD, a bike
+        {"\xED\x9F\xBF\xEE\x80\x80", "\xED\x9F\xBF\xEE\x80\x80"},  // U+D7FF and U+E000 on either side of the gap
+    };
+    for (const auto& r : rows) {
+        doc.initTree();
+        doc.AddWaypoint("1", "2", "", "", r.name, core::Symbol::none(), r.name, "x<" + r.name);
+        std::string text = save(false);
+        EXPECT_NE(text.find("<name>" + r.written + "</name>"), std::string::npos) << text;
+        doc.initTree();
+        formats::Env e = env();
+        core::Result back = GpxBestandInlezen(e, dir.file("out.gpx"));
+        ASSERT_TRUE(back.isDone()) << back.message() << "\n" << text;
+        EXPECT_EQ(doc.nameOf(doc.firstChild(doc.waypoints())), r.written);
+    }
+}
+
+TEST_F(GpxTest, BytesAfterTheEndOfTheDocumentAreAWarningNotAFailure) {
+    std::string whole = gpxFile("<wpt lat=\"1\" lon=\"2\"/><trk><name>t</name><trkseg>" + trkpt("3", "4") +
+                                "</trkseg></trk>");
+    struct Row {
+        std::string after;
+        bool warned;
+    } rows[] = {{std::string(4096, '\0'), true},
+                {std::string(200000, '\0'), true},  // more than one block of padding
+                {"garbage<x/>", true},
+                {"\n\n  \r\n", false}};
+    for (const auto& r : rows) {
+        doc.initTree();
+        log.clear();
+        formats::Env e = env();
+        core::Result got = GpxBestandInlezen(e, dir.write("pad.gpx", whole + r.after));
+        EXPECT_TRUE(got.isDone()) << got.describe();
+        EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
+        ASSERT_EQ(doc.childCount(doc.trackpoints()), 1u);
+        EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 1u);
+        bool warned = log.size() > 1 && log[1].find("bytes after </gpx>") != std::string::npos;
+        EXPECT_EQ(warned, r.warned) << r.after.size();
+        // The same text read from memory.
+        doc.initTree();
+        warnings.clear();
+        EXPECT_TRUE(ReadGpxText(e, whole + r.after).isDone());
+        EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
+        EXPECT_EQ(warnings.size(), r.warned ? 1u : 0u);
+    }
+    // A document cut short is still a failure.
+    doc.initTree();
+    formats::Env e = env();
+    EXPECT_TRUE(GpxBestandInlezen(e, dir.write("cut.gpx", whole.substr(0, whole.size() - 10) + std::string(100, '\0')))
+                    .isFailed());
+}

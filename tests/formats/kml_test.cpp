@@ -94,13 +94,103 @@ TEST_F(KmlTest, FoldersByName) {
                        "<Placemark><name>alone</name><Point><coordinates>\n   4.5,50.5,3\n</coordinates></Point>"
                        "</Placemark>" + placemarkPath + "</Document></kml>";
     EXPECT_TRUE(load(dir.write("in.kml", text)).isDone());
-    EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"Route", "p"}));
-    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 4u);  // two route folders
+    EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"p", "Route", "Copy of p"}));
+    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 1), 2)), 4u);  // two route folders
     EXPECT_EQ(dump(doc.waypoints()), "wpt (alone)\n  lat = 50.5\n  lon = 4.5\n  ele = 3\n  name = alone\n");
 
+    // Folders of any name are read.
     EXPECT_TRUE(load(dir.write("tracks.kml", "<kml><Document><Folder><name>Tracks</name>" + placemarkPath +
                                      "</Folder></Document></kml>")).isDone());
-    EXPECT_EQ(dump(core::kRootNode), "metadata\nwaypoints\nroutes\ntrackpoints\n");
+    EXPECT_EQ(doc.cbTracks.items, (std::vector<std::string>{"p"}));
+}
+
+TEST_F(KmlTest, TracksOfOneNameStaySeparate) {
+    auto path = [](const char* coordinates) {
+        return std::string("<Placemark><name>Walk</name><MultiGeometry><LineString><coordinates>") + coordinates +
+               "</coordinates></LineString></MultiGeometry></Placemark>";
+    };
+    std::string text = "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>" + path("5,51 6,52") +
+                       path("7,53") + path("8,54 9,55 10,56") + "</Document></kml>";
+    EXPECT_TRUE(load(dir.write("same.kml", text)).isDone());
+    ASSERT_EQ(doc.cbTracks.items, (std::vector<std::string>{"Walk", "Copy of Walk", "Copy of Copy of Walk"}));
+    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 2u);
+    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 1), 2)), 1u);
+    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 2), 2)), 3u);
+}
+
+namespace {
+const char* const kKmlHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+    "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n";
+}  // namespace
+
+TEST_F(KmlTest, GxTrackGivesTimesAndAltitudes) {
+    // After the gx:Track example of the KML reference.
+    std::string text = std::string(kKmlHead) +
+                       "<Folder><Placemark><name>Run</name><gx:Track>\n"
+                       "  <when>2010-05-28T02:02:09Z</when>\n  <when>2010-05-28T02:02:35Z</when>\n"
+                       "  <when>2010-05-28T02:02:44.5Z</when>\n"
+                       "  <gx:coord>-122.207881 37.371915 156.000000</gx:coord>\n"
+                       "  <gx:coord>-122.205712 37.373288 152.000000</gx:coord>\n"
+                       "  <gx:coord>  -122.204678   37.373939 </gx:coord>\n"
+                       "</gx:Track></Placemark></Folder></kml>\n";
+    EXPECT_TRUE(load(dir.write("gx.kml", text)).isDone());
+    ASSERT_EQ(doc.cbTracks.items, (std::vector<std::string>{"Run"}));
+    EXPECT_EQ(dump(child(child(doc.trackpoints(), 0), 2)),
+              "trkpt (1)\n  lat = 37.371915\n  lon = -122.207881\n  ele = 156.000000\n"
+              "  time = 2010-05-28T02:02:09.000Z\n"
+              "trkpt (2)\n  lat = 37.373288\n  lon = -122.205712\n  ele = 152.000000\n"
+              "  time = 2010-05-28T02:02:35.000Z\n"
+              "trkpt (3)\n  lat = 37.373939\n  lon = -122.204678\n  time = 2010-05-28T02:02:44.500Z\n");
+}
+
+TEST_F(KmlTest, MultiTrackAndPathsInFoldersAtAnyDepth) {
+    std::string text = std::string(kKmlHead) + "<Document><name>d</name>"
+        "<Folder><name>2024</name><Folder><name>June</name><Folder><name>Week 1</name>"
+        "  <Placemark><name>Ride</name><LineString><coordinates>5,51,1 6,52,2\n7,53,3</coordinates></LineString>"
+        "  </Placemark>"
+        "  <Placemark><name>Cafe</name><Point><coordinates>5.5,51.5,0</coordinates></Point></Placemark>"
+        "</Folder></Folder></Folder>"
+        "<Placemark><name>Walk</name><gx:MultiTrack>"
+        "  <gx:Track><when>2020-01-01T10:00:00Z</when><gx:coord>4 50 1</gx:coord></gx:Track>"
+        "  <gx:Track><when>2020-01-01T11:00:00Z</when><when>2020-01-01T11:01:00Z</when>"
+        "    <gx:coord>4.1 50.1 2</gx:coord><gx:coord>4.2 50.2 3</gx:coord></gx:Track>"
+        "</gx:MultiTrack></Placemark>"
+        "<Placemark><name>Mixed</name><MultiGeometry><Point><coordinates>3,49</coordinates></Point>"
+        "  <LineString><coordinates>3,49 3.1,49.1</coordinates></LineString></MultiGeometry></Placemark>"
+        "<Document><Placemark><name>Inner</name><LineString><coordinates>2,48</coordinates></LineString>"
+        "</Placemark></Document>"
+        "</Document></kml>";
+    EXPECT_TRUE(load(dir.write("deep.kml", text)).isDone());
+    ASSERT_EQ(doc.cbTracks.items, (std::vector<std::string>{"Ride", "Walk", "Mixed", "Inner"}));
+    size_t counts[] = {3, 3, 2, 1};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), i), 2)), counts[i]) << i;
+    EXPECT_EQ(doc.nameOf(doc.firstChild(doc.waypoints())), "Cafe");
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 2u);  // Cafe and the point of Mixed
+}
+
+TEST_F(KmlTest, PlacemarksWithoutADocument) {
+    std::string text = std::string(kKmlHead) +
+                       "<Placemark><name>Solo</name><LineString><coordinates>5,51 6,52</coordinates></LineString>"
+                       "</Placemark></kml>";
+    EXPECT_TRUE(load(dir.write("solo.kml", text)).isDone());
+    ASSERT_EQ(doc.cbTracks.items, (std::vector<std::string>{"Solo"}));
+    EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 2u);
+}
+
+TEST_F(KmlTest, HostileNestingEndsAtABoundedDepth) {
+    std::string open, close;
+    for (int i = 0; i < 200; ++i) {  // within what the XML parser takes
+        open += "<Folder>";
+        close += "</Folder>";
+    }
+    std::string text = std::string(kKmlHead) + "<Document>" + open +
+                       "<Placemark><name>deep</name><Point><coordinates>1,1</coordinates></Point></Placemark>" +
+                       close + "</Document></kml>";
+    core::Result r = load(dir.write("nest.kml", text));
+    EXPECT_FALSE(r.isCancelled());
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 0u);  // too deep to be read, and no crash
 }
 
 TEST(GetCoordinates, TuplesAndBlanks) {

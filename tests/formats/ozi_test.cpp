@@ -14,7 +14,12 @@ TEST(OziUnits, FeetAndMetresBothWays) {
     } read[] = {{"100", "30"}, {"5", "2"}, {"-777", "-777"}, {" 33 ", "10"}, {"123.4", "38"}, {"123,4", "38"},
                 {"0", "0"}};
     for (const auto& r : read) EXPECT_EQ(ozi::AltitudeFieldToMetres(r.feet).value_or("<none>"), r.metres) << r.feet;
-    EXPECT_FALSE(ozi::AltitudeFieldToMetres("").has_value());
+    EXPECT_EQ(ozi::AltitudeFieldToMetres("").value_or("<none>"), "-777");  // empty: no altitude
+    EXPECT_EQ(ozi::AltitudeFieldToMetres("1e30").value_or("<none>"), "-777");
+    EXPECT_EQ(ozi::AltitudeFieldToMetres("-1e30").value_or("<none>"), "-777");
+    EXPECT_EQ(ozi::AltitudeFieldToMetres("300000").value_or("<none>"), "91440");  // 300000 ft * 0.3048
+    EXPECT_EQ(ozi::AltitudeFieldToMetres("400000").value_or("<none>"), "-777");   // 121920 m: beyond any flight
+    EXPECT_EQ(ozi::MetresToFeetField(1e30L), "-777");
     EXPECT_FALSE(ozi::AltitudeFieldToMetres("high").has_value());
     EXPECT_EQ(ozi::MetresToFeetField(10), "33");   // 32.80833
     EXPECT_EQ(ozi::MetresToFeetField(30), "98");   // so 100 feet come back as 98
@@ -103,7 +108,7 @@ TEST_F(OziTest, ReadingTracksSurvivesOddLines) {
               "trk (ACTIVE LOG)\n  name = ACTIVE LOG\n  number = 3\n  trkseg\n"
               "    trkpt (1)\n      lat = 52.5\n      lon = 4.25\n      ele = 30\n      time = 2008-01-01T12:00:00.000Z\n"
               "    trkpt (2)\n      lat = 52.6\n      lon = 4.3\n      ele = 38\n      time = 2008-01-01T14:24:00.000Z\n"
-              "    trkpt (3)\n      lat = 52.8\n      lon = 4.5\n      ele = -777\n      time = 1899-12-30T00:00:00.000Z\n");
+              "    trkpt (3)\n      lat = 52.8\n      lon = 4.5\n      ele = -777\n");
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[1], "Line 9 skipped: the altitude \"high\" is not a number");
 }
@@ -114,7 +119,7 @@ TEST_F(OziTest, ReadingWaypoints) {
                 "2,Caf\xE9\xD1 Bar,52.2,5.2,0,0,1,3,0,65535,,0,0,0,33,6,0,17\r\n").isDone());
     EXPECT_EQ(dump(doc.waypoints()),
               "wpt (HOME)\n  lat = 52.1\n  lon = 5.1\n  ele = -777\n  time = 2008-01-01T12:00:00.000Z\n  name = HOME\n"
-              "wpt (Caf\xC3\xA9, Bar)\n  lat = 52.2\n  lon = 5.2\n  ele = 10\n  time = 1899-12-30T00:00:00.000Z\n"
+              "wpt (Caf\xC3\xA9, Bar)\n  lat = 52.2\n  lon = 5.2\n  ele = 10\n"
               "  name = Caf\xC3\xA9, Bar\n");
 }
 
@@ -128,4 +133,89 @@ TEST_F(OziTest, WrittenFilesReadBack) {
     EXPECT_TRUE(PltBestandInlezen(e, dir.file("out.plt")).isDone());
     EXPECT_EQ(dump(child(child(doc.trackpoints(), 0), 2)),
               "trkpt (1)\n  lat = 52.123456789\n  lon = -4.5\n  ele = 30\n  time = 2008-01-01T06:00:00.000Z\n");
+}
+
+namespace {
+const char* const kPltHeader =
+    "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
+    "0,2,255,Track,0,0,2,8421376\r\n3\r\n";
+const char* const kWptHeader = "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\ngarmin\r\n";
+}  // namespace
+
+TEST_F(OziTest, PointsWithoutTimeStayWithoutTimeBothWays) {
+    doc.NewTrack("t");
+    doc.AddTrackpoint("52.5", "4.25", "10", "");
+    doc.AddWaypoint("52.1", "5.1", "", "", "w", core::Symbol::none(), "", "");
+    save(true);
+    save(false);
+    doc.initTree();
+    formats::Env e = env();
+    ASSERT_TRUE(PltBestandInlezen(e, dir.file("out.plt")).isDone());
+    ASSERT_TRUE(WptBestandInlezen(e, dir.file("out.wpt")).isDone());
+    // 10 m are written as 33 ft, read back as 10.06 m.
+    EXPECT_EQ(dump(child(child(doc.trackpoints(), 0), 2)), "trkpt (1)\n  lat = 52.5\n  lon = 4.25\n  ele = 10\n");
+    EXPECT_EQ(dump(doc.waypoints()), "wpt (w)\n  lat = 52.1\n  lon = 5.1\n  ele = 0\n  name = w\n");
+    // An empty date field is no time either.
+    EXPECT_TRUE(read(true, std::string(kPltHeader) + "  52.5,4.25,0,100,,,\r\n").isDone());
+    EXPECT_EQ(dump(child(child(doc.trackpoints(), 0), 2)), "trkpt (1)\n  lat = 52.5\n  lon = 4.25\n  ele = 30\n");
+}
+
+TEST_F(OziTest, LineBreaksInNamesDoNotMakeNewRecords) {
+    doc.AddWaypoint("52.1", "5.1", "", "", "a\r\n1,x,1,0,1\nb\rc", core::Symbol::none(), "", "");
+    std::string text = save(false);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << text;
+    doc.initTree();
+    formats::Env e = env();
+    ASSERT_TRUE(WptBestandInlezen(e, dir.file("out.wpt")).isDone());
+    ASSERT_EQ(doc.childCount(doc.waypoints()), 1u);
+    EXPECT_EQ(doc.nameOf(doc.firstChild(doc.waypoints())), "a  1,x,1,0,1 b c");
+}
+
+TEST_F(OziTest, EmptyAltitudeIsNoAltitude) {
+    EXPECT_TRUE(read(true, std::string(kPltHeader) + "  52.5,4.25,0,,39448.5,,\r\n").isDone());
+    EXPECT_EQ(dump(child(child(doc.trackpoints(), 0), 2)),
+              "trkpt (1)\n  lat = 52.5\n  lon = 4.25\n  ele = -777\n  time = 2008-01-01T12:00:00.000Z\n");
+    EXPECT_TRUE(read(false, std::string(kWptHeader) + "1,W,52.1,5.1,0,0,1,3,0,65535,,0,0,0,,6,0,17\r\n").isDone());
+    EXPECT_EQ(doc.childCount(doc.waypoints()), 1u);
+}
+
+TEST_F(OziTest, ExtremeNumbersBecomeAbsentOrSkipTheLine) {
+    struct Row {
+        const char* line;
+        const char* point;  // the point read, or "" when the line is skipped
+    } rows[] = {
+        {"  52.5,4.25,0,1e30,39448.5,,", "lat = 52.5|lon = 4.25|ele = -777|time = 2008-01-01T12:00:00.000Z"},
+        {"  52.5,4.25,0,100,1e7,,", "lat = 52.5|lon = 4.25|ele = 30"},
+        {"  52.5,4.25,0,100,-1e7,,", "lat = 52.5|lon = 4.25|ele = 30"},
+        {"  52.5,4.25,0,100,2958465.5,,", "lat = 52.5|lon = 4.25|ele = 30|time = 9999-12-31T12:00:00.000Z"},
+        {"  95,4.25,0,100,39448.5,,", ""},
+        {"  -90.5,4.25,0,100,39448.5,,", ""},
+        {"  52.5,361,0,100,39448.5,,", ""},
+        {"  52.5,-359.5,0,100,39448.5,,", "lat = 52.5|lon = -359.5|ele = 30|time = 2008-01-01T12:00:00.000Z"},
+        {"  north,4.25,0,100,39448.5,,", ""},
+        {"  1e400,4.25,0,100,39448.5,,", ""},
+    };
+    for (const auto& r : rows) {
+        log.clear();
+        EXPECT_TRUE(read(true, std::string(kPltHeader) + r.line + "\r\n").isDone());
+        core::NodeId segment = child(child(doc.trackpoints(), 0), 2);
+        std::string got;
+        if (doc.childCount(segment) > 0)
+            for (core::NodeId a = doc.firstChild(doc.firstChild(segment)); a != core::kNoNode; a = doc.nextSibling(a))
+                got += (got.empty() ? "" : "|") + doc.getText(a);
+        EXPECT_EQ(got, r.point) << r.line;
+        if (std::string(r.point).empty()) {
+            ASSERT_EQ(log.size(), 2u) << r.line;
+            EXPECT_EQ(log[1].rfind("Line 7 skipped: the ", 0), 0u) << log[1];
+        }
+    }
+}
+
+TEST_F(OziTest, ALongFieldIsQuotedShortInTheLog) {
+    std::string field(1000000, '9');
+    field[0] = 'x';
+    EXPECT_TRUE(read(true, std::string(kPltHeader) + "  52.5,4.25,0," + field + ",39448.5,,\r\n").isDone());
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_LT(log[1].size(), 300u);
+    EXPECT_NE(log[1].find("x" + std::string(199, '9') + "\xE2\x80\xA6\""), std::string::npos) << log[1];
 }

@@ -29,6 +29,13 @@ TEST_F(TextExportTest, ChosenFieldsInOrderWithTheLocaleSeparator) {
     EXPECT_TRUE(host.fakePrompts.asked.empty());  // writers never ask
 }
 
+TEST_F(TextExportTest, LineBreaksAndTabsInTextsStayInTheirField) {
+    doc.AddWaypoint("52.5", "5", "", "", "two\r\nlines", core::Symbol::none(), "c\tc\nd", "");
+    formats::Env e = env();
+    ASSERT_TRUE(SaveAsTXT(e, dir.file("out.txt"), fields({8, 10, 2}, WholeDocument::Waypoints)).isDone());
+    EXPECT_EQ(readFile(dir.file("out.txt")), "Name\tComment\tLatitude\r\ntwo  lines\tc c d\t52.5\r\n");
+}
+
 TEST_F(TextExportTest, EmptyChoiceDatesAndCancel) {
     doc.NewTrack("t");
     doc.AddTrackpoint("51", "4", "", "");

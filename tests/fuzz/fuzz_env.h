@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/result.h"
 #include "formats/env.h"
 #include "formats/xml.h"
 #include "host/fake/fake_host.h"
@@ -17,14 +18,17 @@ struct FuzzEnv {
     core::Document doc{symbols, host.fakeClock};
     core::PointList points;
     core::Operation operation;
-    formats::Env env{doc, symbols, host.fakeClock, host.fakeLocale, operation, [](const std::string&) {}};
+    formats::Env env{doc, symbols, host.fakeClock, host.fakeLocale, operation, [](const std::string&) {},
+                    [](const std::string&) {}};
 
     FuzzEnv() { symbols.loadFromText("0\tAnchor\n18\tWaypoint\n"); }
 };
 
-// One scratch file per process, so parallel fuzzing jobs do not collide.
+// One scratch file per process, so parallel fuzzing jobs do not collide; in
+// memory where the system offers it, since every save syncs its file.
 inline std::string scratchFile(const char* suffix) {
-    return "/tmp/pathkeep-fuzz-" + std::to_string(::getpid()) + suffix;
+    static const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return std::string(dir) + "/pathkeep-fuzz-" + std::to_string(::getpid()) + suffix;
 }
 
 inline void writeScratch(const std::string& path, const uint8_t* data, size_t size) {
@@ -39,6 +43,20 @@ inline void requireWellFormed(const std::string& path) {
     formats::xml::ParseError error;
     if (!formats::xml::parseFile(path, &error)) {
         std::fprintf(stderr, "written file is not well-formed: %s\n", error.describe().c_str());
+        std::abort();
+    }
+}
+
+// What a writer made must read back without a fault.
+template <typename Read>
+void requireReadsBack(const std::string& path, Read read) {
+    if (path.size() > 4 && (path.substr(path.size() - 4) == ".gpx" || path.substr(path.size() - 4) == ".kml"))
+        requireWellFormed(path);
+    static FuzzEnv again;  // made once: a document is costly to set up under the sanitizers
+    again.doc.initTree();
+    core::Result r = read(again.env, path);
+    if (!r.isDone()) {
+        std::fprintf(stderr, "written file does not read back: %s\n", r.describe().c_str());
         std::abort();
     }
 }

@@ -1,7 +1,7 @@
 """Independent reading of GPX and KML files for the peer tests: what the
 document should hold after opening a file, worked out with Python's own XML
 parser and the document rules (0,0 track points dropped, segments merged,
-tracks of one name get "Copy of", KML folders by name)."""
+tracks of one name get "Copy of", KML placemarks in folders at any depth)."""
 
 import xml.etree.ElementTree as ET
 
@@ -94,40 +94,91 @@ def coordinates(s):
 
 
 def read_kml(path):
+    """Placemarks at any depth of folders: a Point is a waypoint, each path
+    (LineString, gx:Track, gx:MultiTrack, alone or in a MultiGeometry) its
+    own track named after the placemark; a top-level "Routes" folder gives
+    the track "Route" of the first placemark of each of its folders."""
     root = ET.parse(path).getroot()
     exp = Expected()
-    doc = first(root, 'Document')
-    if doc is None:
-        return exp
+    max_depth = 64
 
-    def placemark(p, own_track, current):
-        point = first(p, 'Point')
-        if point is not None:
-            tuples = coordinates(text(first(point, 'coordinates')))
+    def new_track(name):
+        while any(t[0] == name for t in exp.tracks):
+            name = 'Copy of ' + name
+        t = [name, []]
+        exp.tracks.append(t)
+        return t
+
+    def keep(track, lat, lon):
+        if keeps_track_point(lat, lon):
+            track[1].append((lat, lon))
+
+    def holds_path(g, depth=0):
+        kind = local(g.tag)
+        if kind in ('LineString', 'Track', 'MultiTrack'):
+            return True
+        return kind == 'MultiGeometry' and depth <= max_depth and any(holds_path(c, depth + 1) for c in children(g))
+
+    def geometry(g, track, depth=0):
+        kind = local(g.tag)
+        if kind == 'LineString':
+            c = first(g, 'coordinates')
+            if c is not None:
+                for lat, lon in coordinates(text(c)):
+                    keep(track, lat, lon)
+        elif kind == 'Track':
+            for c in children(g, 'coord'):
+                parts = text(c).split()
+                keep(track, parts[1] if len(parts) > 1 else '', parts[0] if parts else '')
+        elif kind == 'MultiTrack' or (kind == 'MultiGeometry' and depth <= max_depth):
+            for c in children(g):
+                geometry(c, track, depth + 1)
+        elif kind == 'Point':
+            tuples = coordinates(text(first(g, 'coordinates')))
             exp.waypoints.append(tuples[0] if tuples else ('', ''))
-        line = first(first(p, 'MultiGeometry') if first(p, 'MultiGeometry') is not None else ET.Element('x'),
-                     'LineString')
-        coords = first(line, 'coordinates') if line is not None else None
-        if coords is None:
-            return
-        track = exp.track(text(first(p, 'name'))) if own_track else current
-        for lat, lon in coordinates(text(coords)):
-            if keeps_track_point(lat, lon):
-                track[1].append((lat, lon))
 
-    for c in children(doc):
+    def placemark(p, current=None):
+        for g in children(p):
+            kind = local(g.tag)
+            if kind == 'Point':
+                geometry(g, None)
+            elif holds_path(g):
+                geometry(g, current if current is not None else new_track(text(first(p, 'name'))))
+            elif kind == 'MultiGeometry':
+                geometry(g, None)  # points only
+
+    def container(c, depth):
+        if depth > max_depth:
+            return
+        for e in children(c):
+            kind = local(e.tag)
+            if kind == 'Placemark':
+                placemark(e)
+            elif kind in ('Folder', 'Document'):
+                container(e, depth + 1)
+
+    def document_child(c):
         kind, title = local(c.tag), text(first(c, 'name'))
         if kind == 'Placemark':
-            placemark(c, True, None)
-        elif kind == 'Folder' and title in ('Waypoints', 'Path'):
-            for p in children(c, 'Placemark'):
-                placemark(p, True, None)
+            placemark(c)
         elif kind == 'Folder' and title == 'Routes':
             route = exp.track('Route')
             for f in children(c, 'Folder'):
                 p = first(f, 'Placemark')
                 if p is not None:
-                    placemark(p, False, route)
+                    placemark(p, route)
+        elif kind in ('Folder', 'Document'):
+            container(c, 1)
+
+    # Placemarks and folders may stand without a Document; only the first Document counts.
+    for c in children(root):
+        kind = local(c.tag)
+        if kind == 'Document':
+            for d in children(c):
+                document_child(d)
+            break
+        if kind in ('Placemark', 'Folder'):
+            document_child(c)
     return exp
 
 

@@ -8,7 +8,7 @@ import subprocess
 import sys
 import tempfile
 
-from gps_files import children, first, local, number, read_gpx, read_kml
+from gps_files import children, first, keeps_track_point, local, number, read_gpx, read_kml
 import xml.etree.ElementTree as ET
 
 cli, data = sys.argv[1], sys.argv[2]
@@ -85,6 +85,21 @@ for i, src in enumerate(sources):
             # GPSBabel writes KML co-ordinates with six decimals.
             check('we read the waypoints of GPSBabel\'s KML of ' + label,
                   [('waypoints', want, gpx_points(base + '.ours-k.gpx')[0])], tolerance=6e-7)
+            # ... and the paths of the KML it writes: LineStrings in folders
+            # (routes in "Routes"), and gx:Track with track=1.
+            exp = read_gpx(src)
+            want_paths = [p for t in exp.tracks for p in t[1]] + \
+                         [p for r in exp.routes for p in r if keeps_track_point(*p)]
+            for opts in ('kml,points=0', 'kml,points=0,track=1', 'kml'):
+                kml = base + '.paths.kml'
+                run(['gpsbabel', '-i', 'gpx', '-f', src, '-o', opts, '-F', kml])
+                run([cli, 'convert', kml, base + '.paths.gpx'])
+                got = gpx_points(base + '.paths.gpx')
+                # track=1 writes each track twice: as a gx:Track and as a LineString.
+                tracks = len([p for t in exp.tracks for p in t[1]])
+                got_paths = got[2][tracks:] if opts.endswith('track=1') else got[2]
+                check('we read the paths of GPSBabel\'s %s of %s' % (opts, label),
+                      [('track points', want_paths, got_paths)], tolerance=6e-7)
     except Exception as e:  # a failing command is a failed check, not a crash of the test
         results.append((label, [str(e)]))
 

@@ -47,7 +47,14 @@ TEST_F(BoundsTest, OnePointAndMissingAltitudes) {
     EXPECT_NEAR(static_cast<double>(state.maxTime), 39570, 1e-9);
     double expected = static_cast<double>(core::DistanceKm(51.5, 5.25, 51.6, 5.3) + core::DistanceKm(51.6, 5.3, 51.7, 5.35) +
                                           core::DistanceKm(51.7, 5.35, 51.8, 5.4));
-    EXPECT_NEAR(static_cast<double>(state.totalDistance), expected, 1e-9);
+    EXPECT_FALSE(state.totalDistance.has_value());  // worked out only when asked for
+    auto l = loader();
+    EXPECT_NEAR(static_cast<double>(TotalDistanceKm(state, l)), expected, 1e-9);
+    EXPECT_TRUE(state.totalDistance.has_value());
+    doc.AddTrackpoint("51.9", "5.45", "", "");
+    determine();  // a new pass forgets the old length
+    EXPECT_NEAR(static_cast<double>(TotalDistanceKm(state, l)),
+                expected + static_cast<double>(core::DistanceKm(51.8, 5.4, 51.9, 5.45)), 1e-9);
 }
 
 TEST_F(BoundsTest, AcrossTheAntimeridianAndAcrossTracks) {
@@ -58,7 +65,19 @@ TEST_F(BoundsTest, AcrossTheAntimeridianAndAcrossTracks) {
     determine();
     EXPECT_EQ(state.minLon, 181);  // western longitudes counted past 180
     EXPECT_EQ(state.maxLon, 179);
-    EXPECT_NEAR(static_cast<double>(state.totalDistance), static_cast<double>(core::DistanceKm(10, 179, 11, -179)), 1e-9);
+    auto l = loader();
+    EXPECT_NEAR(static_cast<double>(TotalDistanceKm(state, l)), static_cast<double>(core::DistanceKm(10, 179, 11, -179)),
+                1e-9);
+}
+
+TEST_F(BoundsTest, ShortStepsAddUpExactly) {
+    // 2000 points a hundred-thousandth of a degree apart along a meridian:
+    // 1999 steps of 0.00001 degrees on a sphere of 6378.137 km.
+    doc.NewTrack("t");
+    for (int i = 0; i < 2000; ++i) doc.AddTrackpoint(core::FloatToStrGeneral(52 + i * 0.00001L), "5", "", "");
+    determine();
+    auto l = loader();
+    EXPECT_NEAR(static_cast<double>(TotalDistanceKm(state, l)), 2.2252766209575388, 1e-9);
 }
 
 TEST_F(BoundsTest, OneBoundsNodeWithFourChildren) {

@@ -18,7 +18,6 @@ namespace formats::ui {
 namespace {
 
 constexpr size_t kPreviewBytes = 64 * 1024;  // enough to see the layout of any file
-const char* const kTypes[] = {"<skip>", "Latitude", "Longitude", "Time", "Altitude"};
 
 QPlainTextEdit* preview(const std::string& text, QWidget* parent) {
     auto* p = new QPlainTextEdit(QString::fromStdString(text.substr(0, kPreviewBytes)), parent);
@@ -58,11 +57,12 @@ bool runImportWizard(host::DialogModel& model, QWidget* parent) {
     auto* fieldLayout = new QVBoxLayout(fieldPage);
     fieldLayout->addWidget(new QLabel("Data type:"));
     auto* typeRow = new QHBoxLayout;
-    std::array<QComboBox*, kCsvColumns> types{};
-    for (int k = 0; k < kCsvColumns; ++k) {
-        types[static_cast<size_t>(k)] = new QComboBox;
-        for (const char* t : kTypes) types[static_cast<size_t>(k)]->addItem(t);
-        typeRow->addWidget(types[static_cast<size_t>(k)]);
+    // One list per field of the file's first line; the others stay hidden.
+    std::array<QComboBox*, kCsvMaxFields> types{};
+    for (auto& t : types) {
+        t = new QComboBox;
+        for (const char* name : kCsvTypeNames) t->addItem(name);
+        typeRow->addWidget(t);
     }
     fieldLayout->addLayout(typeRow);
     auto* header = new QCheckBox("First row contains column headings");
@@ -88,13 +88,17 @@ bool runImportWizard(host::DialogModel& model, QWidget* parent) {
             if (seps[i]->isChecked()) m->separator = sepChars[i];
     };
     auto readTypes = [=] {
-        for (int k = 0; k < kCsvColumns; ++k) m->columnTypes[static_cast<size_t>(k)] = types[static_cast<size_t>(k)]->currentIndex();
+        for (size_t k = 0; k < types.size(); ++k)
+            m->columnTypes[k] = static_cast<int>(k) < m->columnCount ? types[k]->currentIndex() : kCsvSkip;
         m->headerRow = header->isChecked();
     };
     QObject::connect(next, &QPushButton::clicked, &dialog, [=] {
         readSeparator();
         m->next();
-        for (int k = 0; k < kCsvColumns; ++k) types[static_cast<size_t>(k)]->setCurrentIndex(m->columnTypes[static_cast<size_t>(k)]);
+        for (size_t k = 0; k < types.size(); ++k) {
+            types[k]->setCurrentIndex(m->columnTypes[k]);
+            types[k]->setVisible(static_cast<int>(k) < m->columnCount);
+        }
         header->setChecked(m->headerRow);
         pages->setCurrentIndex(1);
         next->setEnabled(false);

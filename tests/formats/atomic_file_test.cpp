@@ -1,0 +1,70 @@
+#include "formats/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "../temp_dir.h"
+
+using formats::AtomicFile;
+
+namespace {
+
+bool save(const std::string& path, const std::string& text) {
+    AtomicFile f(path);
+    return f.open() && f.write(text) && f.commit();
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+bool isLink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+}  // namespace
+
+TEST(AtomicFile, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("data"));
+    std::string target = dir.write("data/track.gpx", "old");
+    // A relative link, and a link to that link.
+    ASSERT_EQ(::symlink("data/track.gpx", dir.file("link.gpx").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.file("link.gpx").c_str(), dir.file("link2.gpx").c_str()), 0);
+    ASSERT_TRUE(save(dir.file("link2.gpx"), "new"));
+    EXPECT_TRUE(isLink(dir.file("link.gpx")));
+    EXPECT_TRUE(isLink(dir.file("link2.gpx")));
+    EXPECT_EQ(readFile(target), "new");
+    // No temporary file is left beside either.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("data")), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+}
+
+TEST(AtomicFile, ALinkToNothingYetCreatesItsTarget) {
+    TempDir dir;
+    ASSERT_EQ(::symlink("made.gpx", dir.file("link.gpx").c_str()), 0);
+    ASSERT_TRUE(save(dir.file("link.gpx"), "x"));
+    EXPECT_TRUE(isLink(dir.file("link.gpx")));
+    EXPECT_EQ(readFile(dir.file("made.gpx")), "x");
+}
+
+TEST(AtomicFile, AReplacedFileKeepsItsMode) {
+    TempDir dir;
+    for (mode_t mode : {0600, 0640, 0755, 0444}) {
+        std::string path = dir.write("f" + std::to_string(mode), "old");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        ASSERT_TRUE(save(path, "new"));
+        EXPECT_EQ(modeOf(path), mode) << std::oct << mode;
+        EXPECT_EQ(readFile(path), "new");
+    }
+    // A new file gets what the umask leaves of rw-rw-rw-.
+    mode_t mask = ::umask(022);
+    ASSERT_TRUE(save(dir.file("fresh"), "x"));
+    ::umask(mask);
+    EXPECT_EQ(modeOf(dir.file("fresh")), 0644u);
+}
