@@ -1,5 +1,7 @@
 #include "garmin/transport.h"
 
+#include "nmea/serial_port.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -16,20 +18,6 @@ namespace garmin {
 namespace {
 
 constexpr int kWriteWaitMs = 1000;  // a channel that takes no bytes for this long has failed
-
-speed_t speedConstant(long speed) {
-    switch (speed) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B0;
-    }
-}
 
 class FdTransport : public ByteTransport {
 public:
@@ -89,7 +77,7 @@ public:
     bool open() override {
         close();
         errno = 0;
-        speed_t s = speedConstant(speed_);
+        speed_t s = nmea::TermiosRate(static_cast<int>(speed_));
         if (s == B0) {
             error_ = "unsupported speed " + std::to_string(speed_);
             return false;

@@ -23,8 +23,21 @@ namespace {
 
 constexpr int kRates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
 
+
+std::int64_t steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void setModemBit(int fd, int bit) {
+    // Pseudo-terminals and some adapters have no modem lines; that is fine.
+    (void)::ioctl(fd, TIOCMBIS, &bit);
+}
+
+}  // namespace
+
 // The termios constant of a rate, or 0 where termios has none.
-speed_t termiosRate(int rate) {
+speed_t TermiosRate(int rate) {
     switch (rate) {
         case 110: return B110;
         case 300: return B300;
@@ -40,18 +53,6 @@ speed_t termiosRate(int rate) {
         default: return 0;
     }
 }
-
-std::int64_t steadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-void setModemBit(int fd, int bit) {
-    // Pseudo-terminals and some adapters have no modem lines; that is fine.
-    (void)::ioctl(fd, TIOCMBIS, &bit);
-}
-
-}  // namespace
 
 int BaudRateValue(TComPortBaudRate rate) { return kRates[rate]; }
 
@@ -186,7 +187,7 @@ bool TCommPortDriver::ApplySettings() {
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
     int rate = BaudRateValue(speed_);
-    speed_t constant = termiosRate(rate);
+    speed_t constant = TermiosRate(rate);
     ::cfsetispeed(&t, constant ? constant : B38400);
     ::cfsetospeed(&t, constant ? constant : B38400);
     if (::tcsetattr(fd_, TCSANOW, &t) != 0) return fail(std::string("tcsetattr: ") + std::strerror(errno));

@@ -16,6 +16,8 @@
 // own receive buffer (a read never exceeds it) and ComPortOutBufSize only the
 // free space TxFree reports.
 
+#include <termios.h>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -48,6 +50,10 @@ constexpr unsigned kModemCTS = 0x10, kModemDSR = 0x20, kModemRING = 0x40, kModem
 int BaudRateValue(TComPortBaudRate rate);  // br4800 -> 4800
 
 // Device paths of the port numbers 1-16.
+// The termios constant of a rate, or 0 where termios has none (14400,
+// 56000 ... go through the kernel's arbitrary-rate interface).
+speed_t TermiosRate(int rate);
+
 class PortMap {
 public:
     static constexpr int kPorts = 16;
