@@ -105,16 +105,16 @@ std::string MessageTable::GetDialogText(int n) const {
     return text;
 }
 
-void MessageLog::Report(const std::string& message) {
-    std::string line = core::NowText(clock_) + " " + message;
-    lines_.push_back(line);
+void MessageLog::keep(std::string line) {
+    // Dropped a tenth at a time, so keeping the bound costs little per line.
+    if (lines_.size() >= kMaxLines) lines_.erase(lines_.begin(), lines_.begin() + kMaxLines / 10);
+    lines_.push_back(std::move(line));
     lineAdded(lines_.back());
 }
 
-void MessageLog::append(const std::string& line) {
-    lines_.push_back(line);
-    lineAdded(line);
-}
+void MessageLog::Report(const std::string& message) { keep(core::NowText(clock_) + " " + message); }
+
+void MessageLog::append(const std::string& line) { keep(line); }
 
 void MessageLog::warning(const std::string& message) {
     Report(message);

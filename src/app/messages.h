@@ -51,6 +51,9 @@ std::string OwnText(OwnMessage message);
 // The time-stamped lines of the "Berichtenlog" page. Lines are only added.
 class MessageLog {
 public:
+    // A live channel adds lines for hours: the oldest go beyond this many.
+    static constexpr size_t kMaxLines = 100000;
+
     explicit MessageLog(const host::Clock& clock) : clock_(clock) {}
     void Report(const std::string& message);
     // A line as it stands, without a time stamp (received sentences).
@@ -66,6 +69,8 @@ public:
     core::Signal<> cleared;
 
 private:
+    void keep(std::string line);
+
     const host::Clock& clock_;
     std::vector<std::string> lines_;
 };

@@ -66,3 +66,14 @@ TEST(StatusLine, GeneralTextGoesToPanelTwo) {
     EXPECT_EQ(s.panel(2), "Reading...");
     EXPECT_EQ(s.panel(0), "");
 }
+
+TEST(MessageLog, KeepsAtMostItsBoundOfLinesDroppingTheOldest) {
+    host::FakeClock clock;
+    app::MessageLog log(clock);
+    size_t heard = 0;
+    log.lineAdded.connect([&](const std::string&) { ++heard; });
+    for (size_t i = 0; i < app::MessageLog::kMaxLines + 5; ++i) log.append("Live> " + std::to_string(i));
+    EXPECT_LE(log.lines().size(), app::MessageLog::kMaxLines);
+    EXPECT_EQ(log.lines().back(), "Live> " + std::to_string(app::MessageLog::kMaxLines + 4));
+    EXPECT_EQ(heard, app::MessageLog::kMaxLines + 5);  // every line is still shown as it comes
+}

@@ -127,6 +127,7 @@ void MainWindow::buildPages() {
     log_ = new QPlainTextEdit(logPage);
     log_->setObjectName("mBerichtenlog");
     log_->setReadOnly(true);
+    log_->setMaximumBlockCount(static_cast<int>(MessageLog::kMaxLines));
     log_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     logLayout->addWidget(log_);
     pages[kMessageLogPage] = logPage;
