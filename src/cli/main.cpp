@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "cli/receive.h"
 #include "cli/garmin_verb.h"
 #include "formats/file_type.h"
+#include "nmea/coordinate_conversion.h"
 #include "formats/csv_import.h"
 #include "formats/legacy_text.h"
 #include "formats/ozi.h"
@@ -59,6 +61,9 @@ const char* const kUsage =
     "                                  IN could not be read or OUT not written\n"
     "                                  (CSV defaults: what the import wizard guesses)\n"
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
+    "  coord VALUE...         a coordinate in three notations: VALUE is decimal degrees\n"
+    "                         (\"52.15\", \"-4.5\") or degrees, minutes, seconds and a direction\n"
+    "                         (\"52 9 0 N\"); without a letter the first is a latitude, the next a longitude\n"
     "  plot FILE --kind points|way|height|speed --out IMAGE [options]\n"
     "                         draw a plot of FILE as BMP or PNG (see plot --help)\n"
     "  export-texts [OUT]     write every language text for translators to OUT\n"
@@ -250,6 +255,51 @@ int convertCommand(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
+// One coordinate in the three notations of the converter on the
+// "Conversie" page, with "." as the decimal separator.
+int coordCommand(const std::vector<std::string>& args) {
+    if (args.empty()) return usageError("coord needs at least one VALUE");
+    int position = 0;
+    for (const std::string& value : args) {
+        std::vector<std::string> parts;
+        for (size_t p = 0; p < value.size();) {
+            size_t end = value.find_first_of(" :", p);
+            if (end == std::string::npos) end = value.size();
+            if (end > p) parts.push_back(value.substr(p, end - p));
+            p = end + 1;
+        }
+        nmea::CoordinateFields f;
+        nmea::Axis axis = position++ % 2 == 0 ? nmea::Axis::Latitude : nmea::Axis::Longitude;
+        std::string error;
+        if (parts.size() == 1) {
+            f.decimal = parts[0];
+            error = nmea::SpeedButton9(f, axis, '.');
+        } else if (parts.size() == 4) {
+            std::string letter = parts[3];
+            for (char& c : letter) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (letter == "N" || letter == "S" || letter == "Z") axis = nmea::Axis::Latitude;
+            else if (letter == "E" || letter == "W") axis = nmea::Axis::Longitude;
+            else return usageError("a direction is one of N, S, E, W: '" + parts[3] + "'");
+            f.degrees = parts[0];
+            f.minutes = parts[1];
+            f.seconds = parts[2];
+            f.direction = letter;
+            error = nmea::SpeedButton12(f, axis, '.');
+            if (error.empty()) error = nmea::SpeedButton10(f, axis, '.');
+        } else {
+            return usageError("'" + value + "' is neither decimal degrees nor \"D M S DIR\"");
+        }
+        if (!error.empty()) {
+            std::fprintf(stderr, "pathkeep-cli: %s\n", error.c_str());
+            return kExitFailed;
+        }
+        std::printf("%s: %s | %s %s %s %s | %s %s\n", axis == nmea::Axis::Latitude ? "latitude" : "longitude",
+                    f.decimal.c_str(), f.degrees.c_str(), f.minutes.c_str(), f.seconds.c_str(), f.direction.c_str(),
+                    f.dmDegrees.c_str(), f.dmMinutes.c_str());
+    }
+    return kExitOk;
+}
+
 int rte2gpxCommand(const std::vector<std::string>& args) {
     if (args.size() != 1) return usageError("rte2gpx needs exactly one FILE.rte");
     Cli cli;
@@ -343,6 +393,7 @@ int main(int argc, char** argv) {
         std::printf("%s %s\n", app::kProgramName, app::kVersion);
         return kExitOk;
     }
+    if (verb == "coord") return coordCommand(rest);
     if (verb == "tree") return treeCommand(rest);
     if (verb == "info") return infoCommand(rest);
     if (verb == "convert") return convertCommand(rest);
