@@ -30,6 +30,7 @@
 #include "app/ui/language_apply.h"
 #include "host/qt/qt_http.h"
 #include "garmin/ui/garmin_window.h"
+#include "nmea/ui/converter_block.h"
 #include "nmea/ui/reception_page.h"
 #include "plot/ui/plot_page.h"
 #include "app/ui/edit_actions.h"
@@ -147,6 +148,9 @@ void MainWindow::buildPages() {
     connect(routeButton, &QPushButton::clicked, this, [this] {
         if (!ws_.busy()) commands_.ConvertRouteFileClick();
     });
+    conversionLayout->addWidget(new nmea::ui::ConverterBlock(
+        ws_.host.locale().decimalSeparator(),
+        [this](const std::string& error) { ws_.host.prompts().show(error, host::Severity::Error); }, conversionPage));
     conversionLayout->addWidget(routeButton, 0, Qt::AlignLeft);
     conversionLayout->addStretch();
     pages[kConversionPage] = conversionPage;

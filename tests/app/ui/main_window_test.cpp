@@ -235,3 +235,20 @@ TEST_F(MainWindowTest, MainMenuAndToolBarFollowTheCommandMap) {
     EXPECT_EQ(bar, QStringList({"-", "Open", "Save", "-", "Transmit to Garmin", "Receive from Garmin", "-",
                                 "Calculate distance", "Show in Google Earth", "-"}));
 }
+
+// The converter on the "Conversie" page starts converted and converts back.
+TEST_F(MainWindowTest, ConverterBlockOnTheConversionPage) {
+    Window w;
+    auto text = [&](const char* name) { return w.find<QLineEdit>(name)->text(); };
+    EXPECT_EQ(text("Edit5"), "52.15");
+    EXPECT_EQ(text("Edit9") + " " + text("Edit10") + " " + text("Edit11") + " " + text("Edit13"), "52 9 0 N");
+    EXPECT_EQ(text("Edit16") + " " + text("Edit17"), "5 9");
+    w.find<QLineEdit>("Edit12")->setText("W");
+    w.find<QPushButton>("SpeedButton10")->click();
+    EXPECT_EQ(text("Edit4"), "-5.15");
+    w.find<QLineEdit>("Edit14")->setText("x");
+    w.find<QPushButton>("SpeedButton11")->click();
+    ASSERT_FALSE(w.host.fakePrompts.asked.empty());
+    EXPECT_EQ(w.host.fakePrompts.asked.back().text, "'x' is not a valid integer value");
+    EXPECT_FALSE(w.find<QPushButton>("Button4")->isEnabled());  // sending comes with the simulation
+}
