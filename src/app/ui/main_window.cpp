@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -153,7 +154,12 @@ void MainWindow::buildPages() {
         [this](const std::string& error) { ws_.host.prompts().show(error, host::Severity::Error); }, conversionPage));
     conversionLayout->addWidget(routeButton, 0, Qt::AlignLeft);
     conversionLayout->addStretch();
-    pages[kConversionPage] = conversionPage;
+    // The converter is wider than a small window: it scrolls, the tree keeps its width.
+    auto* conversionScroll = new QScrollArea;
+    conversionScroll->setWidget(conversionPage);
+    conversionScroll->setWidgetResizable(true);
+    conversionScroll->setFrameShape(QFrame::NoFrame);
+    pages[kConversionPage] = conversionScroll;
 
     pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
 
