@@ -70,8 +70,7 @@ void Document::setText(NodeId node, std::string_view text) {
     if (bulkDepth_ == 0) textChanged(node);
 }
 
-void Document::focusOutOf(NodeId gone, NodeId parent, bool focusWasInside) {
-    (void)gone;
+void Document::focusOutOf(NodeId parent, bool focusWasInside) {
     if (focusWasInside) setFocused(parent == kRootNode ? kNoNode : parent);
 }
 
@@ -82,7 +81,7 @@ void Document::removeNode(NodeId node) {
     bool focusInside = focused_ != kNoNode && store_.isWithin(focused_, node);
     store_.remove(node);
     if (bulkDepth_ == 0) removed(p);
-    focusOutOf(node, p, focusInside);
+    focusOutOf(p, focusInside);
 }
 
 void Document::unlinkNode(NodeId node) {
@@ -92,7 +91,7 @@ void Document::unlinkNode(NodeId node) {
     bool focusInside = focused_ != kNoNode && store_.isWithin(focused_, node);
     store_.unlink(node);
     if (bulkDepth_ == 0) removed(p);
-    focusOutOf(node, p, focusInside);
+    focusOutOf(p, focusInside);
 }
 
 void Document::relinkNode(NodeId node, NodeId parent, NodeId before) {
@@ -117,7 +116,7 @@ void Document::removeChildren(NodeId node) {
     bool focusInside = focused_ != kNoNode && focused_ != node && store_.isWithin(focused_, node);
     store_.removeChildren(node);
     if (bulkDepth_ == 0) childrenRemoved(node);
-    focusOutOf(node, node, focusInside);
+    focusOutOf(node, focusInside);
 }
 
 bool Document::moveNode(NodeId node, NodeId newParent, NodeId before) {

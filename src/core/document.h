@@ -153,7 +153,8 @@ private:
                   std::string_view ele, std::string_view time, std::string_view name, const Symbol& symbol,
                   std::string_view cmt, std::string_view desc);
     void appendAttribute(NodeId parent, AttrKey key, std::string_view value);
-    void focusOutOf(NodeId removed, NodeId parent, bool focusWasInside);
+    // The focus moves up to `parent` when it was in what went.
+    void focusOutOf(NodeId parent, bool focusWasInside);
     void addTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
                        bool timeIsXml);
     std::string symbolName(const Symbol& symbol) const;
