@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev libgl-dev libxml2-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  gpsbabel xvfb xauth libx11-dev libxtst-dev fonts-dejavu-core
+  gpsbabel xvfb xauth libx11-dev libxtst-dev fonts-dejavu-core ccache
+  gpsd gpsd-clients openbox dbus-x11 libatspi2.0-dev x11-utils
   desktop-file-utils libglib2.0-bin shared-mime-info
 )
 
