@@ -20,6 +20,7 @@
 #include "cli/plot_verb.h"
 #include "cli/receive.h"
 #include "cli/garmin_verb.h"
+#include "cli/nmea_log_verb.h"
 #include "formats/file_type.h"
 #include "nmea/coordinate_conversion.h"
 #include "formats/csv_import.h"
@@ -71,6 +72,7 @@ const char* const kUsage =
     "  register-gpx           make the desktop open GPX files with pathkeep\n"
     "  check-update [URL]     compare this version with the newest one on the web site\n"
     "                         (URL default: $PATHKEEP_UPDATE_URL, else the web site)\n"
+    "@nmea-log@"
     "@receive@"
     PATHKEEP_GARMIN_USAGE
     "\n"
@@ -80,6 +82,7 @@ const char* const kUsage =
 
 std::string usageText() {
     std::string text = kUsage;
+    text.replace(text.find("@nmea-log@"), 10, cli::kNmeaLogUsage);
     size_t at = text.find("@receive@");
     return text.replace(at, 9, cli::kReceiveUsage);
 }
@@ -402,6 +405,7 @@ int main(int argc, char** argv) {
     if (verb == "register-gpx") return registerGpxCommand(rest);
     if (verb == "check-update") return checkUpdateCommand(rest);
     if (verb == "receive") return cli::receiveCommand(rest);
+    if (verb == "nmea-log") return cli::nmeaLogCommand(rest);
     if (verb == "garmin") return cli::garminCommand(rest);
     return usageError("unknown command '" + verb + "'");
 }

@@ -1,9 +1,11 @@
 #include "formats/nmea_log.h"
 
+#include <array>
 #include <cmath>
 
 #include "core/fn.h"
 #include "core/text.h"
+#include "formats/line_reader.h"
 #include "formats/text_codec.h"
 
 namespace formats {
@@ -29,25 +31,40 @@ int digitsAt(std::string_view s, size_t pos, size_t n) {
     return v;
 }
 
+// Digits as a whole number; none when a character is no digit. Empty is 0.
+std::optional<long> digitsValue(std::string_view s) {
+    long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
 // Degrees from the first `degreeDigits` characters, minutes from the two
-// after them and at most four decimals after the point.
-long double coordinate(std::string_view field, size_t degreeDigits, std::string_view hemisphere, char positive) {
-    std::string degrees(field.substr(0, degreeDigits));
-    std::string minutes(field.substr(std::min(field.size(), degreeDigits), 2));
+// after them and at most four decimals after the point (the character
+// between them is passed over).
+std::optional<long double> coordinate(std::string_view field, size_t degreeDigits, std::string_view hemisphere,
+                                      char positive) {
+    std::string_view degrees = field.substr(0, degreeDigits);
+    std::string_view minutes = field.substr(std::min(field.size(), degreeDigits), 2);
     size_t point = degreeDigits + 2;
-    if (field.size() > point + 1) minutes += "." + std::string(field.substr(point + 1, 4));
-    long double value = core::StrToFloatAny(degrees) + core::StrToFloatAny(minutes) / 60;
+    std::string_view fraction = field.size() > point + 1 ? field.substr(point + 1, 4) : std::string_view();
+    std::optional<long> d = digitsValue(degrees), m = digitsValue(minutes), f = digitsValue(fraction);
+    if (!d || !m || !f) return std::nullopt;
+    static constexpr long double kScale[] = {1, 10, 100, 1000, 10000};
+    long double value = *d + (*m + *f / kScale[fraction.size()]) / 60;
     bool positiveSide = !hemisphere.empty() && std::toupper(static_cast<unsigned char>(hemisphere[0])) == positive;
     return positiveSide ? value : -value;
 }
 
 }  // namespace
 
-long double NmeaLatitude(std::string_view field, std::string_view hemisphere) {
+std::optional<long double> NmeaLatitude(std::string_view field, std::string_view hemisphere) {
     return coordinate(field, 2, hemisphere, 'N');
 }
 
-long double NmeaLongitude(std::string_view field, std::string_view hemisphere) {
+std::optional<long double> NmeaLongitude(std::string_view field, std::string_view hemisphere) {
     return coordinate(field, 3, hemisphere, 'E');
 }
 
@@ -75,54 +92,133 @@ std::optional<long double> NmeaDateTime(std::string_view date, std::string_view 
            (hour * 3600.0L + minute * 60.0L + second + milliseconds / 1000) / 86400.0L;
 }
 
+namespace {
+
+// The comma-separated fields of a sentence, split once; field 1 is the
+// sentence type. Like NmeaField, a field ends at a "*" and is trimmed;
+// fields past the last one read as empty.
+class Fields {
+public:
+    static constexpr size_t kMax = 16;  // RMC and GGA use up to field 10
+
+    explicit Fields(std::string_view line) {
+        size_t pos = 0;
+        while (count_ < kMax) {
+            size_t comma = line.find(',', pos);
+            std::string_view f = line.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
+            fields_[count_++] = core::Trim(f.substr(0, f.find('*')));
+            if (comma == std::string_view::npos) break;
+            pos = comma + 1;
+        }
+    }
+    std::string_view operator[](size_t n) const { return n >= 1 && n <= count_ ? fields_[n - 1] : std::string_view(); }
+
+private:
+    std::array<std::string_view, kMax> fields_{};
+    size_t count_ = 0;
+};
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+NmeaLogReader::NmeaLogReader(Env& env, const NmeaLogOptions& options)
+    : env_(env),
+      options_(options),
+      currentYear_(core::DecodeDateTime(env.clock.nowSerial()).year),
+      milliseconds_(env.decimalSeparator() == '.') {
+    env_.doc.NewTrack("ACTIVE LOG");
+    env_.doc.beginBulk();
+}
+
+NmeaLogReader::~NmeaLogReader() {
+    if (!finished_) env_.doc.endBulk();
+}
+
+void NmeaLogReader::error(std::string_view text) {
+    env_.warning("Error> line " + std::to_string(lineNumber_) + ": " + DecodeLegacyText(text));
+}
+
+bool NmeaLogReader::next(std::string_view& text) {
+    ++lineNumber_;
+    if (lineNumber_ == 1 && text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+    going_ = env_.operation.stepLine(lineNumber_, text);
+    return going_;
+}
+
+bool NmeaLogReader::overlongLine(std::string_view head) {
+    if (!next(head)) return false;
+    error(head.substr(0, 82));  // no sentence is longer
+    return true;
+}
+
+bool NmeaLogReader::line(std::string_view text) {
+    if (!next(text)) return false;
+    if (isSentence(text, "GGA", options_.allTalkers)) {
+        std::string_view field = Fields(text)[10];
+        // Receivers repeat the altitude: its text is made once per change.
+        if (field != altitudeField_) {
+            altitudeField_ = field;
+            altitude_ = field.empty() ? std::string() : core::FloatToStrGeneral(core::StrToFloatAny(field));
+        }
+        return true;
+    }
+    if (!isSentence(text, "RMC", options_.allTalkers)) return true;
+    if (!core::CheckNmeaChecksum(text)) {
+        error(text);
+        return true;
+    }
+    Fields f(text);
+    // Without a date the point has no time (not 30 December 1899).
+    std::string timeText;
+    std::string_view date = f[10], time = f[2];
+    if (!date.empty() && !time.empty()) {
+        std::optional<long double> when = NmeaDateTime(date, time, currentYear_, milliseconds_);
+        // A bad date or time costs its line only; the rest of the log is read.
+        if (!when) {
+            error(text);
+            return true;
+        }
+        timeText = core::FloatToStrGeneral(*when);
+    }
+    std::string_view latField = f[4], lonField = f[6];
+    if (latField.empty() || lonField.empty()) return true;
+    std::optional<long double> lat = NmeaLatitude(latField, f[5]), lon = NmeaLongitude(lonField, f[7]);
+    // Letters where digits belong: the line is skipped, not read as 0.
+    if (!lat || !lon) {
+        error(text);
+        return true;
+    }
+    env_.doc.AddTrackpoint(core::FloatToStrGeneral(*lat), core::FloatToStrGeneral(*lon), altitude_, timeText);
+    return true;
+}
+
+core::Result NmeaLogReader::finish() {
+    finished_ = true;
+    env_.doc.endBulk();
+    env_.status("");
+    return going_ ? core::Result::done() : core::Result::cancelled();
+}
+
 core::Result NmeaBestandInlezen(Env& env, const std::string& fileName, const NmeaLogOptions& options) {
     env.report("Read NMEA logfile");
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
-    std::string text = DecodeLegacyText(bytes);
-    bytes.clear();
-    std::string altitude;  // of the last GGA sentence
-    env.doc.NewTrack("ACTIVE LOG");
-    env.doc.beginBulk();
-    int currentYear = core::DecodeDateTime(env.clock.nowSerial()).year;
-    bool milliseconds = env.decimalSeparator() == '.';
-    long lineNumber = 0;
-    bool going = true;
-    ForEachLine(text, [&](std::string_view line) {
-        ++lineNumber;
-        if (!(going = env.operation.stepLine(lineNumber, line))) return false;
-        if (isSentence(line, "GGA", options.allTalkers)) {
-            std::string field = core::NmeaField(line, 10);
-            altitude = field.empty() ? std::string() : core::FloatToStrGeneral(core::StrToFloatAny(field));
-            return true;
-        }
-        if (!isSentence(line, "RMC", options.allTalkers)) return true;
-        if (!core::CheckNmeaChecksum(line)) {
-            env.warning("Error> line " + std::to_string(lineNumber) + ": " + std::string(line));
-            return true;
-        }
-        // Without a date the point has no time (not 30 December 1899).
-        std::string timeText;
-        std::string date = core::NmeaField(line, 10), time = core::NmeaField(line, 2);
-        if (!date.empty() && !time.empty()) {
-            std::optional<long double> when = NmeaDateTime(date, time, currentYear, milliseconds);
-            // A bad date or time costs its line only; the rest of the log is read.
-            if (!when) {
-                env.warning("Error> line " + std::to_string(lineNumber) + ": " + std::string(line));
-                return true;
-            }
-            timeText = core::FloatToStrGeneral(*when);
-        }
-        std::string lat = core::NmeaField(line, 4), lon = core::NmeaField(line, 6);
-        if (lat.empty() || lon.empty()) return true;
-        env.doc.AddTrackpoint(core::FloatToStrGeneral(NmeaLatitude(lat, core::NmeaField(line, 5))),
-                              core::FloatToStrGeneral(NmeaLongitude(lon, core::NmeaField(line, 7))), altitude,
-                              timeText);
-        return true;
-    });
-    env.doc.endBulk();
-    env.status("");
-    return going ? core::Result::done() : core::Result::cancelled();
+    LineReader in(fileName);
+    if (!in.open()) return core::Result::failed(in.error());
+    NmeaLogReader reader(env, options);
+    std::string_view line;
+    while (in.next(line))
+        if (!(in.overlong() ? reader.overlongLine(line) : reader.line(line))) break;
+    core::Result r = reader.finish();
+    if (in.failed()) return core::Result::failed(in.error());
+    return r;
+}
+
+core::Result NmeaLogInlezen(Env& env, std::string_view text, const NmeaLogOptions& options) {
+    env.report("Read NMEA logfile");
+    NmeaLogReader reader(env, options);
+    ForEachLine(text, [&](std::string_view line) { return reader.line(line); });
+    return reader.finish();
 }
 
 }  // namespace formats

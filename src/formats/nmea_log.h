@@ -19,9 +19,10 @@ struct NmeaLogOptions {
 
 // The position of a "ddmm.mmmm" / "dddmm.mmmm" field as degrees, taking at
 // most four decimals of the minutes; the hemisphere letter S or W (or none)
-// makes it negative.
-long double NmeaLatitude(std::string_view field, std::string_view hemisphere);
-long double NmeaLongitude(std::string_view field, std::string_view hemisphere);
+// makes it negative. None when a character other than a digit stands where
+// the degrees, minutes or their decimals belong.
+std::optional<long double> NmeaLatitude(std::string_view field, std::string_view hemisphere);
+std::optional<long double> NmeaLongitude(std::string_view field, std::string_view hemisphere);
 
 // The RMC date ("ddmmyy") and time ("hhmmss.ss") as a serial number; none
 // when either is missing or not a real date and time. Two-digit years fall
@@ -29,6 +30,37 @@ long double NmeaLongitude(std::string_view field, std::string_view hemisphere);
 std::optional<long double> NmeaDateTime(std::string_view date, std::string_view time, int currentYear,
                                         bool withMilliseconds);
 
+// The reading rules, fed one line at a time: a file streams through it with
+// one fixed buffer, so memory grows with the points kept, not the file.
+class NmeaLogReader {
+public:
+    NmeaLogReader(Env& env, const NmeaLogOptions& options);
+    ~NmeaLogReader();
+    NmeaLogReader(const NmeaLogReader&) = delete;
+    NmeaLogReader& operator=(const NmeaLogReader&) = delete;
+
+    // False once the operation is cancelled.
+    bool line(std::string_view text);
+    // A line too long to be a sentence (cut to its first part).
+    bool overlongLine(std::string_view head);
+    core::Result finish();
+
+private:
+    bool next(std::string_view& text);  // counts the line; drops a byte order mark
+    void error(std::string_view text);
+
+    Env& env_;
+    NmeaLogOptions options_;
+    std::string altitude_;      // of the last GGA sentence
+    std::string altitudeField_; // the field it was made from
+    int currentYear_;
+    bool milliseconds_;
+    long lineNumber_ = 0;
+    bool going_ = true, finished_ = false;
+};
+
 core::Result NmeaBestandInlezen(Env& env, const std::string& fileName, const NmeaLogOptions& options);
+// The same over a log held in memory.
+core::Result NmeaLogInlezen(Env& env, std::string_view text, const NmeaLogOptions& options);
 
 }  // namespace formats

@@ -9,12 +9,16 @@ using namespace formats;
 
 // Expected values worked out by hand: 48°07.038' = 48 + 7.038/60.
 TEST(NmeaLog, FieldsAsDegreesAndDates) {
-    EXPECT_NEAR(static_cast<double>(NmeaLatitude("4807.038", "N")), 48.1173, 1e-12);
-    EXPECT_NEAR(static_cast<double>(NmeaLongitude("01131.000", "E")), 11.516666666666667, 1e-12);
-    EXPECT_NEAR(static_cast<double>(NmeaLongitude("01131.000", "W")), -11.516666666666667, 1e-12);
-    EXPECT_NEAR(static_cast<double>(NmeaLatitude("4807.038", "")), -48.1173, 1e-12);  // no hemisphere: south
+    EXPECT_NEAR(static_cast<double>(*NmeaLatitude("4807.038", "N")), 48.1173, 1e-12);
+    EXPECT_NEAR(static_cast<double>(*NmeaLongitude("01131.000", "E")), 11.516666666666667, 1e-12);
+    EXPECT_NEAR(static_cast<double>(*NmeaLongitude("01131.000", "W")), -11.516666666666667, 1e-12);
+    EXPECT_NEAR(static_cast<double>(*NmeaLatitude("4807.038", "")), -48.1173, 1e-12);  // no hemisphere: south
     // Five decimals of the minutes: the first four count.
-    EXPECT_NEAR(static_cast<double>(NmeaLatitude("4636.00129", "N")), 46 + 36.0012 / 60, 1e-12);
+    EXPECT_NEAR(static_cast<double>(*NmeaLatitude("4636.00129", "N")), 46 + 36.0012 / 60, 1e-12);
+    EXPECT_NEAR(static_cast<double>(*NmeaLatitude("4636", "N")), 46.6, 1e-12);  // no decimals
+    // An exponent or a sign is no position: "1e9" would be a billion degrees.
+    for (const char* bad : {"1e912.0000", "-0512.0000", "05x2.0000", "0512.00a0"})
+        EXPECT_FALSE(NmeaLongitude(bad, "E").has_value()) << bad;
 
     // 23 March 1994 12:35:19: day 34416 since 1899-12-30, plus 45319 s.
     auto t = NmeaDateTime("230394", "123519", 2008, true);
@@ -64,4 +68,28 @@ TEST_F(NmeaLogTest, RmcPositionsWithTheAltitudeOfTheLastGga) {
     doc.initTree();
     ASSERT_TRUE(read(text, true).isDone());
     EXPECT_EQ(doc.childCount(doc.segmentOf(child(doc.trackpoints(), 0))), 3u);  // $GNRMC too
+}
+
+TEST_F(NmeaLogTest, StreamedFileAndMemoryReadAlike) {
+    std::string rmc = sentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W");
+    std::string last = sentence("GPRMC,123521,A,4807.039,S,01131.001,W,0,0,230394,,");
+    std::string text = "\xEF\xBB\xBF" + rmc +                                  // a byte order mark
+                       "$GPRMC," + std::string(200000, '1') + "\r\n" +          // far too long for a sentence
+                       sentence("GPRMC,123520,A,48x7.038,N,01131.000,E,0,0,230394,,") +  // letters: skipped
+                       last.substr(0, last.size() - 2);  // no line end
+    ASSERT_TRUE(read(text).isDone());
+    core::NodeId seg = doc.segmentOf(child(doc.trackpoints(), 0));
+    ASSERT_EQ(doc.childCount(seg), 2u);
+    EXPECT_EQ(doc.getText(child(child(seg, 1), 0)), "lat = -48.1173166666667");
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], "Error> line 2: $GPRMC," + std::string(75, '1'));  // the first 82 characters
+    EXPECT_EQ(warnings[1].rfind("Error> line 3: $GPRMC,123520", 0), 0u) << warnings[1];
+
+    doc.initTree();
+    warnings.clear();
+    formats::Env e = env();
+    ASSERT_TRUE(NmeaLogInlezen(e, text, NmeaLogOptions{}).isDone());
+    seg = doc.segmentOf(child(doc.trackpoints(), 0));
+    EXPECT_EQ(doc.childCount(seg), 2u);
+    EXPECT_EQ(warnings.size(), 2u);  // the long line fails its checksum there
 }

@@ -52,7 +52,7 @@ constexpr std::array<const char*, MainWindow::kPageCount> kPageCaptions = {
 }  // namespace
 
 MainWindow::MainWindow(Workspace& ws, QWidget* parent)
-    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws) {
+    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws), nmeaFiles_(ws) {
     setObjectName("MainForm");
     setWindowTitle(kProgramName);
     resize(789, 510);
@@ -265,7 +265,8 @@ void MainWindow::buildHelpAndLanguageMenus() {
         (void)ExportTextstrings1Click(ws_.paths.productSettings, ws_.paths.translationExport, ws_.host.prompts(),
                                       ws_.log);
     })->setObjectName("ExportTextstrings1");
-    comingLater(extra->addAction("&NMEA log file functions..."), "NMEAlogfile1");
+    extra->addAction("&NMEA log file functions...", this, [this] { nmeaFiles_.NMEAlogfile1Click(); })
+        ->setObjectName("NMEAlogfile1");
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("Help1");

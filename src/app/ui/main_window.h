@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/document_commands.h"
+#include "app/nmea_file_commands.h"
 #include "app/waypoint_commands.h"
 #include "garmin/commands.h"
 #include "garmin/transport.h"
@@ -56,6 +57,7 @@ public:
     core::ui::TreeModel* treeModel() const { return treeModel_; }
     DocumentCommands& commands() { return commands_; }
     WaypointCommands& waypointCommands() { return waypoints_; }
+    NmeaFileCommands& nmeaFileCommands() { return nmeaFiles_; }
     EditActions& editActions() { return *editActions_; }
 
     // Start-up steps of the shown window; then the file named on the
@@ -81,6 +83,7 @@ private:
     Workspace& ws_;
     DocumentCommands commands_;
     WaypointCommands waypoints_;
+    NmeaFileCommands nmeaFiles_;
     QProgressBar* progress_ = nullptr;
     bool closing_ = false;
     QTreeView* tree_ = nullptr;

@@ -170,10 +170,14 @@ TEST_F(MainWindowTest, FileMenuToolBarAndConversionPage) {
     auto* form = w.window.findChild<QWidget*>("TGarminForm");
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
-    // What later subsystems bring is there, greyed out.
+    // The NMEA log file tool opens its dialog, reset.
     auto* logTool = w.window.findChild<QAction*>("NMEAlogfile1");
     ASSERT_NE(logTool, nullptr);
-    EXPECT_FALSE(logTool->isEnabled());
+    w.window.nmeaFileCommands().logFileModel().path = "/left/over.log";
+    logTool->trigger();
+    ASSERT_FALSE(w.host.fakePrompts.asked.empty());
+    EXPECT_EQ(w.host.fakePrompts.asked.back().text, "TfmNmeaLogFile");
+    EXPECT_EQ(w.window.nmeaFileCommands().logFileModel().path, "");
     ASSERT_NE(w.window.findChild<QAction*>("Info2"), nullptr);
     EXPECT_TRUE(w.window.findChild<QAction*>("Info2")->isEnabled());
     auto* route = w.find<QPushButton>("Button6");

@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""pathkeep-cli nmea-log: the files it writes, the error count it prints and
+its exit codes. Checksums are worked out here.
+
+Usage: nmea_log_test.py PATHKEEP_CLI
+"""
+import os
+import subprocess
+import sys
+import tempfile
+from functools import reduce
+
+CLI = sys.argv[1]
+work = tempfile.mkdtemp(prefix='pathkeep-nmealog-')
+results = []
+
+
+def sentence(body):
+    return '$%s*%02X' % (body, reduce(lambda a, c: a ^ ord(c), body, 0))
+
+
+def write(name, lines):
+    path = os.path.join(work, name)
+    with open(path, 'w', newline='') as f:
+        f.write(''.join(l + '\r\n' for l in lines))
+    return path
+
+
+def run(*args):
+    r = subprocess.run([CLI, 'nmea-log'] + list(args), capture_output=True, text=True,
+                       env=dict(os.environ, PATHKEEP_HOME=os.path.join(work, 'home')))
+    return r.returncode, r.stdout, r.stderr
+
+
+def read(path):
+    with open(path, newline='') as f:
+        return f.read().split('\r\n')[:-1]
+
+
+def check(name, ok, detail=''):
+    results.append(ok)
+    print('%s %s%s' % ('ok  ' if ok else 'FAIL', name, '' if ok else '\n    ' + str(detail)))
+
+
+day1 = sentence('GPRMC,235959,A,5209.000,N,00509.000,E,0.0,0.0,080308,,')
+day2 = sentence('GPRMC,000001,A,5209.010,N,00509.010,E,0.0,0.0,090308,,')
+gga = sentence('GPGGA,000001,5209.010,N,00509.010,E,1,08,0.9,5.0,M,46.9,M,,')
+bad = day2[:-2] + ('00' if day2[-2:] != '00' else '11')
+source = write('trip.log', ['$ --- Start ---', gga, day1, '', bad, day2, gga])
+with open(source, 'rb') as f:
+    original = f.read()
+
+code, out, err = run(source, '--split', '--remove-bad')
+files = [l[len('Written: '):] for l in out.splitlines() if l.startswith('Written: ')]
+check('split: one file per date, named after it, exit 0',
+      code == 0 and [os.path.basename(p) for p in files] == ['trip (080308).log', 'trip (090308).log'],
+      (code, out, err))
+check('split: lines before the first date go to the first file',
+      files and read(files[0]) == [gga, day1], files and read(files[0]))
+check('split: the second date from its first RMC line on, bad lines dropped',
+      len(files) > 1 and read(files[1]) == [day2, gga], len(files) > 1 and read(files[1]))
+check('the errors: the logger line, the empty line and the bad checksum',
+      out.splitlines()[-1:] == ['Errors: 3'], out)
+
+code, out, _ = run(source, '--check')
+code2, out2, _ = run(source, '--check')
+check('check twice: "(convert).log", then "(convert).log.log"',
+      code == 0 and code2 == 0 and out.startswith('Written: ' + os.path.join(work, 'trip (convert).log\n'))
+      and out2.startswith('Written: ' + os.path.join(work, 'trip (convert).log.log\n')), (out, out2))
+check('check copies every non-empty line',
+      read(os.path.join(work, 'trip (convert).log')) == ['$ --- Start ---', gga, day1, bad, day2, gga])
+
+code, out, _ = run(source, '--rmc-only')
+check('rmc-only keeps the RMC lines, bad ones too',
+      code == 0 and read(os.path.join(work, 'trip (convert).log.log.log')) == [day1, bad, day2], out)
+
+with open(source, 'rb') as f:
+    check('the source is never changed', f.read() == original)
+
+code, out, err = run(source)
+check('no option: message 53, exit 1', code == 1 and 'Select at least one option.' in err, (code, err))
+code, out, err = run(os.path.join(work, 'missing.log'), '--check')
+check('missing file: message 54, exit 1', code == 1 and 'The specified File does not exist.' in err, (code, err))
+code, out, err = run(source, '--frobnicate')
+check('unknown option: usage error, exit 2', code == 2, (code, err))
+
+sys.exit(0 if all(results) else 1)
