@@ -30,14 +30,14 @@ int main(int argc, char** argv) {
     long points = std::atol(argv[2]);
     double lat = 52.15, lon = 5.15;
     long day = 0, second = 12 * 3600;
-    char body[160], time[16], date[8], la[16], lo[16];
+    char body[1024], time[64], date[64], la[64], lo[64];
     for (long i = 0; i < points; ++i) {
         double heading = std::fmod(i * 0.37, 6.283);
         lat += 0.00005 * std::cos(heading);
         lon += 0.00008 * std::sin(heading);
         if (++second == 86400) second = 0, ++day;
-        std::snprintf(time, sizeof time, "%02ld%02ld%02ld.00", second / 3600, second / 60 % 60, second % 60);
-        std::snprintf(date, sizeof date, "%02ld0308", 1 + day % 28);
+        std::snprintf(time, sizeof time, "%02d%02d%02d.00", static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
+        std::snprintf(date, sizeof date, "%02d0308", static_cast<int>(1 + day % 28));
         std::snprintf(la, sizeof la, "%02d%07.4f", static_cast<int>(lat), (lat - static_cast<int>(lat)) * 60);
         std::snprintf(lo, sizeof lo, "%03d%07.4f", static_cast<int>(lon), (lon - static_cast<int>(lon)) * 60);
         double altitude = 10 + 5 * std::sin(i / 300.0);

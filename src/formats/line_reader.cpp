@@ -85,8 +85,8 @@ bool LineReader::next(std::string_view& line) {
             // Keep the first part aside, then skip to the end of the line.
             overlong_ = true;
             head_.assign(start, kMaxLineBytes);
-            consumed_ += static_cast<long long>(available);
-            begin_ = end_;
+            consumed_ += static_cast<long long>(kMaxLineBytes);
+            begin_ += kMaxLineBytes;
             for (;;) {
                 if (begin_ == end_) {
                     if (eof_) break;

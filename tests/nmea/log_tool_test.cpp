@@ -58,7 +58,7 @@ TEST(LogToolRules, EveryLineWithoutAValidChecksumIsAnError) {
         {"empty line", "", false, false},
         {"logger start", "$ --- Start ---", false, true},
         {"logger stop", "$ --- Stop ---", false, true},
-        {"logger error", "$CHECKSUM ERROR: $GPGGA,1*00", false, true},
+        {"logger error", "$CHECKSUM ERROR: $GPGGA,12*00", false, true},
         {"cut off", kRmcDay1.substr(0, 40), false, true},
         {"lower-case hex digits", "$GPGSA,A,3,17*1a", true, true},  // XOR of "GPGSA,A,3,17" is 0x1A
     };
