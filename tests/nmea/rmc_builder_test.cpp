@@ -1,0 +1,143 @@
+#include "nmea/rmc_builder.h"
+
+#include <gtest/gtest.h>
+
+using namespace nmea;
+
+namespace {
+
+// The checksum worked out here, apart from the builder: XOR of the
+// characters between "$" and "*", two upper-case hex digits.
+std::string withSum(const std::string& body) {
+    unsigned sum = 0;
+    for (size_t i = 1; i < body.size() && body[i] != '*'; ++i) sum ^= static_cast<unsigned char>(body[i]);
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", sum);
+    return body + hex;
+}
+
+}  // namespace
+
+TEST(RmcBuilder, FirstSentenceAfterStartIsTheKnownOne) {
+    RmcBuilder b;
+    RmcResult r = b.MaakRMC("5.15", "52.15", "08-03-2008", "12:34:56", "0.0");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.sentence, "$GPRMC,123456,A,5209.0000,N,00509.0000,E,0.0,4.0,080308,0.9,W,A*02");
+    // Course and distance from 0 N 0 E: 3.99 degrees and 5825.3 km by the
+    // standard initial-course and law-of-cosines formulas.
+    EXPECT_TRUE(r.moved);
+    EXPECT_EQ(r.panel.compassDeg, 3);
+    EXPECT_EQ(r.panel.Edit20, "4.0");
+    EXPECT_EQ(r.panel.Edit18, "52.15");
+    EXPECT_EQ(r.panel.Edit19, "5.15");
+    EXPECT_EQ(r.panel.Edit21, "52.15");
+    EXPECT_EQ(r.panel.Edit22, "5.15");
+    EXPECT_EQ(r.panel.Edit23, "5825295 m");
+}
+
+TEST(RmcBuilder, RepeatedPositionKeepsTheCourse) {
+    RmcBuilder b;
+    ASSERT_TRUE(b.MaakRMC("5.15", "52.15", "", "", "0").ok);
+    // Due east by 0.01 degree: 89.996 degrees, 683 m.
+    RmcResult east = b.MaakRMC("5.16", "52.15", "", "", "0");
+    EXPECT_EQ(east.panel.Edit20, "90.0");
+    EXPECT_EQ(east.panel.compassDeg, 89);
+    EXPECT_EQ(east.panel.Edit23, "683 m");
+    RmcResult again = b.MaakRMC("5.16", "52.15", "", "", "0");
+    EXPECT_FALSE(again.moved);
+    EXPECT_NE(again.sentence.find(",0,90.0,000,"), std::string::npos) << again.sentence;
+    EXPECT_EQ(again.panel.Edit23, "0 m");
+    EXPECT_EQ(again.panel.Edit21, "0");
+    EXPECT_EQ(again.panel.Edit22, "0");
+    EXPECT_EQ(again.panel.Edit20, "90.0");  // unchanged
+    EXPECT_EQ(again.panel.compassDeg, 89);
+}
+
+TEST(RmcBuilder, SouthWestAndEmptyDateAndTime) {
+    RmcBuilder b;
+    RmcResult r = b.MaakRMC("-123.25", "-0.5", "", "", "0.0");
+    ASSERT_TRUE(r.ok);
+    // 269.4 degrees from 0 N 0 E by the standard formula; three significant
+    // digits leave 269.
+    EXPECT_EQ(r.sentence, withSum("$GPRMC,000,A,0030.0000,S,12315.0000,W,0.0,269.0,000,0.9,W,A*"));
+}
+
+TEST(RmcBuilder, CoordinateFields) {
+    struct Row {
+        const char* name;
+        const char* text;
+        bool latitude;
+        const char* field;
+        char hemisphere;
+    } rows[] = {
+        {"spec latitude", "52.15", true, "5209.0000", 'N'},
+        {"half south", "-0.5", true, "0030.0000", 'S'},
+        {"far west", "-123.25", false, "12315.0000", 'W'},
+        {"small east", "5.15", false, "00509.0000", 'E'},
+        {"comma", "4,5", false, "00430.0000", 'E'},
+        {"whole degrees get zero minutes", "52", true, "5200.0000", 'N'},
+        {"whole negative", "-4", false, "00400.0000", 'W'},
+        {"minutes cut, not rounded", "52.123456789", true, "5207.4074", 'N'},
+        {"exponent spelling", "1E-6", true, "0000.0000", 'N'},
+        {"zero", "0", false, "00000.0000", 'E'},
+    };
+    for (const Row& r : rows) {
+        std::string field;
+        char h = '?';
+        bool ok = r.latitude ? RmcLatitudeField(r.text, field, h) : RmcLongitudeField(r.text, field, h);
+        EXPECT_TRUE(ok) << r.name;
+        EXPECT_EQ(field, r.field) << r.name;
+        EXPECT_EQ(h, r.hemisphere) << r.name;
+    }
+    std::string field;
+    char h;
+    EXPECT_FALSE(RmcLatitudeField("abc", field, h));
+    EXPECT_FALSE(RmcLongitudeField("", field, h));
+}
+
+TEST(RmcBuilder, DateTimeAndCourseTexts) {
+    EXPECT_EQ(RmcDateField("08-03-2008"), "080308");
+    EXPECT_EQ(RmcDateField("8-3-2008"), "080308");
+    EXPECT_EQ(RmcDateField(""), "000");
+    EXPECT_EQ(RmcDateField("31/12/99"), "311299");
+    EXPECT_EQ(RmcTimeField("12:34:56"), "123456");
+    EXPECT_EQ(RmcTimeField("1:2:3"), "010203");
+    EXPECT_EQ(RmcTimeField("12:34:56.5"), "123456.5");
+    EXPECT_EQ(RmcTimeField(""), "000");
+    EXPECT_EQ(RmcCourseText(4.0L), "4.0");
+    EXPECT_EQ(RmcCourseText(89.6L), "89.6");
+    EXPECT_EQ(RmcCourseText(123.0L), "123.0");
+    EXPECT_EQ(RmcCourseText(123.46L), "123.0");  // three significant digits win
+    EXPECT_EQ(RmcCourseText(359.7L), "360.0");
+    EXPECT_EQ(RmcCourseText(99.96L), "100.0");
+    EXPECT_EQ(RmcCourseText(4.04L), "4.0");
+}
+
+TEST(RmcBuilder, SpeedTextIsCutAndPointed) {
+    RmcBuilder b;
+    RmcResult r = b.MaakRMC("5.15", "52.15", "", "", "19,43844492");
+    EXPECT_NE(r.sentence.find(",E,19.438,4.0,"), std::string::npos) << r.sentence;
+}
+
+TEST(RmcBuilder, BadCoordinateChangesNothing) {
+    RmcBuilder b;
+    ASSERT_TRUE(b.MaakRMC("5.15", "52.15", "", "", "0").ok);
+    RmcResult bad = b.MaakRMC("x", "52.2", "", "", "0");
+    EXPECT_FALSE(bad.ok);
+    EXPECT_TRUE(bad.sentence.empty());
+    EXPECT_NE(bad.error.find("'x'"), std::string::npos);
+    EXPECT_EQ(b.previousLat(), 52.15L);
+    EXPECT_EQ(bad.panel.Edit18, "52.15");
+    // The next good sentence measures from the last good position.
+    RmcResult next = b.MaakRMC("5.15", "52.15", "", "", "0");
+    EXPECT_FALSE(next.moved);
+}
+
+TEST(RmcBuilder, ChangesUseTheDecimalSeparator) {
+    RmcBuilder b;
+    b.setDecimalSeparator(',');
+    RmcResult r = b.MaakRMC("5,15", "52,5", "", "", "0");
+    EXPECT_EQ(r.panel.Edit21, "52,5");
+    EXPECT_EQ(r.panel.Edit22, "5,15");
+    EXPECT_EQ(r.panel.Edit18, "52,5");
+}
