@@ -14,6 +14,7 @@
 
 #include "app/document_commands.h"
 #include "app/install.h"
+#include "app/nmea_file_commands.h"
 #include "app/localisation.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
@@ -23,6 +24,7 @@
 #include "cli/nmea_log_verb.h"
 #include "formats/file_type.h"
 #include "nmea/coordinate_conversion.h"
+#include "nmea/rmc_builder.h"
 #include "formats/csv_import.h"
 #include "formats/legacy_text.h"
 #include "formats/ozi.h"
@@ -45,7 +47,7 @@ const char* const kUsage =
     "Commands:\n"
     "  tree FILE              open FILE and print the document tree\n"
     "  info FILE...           open each FILE and print the open command's log and summary\n"
-    "  convert IN OUT [--format gpx|kml|plt|wpt|txt] [options]\n"
+    "  convert IN OUT [--format gpx|kml|plt|wpt|txt|nmea] [options]\n"
     "                         open IN and save it as OUT (format from --format, else\n"
     "                         from OUT's extension; OUT gets the format's extension)\n"
     "      --points tracks|waypoints   what a text export writes (default tracks)\n"
@@ -61,6 +63,13 @@ const char* const kUsage =
     "                                  characters); the exit code still says 1 when\n"
     "                                  IN could not be read or OUT not written\n"
     "                                  (CSV defaults: what the import wizard guesses)\n"
+    "      nmea (also for OUT.log): a log of $GPRMC sentences driving along a track\n"
+    "      --track NAME                the track (default: the first)\n"
+    "      --speed M/S                 driving speed (default 10)\n"
+    "      --step S                    seconds between sentences (default 1)\n"
+    "      --time original|now|speed|\"dd-mm-yyyy hh:mm:ss\"\n"
+    "                                  the first sentence's time: point 1's, now,\n"
+    "                                  30-12-1899 00:00, or the one given (default now)\n"
     "  rte2gpx FILE.rte       convert an OziExplorer route file to GPX beside it\n"
     "  coord VALUE...         a coordinate in three notations: VALUE is decimal degrees\n"
     "                         (\"52.15\", \"-4.5\") or degrees, minutes, seconds and a direction\n"
@@ -166,6 +175,9 @@ struct ConvertArgs {
     std::optional<std::vector<int>> csvColumns;
     std::optional<bool> csvHeader;
     bool quiet = false;
+    // NMEA output: a drive along one track.
+    std::string track;
+    std::string speed = "10", step = "1", time = "now";
 };
 
 // Returns a usage error text, or "" when the arguments are good.
@@ -200,6 +212,14 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
             auto cols = cli::ParseCsvColumns(v);
             if (!cols) return "--csv-columns takes up to 20 of lat, lon, time, alt, date, datetime, hemisphere, skip";
             c.csvColumns = *cols;
+        } else if (a == "--track") {
+            c.track = v;
+        } else if (a == "--speed") {
+            c.speed = v;
+        } else if (a == "--step") {
+            c.step = v;
+        } else if (a == "--time") {
+            c.time = v;
         } else if (a == "--csv-header") {
             if (v != "yes" && v != "no") return "--csv-header takes yes or no";
             c.csvHeader = v == "yes";
@@ -211,9 +231,69 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
     return "";
 }
 
+// The time option of an NMEA drive: original, now, speed, or a start
+// "dd-mm-yyyy hh:mm:ss". False when the text is none of these.
+bool nmeaTimeForm(const std::string& time, app::NmeaFileForm& form) {
+    if (time == "original") form.option = nmea::TimeOption::Original;
+    else if (time == "now") form.option = nmea::TimeOption::Now;
+    else if (time == "speed") form.option = nmea::TimeOption::GivenSpeed;
+    else {
+        size_t blank = time.find(' ');
+        if (blank == std::string::npos) return false;
+        form.option = nmea::TimeOption::StartFrom;
+        form.meDate = time.substr(0, blank);
+        form.meTime = time.substr(blank + 1);
+    }
+    return true;
+}
+
+// convert IN OUT.log --format nmea: the NMEA file creation of the
+// simulation page, for one track of IN.
+int convertToNmea(const ConvertArgs& c) {
+    app::NmeaFileForm form;
+    form.Edit25 = c.speed;
+    form.Edit26 = c.step;
+    if (!nmeaTimeForm(c.time, form)) return usageError("--time takes original, now, speed or \"dd-mm-yyyy hh:mm:ss\"");
+    Cli cli;
+    core::ScopedConnection warnings;
+    if (!c.quiet)
+        warnings = cli.ws.log.warningAdded.scoped(
+            [](const std::string& w) { std::fprintf(stderr, "pathkeep-cli: warning: %s\n", w.c_str()); });
+    cli.ws.loadUserSettings();
+    if (!cli.commands.BestandOpenen(c.files[0])) return kExitFailed;
+    const core::Document& doc = cli.ws.document;
+    form.track = c.track;
+    if (form.track.empty()) {
+        core::NodeId first = doc.firstChild(doc.trackpoints());
+        if (first != core::kNoNode) form.track = doc.nameOf(first);
+        std::fprintf(stderr, "Track: %s\n", form.track.c_str());
+    }
+    app::NmeaFileCommands nmeaFiles(cli.ws);
+    nmea::NmeaFileOptions options;
+    if (std::string problem = nmeaFiles.readForm(form, options); !problem.empty()) {
+        std::fprintf(stderr, "pathkeep-cli: %s\n", problem.c_str());
+        return kExitFailed;
+    }
+    std::string out = formats::ReplaceExtension(c.files[1], ".log");
+    if (out != c.files[1]) std::fprintf(stderr, "Saving as %s\n", out.c_str());
+    nmea::RmcBuilder builder;
+    long sentences = 0;
+    core::Result r = nmeaFiles.writeTrackAsNmea(form.track, out, options, builder, nullptr, sentences);
+    if (r.isNothingToDo()) r = core::Result::failed(cli.ws.message(11));
+    if (!r.isDone()) {
+        std::fprintf(stderr, "pathkeep-cli: %s: %s%s%s\n", out.c_str(), core::OutcomeName(r.outcome()),
+                     r.message().empty() ? "" : ": ", r.message().c_str());
+        return kExitFailed;
+    }
+    std::printf("Written: %s (%ld sentences)\n", out.c_str(), sentences);
+    return kExitOk;
+}
+
 int convertCommand(const std::vector<std::string>& args) {
     ConvertArgs c;
     if (std::string error = parseConvertArgs(args, c); !error.empty()) return usageError(error);
+    if (c.formatId == "nmea" || (c.formatId.empty() && formats::ExtensionOf(c.files[1]) == ".log"))
+        return convertToNmea(c);
     const formats::SaveFormatRow* row = c.formatId.empty()
                                             ? &formats::SaveFormatOf(formats::SaveFormatForExtension(
                                                   formats::ExtensionOf(c.files[1])))

@@ -48,8 +48,8 @@ core::Result WriteNmeaSentences(const core::PointList& points, const NmeaFileOpt
         return core::Result::failed("The track is too long for this speed and time interval: more than " +
                                     std::to_string(kMaxNmeaSentences) + " sentences.");
     long double start = options.startSerial;
-    if (options.time == NmeaTimeOption::Original) start = points[1].time;
-    if (options.time == NmeaTimeOption::GivenSpeed) start = 0;
+    if (options.time == TimeOption::Original) start = points[1].time;
+    if (options.time == TimeOption::GivenSpeed) start = 0;
 
     std::string line;
     // Time is the start plus whole steps, so it does not drift over a long walk.

@@ -15,23 +15,18 @@
 #include "core/point_list.h"
 #include "core/result.h"
 #include "formats/atomic_file.h"
+#include "nmea/simulation.h"
 
 namespace nmea {
 
 class RmcBuilder;
 
-// The time options of the page "NMEA simuleren".
-enum class NmeaTimeOption {
-    Original,   // "Original date/time": the time of point 1
-    StartFrom,  // "Start from following:": meDate and meTime
-    Now,        // "Current date/time"
-    GivenSpeed, // "Given speed": 30 December 1899 00:00
-};
-
 struct NmeaFileOptions {
     long double speedMs = 10;  // Edit25, "Rijsnelheid:"
     long double stepS = 1;     // Edit26, "Tijdsinterval NMEA berichten:"
-    NmeaTimeOption time = NmeaTimeOption::Now;
+    // The page's time option: the time of point 1 (Original), meDate and
+    // meTime (StartFrom), now (Now), 30 December 1899 00:00 (GivenSpeed).
+    TimeOption time = TimeOption::Now;
     long double startSerial = 0;  // the start for StartFrom and Now
 };
 

@@ -86,7 +86,7 @@ Written write(const core::PointList& points, NmeaFileOptions options) {
 
 TEST(NmeaFileWriter, TenPointsAtTenMetresASecondUntilPointNine) {
     core::PointList points = track(10);
-    Written w = write(points, {10, 1, NmeaTimeOption::StartFrom, 39515.5});  // 08-03-2008 12:00:00
+    Written w = write(points, {10, 1, TimeOption::StartFrom, 39515.5});  // 08-03-2008 12:00:00
     ASSERT_TRUE(w.result.isDone()) << w.result.message();
     double length = 0;
     for (int i = 2; i <= 9; ++i)
@@ -122,16 +122,16 @@ TEST(NmeaFileWriter, TenPointsAtTenMetresASecondUntilPointNine) {
 
 TEST(NmeaFileWriter, TimeOptionsAndShortTracks) {
     for (int count : {1, 2}) {
-        Written w = write(track(count), {10, 1, NmeaTimeOption::Original, 0});
+        Written w = write(track(count), {10, 1, TimeOption::Original, 0});
         ASSERT_TRUE(w.result.isDone());
         ASSERT_EQ(w.lines.size(), 1u) << count;
         EXPECT_EQ(parse(w.lines[0]).time, "120001");  // point 1's own time
     }
-    Written given = write(track(3), {5, 2, NmeaTimeOption::GivenSpeed, 39515.5});
+    Written given = write(track(3), {5, 2, TimeOption::GivenSpeed, 39515.5});
     EXPECT_EQ(parse(given.lines[0]).date, "301299");  // "Given speed" starts at day 0
     EXPECT_EQ(parse(given.lines[1]).time, "000002");
     EXPECT_EQ(parse(given.lines[1]).speed, "9.7192");  // 5 m/s: 5 x 1.94384 knots
-    Written none = write(core::PointList(), {10, 1, NmeaTimeOption::Now, 39515.5});
+    Written none = write(core::PointList(), {10, 1, TimeOption::Now, 39515.5});
     EXPECT_TRUE(none.result.isNothingToDo());
     EXPECT_TRUE(none.lines.empty() || (none.lines.size() == 1 && none.lines[0].empty()));
 }
@@ -151,7 +151,7 @@ TEST(NmeaFileWriter, UnusableSpeedOrStepWritesNothing) {
         RmcBuilder builder;
         core::Operation operation;
         long sentences = -1;
-        core::Result res = MaakNmeaBestand(path, points, {r.speed, r.step, NmeaTimeOption::Now, 39515.5}, builder,
+        core::Result res = MaakNmeaBestand(path, points, {r.speed, r.step, TimeOption::Now, 39515.5}, builder,
                                            nullptr, operation, sentences);
         EXPECT_TRUE(res.isFailed()) << r.name;
         EXPECT_FALSE(res.message().empty()) << r.name;
@@ -164,10 +164,10 @@ TEST(NmeaFileWriter, UnusableSpeedOrStepWritesNothing) {
     RmcBuilder builder;
     core::Operation operation;
     long sentences = 0;
-    EXPECT_TRUE(MaakNmeaBestand(path, points, {0, 1, NmeaTimeOption::Now, 0}, builder, nullptr, operation, sentences)
+    EXPECT_TRUE(MaakNmeaBestand(path, points, {0, 1, TimeOption::Now, 0}, builder, nullptr, operation, sentences)
                     .isFailed());
     EXPECT_EQ(readFile(path), "old");
-    EXPECT_TRUE(MaakNmeaBestand(path, points, {10, 1, NmeaTimeOption::Now, 0}, builder, nullptr, operation, sentences)
+    EXPECT_TRUE(MaakNmeaBestand(path, points, {10, 1, TimeOption::Now, 0}, builder, nullptr, operation, sentences)
                     .isDone());
     EXPECT_EQ(readFile(path).rfind("$GPRMC,", 0), 0u);
 }
