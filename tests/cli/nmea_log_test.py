@@ -84,4 +84,37 @@ check('missing file: message 54, exit 1', code == 1 and 'The specified File does
 code, out, err = run(source, '--frobnicate')
 check('unknown option: usage error, exit 2', code == 2, (code, err))
 
+# convert --format nmea: the drive along a track.
+gpx = os.path.join(work, 'two.gpx')
+with open(gpx, 'w') as f:
+    f.write('<?xml version="1.0"?><gpx version="1.1" creator="t"><trk><name>a</name><trkseg>'
+            '<trkpt lat="52" lon="5"/><trkpt lat="52.001" lon="5"/></trkseg></trk>'
+            '<trk><name>b</name><trkseg><trkpt lat="52" lon="5"/><trkpt lat="52.001" lon="5"/>'
+            '<trkpt lat="52.002" lon="5"/></trkseg></trk></gpx>')
+
+
+def convert(*args):
+    r = subprocess.run([CLI, 'convert'] + list(args), capture_output=True, text=True,
+                       env=dict(os.environ, PATHKEEP_HOME=os.path.join(work, 'home')))
+    return r.returncode, r.stdout, r.stderr
+
+
+code, out, err = convert(gpx, os.path.join(work, 'drive.txt'), '--format', 'nmea', '--track', 'b', '--speed', '11.1',
+                         '--step', '2', '--time', '08-03-2008 12:00:00')
+drive = read(os.path.join(work, 'drive.log')) if os.path.exists(os.path.join(work, 'drive.log')) else []
+# The walk ends on the last point but one: 0.001 degrees of latitude, 111.3 m
+# on the program's sphere, are 5 strides of 22.2 m and one of 0.3 m.
+check('--format nmea writes OUT.log, one sentence per 2 s', code == 0 and len(drive) == 7 and
+      drive[0].startswith('$GPRMC,120000,A,5200.0000,N,00500.0000,E,0.0,') and drive[1].startswith('$GPRMC,120002,')
+      and ',21.576,' in drive[1] and 'Written: ' + os.path.join(work, 'drive.log') in out, (code, out, err, drive[:2]))
+code, out, err = convert(gpx, os.path.join(work, 'one.log'))
+check('OUT.log: NMEA without --format, the first track (two points: one sentence)',
+      code == 0 and len(read(os.path.join(work, 'one.log'))) == 1 and 'Track: a' in err, (code, out, err))
+for args, want in ((['--speed', '0'], 1), (['--step', '-1'], 1), (['--speed', 'fast'], 1), (['--track', 'zz'], 1),
+                   (['--time', 'yesterday'], 2)):
+    target = os.path.join(work, 'refused.log')
+    code, out, err = convert(gpx, target, *args)
+    check('refused: %s, exit %d, nothing written' % (' '.join(args), want),
+          code == want and not os.path.exists(target), (code, err))
+
 sys.exit(0 if all(results) else 1)
