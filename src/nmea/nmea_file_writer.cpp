@@ -19,10 +19,6 @@ struct Position {
     long double lat = 0, lon = 0;
 };
 
-long double metresBetween(const Position& a, const core::PointRecord& b) {
-    return core::DistanceKm(a.lat, a.lon, b.lat, b.lon) * 1000;
-}
-
 }  // namespace
 
 std::string CheckNmeaFileOptions(const NmeaFileOptions& options) {
@@ -72,27 +68,33 @@ core::Result WriteNmeaSentences(const core::PointList& points, const NmeaFileOpt
     const long double stride = options.speedMs * options.stepS;  // metres per sentence
     const int last = count - 1;  // the walk ends here
     // n is the point walked towards; every sentence lies one stride further
-    // along the segments, the last one on point `last`.
+    // along the segments, the last one on point `last`. Each point's sine
+    // and cosine are worked out once, not at every sentence.
+    auto spherical = [&](int i) { return core::ToSpherical(points[i].lat, points[i].lon); };
     int n = 2;
+    core::SphericalPoint here = spherical(1), target = n <= last ? spherical(n) : here;
     while (n <= last) {
         long double remaining = stride;
-        long double seg = metresBetween(cur, points[n]);
+        long double seg = core::DistanceKm(here, target) * 1000;
         while (seg < remaining && n < last) {
             remaining -= seg;
             cur = {points[n].lat, points[n].lon};
-            ++n;
-            seg = metresBetween(cur, points[n]);
+            here = target;
+            target = spherical(++n);
+            seg = core::DistanceKm(here, target) * 1000;
         }
         bool reached = !(seg > remaining);
         if (reached) {
             cur = {points[n].lat, points[n].lon};
+            here = target;
         } else {
             long double f = remaining / seg;
             cur = {cur.lat + (points[n].lat - cur.lat) * f, cur.lon + (points[n].lon - cur.lon) * f};
+            here = core::ToSpherical(cur.lat, cur.lon);
         }
         if (core::Result r = emit(cur, knots, n); !r.isDone()) return r;
         if (!operation.step(sentences)) return core::Result::cancelled();
-        if (reached) ++n;
+        if (reached && ++n <= last) target = spherical(n);
     }
     return core::Result::done();
 }
