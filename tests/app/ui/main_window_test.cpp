@@ -250,5 +250,16 @@ TEST_F(MainWindowTest, ConverterBlockOnTheConversionPage) {
     w.find<QPushButton>("SpeedButton11")->click();
     ASSERT_FALSE(w.host.fakePrompts.asked.empty());
     EXPECT_EQ(w.host.fakePrompts.asked.back().text, "'x' is not a valid integer value");
-    EXPECT_FALSE(w.find<QPushButton>("Button4")->isEnabled());  // sending comes with the simulation
+
+    // "Zend als RMC bericht": today, now, standing still; from Garmin mode
+    // the channel switches to NMEA first.
+    w.ws.channels->setProtocol("Garmin");
+    ASSERT_TRUE(w.find<QPushButton>("Button4")->isEnabled());
+    w.find<QPushButton>("Button4")->click();
+    EXPECT_EQ(w.ws.channels->Protocol(), "NMEA");
+    const std::string& logged = w.ws.log.lines().back();
+    EXPECT_EQ(logged.rfind("User> $GPRMC,130509,A,5209.0000,N,00509.0000,W,0.0,", 0), 0u) << logged;
+    EXPECT_NE(logged.find(",010508,0.9,W,A*"), std::string::npos) << logged;
+    EXPECT_EQ(text("Edit18"), "52.15");
+    EXPECT_EQ(text("Edit19"), "-5.15");
 }
