@@ -327,6 +327,7 @@ int simulateCommand(const std::vector<std::string>& args) {
             .ShowTrack(points, node);
     };
     nmea::Simulation sim(host.timers(), host.clock(), ws.document, std::move(links));
+    sim.builder().setPanelShown(false);
     sim.cbTracksChange(track);
     if (sim.points().count() == 0) return failed("track '" + track + "' has no points");
     if (std::string error = applyTime(o, sim); !error.empty()) return failed(error);

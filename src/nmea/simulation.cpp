@@ -118,6 +118,7 @@ bool Simulation::loadChosenTrack() {
     core::NodeId node = trackName_.empty() ? core::kNoNode : findTrackNode(trackName_);
     if (node != trackNode_ || !fresh_) {
         points_.reset();
+        nextSpherical_ = {};
         trackNode_ = node;
         if (node != core::kNoNode && links_.loadTrack) links_.loadTrack(node, points_);
         fresh_ = node != core::kNoNode;
@@ -216,8 +217,9 @@ bool Simulation::readStartTime(double& serial) {
 }
 
 void Simulation::showTime(double serial) {
-    meTime_ = SimTimeText(serial);
-    meDate_ = SimDateText(serial);
+    core::DateTimeParts p = core::DecodeDateTime(serial);
+    meTime_ = core::TimeOfDayText(p);
+    meDate_ = core::ZeroPad(p.day, 2) + "-" + core::ZeroPad(p.month, 2) + "-" + core::ZeroPad(p.year, 4);
 }
 
 void Simulation::Trackpointsafspelen1Click() { startPlayback(); }
@@ -452,8 +454,12 @@ void Simulation::TxTimerTimer() {
         t.curLon = points_[i].lon;
         if (t.index < t.last) {
             // The speed that reaches the next point in one tick.
-            long double metres = core::DistanceKm(points_[i].lat, points_[i].lon, points_[i + 1].lat,
-                                                  points_[i + 1].lon) * 1000;
+            // Point i was the next point of the tick before: its sines are known.
+            if (nextSpherical_.index != i)
+                nextSpherical_ = {i, core::ToSpherical(points_[i].lat, points_[i].lon)};
+            core::SphericalPoint from = nextSpherical_.point;
+            nextSpherical_ = {i + 1, core::ToSpherical(points_[i + 1].lat, points_[i + 1].lon)};
+            long double metres = core::DistanceKm(from, nextSpherical_.point) * 1000;
             knots = metres / (intervalMs_ / 1000.0L) * 3600 / 1000 / kKmPerNauticalMile;
         }
         ++t.index;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/document.h"
+#include "core/fn.h"
 #include "core/point_list.h"
 #include "core/signal.h"
 #include "host/host.h"
@@ -169,6 +170,10 @@ private:
     std::string trackName_;
     core::NodeId trackNode_ = core::kNoNode;  // the track whose points are loaded
     bool fresh_ = false;                      // points_ hold trackNode_ as it stands
+    struct {
+        int index = 0;  // of points_; 0: none
+        core::SphericalPoint point;
+    } nextSpherical_;
 
     TimeOption timeOption_ = TimeOption::Now;
     std::string meTime_ = "00:00:00";
