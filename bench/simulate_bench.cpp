@@ -31,6 +31,7 @@ void play(benchmark::State& state, nmea::TimeOption option) {
             p.lon = lon;
             p.time = 46143.25L + i / 86400.0L;
         }
+        return true;
     };
     nmea::Simulation sim(host.fakeTimers, host.fakeClock, doc, std::move(links));
     sim.builder().setPanelShown(false);

@@ -68,9 +68,13 @@ void Workspace::openSimulation() {
     };
     links.show = [this](const std::string& text, host::Severity severity) { host.prompts().show(text, severity); };
     links.message = [this](int n) { return message(n); };
-    // Without the list page's name field: choosing a track here is no list edit.
+    // With progress and Escape, for long tracks; without the list page's
+    // name field, as choosing a track here is no list edit.
     links.loadTrack = [this](core::NodeId track, core::PointList& points) {
-        core::PointLoader(document, symbols, {host.clock(), host.locale(), nullptr, {}}).ShowTrack(points, track);
+        Operations::Scope scope(operations);
+        core::PointLoader loader(document, symbols, {host.clock(), host.locale(), &scope.operation(), {}});
+        loader.ShowTrack(points, track);
+        return !loader.cancelled();
     };
     simulation = std::make_unique<nmea::Simulation>(host.timers(), host.clock(), document, std::move(links));
 }

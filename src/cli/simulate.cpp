@@ -325,6 +325,7 @@ int simulateCommand(const std::vector<std::string>& args) {
     links.loadTrack = [&ws](core::NodeId node, core::PointList& points) {
         core::PointLoader(ws.document, ws.symbols, {ws.host.clock(), ws.host.locale(), nullptr, {}})
             .ShowTrack(points, node);
+        return true;
     };
     nmea::Simulation sim(host.timers(), host.clock(), ws.document, std::move(links));
     sim.builder().setPanelShown(false);

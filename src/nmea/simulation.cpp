@@ -120,14 +120,31 @@ bool Simulation::loadChosenTrack() {
         points_.reset();
         nextSpherical_ = {};
         trackNode_ = node;
-        if (node != core::kNoNode && links_.loadTrack) links_.loadTrack(node, points_);
-        fresh_ = node != core::kNoNode;
+        bool complete = true;
+        if (node != core::kNoNode && links_.loadTrack) {
+            loading_ = true;
+            complete = links_.loadTrack(node, points_);
+            loading_ = false;
+        }
+        loadCancelled_ = !complete;
+        if (!complete) {
+            // Half a track is no track to play.
+            points_.reset();
+            trackNode_ = core::kNoNode;
+        }
+        fresh_ = trackNode_ != core::kNoNode;
     }
     track_.count = points_.count();
     return node != core::kNoNode;
 }
 
 void Simulation::cbTracksChange(const std::string& name) {
+    if (loading_) {
+        // Chosen while another track loads: loaded when playback starts.
+        trackName_ = name;
+        fresh_ = false;
+        return;
+    }
     txTimer_->stop();
     busy_ = false;
     trackName_ = name;
@@ -225,10 +242,16 @@ void Simulation::showTime(double serial) {
 void Simulation::Trackpointsafspelen1Click() { startPlayback(); }
 
 bool Simulation::startPlayback() {
+    if (loading_) return false;
     txTimer_->stop();
     busy_ = false;
     if (trackName_.empty()) return false;
+    loadCancelled_ = false;
     loadChosenTrack();
+    if (loadCancelled_) {
+        changed();
+        return false;
+    }
     if (points_.count() == 0) {
         changed();
         show(message(kMessageNoPoints), host::Severity::Information);
@@ -260,6 +283,7 @@ bool Simulation::startPlayback() {
 }
 
 void Simulation::SpeedButton1Click() {
+    if (loading_) return;
     if (track_.status != kPlaying && track_.status != kPaused) return;
     track_.index = track_.index <= kBackSteps ? 1 : track_.index - kBackSteps;
     txTimer_->stop();
@@ -268,16 +292,19 @@ void Simulation::SpeedButton1Click() {
 }
 
 void Simulation::SpeedButton2Click() {
+    if (loading_) return;
     if (track_.status != kPlaying && track_.status != kPaused) return;
     setStatus(kStopped);
     txTimer_->stop();
 }
 
 void Simulation::SpeedButton3Click() {
+    if (loading_) return;
     if (track_.status == kPlaying) setStatus(kPaused);
 }
 
 void Simulation::SpeedButton4Click() {
+    if (loading_) return;
     if (trackName_.empty()) return;
     if (track_.status == kPaused) {
         setStatus(kPlaying);

@@ -78,6 +78,11 @@ SimulationPage::SimulationPage(Simulation& simulation, core::TrackChoices& track
 
 SimulationPage::~SimulationPage() = default;
 
+void SimulationPage::setMaakNmeaHandler(std::function<void()> handler) {
+    maakNmea_ = std::move(handler);
+    btMaakNmea_->setEnabled(static_cast<bool>(maakNmea_));
+}
+
 host::Canvas* SimulationPage::compas() { return &compas_->canvas; }
 
 host::Rgb SimulationPage::compasBackground() const {
@@ -266,8 +271,9 @@ QWidget* SimulationPage::buildNmeaFile() {
     grid->addWidget(new QLabel("s", box), 1, 2);
     btMaakNmea_ = new QPushButton("Maak NMEA bestand", box);
     btMaakNmea_->setObjectName("btMaakNMEA");
+    btMaakNmea_->setEnabled(false);
     connect(btMaakNmea_, &QPushButton::clicked, this, [this] {
-        if (onMaakNMEA) onMaakNMEA();
+        if (maakNmea_) maakNmea_();
     });
     grid->addWidget(btMaakNmea_, 0, 3, 2, 1);
     memo3_ = new QPlainTextEdit(box);

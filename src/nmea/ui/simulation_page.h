@@ -33,8 +33,9 @@ public:
     SimulationPage(Simulation& simulation, core::TrackChoices& tracks, QWidget* parent = nullptr);
     ~SimulationPage() override;
 
-    // "Maak NMEA bestand" (btMaakNMEA): the app connects the file creation.
-    std::function<void()> onMaakNMEA;
+    // "Maak NMEA bestand" (btMaakNMEA): the app connects the file creation
+    // here; the button stays greyed out until it does.
+    void setMaakNmeaHandler(std::function<void()> handler);
     // The widgets of that block, for the file creation to read and fill.
     QLineEdit* Edit25() const { return edit25_; }    // "Rijsnelheid:", m/s
     QLineEdit* Edit26() const { return edit26_; }    // "Tijdsinterval NMEA berichten:", s
@@ -74,6 +75,7 @@ private:
     QLineEdit *edit25_ = nullptr, *edit26_ = nullptr;
     QPlainTextEdit* memo3_ = nullptr;
     QPushButton* btMaakNmea_ = nullptr;
+    std::function<void()> maakNmea_;
     core::ScopedConnection changedConn_, panelConn_, tracksConn_;
 };
 

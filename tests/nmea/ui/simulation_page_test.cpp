@@ -34,6 +34,7 @@ struct Page {
         links.message = [](int n) { return n == 10 ? std::string("Transmitted:") : std::string(); };
         links.loadTrack = [this](core::NodeId track, core::PointList& points) {
             core::PointLoader(doc, symbols, {host.fakeClock, host.fakeLocale, nullptr, {}}).ShowTrack(points, track);
+            return true;
         };
         sim = std::make_unique<Simulation>(host.fakeTimers, host.fakeClock, doc, std::move(links));
         page = std::make_unique<ui::SimulationPage>(*sim, doc.cbTracks);
@@ -92,7 +93,8 @@ TEST(SimulationPage, ControlsStartAsTheWindowShowsThem) {
     EXPECT_NE(p.page->findChild<QWidget*>("compas"), nullptr);
 
     int made = 0;
-    p.page->onMaakNMEA = [&] { ++made; };
+    EXPECT_FALSE(p.get<QPushButton>("btMaakNMEA")->isEnabled());  // nothing connected yet
+    p.page->setMaakNmeaHandler([&] { ++made; });
     p.get<QPushButton>("btMaakNMEA")->click();
     EXPECT_EQ(made, 1);
 }
