@@ -18,12 +18,13 @@ constexpr size_t kPanelCoordinateChars = 12;
 // latitude (width 9, point at 5), dddmm.mmmm for a longitude (width 10,
 // point at 6). The sign becomes the hemisphere letter.
 bool coordinateField(std::string_view degrees, size_t width, long double limit, char positive, char negative,
-                     std::string& field, char& hemisphere) {
+                     std::string& field, char& hemisphere, long double& value) {
     // Only a number within the hemisphere's range becomes a position; a text
     // with stray characters would otherwise pass as 0 into the minutes.
     degrees = core::Trim(degrees);  // a blank typed before the number would land in the field
     std::optional<long double> number = core::ParseNumber(degrees);
     if (!number || !(std::fabs(*number) <= limit)) return false;
+    value = *number;
     std::optional<std::string> t = core::DegToNmea(degrees);
     if (!t) {
         // A number in another spelling ("1E-6", "+5") still is a position:
@@ -74,11 +75,13 @@ std::string fieldText(std::string_view text) {
 }  // namespace
 
 bool RmcLatitudeField(std::string_view lat, std::string& field, char& hemisphere) {
-    return coordinateField(lat, 9, 90, 'N', 'S', field, hemisphere);
+    long double value;
+    return coordinateField(lat, 9, 90, 'N', 'S', field, hemisphere, value);
 }
 
 bool RmcLongitudeField(std::string_view lon, std::string& field, char& hemisphere) {
-    return coordinateField(lon, 10, 180, 'E', 'W', field, hemisphere);
+    long double value;
+    return coordinateField(lon, 10, 180, 'E', 'W', field, hemisphere, value);
 }
 
 std::string RmcDateField(std::string_view date) {
@@ -131,17 +134,17 @@ RmcResult RmcBuilder::MaakRMC(std::string_view lon, std::string_view lat, std::s
     // and the previous position as they were.
     std::string latField, lonField;
     char ns = 'N', ew = 'E';
-    if (!RmcLatitudeField(lat, latField, ns)) {
+    long double latValue = 0, lonValue = 0;
+    if (!coordinateField(lat, 9, 90, 'N', 'S', latField, ns, latValue)) {
         r.error = "'" + std::string(lat) + "' is not a valid latitude (-90 to 90 degrees)";
         r.panel = panel_;
         return r;
     }
-    if (!RmcLongitudeField(lon, lonField, ew)) {
+    if (!coordinateField(lon, 10, 180, 'E', 'W', lonField, ew, lonValue)) {
         r.error = "'" + std::string(lon) + "' is not a valid longitude (-180 to 180 degrees)";
         r.panel = panel_;
         return r;
     }
-    long double lonValue = core::StrToFloatAny(lon), latValue = core::StrToFloatAny(lat);
     std::string speedText = fieldText(core::CommaToPoint(speed).substr(0, kSpeedChars));
 
     std::string course;
