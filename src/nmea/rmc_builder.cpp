@@ -17,16 +17,20 @@ constexpr size_t kPanelCoordinateChars = 12;
 // Degrees and decimal minutes padded to a fixed width: ddmm.mmmm for a
 // latitude (width 9, point at 5), dddmm.mmmm for a longitude (width 10,
 // point at 6). The sign becomes the hemisphere letter.
-bool coordinateField(std::string_view degrees, size_t width, char positive, char negative, std::string& field,
-                     char& hemisphere) {
+bool coordinateField(std::string_view degrees, size_t width, long double limit, char positive, char negative,
+                     std::string& field, char& hemisphere, long double& value) {
+    // Only a number within the hemisphere's range becomes a position; a text
+    // with stray characters would otherwise pass as 0 into the minutes.
+    degrees = core::Trim(degrees);  // a blank typed before the number would land in the field
+    std::optional<long double> number = core::ParseNumber(degrees);
+    if (!number || !(std::fabs(*number) <= limit)) return false;
+    value = *number;
     std::optional<std::string> t = core::DegToNmea(degrees);
     if (!t) {
         // A number in another spelling ("1E-6", "+5") still is a position:
         // write it out in fixed notation and try again.
-        std::optional<long double> value = core::ParseNumber(degrees);
-        if (!value || !std::isfinite(*value)) return false;
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.12Lf", *value);
+        std::snprintf(buf, sizeof buf, "%.12Lf", *number);
         t = core::DegToNmea(buf);
         if (!t) return false;
     }
@@ -57,14 +61,27 @@ std::string digitRun(std::string_view text, size_t& pos) {
 
 std::string padOne(std::string part) { return part.size() < 2 ? "0" + part : part; }
 
+// A field text as it goes into the sentence: the characters that would
+// break its framing (field and checksum separators, line ends, controls)
+// are left out.
+std::string fieldText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > ' ' && c != ',' && c != '*' && c != '$' && c != 0x7F) out += c;
+    return out;
+}
+
 }  // namespace
 
 bool RmcLatitudeField(std::string_view lat, std::string& field, char& hemisphere) {
-    return coordinateField(lat, 9, 'N', 'S', field, hemisphere);
+    long double value;
+    return coordinateField(lat, 9, 90, 'N', 'S', field, hemisphere, value);
 }
 
 bool RmcLongitudeField(std::string_view lon, std::string& field, char& hemisphere) {
-    return coordinateField(lon, 10, 'E', 'W', field, hemisphere);
+    long double value;
+    return coordinateField(lon, 10, 180, 'E', 'W', field, hemisphere, value);
 }
 
 std::string RmcDateField(std::string_view date) {
@@ -87,7 +104,7 @@ std::string RmcTimeField(std::string_view time) {
         parts[i] = std::string(time.substr(pos, end - pos));
         pos = end + 1;
     }
-    return padOne(parts[0]) + padOne(parts[1]) + padOne(parts[2]);
+    return fieldText(padOne(parts[0]) + padOne(parts[1]) + padOne(parts[2]));
 }
 
 std::string RmcCourseText(long double courseDeg) {
@@ -117,18 +134,18 @@ RmcResult RmcBuilder::MaakRMC(std::string_view lon, std::string_view lat, std::s
     // and the previous position as they were.
     std::string latField, lonField;
     char ns = 'N', ew = 'E';
-    if (!RmcLatitudeField(lat, latField, ns)) {
-        r.error = "'" + std::string(lat) + "' is not a valid latitude";
+    long double latValue = 0, lonValue = 0;
+    if (!coordinateField(lat, 9, 90, 'N', 'S', latField, ns, latValue)) {
+        r.error = "'" + std::string(lat) + "' is not a valid latitude (-90 to 90 degrees)";
         r.panel = panel_;
         return r;
     }
-    if (!RmcLongitudeField(lon, lonField, ew)) {
-        r.error = "'" + std::string(lon) + "' is not a valid longitude";
+    if (!coordinateField(lon, 10, 180, 'E', 'W', lonField, ew, lonValue)) {
+        r.error = "'" + std::string(lon) + "' is not a valid longitude (-180 to 180 degrees)";
         r.panel = panel_;
         return r;
     }
-    long double lonValue = core::StrToFloatAny(lon), latValue = core::StrToFloatAny(lat);
-    std::string speedText = core::CommaToPoint(speed).substr(0, kSpeedChars);
+    std::string speedText = fieldText(core::CommaToPoint(speed).substr(0, kSpeedChars));
 
     std::string course;
     if (latValue != prevLat_ || lonValue != prevLon_) {

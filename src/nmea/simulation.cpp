@@ -120,6 +120,7 @@ bool Simulation::loadChosenTrack() {
         points_.reset();
         nextSpherical_ = {};
         trackNode_ = node;
+        fresh_ = true;  // an edit of the track while it loads clears it again
         bool complete = true;
         if (node != core::kNoNode && links_.loadTrack) {
             loading_ = true;
@@ -132,7 +133,7 @@ bool Simulation::loadChosenTrack() {
             points_.reset();
             trackNode_ = core::kNoNode;
         }
-        fresh_ = trackNode_ != core::kNoNode;
+        fresh_ = fresh_ && trackNode_ != core::kNoNode;
     }
     track_.count = points_.count();
     return node != core::kNoNode;

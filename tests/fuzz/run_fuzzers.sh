@@ -12,7 +12,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
-targets="gpx kml fragment roundtrip plt wpt own easygps csv rte ini nmea_sentence nmea_receive nmea_log nmea_log_tool garmin rows"
+targets="gpx kml fragment roundtrip plt wpt own easygps csv rte ini nmea_sentence nmea_receive nmea_log nmea_log_tool rmc_builder garmin rows"
 count=$(echo $targets | wc -w)
 each=$(( budget / count > 1 ? budget / count : 1 ))
 cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
@@ -32,6 +32,8 @@ for target in $targets; do
     nmea_log|nmea_log_tool) # the first byte chooses the options
       for f in tests/data/nmea/*; do { printf '\x0f'; cat "$f"; } >"$corpus/$(basename "$f")"; done ;;
     nmea_sentence) grep -ah '^\$' tests/data/nmea/* | tr -d '\r' | split -a 4 -l 1 - "$corpus"/s ;;
+    rmc_builder) printf '%s\0%s\0%s\0%s\0%s' 5.15 52.15 08-03-2008 12:34:56 0.0 >"$corpus/start"
+                 printf '%s\0%s\0%s\0%s\0%s' -123.25 -0,5 '' '' 19,4384 >"$corpus/southwest" ;;
     own) printf 'Pathkeep File\r\n<1>,<x>,<Home>,<52.1>,<5.1>,<3>,<39448.5>,<>,<>,<W>,<18>\r\n<2>,<x>,<>,<52.2>,<5.2>,<>,<>,<>,<>,<T>,<>\r\n' >"$corpus/own.txt" ;;
     garmin) # an ACK, a product data answer and an empty track transfer, as frames
       printf '\x10\x06\x02\xfe\x00\xfa\x10\x03\x10\xff\x04\x9c\x01\x2c\x01\x33\x10\x03' >"$corpus/product"

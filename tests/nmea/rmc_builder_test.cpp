@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/fn.h"
+
 using namespace nmea;
 
 namespace {
@@ -80,6 +82,7 @@ TEST(RmcBuilder, CoordinateFields) {
         {"minutes cut, not rounded", "52.123456789", true, "5207.4074", 'N'},
         {"exponent spelling", "1E-6", true, "0000.0000", 'N'},
         {"zero", "0", false, "00000.0000", 'E'},
+        {"blanks around", " 8 ", true, "0800.0000", 'N'},
     };
     for (const Row& r : rows) {
         std::string field;
@@ -93,6 +96,12 @@ TEST(RmcBuilder, CoordinateFields) {
     char h;
     EXPECT_FALSE(RmcLatitudeField("abc", field, h));
     EXPECT_FALSE(RmcLongitudeField("", field, h));
+    // Stray characters after a number would read as 0 degrees in the minutes.
+    EXPECT_FALSE(RmcLongitudeField("5.1\xB5", field, h));
+    EXPECT_FALSE(RmcLatitudeField("90.5", field, h));
+    EXPECT_TRUE(RmcLatitudeField("-90", field, h));
+    EXPECT_FALSE(RmcLongitudeField("180.01", field, h));
+    EXPECT_FALSE(RmcLongitudeField("nan", field, h));
 }
 
 TEST(RmcBuilder, DateTimeAndCourseTexts) {
@@ -117,6 +126,11 @@ TEST(RmcBuilder, SpeedTextIsCutAndPointed) {
     RmcBuilder b;
     RmcResult r = b.MaakRMC("5.15", "52.15", "", "", "19,43844492");
     EXPECT_NE(r.sentence.find(",E,19.438,4.0,"), std::string::npos) << r.sentence;
+    // Texts that would break the sentence apart lose those characters.
+    RmcResult odd = b.MaakRMC("5.15", "52.15", "", "12:3*4:5,6", "1*2,");
+    EXPECT_EQ(odd.sentence.rfind("$GPRMC,123456,A,", 0), 0u) << odd.sentence;
+    EXPECT_NE(odd.sentence.find(",E,12.,4.0,"), std::string::npos) << odd.sentence;
+    EXPECT_TRUE(core::CheckNmeaChecksum(odd.sentence));
 }
 
 TEST(RmcBuilder, BadCoordinateChangesNothing) {

@@ -451,4 +451,15 @@ TEST(Simulation, ACancelledOrOvertakenLoadPlaysNothingHalf) {
     r.sim->Trackpointsafspelen1Click();
     r.tick();
     EXPECT_EQ(Rig::field(r.last(), 4), "4000.0000");
+
+    // A point added to the track while it loads: the next start loads again.
+    r.duringLoad = [&] {
+        r.doc.NewTrack("A");
+        r.doc.AddTrackpoint("53", "5", "", "");
+        return true;
+    };
+    r.sim->cbTracksChange("A");
+    r.duringLoad = nullptr;
+    r.sim->Trackpointsafspelen1Click();
+    EXPECT_EQ(r.sim->track().last, 6);
 }
