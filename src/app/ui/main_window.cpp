@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QPainter>
@@ -35,6 +36,7 @@
 #include "nmea/ui/reception_page.h"
 #include "plot/ui/plot_page.h"
 #include "app/ui/edit_actions.h"
+#include "capture/ui/route_planner_page.h"
 
 namespace app::ui {
 
@@ -52,7 +54,7 @@ constexpr std::array<const char*, MainWindow::kPageCount> kPageCaptions = {
 }  // namespace
 
 MainWindow::MainWindow(Workspace& ws, QWidget* parent)
-    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws) {
+    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws), startDirectory_(QDir::currentPath().toStdString()) {
     setObjectName("MainForm");
     setWindowTitle(kProgramName);
     resize(789, 510);
@@ -89,6 +91,14 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+CaptureCommands& MainWindow::captureCommands() {
+    if (!captureCommands_) {
+        desktop_ = desktopFactory ? desktopFactory() : capture::OpenDesktop();
+        captureCommands_ = std::make_unique<CaptureCommands>(ws_, *desktop_, startDirectory_);
+    }
+    return *captureCommands_;
+}
 
 QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField) {
     auto* page = new QWidget;
@@ -162,6 +172,12 @@ void MainWindow::buildPages() {
     pages[kConversionPage] = conversionScroll;
 
     pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
+
+    auto* plannerPage = new capture::ui::RoutePlannerPage;
+    connect(plannerPage->route66Button(), &QPushButton::clicked, this, [this] {
+        captureCommands().Button11Click([this](bool visible) { setVisible(visible); });
+    });
+    pages[kRoutePlannerPage] = plannerPage;
 
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };

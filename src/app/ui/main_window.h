@@ -6,7 +6,9 @@
 #include <array>
 #include <memory>
 
+#include "app/capture_commands.h"
 #include "app/document_commands.h"
+#include "capture/desktop_factory.h"
 #include "app/waypoint_commands.h"
 #include "garmin/commands.h"
 #include "garmin/transport.h"
@@ -63,6 +65,11 @@ public:
     void startUp(const std::string& startupFile);
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
 
+    // The route planner page's capture commands, on the desktop that
+    // `desktopFactory` opens when a capture is first started.
+    CaptureCommands& captureCommands();
+    std::function<std::unique_ptr<capture::Desktop>()> desktopFactory = capture::OpenDesktop;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -102,6 +109,9 @@ private:
     core::ui::ListModel* waypointModel_ = nullptr;
     EditActions* editActions_ = nullptr;  // the Edit menu, context menus and list editing
     std::vector<core::ScopedConnection> connections_;
+    std::string startDirectory_;  // where the program started: the character tables' second home
+    std::unique_ptr<capture::Desktop> desktop_;
+    std::unique_ptr<CaptureCommands> captureCommands_;
 };
 
 }  // namespace app::ui
