@@ -17,9 +17,12 @@ struct ComposedBox {
 };
 
 // Line i (0-based) sits with its bottom pixel row at 12 * (i + 1); its first
-// character starts at pixel column `firstColumn` (counted from 1).
+// character starts at pixel column `firstColumn` (counted from 1). The
+// reader's scan starts at column 1: with the scored matching of 2004, a line
+// that starts further right can be read one column off, a wrong first
+// character and all; so boxes start at the capture's left edge.
 ComposedBox ComposeBox(const OcrTable& table, const OcrProfile& profile, const std::vector<std::string>& lines,
-                       int firstColumn = 2);
+                       int firstColumn = 1);
 
 // The line texts Route 66 shows for a position, with its labels: Dutch
 // ("Breedtegraad: N 52° 05' 12.30\"") or English ("Latitude: ...").

@@ -73,7 +73,7 @@ Match scoredMatch(OcrTable& table, const std::array<std::string, kMaxOcrColumns>
     int bestCode = -1, bestScore = 0;
     for (int code = kFirstOcrCode; code <= kLastOcrCode; ++code) {
         OcrEntry& e = table.entries[static_cast<size_t>(code)];
-        if (e.empty() || e.length < 0) continue;
+        if (e.empty()) continue;
         int sum = 0;
         for (int k = 0; k < std::min(e.length, kMaxOcrColumns); ++k)
             sum += Compare(e.columns[static_cast<size_t>(k)], columns[static_cast<size_t>(k)]);

@@ -21,5 +21,7 @@ inline void ShowBox(capture::FakeDesktop& desktop, capture::OcrVersion version, 
     capture::Image box = capture::ComposeBox(table, p, lines).image;
     int left = desktop.pointerAt.x + p.offset.x, top = desktop.pointerAt.y + p.offset.y;
     for (int y = 0; y < box.height; ++y)
-        for (int x = 0; x < box.width; ++x) desktop.screen.set(left + x, top + y, box.at(x, y));
+        for (int x = 0; x < box.width; ++x)
+            if (left + x >= 0 && top + y >= 0 && left + x < desktop.screen.width && top + y < desktop.screen.height)
+                desktop.screen.set(left + x, top + y, box.at(x, y));
 }

@@ -69,7 +69,7 @@ TEST(OcrTableEditor, BlockFromTheDumpGivesTheTableColumns) {
         const OcrEntry& e = table.entries[static_cast<size_t>(code)];
         OcrResult r = OcrBitmap(ComposeBox(table, p, {"", "A7"}).image, p, table, true);
         ASSERT_EQ(r.dump.size(), static_cast<size_t>(p.height));
-        int firstColumn = 2 + table.entries[static_cast<size_t>(table.codeFor("A"))].length;
+        int firstColumn = 1 + table.entries[static_cast<size_t>(table.codeFor("A"))].length;
         auto block = DumpBlock(r.dump, firstColumn, 2 * kLineSpacing, e.length, p.columnHeight);
         ASSERT_EQ(block.size(), static_cast<size_t>(p.columnHeight));
         auto columns = BlockColumns(block);

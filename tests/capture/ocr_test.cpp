@@ -169,7 +169,10 @@ TEST(OcrLines, TheProfilesReadFourAndThreeLines) {
     // A 2004 picture taller than its 39 rows still gives three lines.
     OcrTable t2004 = ReadOcrTable(ShippedTable(OcrVersion::V2004));
     ASSERT_GT(t2004.entryCount(), 90);
-    Image tall = ComposeBox(t2004, ProfileOf(OcrVersion::V2002), {"1", "2", "3", "4"}).image;
+    Image box = ComposeBox(t2004, k2004, {"1", "2", "3"}).image;
+    Image tall(box.width, 52);
+    for (int y = 0; y < 51; ++y)  // a fourth line: the third again, 12 rows lower
+        for (int x = 0; x < box.width; ++x) tall.set(x, y, box.at(x, y < 39 ? y : y - 12));
     OcrResult r = OcrBitmap(tall, k2004, t2004);
     EXPECT_EQ(rtrim(r.lines[2]), "3");
     EXPECT_EQ(r.lines[3], "");
@@ -211,5 +214,17 @@ TEST(OcrShippedTables, WholeCoordinateBoxesInBothLanguages) {
             OcrResult r = OcrBitmap(box.image, ProfileOf(v), table);
             for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(rtrim(r.lines[i]), lines[i]);
         }
+    }
+}
+
+// Exact matching finds its place again after a margin: the columns before a
+// character match no entry, so the scan moves on one column at a time.
+TEST(OcrShippedTables, ExactMatchingSkipsAMarginBeforeTheText) {
+    OcrTable table = ReadOcrTable(ShippedTable(OcrVersion::V2002));
+    auto lines = CoordinateBoxLines(52.08675, 4.5, true);
+    for (int margin : {2, 3, 4}) {
+        OcrResult r = OcrBitmap(ComposeBox(table, k2002, lines, margin).image, k2002, table);
+        EXPECT_EQ(rtrim(r.lines[1]), lines[1]) << "margin " << margin;
+        EXPECT_EQ(rtrim(r.lines[2]), lines[2]) << "margin " << margin;
     }
 }

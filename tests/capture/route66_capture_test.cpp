@@ -171,7 +171,7 @@ TEST_F(Route66Test, NoLabelNoLineGarbledNumberNoLineButALogLine) {
 
 TEST_F(Route66Test, PreviewFollowsThePointerAndKeepsTheWindowInFront) {
     capture.show(77);
-    FakeTimer* timer = host.fakeTimers.find("Timer1");
+    host::FakeTimer* timer = host.fakeTimers.find("Timer1");
     desktop.screen.set(300 - 1, 200 + 20, 0x123456);  // the capture's top-left pixel
     timer->tick();
     EXPECT_EQ(capture.preview().at(0, 0), 0x123456u);

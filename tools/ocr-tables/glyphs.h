@@ -44,6 +44,6 @@ GlyphSet RenderGlyphs(const QString& family, const capture::OcrProfile& profile,
 // white), each character in its own cell; line i has its bottom column row
 // at 12 * (i + 1) and starts at pixel column `firstColumn` (from 1).
 QImage DrawBox(const FontChoice& font, const capture::OcrProfile& profile, const QStringList& lines,
-               int firstColumn = 2);
+               int firstColumn = 1);
 
 }  // namespace ocrtables
