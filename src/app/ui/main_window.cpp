@@ -35,6 +35,10 @@
 #include "nmea/ui/reception_page.h"
 #include "plot/ui/plot_page.h"
 #include "app/ui/edit_actions.h"
+#include "capture/autoroute_capture.h"
+#include "capture/desktop_factory.h"
+#include "capture/ui/desktop_events.h"
+#include "capture/ui/locator_form.h"
 
 namespace app::ui {
 
@@ -88,7 +92,11 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     pages_->setCurrentIndex(kMessageLogPage);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The capture window uses the desktop: it goes first.
+    locatorForm_.reset();
+    delete desktopEvents_;
+}
 
 QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField) {
     auto* page = new QWidget;
@@ -163,6 +171,8 @@ void MainWindow::buildPages() {
 
     pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
 
+    pages[kRoutePlannerPage] = buildRoutePlannerPage();
+
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
     pages[kPlotPage] = plotPage_;
@@ -172,6 +182,76 @@ void MainWindow::buildPages() {
         page->setObjectName(QString("TabSheet%1").arg(i + 1));
         pages_->addTab(page, kPageCaptions[static_cast<size_t>(i)]);
     }
+}
+
+QWidget* MainWindow::buildRoutePlannerPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* autoRoute = new QPushButton("Start AutoRoute Capture", page);
+    autoRoute->setObjectName("Button22");
+    connect(autoRoute, &QPushButton::clicked, this, [this] { Button22Click(); });
+    layout->addWidget(autoRoute, 0, Qt::AlignLeft);
+    layout->addStretch();
+    return page;
+}
+
+capture::Desktop& MainWindow::desktop() {
+    if (!desktop_) setDesktop(capture::OpenDesktop());
+    return *desktop_;
+}
+
+void MainWindow::setDesktop(std::unique_ptr<capture::Desktop> desktop) {
+    locatorForm_.reset();
+    delete desktopEvents_;
+    desktop_ = std::move(desktop);
+    desktopEvents_ = new capture::ui::DesktopEvents(*desktop_, this);
+}
+
+capture::ui::TLocatorForm* MainWindow::locatorForm() {
+    if (locatorForm_) return locatorForm_.get();
+    // The window brings itself to the foreground (foregroundSelf left empty).
+    capture::AutoRouteEnv env{
+        desktop(),
+        ws_.host.timers(),
+        ws_.host.prompts(),
+        ws_.host.eventPump(),
+        ws_.host.locale(),
+        [this](int n) { return ws_.message(n); },
+        pointModel_->headerData(core::kColName, Qt::Horizontal, Qt::DisplayRole).toString().toStdString(),
+        [this](const std::string& lon, const std::string& lat) {
+            if (sendRmc)
+                sendRmc(lon, lat);
+            else
+                ws_.report("AutoRoute position: " + lon + "  " + lat);
+        },
+        [this] { ws_.channels->StopCommunication1(); },
+        nullptr};
+    locatorForm_ = std::make_unique<capture::ui::TLocatorForm>(std::move(env));
+    return locatorForm_.get();
+}
+
+void MainWindow::Button22Click() {
+    if (ws_.busy()) return;
+    ws_.report("Start AutoRoute capture");
+    capture::Desktop& d = desktop();
+    if (!d.available()) {
+        ws_.report("AutoRoute capture: " + d.unavailableReason());
+        ws_.host.prompts().show("AutoRoute capture needs the desktop's windows.\r" + d.unavailableReason(),
+                                host::Severity::Error);
+        return;
+    }
+    capture::ui::TLocatorForm* form = locatorForm();
+    hide();
+    form->exec();
+    show();
+    capture::AddCapturedLines(ws_.document, form->capture().lines);
+    {
+        Operations::Scope scope(ws_.operations);
+        core::PointLoader loader = ws_.loader(&scope.operation());
+        plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points,
+                              [this](const std::string& s) { ws_.report(s); });
+    }
+    ws_.document.plotMode = 0;
 }
 
 void MainWindow::buildStatusBar() {

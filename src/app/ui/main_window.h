@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "app/document_commands.h"
@@ -41,6 +42,15 @@ namespace app {
 struct LanguageTexts;
 }
 
+namespace capture {
+class Desktop;
+}
+
+namespace capture::ui {
+class TLocatorForm;
+class DesktopEvents;
+}  // namespace capture::ui
+
 namespace app::ui {
 
 class EditActions;
@@ -63,6 +73,18 @@ public:
     void startUp(const std::string& startupFile);
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
 
+    // The desktop the route-planner captures work on; opened when first
+    // needed. Tests put in their own before that.
+    capture::Desktop& desktop();
+    void setDesktop(std::unique_ptr<capture::Desktop> desktop);
+    // "Start AutoRoute Capture".
+    void Button22Click();
+    capture::ui::TLocatorForm* locatorForm();
+    // Sends one RMC sentence for a captured position (texts in the user's
+    // decimal notation, longitude first). The simulation's sender is
+    // connected here by the program; without one the position is logged.
+    std::function<void(const std::string& lon, const std::string& lat)> sendRmc;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -76,6 +98,7 @@ private:
     void syncTrackChoices();
     void applyLanguage(const LanguageTexts& texts);
     void buildHelpAndLanguageMenus();
+    QWidget* buildRoutePlannerPage();
     void comingLater(QAction* action, const char* objectName);
 
     Workspace& ws_;
@@ -101,6 +124,9 @@ private:
     core::ui::ListModel* pointModel_ = nullptr;
     core::ui::ListModel* waypointModel_ = nullptr;
     EditActions* editActions_ = nullptr;  // the Edit menu, context menus and list editing
+    std::unique_ptr<capture::Desktop> desktop_;
+    capture::ui::DesktopEvents* desktopEvents_ = nullptr;
+    std::unique_ptr<capture::ui::TLocatorForm> locatorForm_;
     std::vector<core::ScopedConnection> connections_;
 };
 
