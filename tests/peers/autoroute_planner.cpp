@@ -137,7 +137,10 @@ public:
         grid->addWidget(lat_, 0, 1);
         grid->addWidget(lonLabel, 1, 0);
         grid->addWidget(lon_, 1, 1);
-        setFixedSize(250, 60);
+        for (QLabel* l : {latLabel, lonLabel, lat_, lon_}) l->setFixedHeight(20);
+        // Below the labels the window shows nothing of its own.
+        grid->setRowStretch(2, 1);
+        setFixedSize(250, 70);
     }
     void setValues(const QString& lat, const QString& lon) {
         if (lat_->text() != lat) lat_->setText(lat);

@@ -2,8 +2,10 @@
 
 #include <atspi/atspi.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace capture::x11 {
 
@@ -16,6 +18,9 @@ constexpr int kStartupTimeoutMs = 3000;
 constexpr int kMaxDepth = 32;
 // Accessible ids carry this bit, so they never equal an X window id.
 constexpr std::uint64_t kAccessibleIdBit = std::uint64_t{1} << 63;
+constexpr std::chrono::milliseconds kTopFreshFor{1000};
+// Shorter than the sensor timer's period, so every read sees fresh texts.
+constexpr std::chrono::milliseconds kFoundFreshFor{40};
 
 // Owns one reference of a GObject.
 template <typename T>
@@ -102,6 +107,20 @@ std::string textOf(AtspiAccessible* a) {
 
 struct AtspiProbe::State {
     bool ready = false;
+    // The window last looked into, kept for a moment: a sensor read asks
+    // about a hundred points of the same window.
+    unsigned topPid = 0;
+    std::string topTitle;
+    Ref<AtspiAccessible> top;
+    std::chrono::steady_clock::time_point topSince;
+    // The objects found during the current read, with where they lie: the
+    // rows of one label need one round trip, not one each.
+    struct Found {
+        int x, y, width, height;
+        AccessibleHit hit;
+    };
+    std::vector<Found> found;
+    std::chrono::steady_clock::time_point foundSince;
     std::map<unsigned, Ref<AtspiAccessible>> applications;  // by process id
 
     Ref<AtspiAccessible> application(unsigned pid) {
@@ -144,32 +163,61 @@ AtspiProbe::AtspiProbe() : state_(std::make_unique<State>()) {
     if (state_->ready) atspi_set_timeout(kCallTimeoutMs, kStartupTimeoutMs);
 }
 
-AtspiProbe::~AtspiProbe() { state_->applications.clear(); }
+AtspiProbe::~AtspiProbe() {
+    state_->top.reset();
+    state_->applications.clear();
+}
 
 AccessibleHit AtspiProbe::objectAt(unsigned pid, const std::string& windowTitle, int x, int y) {
     AccessibleHit hit;
     if (!state_->ready || pid == 0) return hit;
-    Ref<AtspiAccessible> app = state_->application(pid);
-    if (!app) return hit;
-    Ref<AtspiAccessible> top = state_->window(app.get(), windowTitle, x, y);
-    if (!top) {
-        state_->applications.erase(pid);  // the application may have gone
-        return hit;
+    State& s = *state_;
+    auto now = std::chrono::steady_clock::now();
+    if (!s.top || s.topPid != pid || s.topTitle != windowTitle || now - s.topSince > kTopFreshFor) {
+        s.top.reset();
+        Ref<AtspiAccessible> app = s.application(pid);
+        if (!app) return hit;
+        s.top = s.window(app.get(), windowTitle, x, y);
+        if (!s.top) {
+            s.applications.erase(pid);  // the application may have gone
+            return hit;
+        }
+        s.topPid = pid;
+        s.topTitle = windowTitle;
+        s.topSince = now;
     }
-    Ref<AtspiAccessible> current(ATSPI_ACCESSIBLE(g_object_ref(top.get())));
+    if (now - s.foundSince > kFoundFreshFor) {
+        s.found.clear();
+        s.foundSince = now;
+    }
+    for (const State::Found& f : s.found)
+        if (x >= f.x && y >= f.y && x < f.x + f.width && y < f.y + f.height) return f.hit;
+    AtspiAccessible* top = s.top.get();
+    Ref<AtspiAccessible> current(ATSPI_ACCESSIBLE(g_object_ref(top)));
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         Ref<AtspiComponent> component(atspi_accessible_get_component_iface(current.get()));
         if (!component) break;
         Error error;
         Ref<AtspiAccessible> child(
             atspi_component_get_accessible_at_point(component.get(), x, y, ATSPI_COORD_TYPE_SCREEN, error.out()));
+        if (error.failed() && depth == 0) {
+            s.top.reset();  // the window has gone: look it up afresh next time
+            return hit;
+        }
         if (!child || samePath(child.get(), current.get())) break;
         current = std::move(child);
     }
-    if (samePath(current.get(), top.get())) return hit;
+    if (samePath(current.get(), top)) return hit;
     hit.found = true;
     hit.id = (std::hash<std::string>{}(pathOf(current.get())) | kAccessibleIdBit);
     hit.text = textOf(current.get());
+    Ref<AtspiComponent> component(atspi_accessible_get_component_iface(current.get()));
+    Error error;
+    AtspiRect* r = component ? atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()) : nullptr;
+    if (r) {
+        s.found.push_back({r->x, r->y, r->width, r->height, hit});
+        g_free(r);
+    }
     return hit;
 }
 

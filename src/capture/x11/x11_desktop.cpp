@@ -26,6 +26,7 @@ constexpr const char* kNoDisplay = "No X11 display: set DISPLAY (Wayland session
 constexpr int kWaitSliceMs = 5;
 // Window trees are shallow; a broken one must not loop.
 constexpr int kMaxWindowDepth = 64;
+constexpr std::chrono::milliseconds kFactsFreshFor{500};
 
 // Xlib reports protocol errors through one process-wide handler, and its
 // default handler ends the process: a window that vanishes between two
@@ -36,18 +37,20 @@ int noteError(Display*, XErrorEvent* event) {
     return 0;
 }
 
-// Collects the errors of the requests made while it lives.
+// Collects the errors of the requests made while it lives. Requests with a
+// reply report their errors by the time they return; requests without one
+// (grabs, raises, sent events) need the round trip of `finishSynced`.
 class ErrorTrap {
 public:
-    explicit ErrorTrap(Display* d) : d_(d) {
-        XSync(d_, False);
-        g_lastError = 0;
-    }
+    explicit ErrorTrap(Display* d) : d_(d) { g_lastError = 0; }
     int finish() {
-        XSync(d_, False);
         int e = g_lastError;
         g_lastError = 0;
         return e;
+    }
+    int finishSynced() {
+        XSync(d_, False);
+        return finish();
     }
 
 private:
@@ -202,7 +205,7 @@ public:
         } else {
             XSetInputFocus(d_, static_cast<Window>(window), RevertToParent, CurrentTime);
         }
-        trap.finish();
+        trap.finishSynced();
     }
 
     void requestClose(WindowId window) override {
@@ -220,7 +223,7 @@ public:
             e.xclient.data.l[1] = CurrentTime;
             XSendEvent(d_, static_cast<Window>(window), False, NoEventMask, &e);
         }
-        trap.finish();
+        trap.finishSynced();
     }
 
     PointedObject objectAt(ScreenPoint point) override {
@@ -235,7 +238,7 @@ public:
             path.push_back(child);
         }
         Window innermost = path.back();
-        auto client = std::find_if(path.begin(), path.end(), [this](Window w) { return hasProperty(w, atoms_.wmState); });
+        auto client = std::find_if(path.begin(), path.end(), [this](Window w) { return facts(w).client; });
         if (client == path.end()) return {innermost, title(innermost)};
         // A named child window below the program's top-level window is a
         // control of its own, as in toolkits that give each control a window.
@@ -243,16 +246,15 @@ public:
             std::string name = title(innermost);
             if (!name.empty()) return {innermost, name};
         }
-        std::string clientTitle = title(*client);
-        unsigned pid = processOf(*client);
+        const WindowFacts& top = facts(*client);
         // Asking our own accessibility tree would wait for the very event
         // loop that is asking.
-        if (pid != 0 && pid != static_cast<unsigned>(getpid())) {
+        if (top.pid != 0 && top.pid != static_cast<unsigned>(getpid())) {
             if (!atspi_) atspi_ = std::make_unique<x11::AtspiProbe>();
-            x11::AccessibleHit hit = atspi_->objectAt(pid, clientTitle, point.x, point.y);
+            x11::AccessibleHit hit = atspi_->objectAt(top.pid, top.title, point.x, point.y);
             if (hit.found) return {hit.id, hit.text};
         }
-        return {*client, clientTitle};
+        return {*client, top.title};
     }
 
     void sendKey(const Key& key, bool down) override {
@@ -284,7 +286,7 @@ public:
         ErrorTrap trap(d_);
         // The key counts with or without Num Lock and Caps Lock on.
         for (unsigned mask : lockMasks_) XGrabKey(d_, code, mask, root_, True, GrabModeAsync, GrabModeAsync);
-        if (trap.finish() == BadAccess) {
+        if (trap.finishSynced() == BadAccess) {
             ungrab(code);
             return false;
         }
@@ -330,6 +332,30 @@ public:
     }
 
 private:
+    // What objectAt needs of the windows on its path, kept for a moment: a
+    // sensor read probes a hundred points of the same few windows.
+    struct WindowFacts {
+        bool client = false;  // a program's top-level window
+        std::string title;
+        unsigned pid = 0;
+    };
+    const WindowFacts& facts(Window w) {
+        auto now = std::chrono::steady_clock::now();
+        if (now - factsSince_ > kFactsFreshFor) {
+            facts_.clear();
+            factsSince_ = now;
+        }
+        auto it = facts_.find(w);
+        if (it != facts_.end()) return it->second;
+        WindowFacts f;
+        f.client = hasProperty(w, atoms_.wmState);
+        if (f.client) {
+            f.title = title(w);
+            f.pid = processOf(w);
+        }
+        return facts_.emplace(w, std::move(f)).first->second;
+    }
+
     unsigned numLockMask() const {
         unsigned mask = 0;
         XModifierKeymap* map = XGetModifierMapping(d_);
@@ -345,7 +371,7 @@ private:
     void ungrab(KeyCode code) {
         ErrorTrap trap(d_);
         for (unsigned mask : lockMasks_) XUngrabKey(d_, code, mask, root_);
-        trap.finish();
+        trap.finishSynced();
     }
 
     // A property of 32-bit items (CARDINAL by default), as longs.
@@ -496,6 +522,8 @@ private:
     std::function<void(int)> hotKeyHandler_;
     std::function<void()> processEvents_;
     std::unique_ptr<x11::AtspiProbe> atspi_;
+    std::map<Window, WindowFacts> facts_;
+    std::chrono::steady_clock::time_point factsSince_;
 };
 
 class NoDesktop final : public Desktop {
