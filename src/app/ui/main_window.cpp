@@ -36,6 +36,11 @@
 #include "nmea/ui/reception_page.h"
 #include "plot/ui/plot_page.h"
 #include "app/ui/edit_actions.h"
+#include "capture/autoroute_capture.h"
+#include "capture/desktop_factory.h"
+#include "capture/ui/capture_hint.h"
+#include "capture/ui/desktop_events.h"
+#include "capture/ui/locator_form.h"
 #include "capture/ui/route_planner_page.h"
 
 namespace app::ui {
@@ -90,13 +95,14 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     pages_->setCurrentIndex(kMessageLogPage);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The capture window uses the desktop: it goes first.
+    locatorForm_.reset();
+    delete desktopEvents_;
+}
 
 CaptureCommands& MainWindow::captureCommands() {
-    if (!captureCommands_) {
-        desktop_ = desktopFactory ? desktopFactory() : capture::OpenDesktop();
-        captureCommands_ = std::make_unique<CaptureCommands>(ws_, *desktop_, startDirectory_);
-    }
+    if (!captureCommands_) captureCommands_ = std::make_unique<CaptureCommands>(ws_, desktop(), startDirectory_);
     return *captureCommands_;
 }
 
@@ -173,11 +179,7 @@ void MainWindow::buildPages() {
 
     pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
 
-    auto* plannerPage = new capture::ui::RoutePlannerPage;
-    connect(plannerPage->route66Button(), &QPushButton::clicked, this, [this] {
-        captureCommands().Button11Click([this](bool visible) { setVisible(visible); });
-    });
-    pages[kRoutePlannerPage] = plannerPage;
+    pages[kRoutePlannerPage] = buildRoutePlannerPage();
 
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
@@ -188,6 +190,80 @@ void MainWindow::buildPages() {
         page->setObjectName(QString("TabSheet%1").arg(i + 1));
         pages_->addTab(page, kPageCaptions[static_cast<size_t>(i)]);
     }
+}
+
+QWidget* MainWindow::buildRoutePlannerPage() {
+    auto* page = new capture::ui::RoutePlannerPage;
+    connect(page->route66Button(), &QPushButton::clicked, this, [this] {
+        captureCommands().Button11Click([this](bool visible) { setVisible(visible); });
+    });
+    connect(page->autoRouteButton(), &QPushButton::clicked, this, [this] { Button22Click(); });
+    return page;
+}
+
+capture::Desktop& MainWindow::desktop() {
+    if (!desktop_) setDesktop(capture::OpenDesktop());
+    return *desktop_;
+}
+
+void MainWindow::setDesktop(std::unique_ptr<capture::Desktop> desktop) {
+    captureCommands_.reset();
+    locatorForm_.reset();
+    delete desktopEvents_;
+    desktop_ = std::move(desktop);
+    desktopEvents_ = new capture::ui::DesktopEvents(*desktop_, this);
+}
+
+capture::ui::TLocatorForm* MainWindow::locatorForm() {
+    if (locatorForm_) return locatorForm_.get();
+    // The window brings itself to the foreground (foregroundSelf left empty).
+    capture::AutoRouteEnv env{
+        desktop(),
+        ws_.host.timers(),
+        ws_.host.prompts(),
+        ws_.host.eventPump(),
+        ws_.host.locale(),
+        [this](int n) { return ws_.message(n); },
+        pointModel_->headerData(core::kColName, Qt::Horizontal, Qt::DisplayRole).toString().toStdString(),
+        [this](const std::string& lon, const std::string& lat) {
+            if (sendRmc)
+                sendRmc(lon, lat);
+            else
+                ws_.report("AutoRoute position: " + lon + "  " + lat);
+        },
+        [this] { ws_.channels->StopCommunication1(); },
+        nullptr};
+    locatorForm_ = std::make_unique<capture::ui::TLocatorForm>(std::move(env));
+    if (!locatorHint_) locatorHint_ = std::make_unique<capture::ui::TCaptureHint>();
+    capture::ScreenRect work = desktop().workArea();
+    locatorHint_->prepare(QString::fromStdString(ws_.message(28)),
+                          QRect(work.left, work.top, work.width(), work.height()));
+    locatorForm_->setCaptureHint(locatorHint_.get());
+    return locatorForm_.get();
+}
+
+void MainWindow::Button22Click() {
+    if (ws_.busy()) return;
+    ws_.report("Start AutoRoute capture");
+    capture::Desktop& d = desktop();
+    if (!d.available()) {
+        ws_.report("AutoRoute capture: " + d.unavailableReason());
+        ws_.host.prompts().show("AutoRoute capture needs the desktop's windows.\r" + d.unavailableReason(),
+                                host::Severity::Error);
+        return;
+    }
+    capture::ui::TLocatorForm* form = locatorForm();
+    hide();
+    form->exec();
+    show();
+    capture::AddCapturedLines(ws_.document, form->capture().lines);
+    {
+        Operations::Scope scope(ws_.operations);
+        core::PointLoader loader = ws_.loader(&scope.operation());
+        plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points,
+                              [this](const std::string& s) { ws_.report(s); });
+    }
+    ws_.document.plotMode = 0;
 }
 
 void MainWindow::buildStatusBar() {

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "app/capture_commands.h"
@@ -43,6 +44,16 @@ namespace app {
 struct LanguageTexts;
 }
 
+namespace capture {
+class Desktop;
+}
+
+namespace capture::ui {
+class TCaptureHint;
+class TLocatorForm;
+class DesktopEvents;
+}  // namespace capture::ui
+
 namespace app::ui {
 
 class EditActions;
@@ -65,10 +76,19 @@ public:
     void startUp(const std::string& startupFile);
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
 
-    // The route planner page's capture commands, on the desktop that
-    // `desktopFactory` opens when a capture is first started.
+    // The desktop the route-planner captures work on; opened when first
+    // needed. Tests put in their own before that.
+    capture::Desktop& desktop();
+    void setDesktop(std::unique_ptr<capture::Desktop> desktop);
+    // "Start AutoRoute Capture".
+    void Button22Click();
+    capture::ui::TLocatorForm* locatorForm();
+    // Sends one RMC sentence for a captured position (texts in the user's
+    // decimal notation, longitude first). The simulation's sender is
+    // connected here by the program; without one the position is logged.
+    std::function<void(const std::string& lon, const std::string& lat)> sendRmc;
+    // The route planner page's Route 66 capture command, on desktop().
     CaptureCommands& captureCommands();
-    std::function<std::unique_ptr<capture::Desktop>()> desktopFactory = capture::OpenDesktop;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -83,6 +103,7 @@ private:
     void syncTrackChoices();
     void applyLanguage(const LanguageTexts& texts);
     void buildHelpAndLanguageMenus();
+    QWidget* buildRoutePlannerPage();
     void comingLater(QAction* action, const char* objectName);
 
     Workspace& ws_;
@@ -108,10 +129,13 @@ private:
     core::ui::ListModel* pointModel_ = nullptr;
     core::ui::ListModel* waypointModel_ = nullptr;
     EditActions* editActions_ = nullptr;  // the Edit menu, context menus and list editing
+    std::unique_ptr<capture::ui::TCaptureHint> locatorHint_;  // outlives the form that shows it
+    std::unique_ptr<capture::Desktop> desktop_;
+    capture::ui::DesktopEvents* desktopEvents_ = nullptr;
+    std::unique_ptr<capture::ui::TLocatorForm> locatorForm_;
     std::vector<core::ScopedConnection> connections_;
     std::string startDirectory_;  // where the program started: the character tables' second home
-    std::unique_ptr<capture::Desktop> desktop_;
-    std::unique_ptr<CaptureCommands> captureCommands_;
+    std::unique_ptr<CaptureCommands> captureCommands_;  // goes before the desktop it works on
 };
 
 }  // namespace app::ui
