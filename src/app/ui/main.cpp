@@ -26,11 +26,14 @@ int main(int argc, char** argv) {
     host.qtPrompts().registerDialog("TfmSettings", &nmea::ui::runSettingsDialog);
     host.qtPrompts().registerDialog("TfmCommDialog", &garmin::ui::runCommDialog);
     host.qtPrompts().registerDialog("TPointEditor", &core::ui::PointEditor::run);
-    host.qtPrompts().registerDialog("TOcrForm", &capture::ui::TOcrForm::run);
+
     app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                                 QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
     app::ui::MainWindow window(ws);
     host.qtPrompts().setParent(&window);
+    host.qtPrompts().registerDialog("TOcrForm", [&window](host::DialogModel& model, QWidget* parent) {
+        return capture::ui::TOcrForm::run(model, parent, [&window](QWidget* form) { window.applyCurrentLanguage(form); });
+    });
     std::string startupFile = argc > 1 ? QString::fromLocal8Bit(argv[1]).toStdString() : std::string();
     window.show();
     QTimer::singleShot(0, &window, [&] { window.startUp(startupFile); });

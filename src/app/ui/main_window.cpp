@@ -101,6 +101,10 @@ MainWindow::~MainWindow() {
     delete desktopEvents_;
 }
 
+void MainWindow::applyCurrentLanguage(QWidget* window) const {
+    if (language_) ApplyLanguage(window, *language_);
+}
+
 CaptureCommands& MainWindow::captureCommands() {
     if (!captureCommands_) captureCommands_ = std::make_unique<CaptureCommands>(ws_, desktop(), startDirectory_);
     return *captureCommands_;
@@ -471,6 +475,7 @@ garmin::ui::TGarminForm* MainWindow::garminWindow() {
 
 void MainWindow::applyLanguage(const LanguageTexts& texts) {
     ApplyLanguageToAllWindows(texts);
+    language_ = std::make_unique<LanguageTexts>(texts);
     if (languageMenu_) CheckLanguage(languageMenu_, texts.language);
 }
 

@@ -89,6 +89,8 @@ public:
     std::function<void(const std::string& lon, const std::string& lat)> sendRmc;
     // The route planner page's Route 66 capture command, on desktop().
     CaptureCommands& captureCommands();
+    // Puts the language last applied on a window made later (the capture window).
+    void applyCurrentLanguage(QWidget* window) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -135,7 +137,8 @@ private:
     std::unique_ptr<capture::ui::TLocatorForm> locatorForm_;
     std::vector<core::ScopedConnection> connections_;
     std::string startDirectory_;  // where the program started: the character tables' second home
-    std::unique_ptr<CaptureCommands> captureCommands_;  // goes before the desktop it works on
+    std::unique_ptr<CaptureCommands> captureCommands_;
+    std::unique_ptr<LanguageTexts> language_;  // the last one applied  // goes before the desktop it works on
 };
 
 }  // namespace app::ui

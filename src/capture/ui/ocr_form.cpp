@@ -44,7 +44,7 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     hint_ = new TCaptureHint(nullptr);
 
     auto* versionBox = new QGroupBox("Route 66 version:", this);
-    versionBox->setObjectName("GroupBox1");
+    versionBox->setObjectName("rgVersion");
     radio2002_ = new QRadioButton("Versie 2002", versionBox);
     radio2002_->setObjectName("RadioButton1");
     radio2004_ = new QRadioButton("Versie 2004", versionBox);
@@ -72,7 +72,9 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     auto* lineBox = new QWidget(this);
     auto* lineLayout = new QVBoxLayout(lineBox);
     lineLayout->setContentsMargins(0, 0, 0, 0);
-    lineLayout->addWidget(new QLabel("OCR resultaat:", lineBox));
+    auto* resultLabel = new QLabel("OCR resultaat:", lineBox);
+    resultLabel->setObjectName("lbOcrResult");
+    lineLayout->addWidget(resultLabel);
     for (int i = 0; i < kMaxOcrLines; ++i) {
         lines_[i] = new QLineEdit(lineBox);
         lines_[i]->setObjectName(QString("Edit%1").arg(i + 1));
@@ -90,7 +92,7 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     saveToFile_->setObjectName("Button1");
     saveToFile_->setVisible(false);
     ok_ = new QPushButton("OK", this);
-    ok_->setObjectName("BitBtn1");
+    ok_->setObjectName("btReady");
     ok_->setAutoDefault(false);
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName("Memo1");
@@ -108,7 +110,9 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     reading->addWidget(image2_);
     grid->addLayout(reading, 3, 0, 1, 2);
     auto* fields = new QHBoxLayout;
-    fields->addWidget(new QLabel("Gelezen co\u00F6rdinaten:", this));
+    auto* capturedLabel = new QLabel("Gelezen co\u00F6rdinaten:", this);
+    capturedLabel->setObjectName("lbCaptured");
+    fields->addWidget(capturedLabel);
     fields->addWidget(latitude_);
     fields->addWidget(longitude_);
     grid->addLayout(fields, 4, 0, 1, 2);
@@ -228,10 +232,11 @@ void TOcrForm::saveToFile() {
     capture_.previewTimer().start();
 }
 
-bool TOcrForm::run(host::DialogModel& model, QWidget* parent) {
+bool TOcrForm::run(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& prepare) {
     auto* capture = dynamic_cast<Route66Capture*>(&model);
     if (!capture) return false;
     TOcrForm form(*capture, parent);
+    if (prepare) prepare(&form);
     return form.exec() == QDialog::Accepted;
 }
 

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 #include "capture/route66_capture.h"
 
 class QCheckBox;
@@ -29,7 +31,10 @@ public:
     TCaptureHint& hint() { return *hint_; }
 
     // The dialog runner for host prompts: the model must be a Route66Capture.
-    static bool run(host::DialogModel& model, QWidget* parent);
+    // `prepare` sees the window before it shows (the program puts the
+    // chosen language on it).
+    static bool run(host::DialogModel& model, QWidget* parent,
+                    const std::function<void(QWidget*)>& prepare = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

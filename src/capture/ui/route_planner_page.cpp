@@ -8,8 +8,8 @@ namespace capture::ui {
 
 RoutePlannerPage::RoutePlannerPage(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel("Route 66: point at a place on the map and press T (track point) or W (waypoint).", this);
-    label->setObjectName("Label20");
+    auto* label = new QLabel("The collected points are added as new track.", this);
+    label->setObjectName("lbCaptureNote");
     label->setWordWrap(true);
     route66_ = new QPushButton("Start Route66 Capture", this);
     route66_->setObjectName("Button11");

@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include "../box_screen.h"
+#include "app/localisation.h"
+#include "app/ui/language_apply.h"
 #include "app/ui/main_window.h"
 #include "capture/ui/capture_hint.h"
 #include "capture/ui/ocr_table_editor.h"
@@ -77,7 +79,7 @@ TEST(OcrForm, ShowsTheCaptureAndTypedKeysRecordPositions) {
     QTest::keyClick(f.find<QLineEdit>("Edit6"), Qt::Key_T);
     EXPECT_EQ(f.capture.results().size(), 2u);
 
-    f.find<QPushButton>("BitBtn1")->click();
+    f.find<QPushButton>("btReady")->click();
     EXPECT_FALSE(f.form.isVisible());
     EXPECT_FALSE(f.form.hint().isVisible());
     EXPECT_TRUE(f.desktop.hotKeys.empty());
@@ -172,4 +174,23 @@ TEST(RoutePlannerPage, StartHidesTheMainWindowWhileCapturing) {
     EXPECT_TRUE(hiddenMeanwhile);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.captureCommands().route66().results().size(), 1u);
+}
+
+// The language table reaches the capture window and the page's commands by
+// their object names; the window made for each capture gets the language
+// last applied.
+TEST(RoutePlannerPage, TheCaptureWindowAndItsCommandSpeakTheChosenLanguage) {
+    host::FakeHost host;
+    app::Workspace ws{host, app::BuildPaths({"/nonexistent", "/tmp", "", "", "", PATHKEEP_DATA_DIR, "", ""})};
+    app::ui::MainWindow window{ws};
+    app::LanguageTexts dutch =
+        app::ReadLanguage(app::IniFile::load(std::string(PATHKEEP_DATA_DIR) + "/Pathkeep.ini"), 1);
+    app::ui::ApplyLanguageToAllWindows(dutch);
+    EXPECT_EQ(window.findChild<QPushButton*>("Button11")->text(), "Route66 uitlezen starten");
+
+    Form f;
+    QStringList missed = app::ui::ApplyLanguage(&f.form, dutch);
+    EXPECT_TRUE(missed.isEmpty()) << missed.join(", ").toStdString();
+    EXPECT_EQ(f.find<QPushButton>("btReady")->text(), "Klaar");
+    EXPECT_EQ(f.find<QLabel>("lbCaptured")->text(), "Vastgelegde co\u00F6rdinaten");
 }
