@@ -1,6 +1,8 @@
 #include "capture/ocr_table.h"
 
 #include <algorithm>
+#include <charconv>
+#include <map>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -57,18 +59,40 @@ int OcrTable::codeFor(std::string_view text) const {
 }
 
 OcrTable ParseOcrTable(const std::string& iniText) {
+    // One pass over the lines: looking each key up by name would walk the
+    // whole file for every one of 169 sections.
+    std::array<std::map<std::string, std::string>, kLastOcrCode + 1> keys;
+    core::IniFile::fromText(iniText).visit([&](const std::string& section, const std::string& key,
+                                               const std::string& value) {
+        std::string name = core::AsciiLower(section);
+        if (key.empty() || name.rfind("ascii-", 0) != 0) return;
+        int code = 0;
+        const char* first = name.data() + 6;
+        auto [end, ec] = std::from_chars(first, name.data() + name.size(), code);
+        if (ec != std::errc() || end != name.data() + name.size() || code < kFirstOcrCode || code > kLastOcrCode ||
+            name.substr(6) != std::to_string(code))  // "ascii-065" is not the section of code 65
+            return;
+        keys[static_cast<size_t>(code)].emplace(core::AsciiLower(key), value);  // the first of equal keys wins
+    });
     OcrTable table;
-    core::IniFile ini = core::IniFile::fromText(iniText);
     for (int code = kFirstOcrCode; code <= kLastOcrCode; ++code) {
-        std::string section = "ascii-" + std::to_string(code);
-        int length = ini.readInteger(section, "length", 0);
-        if (length <= 0) continue;  // empty; a negative width is no width either
-        OcrEntry& e = table.entries[static_cast<size_t>(code)];
-        e.length = length;
-        e.text = code == ' ' ? " " : core::Utf8Left(ini.readString(section, "kar", ""), kMaxOcrTextChars);
-        for (int k = 0; k < kMaxOcrColumns; ++k)
-            e.columns[static_cast<size_t>(k)] =
-                ini.readString(section, "s" + std::to_string(k + 1), "").substr(0, kMaxColumnSymbols);
+        const auto& k = keys[static_cast<size_t>(code)];
+        auto get = [&](const std::string& key) {
+            auto it = k.find(key);
+            return it == k.end() ? std::string() : it->second;
+        };
+        int length = 0;
+        std::string lengthText = get("length");
+        const char* b = lengthText.data();
+        const char* e = b + lengthText.size();
+        if (b != e && *b == '+') ++b;
+        auto [end, ec] = std::from_chars(b, e, length);
+        if (ec != std::errc() || end != e || b == e || length <= 0) continue;  // empty entry
+        OcrEntry& entry = table.entries[static_cast<size_t>(code)];
+        entry.length = length;
+        entry.text = code == ' ' ? " " : core::Utf8Left(get("kar"), kMaxOcrTextChars);
+        for (int c = 0; c < kMaxOcrColumns; ++c)
+            entry.columns[static_cast<size_t>(c)] = get("s" + std::to_string(c + 1)).substr(0, kMaxColumnSymbols);
     }
     return table;
 }

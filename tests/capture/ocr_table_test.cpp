@@ -19,9 +19,13 @@ TEST(OcrTableFile, EntriesAsTheFileGivesThem) {
         "[ascii-31]\r\nlength=1\r\nkar=q\r\n"
         "[ascii-201]\r\nlength=1\r\nkar=r\r\n"
         "[ascii-67]\r\nlength=-3\r\nkar=C\r\n"
-        "[ascii-68]\r\nlength=two\r\nkar=D\r\n";
+        "[ascii-68]\r\nlength=two\r\nkar=D\r\n"
+        "[ascii-069]\r\nlength=1\r\nkar=E\r\n"
+        "[ascii-70]\r\nlength=1\r\nkar=F\r\nkar=G\r\n";
     OcrTable t = ParseOcrTable(text);
-    EXPECT_EQ(t.entryCount(), 3);
+    EXPECT_EQ(t.entryCount(), 4);
+    EXPECT_TRUE(t.entries[69].empty());  // "ascii-069" names no code
+    EXPECT_EQ(t.entries[70].text, "F");  // the first of two equal keys
     EXPECT_EQ(t.entries[32].text, " ");  // a blank whatever the file says
     EXPECT_EQ(t.entries[32].length, 2);
     EXPECT_EQ(t.entries[32].columns[0], "..........");
