@@ -79,10 +79,6 @@ AutoRouteCapture::AutoRouteCapture(AutoRouteEnv env) : env_(std::move(env)) {
     timer2_ = env_.timers.createTimer("Timer2");
     timer2_->setIntervalMs(kPositionIntervalMs);
     timer2_->onTick([this] { Timer2Timer(); });
-    env_.desktop.onHotKey([this](int id) {
-        if (id == kHotKeyT) FormKeyPress('t');
-        if (id == kHotKeyW) FormKeyPress('w');
-    });
 }
 
 AutoRouteCapture::~AutoRouteCapture() {
@@ -101,6 +97,12 @@ void AutoRouteCapture::FormShow() {
     lines.clear();
     timer1_->start();
     timer2_->start();
+    // The desktop has one hot key handler, shared with the Route 66 capture:
+    // it is this window's while it shows.
+    env_.desktop.onHotKey([this](int id) {
+        if (id == kHotKeyT) FormKeyPress('t');
+        if (id == kHotKeyW) FormKeyPress('w');
+    });
     registerHotKeys();
     autoRoute_ = 0;
     firstPushpin_ = true;

@@ -81,8 +81,8 @@ struct OcrResult {
 // each entry's last score in the table, hence the mutable table.
 OcrResult OcrBitmap(const Image& picture, const OcrProfile& profile, OcrTable& table, bool withDump = false);
 
-// Reads one line whose column strings are given, window by window; exposed
-// for the matching rules' own tests.
+// Reads the line whose bottom row is `bottomRow`, seven columns at a time;
+// OcrBitmap calls it for each line.
 std::string ReadLine(const ReducedImage& image, int bottomRow, const OcrProfile& profile, OcrTable& table);
 
 }  // namespace capture

@@ -368,6 +368,21 @@ TEST_F(AutoRouteTest, HotKeysActAsTypedKeysAndFailuresAreReported) {
     EXPECT_FALSE(desktop.pressHotKey(AutoRouteCapture::kHotKeyT));
 }
 
+// The Route 66 capture window takes the desktop's one hot key handler while
+// it shows; the AutoRoute window's keys work again when it shows next.
+TEST_F(AutoRouteTest, HotKeysWorkAfterAnotherCaptureWindowHadTheDesktop) {
+    cap->FormShow();
+    cap->FormClose();
+    int other = 0;
+    desktop.onHotKey([&](int) { ++other; });
+    desktop.onHotKey(nullptr);
+    cap->FormShow();
+    EXPECT_TRUE(desktop.pressHotKey(AutoRouteCapture::kHotKeyT));
+    EXPECT_EQ(cap->lines.size(), 1u);
+    EXPECT_EQ(other, 0);
+    cap->FormClose();
+}
+
 TEST_F(AutoRouteTest, SensorReadSkipsTheWindowItselfAndOtherTexts) {
     int valueProbes = 0;
     desktop.objectAtPoint = [&](capture::ScreenPoint p) -> capture::PointedObject {
