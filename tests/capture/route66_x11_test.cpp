@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QProcess>
 #include <chrono>
@@ -17,6 +18,8 @@
 #include "../core/tree_fixture.h"
 #include "../temp_dir.h"
 #include "capture/route66_capture.h"
+#include "capture/ui/ocr_form.h"
+#include "host/qt/qt_host.h"
 #include "capture/x11/x11_desktop.h"
 #include "x11_hands.h"
 
@@ -201,4 +204,38 @@ TEST_F(Route66X11Test, Release2002DutchLabels) {
 TEST_F(Route66X11Test, Release2004EnglishLabels) {
     ASSERT_TRUE(startPlanner({"--version", "2004", "--english", "--map-at", "100,50"}));
     captureAndCompare(OcrVersion::V2004);
+}
+
+// The capture window itself: it keeps itself in front while the pointer
+// rests on the map, so a key typed goes to it and records the place.
+TEST_F(Route66X11Test, TheCaptureWindowTakesTheKeysTypedOverTheMap) {
+    ASSERT_TRUE(startPlanner({"--version", "2002", "--map-at", "420,80"}));
+    host::QtHost host(true);
+    Route66Capture capture(
+        *desktop, host, [](const OcrProfile& p) { return FindTableFile(p.tableFile, {PATHKEEP_DATA_DIR}); },
+        [](const std::string&) {});
+    ui::TOcrForm form(capture);
+    form.show();
+    ASSERT_TRUE(waitFor([&] { return capture.shown() && form.isActiveWindow(); }, 5000));
+    Shown shown = pointAt(capture, 300, 200);
+    WindowId map = mapWindow(), self = static_cast<WindowId>(form.winId());
+    desktop->activate(map);  // the planner takes the focus, as a click on the map would
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == map && !form.isActiveWindow(); }, 3000));
+    // Within a second (ten preview ticks) the capture window is the active one again.
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == self && form.isActiveWindow(); }, 3000));
+    waitFor([] { return false; }, 100);  // the keyboard follows the activation
+    user->sendKey(Key::of('w'), true);
+    user->sendKey(Key::of('w'), false);
+    ASSERT_TRUE(waitFor([&] { return !capture.results().empty(); }, 3000, desktop.get()))
+        << "read: \"" << capture.lines()[1] << "\" fields: \"" << capture.latitudeText << "\" focus: "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+    TreeFixture f;
+    f.doc.initTree();
+    AddRoute66Points(f.doc, capture.results());
+    std::vector<std::pair<double, double>> waypoints;
+    latLons(f.doc, f.doc.waypoints(), waypoints);
+    ASSERT_EQ(waypoints.size(), 1u);
+    EXPECT_NEAR(waypoints[0].first, shown.lat, 1.01e-6);
+    EXPECT_NEAR(waypoints[0].second, shown.lon, 1.01e-6);
+    form.accept();
 }

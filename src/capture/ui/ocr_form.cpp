@@ -147,10 +147,10 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     connections_.push_back(capture_.readingChanged.scoped([this] { showReading(); }));
     connections_.push_back(capture_.versionChanged.scoped([this] { applyVersion(); }));
 
-    // Every key typed anywhere in the window is a capture key, as if the
-    // window saw it first; only the editable co-ordinate fields keep theirs.
-    for (QWidget* w : findChildren<QWidget*>())
-        if (w != latitude_ && w != longitude_) w->installEventFilter(this);
+    // Every key typed anywhere in the window is a capture key: the window
+    // sees it first, wherever the focus is. The editable co-ordinate fields
+    // get their keys as well.
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
     applyVersion();
 }
 
@@ -206,7 +206,8 @@ bool TOcrForm::captureKey(QKeyEvent* key) {
 }
 
 bool TOcrForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && captureKey(static_cast<QKeyEvent*>(event))) return true;
+    if (event->type() == QEvent::KeyPress && captureKey(static_cast<QKeyEvent*>(event)))
+        return watched != latitude_ && watched != longitude_;
     return QDialog::eventFilter(watched, event);
 }
 

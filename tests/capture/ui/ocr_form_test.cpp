@@ -75,9 +75,11 @@ TEST(OcrForm, ShowsTheCaptureAndTypedKeysRecordPositions) {
               "T B: 52.086750000 L: 4.5000000000\nW B: 52.086750000 L: 4.5000000000");
     EXPECT_FALSE(f.find<QLabel>("Image2")->pixmap().isNull());
 
-    // Typing in the editable co-ordinate field edits it, captures nothing.
+    // A key typed in an editable co-ordinate field is a capture key too, and
+    // the field gets it as well (after the capture has filled it).
     QTest::keyClick(f.find<QLineEdit>("Edit6"), Qt::Key_T);
-    EXPECT_EQ(f.capture.results().size(), 2u);
+    EXPECT_EQ(f.capture.results().size(), 3u);
+    EXPECT_EQ(f.find<QLineEdit>("Edit6")->text().toStdString(), "O 4\u00B0 30' 0.0\"t");
 
     f.find<QPushButton>("btReady")->click();
     EXPECT_FALSE(f.form.isVisible());
