@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   gpsbabel xvfb xauth libx11-dev libxtst-dev fonts-dejavu-core ccache
-  gpsd gpsd-clients openbox dbus-x11 libatspi2.0-dev x11-utils
+  gpsd gpsd-clients openbox dbus-x11 libatspi2.0-dev at-spi2-core x11-utils
   desktop-file-utils libglib2.0-bin shared-mime-info
 )
 

@@ -24,8 +24,8 @@ constexpr auto K = TextRole::ColumnCaption;
 constexpr const char* kMain = "MainForm";
 constexpr const char* kSelectField = "TfmSelectField";
 constexpr const char* kPointEditor = "TPointEditor";
-constexpr const char* kLocator = "TLocatorForm";
-constexpr const char* kOcr = "TOcrForm";
+constexpr const char* kLocator = "LocatorForm";
+constexpr const char* kOcr = "OcrForm";
 constexpr const char* kSettings = "TfmSettings";
 constexpr const char* kSave = "TfmSave";
 constexpr const char* kNmeaLog = "TfmNmeaLogFile";
@@ -162,8 +162,8 @@ std::vector<TextKey> buildKeys() {
         {"Tab5", 9, "Conversion of Degree formats", {{kMain, "gbDegreeFormats", C}}},
         // Route planner page.
         {"Tab6", 0, "Route planner", {{kMain, "TabSheet7", P}}},
-        {"Tab6", 1, "Start AutoRoute capture", {{kMain, "btAutoRoute", C}}},
-        {"Tab6", 2, "Start Route66 capture", {{kMain, "btRoute66", C}}},
+        {"Tab6", 1, "Start AutoRoute capture", {{kMain, "Button22", C}}},
+        {"Tab6", 2, "Start Route66 capture", {{kMain, "Button11", C}}},
         {"Tab6", 3, "The collected points are added as new track.", {{kMain, "lbCaptureNote", C}}},
         // Point plot page.
         {"Tab7", 0, "Plotting points", {{kMain, "TabSheet8", P}}},
@@ -197,8 +197,8 @@ std::vector<TextKey> buildKeys() {
         {"LocatorForm", 7, "Create Pushpins", {{kLocator, "cbPushpins", C}}},
         // Route 66 capture.
         {"OcrForm", 1, "Route 66 version:", {{kOcr, "rgVersion", C}}},
-        {"OcrForm", 2, "Version 2002", {{kOcr, "rbVersion2002", C}}},
-        {"OcrForm", 3, "Version 2004", {{kOcr, "rbVersion2004", C}}},
+        {"OcrForm", 2, "Version 2002", {{kOcr, "RadioButton1", C}}},
+        {"OcrForm", 3, "Version 2004", {{kOcr, "RadioButton2", C}}},
         {"OcrForm", 4, "OCR Result:", {{kOcr, "lbOcrResult", C}}},
         {"OcrForm", 5, "Captured co-ordinates", {{kOcr, "lbCaptured", C}}},
         {"OcrForm", 6, "Ready", {{kOcr, "btReady", C}}},

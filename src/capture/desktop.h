@@ -107,6 +107,15 @@ public:
     // Waits while the user interface stays live; the planners need the
     // pauses of their key sequences.
     virtual void wait(int milliseconds) = 0;
+
+    // --- for the program that hosts the desktop (its event loop) -----------
+    // What `wait` runs to keep the user interface live.
+    virtual void setEventProcessor(std::function<void()> processEvents) { (void)processEvents; }
+    // A descriptor that turns readable when the window system has sent
+    // something (a hot key press); -1 when there is none.
+    virtual int eventDescriptor() const { return -1; }
+    // Delivers what has arrived: hot key presses go to the onHotKey handler.
+    virtual void dispatchEvents() {}
 };
 
 }  // namespace capture

@@ -8,6 +8,7 @@
 #include "garmin/ui/comm_dialog.h"
 #include "nmea/ui/nmea_log_dialog.h"
 #include "nmea/ui/settings_dialog.h"
+#include "capture/ui/ocr_form.h"
 #include "core/ui/point_editor.h"
 #include "formats/ui/field_dialog.h"
 #include "formats/ui/import_wizard.h"
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
                                 QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
     app::ui::MainWindow window(ws);
     host.qtPrompts().setParent(&window);
+    host.qtPrompts().registerDialog("TOcrForm", [&window](host::DialogModel& model, QWidget* parent) {
+        return capture::ui::TOcrForm::run(model, parent, [&window](QWidget* form) { window.applyCurrentLanguage(form); });
+    });
     std::string startupFile = argc > 1 ? QString::fromLocal8Bit(argv[1]).toStdString() : std::string();
     window.show();
     QTimer::singleShot(0, &window, [&] { window.startUp(startupFile); });

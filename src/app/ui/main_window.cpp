@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QPainter>
@@ -37,6 +38,12 @@
 #include "core/fn.h"
 #include "plot/ui/plot_page.h"
 #include "app/ui/edit_actions.h"
+#include "capture/autoroute_capture.h"
+#include "capture/desktop_factory.h"
+#include "capture/ui/capture_hint.h"
+#include "capture/ui/desktop_events.h"
+#include "capture/ui/locator_form.h"
+#include "capture/ui/route_planner_page.h"
 
 namespace app::ui {
 
@@ -54,7 +61,8 @@ constexpr std::array<const char*, MainWindow::kPageCount> kPageCaptions = {
 }  // namespace
 
 MainWindow::MainWindow(Workspace& ws, QWidget* parent)
-    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws), nmeaFiles_(ws) {
+    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws), nmeaFiles_(ws),
+      startDirectory_(QDir::currentPath().toStdString()) {
     setObjectName("MainForm");
     setWindowTitle(kProgramName);
     resize(789, 510);
@@ -90,7 +98,20 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     pages_->setCurrentIndex(kMessageLogPage);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The capture window uses the desktop: it goes first.
+    locatorForm_.reset();
+    delete desktopEvents_;
+}
+
+void MainWindow::applyCurrentLanguage(QWidget* window) const {
+    if (language_) ApplyLanguage(window, *language_);
+}
+
+CaptureCommands& MainWindow::captureCommands() {
+    if (!captureCommands_) captureCommands_ = std::make_unique<CaptureCommands>(ws_, desktop(), startDirectory_);
+    return *captureCommands_;
+}
 
 QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField) {
     auto* page = new QWidget;
@@ -174,6 +195,8 @@ void MainWindow::buildPages() {
 
     pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
 
+    pages[kRoutePlannerPage] = buildRoutePlannerPage();
+
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
     plotPage_->setCompas(simulationPage_->compas(), simulationPage_->compasBackground());
@@ -184,6 +207,80 @@ void MainWindow::buildPages() {
         page->setObjectName(QString("TabSheet%1").arg(i + 1));
         pages_->addTab(page, kPageCaptions[static_cast<size_t>(i)]);
     }
+}
+
+QWidget* MainWindow::buildRoutePlannerPage() {
+    auto* page = new capture::ui::RoutePlannerPage;
+    connect(page->route66Button(), &QPushButton::clicked, this, [this] {
+        captureCommands().Button11Click([this](bool visible) { setVisible(visible); });
+    });
+    connect(page->autoRouteButton(), &QPushButton::clicked, this, [this] { Button22Click(); });
+    return page;
+}
+
+capture::Desktop& MainWindow::desktop() {
+    if (!desktop_) setDesktop(capture::OpenDesktop());
+    return *desktop_;
+}
+
+void MainWindow::setDesktop(std::unique_ptr<capture::Desktop> desktop) {
+    captureCommands_.reset();
+    locatorForm_.reset();
+    delete desktopEvents_;
+    desktop_ = std::move(desktop);
+    desktopEvents_ = new capture::ui::DesktopEvents(*desktop_, this);
+}
+
+capture::ui::TLocatorForm* MainWindow::locatorForm() {
+    if (locatorForm_) return locatorForm_.get();
+    // The window brings itself to the foreground (foregroundSelf left empty).
+    capture::AutoRouteEnv env{
+        desktop(),
+        ws_.host.timers(),
+        ws_.host.prompts(),
+        ws_.host.eventPump(),
+        ws_.host.locale(),
+        [this](int n) { return ws_.message(n); },
+        pointModel_->headerData(core::kColName, Qt::Horizontal, Qt::DisplayRole).toString().toStdString(),
+        [this](const std::string& lon, const std::string& lat) {
+            if (sendRmc)
+                sendRmc(lon, lat);
+            else
+                ws_.report("AutoRoute position: " + lon + "  " + lat);
+        },
+        [this] { ws_.channels->StopCommunication1(); },
+        nullptr};
+    locatorForm_ = std::make_unique<capture::ui::TLocatorForm>(std::move(env));
+    if (!locatorHint_) locatorHint_ = std::make_unique<capture::ui::TCaptureHint>();
+    capture::ScreenRect work = desktop().workArea();
+    locatorHint_->prepare(QString::fromStdString(ws_.message(28)),
+                          QRect(work.left, work.top, work.width(), work.height()));
+    locatorForm_->setCaptureHint(locatorHint_.get());
+    return locatorForm_.get();
+}
+
+void MainWindow::Button22Click() {
+    if (ws_.busy()) return;
+    ws_.report("Start AutoRoute capture");
+    capture::Desktop& d = desktop();
+    if (!d.available()) {
+        ws_.report("AutoRoute capture: " + d.unavailableReason());
+        ws_.host.prompts().show("AutoRoute capture needs the desktop's windows.\r" + d.unavailableReason(),
+                                host::Severity::Error);
+        return;
+    }
+    capture::ui::TLocatorForm* form = locatorForm();
+    hide();
+    form->exec();
+    show();
+    capture::AddCapturedLines(ws_.document, form->capture().lines);
+    {
+        Operations::Scope scope(ws_.operations);
+        core::PointLoader loader = ws_.loader(&scope.operation());
+        plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points,
+                              [this](const std::string& s) { ws_.report(s); });
+    }
+    ws_.document.plotMode = 0;
 }
 
 void MainWindow::buildStatusBar() {
@@ -392,6 +489,7 @@ garmin::ui::TGarminForm* MainWindow::garminWindow() {
 
 void MainWindow::applyLanguage(const LanguageTexts& texts) {
     ApplyLanguageToAllWindows(texts);
+    language_ = std::make_unique<LanguageTexts>(texts);
     if (languageMenu_) CheckLanguage(languageMenu_, texts.language);
 }
 

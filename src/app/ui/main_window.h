@@ -4,10 +4,13 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
+#include "app/capture_commands.h"
 #include "app/document_commands.h"
 #include "app/nmea_file_commands.h"
+#include "capture/desktop_factory.h"
 #include "app/waypoint_commands.h"
 #include "garmin/commands.h"
 #include "garmin/transport.h"
@@ -45,6 +48,16 @@ namespace app {
 struct LanguageTexts;
 }
 
+namespace capture {
+class Desktop;
+}
+
+namespace capture::ui {
+class TCaptureHint;
+class TLocatorForm;
+class DesktopEvents;
+}  // namespace capture::ui
+
 namespace app::ui {
 
 class EditActions;
@@ -69,6 +82,22 @@ public:
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
     nmea::ui::SimulationPage* simulationPage() const { return simulationPage_; }
 
+    // The desktop the route-planner captures work on; opened when first
+    // needed. Tests put in their own before that.
+    capture::Desktop& desktop();
+    void setDesktop(std::unique_ptr<capture::Desktop> desktop);
+    // "Start AutoRoute Capture".
+    void Button22Click();
+    capture::ui::TLocatorForm* locatorForm();
+    // Sends one RMC sentence for a captured position (texts in the user's
+    // decimal notation, longitude first). The simulation's sender is
+    // connected here by the program; without one the position is logged.
+    std::function<void(const std::string& lon, const std::string& lat)> sendRmc;
+    // The route planner page's Route 66 capture command, on desktop().
+    CaptureCommands& captureCommands();
+    // Puts the language last applied on a window made later (the capture window).
+    void applyCurrentLanguage(QWidget* window) const;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -81,6 +110,7 @@ private:
     void connectWorkspace();
     void applyLanguage(const LanguageTexts& texts);
     void buildHelpAndLanguageMenus();
+    QWidget* buildRoutePlannerPage();
     void comingLater(QAction* action, const char* objectName);
 
     Workspace& ws_;
@@ -107,7 +137,14 @@ private:
     core::ui::ListModel* pointModel_ = nullptr;
     core::ui::ListModel* waypointModel_ = nullptr;
     EditActions* editActions_ = nullptr;  // the Edit menu, context menus and list editing
+    std::unique_ptr<capture::ui::TCaptureHint> locatorHint_;  // outlives the form that shows it
+    std::unique_ptr<capture::Desktop> desktop_;
+    capture::ui::DesktopEvents* desktopEvents_ = nullptr;
+    std::unique_ptr<capture::ui::TLocatorForm> locatorForm_;
     std::vector<core::ScopedConnection> connections_;
+    std::string startDirectory_;  // where the program started: the character tables' second home
+    std::unique_ptr<CaptureCommands> captureCommands_;
+    std::unique_ptr<LanguageTexts> language_;  // the last one applied  // goes before the desktop it works on
 };
 
 }  // namespace app::ui
