@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -14,6 +16,7 @@
 
 #include "../temp_dir.h"
 #include "capture/autoroute_capture.h"
+#include "capture/ui/locator_form.h"
 #include "capture/x11/x11_desktop.h"
 #include "host/fake/fake_host.h"
 #include "host/qt/qt_host.h"
@@ -215,8 +218,9 @@ TEST_F(X11Test, TextsUnderThePointComeFromTheAccessibilityTree) {
 
 class CaptureEndToEnd : public X11Test {
 protected:
-    void makeCapture() {
-        capture::AutoRouteEnv env{
+    void makeCapture() { cap = std::make_unique<capture::AutoRouteCapture>(env()); }
+    capture::AutoRouteEnv env() {
+        return capture::AutoRouteEnv{
             *desktop,
             qt.timers(),
             prompts,
@@ -227,7 +231,6 @@ protected:
             [this](const std::string& lon, const std::string& lat) { sent.emplace_back(lon, lat); },
             [this] { ++stops; },
             nullptr};
-        cap = std::make_unique<capture::AutoRouteCapture>(env);
     }
     void press(char c) {
         desktop->sendKey(Key::of(c), true);
@@ -306,6 +309,23 @@ TEST_F(CaptureEndToEnd, MissingSensorIsOpenedInThePlanner) {
     EXPECT_TRUE(waitFor([&] { return cap->latitudeLabel == "latitude: 25" + kDeg + " north"; }, 10000))
         << cap->latitudeLabel;
     cap->FormClose();
+}
+
+TEST_F(CaptureEndToEnd, TheCaptureWindowTakesItselfTheKeys) {
+    ASSERT_TRUE(startPlanner());
+    capture::ui::TLocatorForm form(env());
+    pointAtMap(400, 100);  // 25° North, 12.5° East
+    form.show();
+    ASSERT_TRUE(waitFor([&] { return form.capture().latitudeLabel == "latitude: 25" + kDeg + " north"; }, 10000));
+    // Every tenth sensor tick brings the window to the front.
+    desktop->activate(window(kMapTitle)->id);
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == static_cast<capture::WindowId>(form.winId()); }, 5000));
+    press('r');
+    ASSERT_TRUE(waitFor([&] { return form.capture().lines.size() == 1; }, 3000, desktop.get()));
+    EXPECT_EQ(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText().toStdString(),
+              "R B: 25.000000000 L: 12.500000000 D: TP");
+    form.findChild<QPushButton*>("BitBtn1")->click();
+    EXPECT_FALSE(form.isVisible());
 }
 
 }  // namespace
