@@ -11,6 +11,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail=0
 for f in bin/pathkeep bin/pathkeep-cli \
          share/pathkeep/Pathkeep.ini share/pathkeep/symbol_types.dat share/pathkeep/readme.html \
+         share/pathkeep/ocr2002.ini share/pathkeep/ocr2004.ini \
          share/applications/pathkeep.desktop share/icons/hicolor/scalable/apps/pathkeep.svg; do
   [ -f "$prefix/$f" ] || { echo "missing: $f"; fail=1; }
 done

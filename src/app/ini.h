@@ -1,48 +1,26 @@
 #pragma once
-// Windows private-profile INI files: "[Section]" lines and "key=value" lines,
-// section and key names matched without regard to letter case. Writing a key
-// changes only its own line (or adds one); every other line stays as it was.
+// The program's INI files (core::IniFile) and the user settings kept in
+// UserData.ini.
 
-#include <functional>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "core/ini.h"
 
 namespace app {
 
-class IniFile {
+// The INI files the application writes: the shared reader plus an atomic save.
+class IniFile : public core::IniFile {
 public:
+    IniFile() = default;
+    IniFile(core::IniFile ini) : core::IniFile(std::move(ini)) {}
     // Reads the file; a missing file is an empty one.
-    static IniFile load(const std::string& path);
-    static IniFile fromText(const std::string& text);
+    static IniFile load(const std::string& path) { return core::IniFile::load(path); }
+    static IniFile fromText(const std::string& text) { return core::IniFile::fromText(text); }
 
-    std::optional<std::string> get(const std::string& section, const std::string& key) const;
-    std::string readString(const std::string& section, const std::string& key, const std::string& fallback) const;
-    // A missing key or one that is not a whole number gives the fallback.
-    int readInteger(const std::string& section, const std::string& key, int fallback) const;
-    bool readBool(const std::string& section, const std::string& key, bool fallback) const;
-
-    void set(const std::string& section, const std::string& key, const std::string& value);
-    void writeInteger(const std::string& section, const std::string& key, int value);
-    void writeBool(const std::string& section, const std::string& key, bool value);
-
-    std::string text() const;
     // Writes atomically; false with a message when the file could not be written.
     bool save(const std::string& path, std::string& error) const;
-
-    // Every section line and key line in one pass, in file order: `key` is
-    // empty for the section line itself. Keys before any section have an
-    // empty section.
-    void visit(const std::function<void(const std::string& section, const std::string& key,
-                                        const std::string& value)>& line) const;
-
-    // Section names in file order, and the keys of one, for the translation export.
-    std::vector<std::string> sections() const;
-    std::vector<std::pair<std::string, std::string>> entries(const std::string& section) const;
-
-private:
-    std::vector<std::string> lines_;
-    bool crlf_ = true;
 };
 
 // The user settings of UserData.ini that this program keeps, each listed once

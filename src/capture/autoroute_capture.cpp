@@ -79,15 +79,10 @@ AutoRouteCapture::AutoRouteCapture(AutoRouteEnv env) : env_(std::move(env)) {
     timer2_ = env_.timers.createTimer("Timer2");
     timer2_->setIntervalMs(kPositionIntervalMs);
     timer2_->onTick([this] { Timer2Timer(); });
-    env_.desktop.onHotKey([this](int id) {
-        if (id == kHotKeyT) FormKeyPress('t');
-        if (id == kHotKeyW) FormKeyPress('w');
-    });
 }
 
 AutoRouteCapture::~AutoRouteCapture() {
     if (shown_) FormClose();
-    env_.desktop.onHotKey(nullptr);
 }
 
 void AutoRouteCapture::FormShow() {
@@ -101,6 +96,11 @@ void AutoRouteCapture::FormShow() {
     lines.clear();
     timer1_->start();
     timer2_->start();
+    // The desktop has one hot key handler; the Route 66 capture uses it too.
+    env_.desktop.onHotKey([this](int id) {
+        if (id == kHotKeyT) FormKeyPress('t');
+        if (id == kHotKeyW) FormKeyPress('w');
+    });
     registerHotKeys();
     autoRoute_ = 0;
     firstPushpin_ = true;
@@ -123,6 +123,7 @@ void AutoRouteCapture::FormClose() {
     timer1_->stop();
     timer2_->stop();
     unregisterHotKeys();
+    env_.desktop.onHotKey({});
     shown_ = false;
 }
 

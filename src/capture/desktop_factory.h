@@ -1,5 +1,7 @@
 #pragma once
-// The desktop of the machine the program runs on, chosen in one place.
+// The desktop the capture works on. One place chooses the implementation;
+// when no window system can be captured from, the desktop says so through
+// `available()` and `unavailableReason()`.
 
 #include <memory>
 
@@ -7,8 +9,6 @@
 
 namespace capture {
 
-// Always a desktop; when there is no window system to capture from, one
-// whose available() is false and whose unavailableReason() says why.
 std::unique_ptr<Desktop> OpenDesktop();
 
 }  // namespace capture

@@ -12,7 +12,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
-targets="gpx kml fragment roundtrip plt wpt own easygps csv rte ini nmea_sentence nmea_receive garmin rows"
+targets="gpx kml fragment roundtrip plt wpt own easygps csv rte ini nmea_sentence nmea_receive garmin rows ocr"
 count=$(echo $targets | wc -w)
 each=$(( budget / count > 1 ? budget / count : 1 ))
 cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
@@ -35,6 +35,7 @@ for target in $targets; do
       printf '\x10\x06\x02\xfe\x00\xfa\x10\x03\x10\xff\x04\x9c\x01\x2c\x01\x33\x10\x03' >"$corpus/product"
       printf '\x10\x1b\x02\x01\x00\xe2\x10\x03\x10\x0c\x02\x06\x00\xec\x10\x03\xff' >"$corpus/transfer" ;;
     rows) printf '<1>,<51,5>,<4,2>,<>,<39569,5>,<01-05-2008>,<12:00:00>,<a>b>,<>,<>,<>\r\n<2>,<52>\r\n' >"$corpus/rows.txt" ;;
+    ocr) { printf '\001'; cat data/ocr2004.ini; printf '\000\024\030'; head -c 1440 /dev/zero; } >"$corpus/table" ;;
     easygps) printf 'Datum,WGS84,WGS84,0,0,0,0,0\r\nTP,D,52.1,5.1,x\r\nWP,D,1,2\r\n' >"$corpus/easy.txt" ;;
   esac
   echo "fuzz_$target: ${each} s"

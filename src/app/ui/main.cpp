@@ -7,6 +7,7 @@
 #include "app/ui/main_window.h"
 #include "garmin/ui/comm_dialog.h"
 #include "nmea/ui/settings_dialog.h"
+#include "capture/ui/ocr_form.h"
 #include "core/ui/point_editor.h"
 #include "formats/ui/field_dialog.h"
 #include "formats/ui/import_wizard.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     host.qtPrompts().registerDialog("TfmSettings", &nmea::ui::runSettingsDialog);
     host.qtPrompts().registerDialog("TfmCommDialog", &garmin::ui::runCommDialog);
     host.qtPrompts().registerDialog("TPointEditor", &core::ui::PointEditor::run);
+    host.qtPrompts().registerDialog("TOcrForm", &capture::ui::TOcrForm::run);
     app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
                                 QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
     app::ui::MainWindow window(ws);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QPainter>
@@ -39,6 +40,7 @@
 #include "capture/desktop_factory.h"
 #include "capture/ui/desktop_events.h"
 #include "capture/ui/locator_form.h"
+#include "capture/ui/route_planner_page.h"
 
 namespace app::ui {
 
@@ -56,7 +58,7 @@ constexpr std::array<const char*, MainWindow::kPageCount> kPageCaptions = {
 }  // namespace
 
 MainWindow::MainWindow(Workspace& ws, QWidget* parent)
-    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws) {
+    : QMainWindow(parent), ws_(ws), commands_(ws), waypoints_(ws), startDirectory_(QDir::currentPath().toStdString()) {
     setObjectName("MainForm");
     setWindowTitle(kProgramName);
     resize(789, 510);
@@ -93,9 +95,15 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The capture window uses the desktop: it goes first.
+    // The captures use the desktop: they go first.
     locatorForm_.reset();
+    captureCommands_.reset();
     delete desktopEvents_;
+}
+
+CaptureCommands& MainWindow::captureCommands() {
+    if (!captureCommands_) captureCommands_ = std::make_unique<CaptureCommands>(ws_, desktop(), startDirectory_);
+    return *captureCommands_;
 }
 
 QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField) {
@@ -171,7 +179,12 @@ void MainWindow::buildPages() {
 
     pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
 
-    pages[kRoutePlannerPage] = buildRoutePlannerPage();
+    auto* plannerPage = new capture::ui::RoutePlannerPage;
+    connect(plannerPage->route66Button(), &QPushButton::clicked, this, [this] {
+        captureCommands().Button11Click([this](bool visible) { setVisible(visible); });
+    });
+    addAutoRouteButton(plannerPage);
+    pages[kRoutePlannerPage] = plannerPage;
 
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
@@ -184,27 +197,22 @@ void MainWindow::buildPages() {
     }
 }
 
-QWidget* MainWindow::buildRoutePlannerPage() {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
+void MainWindow::addAutoRouteButton(QWidget* page) {
     auto* autoRoute = new QPushButton("Start AutoRoute Capture", page);
     autoRoute->setObjectName("Button22");
     connect(autoRoute, &QPushButton::clicked, this, [this] { Button22Click(); });
-    layout->addWidget(autoRoute, 0, Qt::AlignLeft);
-    layout->addStretch();
-    return page;
+    if (auto* layout = qobject_cast<QBoxLayout*>(page->layout()))
+        layout->insertWidget(2, autoRoute, 0, Qt::AlignLeft);
+    else if (page->layout())
+        page->layout()->addWidget(autoRoute);
 }
 
 capture::Desktop& MainWindow::desktop() {
-    if (!desktop_) setDesktop(capture::OpenDesktop());
+    if (!desktop_) {
+        desktop_ = desktopFactory ? desktopFactory() : capture::OpenDesktop();
+        desktopEvents_ = new capture::ui::DesktopEvents(*desktop_, this);
+    }
     return *desktop_;
-}
-
-void MainWindow::setDesktop(std::unique_ptr<capture::Desktop> desktop) {
-    locatorForm_.reset();
-    delete desktopEvents_;
-    desktop_ = std::move(desktop);
-    desktopEvents_ = new capture::ui::DesktopEvents(*desktop_, this);
 }
 
 capture::ui::TLocatorForm* MainWindow::locatorForm() {

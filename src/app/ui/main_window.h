@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 
+#include "app/capture_commands.h"
 #include "app/document_commands.h"
+#include "capture/desktop_factory.h"
 #include "app/waypoint_commands.h"
 #include "garmin/commands.h"
 #include "garmin/transport.h"
@@ -73,10 +75,12 @@ public:
     void startUp(const std::string& startupFile);
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
 
-    // The desktop the route-planner captures work on; opened when first
-    // needed. Tests put in their own before that.
+    // The desktop the route-planner captures work on, opened by
+    // `desktopFactory` when a capture is first started.
     capture::Desktop& desktop();
-    void setDesktop(std::unique_ptr<capture::Desktop> desktop);
+    std::function<std::unique_ptr<capture::Desktop>()> desktopFactory = capture::OpenDesktop;
+    // The route planner page's Route 66 command.
+    CaptureCommands& captureCommands();
     // "Start AutoRoute Capture".
     void Button22Click();
     capture::ui::TLocatorForm* locatorForm();
@@ -98,7 +102,7 @@ private:
     void syncTrackChoices();
     void applyLanguage(const LanguageTexts& texts);
     void buildHelpAndLanguageMenus();
-    QWidget* buildRoutePlannerPage();
+    void addAutoRouteButton(QWidget* page);
     void comingLater(QAction* action, const char* objectName);
 
     Workspace& ws_;
@@ -124,10 +128,12 @@ private:
     core::ui::ListModel* pointModel_ = nullptr;
     core::ui::ListModel* waypointModel_ = nullptr;
     EditActions* editActions_ = nullptr;  // the Edit menu, context menus and list editing
+    std::vector<core::ScopedConnection> connections_;
+    std::string startDirectory_;  // where the program started: the character tables' second home
     std::unique_ptr<capture::Desktop> desktop_;
     capture::ui::DesktopEvents* desktopEvents_ = nullptr;
+    std::unique_ptr<CaptureCommands> captureCommands_;
     std::unique_ptr<capture::ui::TLocatorForm> locatorForm_;
-    std::vector<core::ScopedConnection> connections_;
 };
 
 }  // namespace app::ui

@@ -12,9 +12,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "capture/ui/capture_hint.h"
+
 namespace capture::ui {
 
 namespace {
+
+constexpr int kMsgCaptureHint = 28;  // "To copy GPS co-ordinates use: ..."
 
 QLabel* label(QWidget* parent, const char* name, const QString& text = {}) {
     auto* l = new QLabel(text, parent);
@@ -39,6 +43,8 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     setWindowTitle("AutoRoute");
     setFixedWidth(kWidth);
     if (!env.foregroundSelf) env.foregroundSelf = [this] { foreground(); };
+    hintText_ = env.message(kMsgCaptureHint);
+    hint_ = new TCaptureHint(nullptr);
     capture_ = std::make_unique<AutoRouteCapture>(std::move(env));
 
     auto* layout = new QVBoxLayout(this);
@@ -93,7 +99,7 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
-TLocatorForm::~TLocatorForm() = default;
+TLocatorForm::~TLocatorForm() { delete hint_; }
 
 void TLocatorForm::sync() {
     auto set = [](QLabel* l, const std::string& text) {
@@ -135,7 +141,8 @@ void TLocatorForm::foreground() {
 void TLocatorForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     placeAtBottomLeft();
-    if (hint_) hint_->show();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        hint_->showHint(QString::fromStdString(hintText_), screen->availableGeometry());
     // After the window is up: the first look for the sensor may ask a question.
     QTimer::singleShot(0, this, [this] {
         if (isVisible()) capture_->FormShow();
@@ -144,7 +151,7 @@ void TLocatorForm::showEvent(QShowEvent* event) {
 
 void TLocatorForm::hideEvent(QHideEvent* event) {
     capture_->FormClose();
-    if (hint_) hint_->hide();
+    hint_->hideHint();
     QDialog::hideEvent(event);
 }
 

@@ -1,0 +1,20 @@
+#pragma once
+// The main window's "Route planner" page: the commands that capture
+// positions from route-planning programs.
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace capture::ui {
+
+class RoutePlannerPage : public QWidget {
+public:
+    explicit RoutePlannerPage(QWidget* parent = nullptr);
+    QPushButton* route66Button() const { return route66_; }  // Button11
+
+private:
+    QPushButton* route66_;
+};
+
+}  // namespace capture::ui
