@@ -1,7 +1,5 @@
 #pragma once
-// The desktop the capture works on. One place chooses the implementation;
-// when no window system can be captured from, the desktop says so through
-// `available()` and `unavailableReason()`.
+// The desktop of the machine the program runs on, chosen in one place.
 
 #include <memory>
 
@@ -9,6 +7,8 @@
 
 namespace capture {
 
+// Always a desktop; when there is no window system to capture from, one
+// whose available() is false and whose unavailableReason() says why.
 std::unique_ptr<Desktop> OpenDesktop();
 
 }  // namespace capture

@@ -38,6 +38,7 @@
 #include "app/ui/edit_actions.h"
 #include "capture/autoroute_capture.h"
 #include "capture/desktop_factory.h"
+#include "capture/ui/capture_hint.h"
 #include "capture/ui/desktop_events.h"
 #include "capture/ui/locator_form.h"
 #include "capture/ui/route_planner_page.h"
@@ -95,9 +96,8 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The captures use the desktop: they go first.
+    // The capture window uses the desktop: it goes first.
     locatorForm_.reset();
-    captureCommands_.reset();
     delete desktopEvents_;
 }
 
@@ -179,12 +179,7 @@ void MainWindow::buildPages() {
 
     pages[kReceptionPage] = new nmea::ui::ReceptionPage(ws_.display, *ws_.channels);
 
-    auto* plannerPage = new capture::ui::RoutePlannerPage;
-    connect(plannerPage->route66Button(), &QPushButton::clicked, this, [this] {
-        captureCommands().Button11Click([this](bool visible) { setVisible(visible); });
-    });
-    addAutoRouteButton(plannerPage);
-    pages[kRoutePlannerPage] = plannerPage;
+    pages[kRoutePlannerPage] = buildRoutePlannerPage();
 
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
@@ -197,22 +192,26 @@ void MainWindow::buildPages() {
     }
 }
 
-void MainWindow::addAutoRouteButton(QWidget* page) {
-    auto* autoRoute = new QPushButton("Start AutoRoute Capture", page);
-    autoRoute->setObjectName("Button22");
-    connect(autoRoute, &QPushButton::clicked, this, [this] { Button22Click(); });
-    if (auto* layout = qobject_cast<QBoxLayout*>(page->layout()))
-        layout->insertWidget(2, autoRoute, 0, Qt::AlignLeft);
-    else if (page->layout())
-        page->layout()->addWidget(autoRoute);
+QWidget* MainWindow::buildRoutePlannerPage() {
+    auto* page = new capture::ui::RoutePlannerPage;
+    connect(page->route66Button(), &QPushButton::clicked, this, [this] {
+        captureCommands().Button11Click([this](bool visible) { setVisible(visible); });
+    });
+    connect(page->autoRouteButton(), &QPushButton::clicked, this, [this] { Button22Click(); });
+    return page;
 }
 
 capture::Desktop& MainWindow::desktop() {
-    if (!desktop_) {
-        desktop_ = desktopFactory ? desktopFactory() : capture::OpenDesktop();
-        desktopEvents_ = new capture::ui::DesktopEvents(*desktop_, this);
-    }
+    if (!desktop_) setDesktop(capture::OpenDesktop());
     return *desktop_;
+}
+
+void MainWindow::setDesktop(std::unique_ptr<capture::Desktop> desktop) {
+    captureCommands_.reset();
+    locatorForm_.reset();
+    delete desktopEvents_;
+    desktop_ = std::move(desktop);
+    desktopEvents_ = new capture::ui::DesktopEvents(*desktop_, this);
 }
 
 capture::ui::TLocatorForm* MainWindow::locatorForm() {
@@ -235,6 +234,11 @@ capture::ui::TLocatorForm* MainWindow::locatorForm() {
         [this] { ws_.channels->StopCommunication1(); },
         nullptr};
     locatorForm_ = std::make_unique<capture::ui::TLocatorForm>(std::move(env));
+    if (!locatorHint_) locatorHint_ = std::make_unique<capture::ui::TCaptureHint>();
+    capture::ScreenRect work = desktop().workArea();
+    locatorHint_->prepare(QString::fromStdString(ws_.message(28)),
+                          QRect(work.left, work.top, work.width(), work.height()));
+    locatorForm_->setCaptureHint(locatorHint_.get());
     return locatorForm_.get();
 }
 

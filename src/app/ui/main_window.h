@@ -49,6 +49,7 @@ class Desktop;
 }
 
 namespace capture::ui {
+class TCaptureHint;
 class TLocatorForm;
 class DesktopEvents;
 }  // namespace capture::ui
@@ -75,12 +76,10 @@ public:
     void startUp(const std::string& startupFile);
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
 
-    // The desktop the route-planner captures work on, opened by
-    // `desktopFactory` when a capture is first started.
+    // The desktop the route-planner captures work on; opened when first
+    // needed. Tests put in their own before that.
     capture::Desktop& desktop();
-    std::function<std::unique_ptr<capture::Desktop>()> desktopFactory = capture::OpenDesktop;
-    // The route planner page's Route 66 command.
-    CaptureCommands& captureCommands();
+    void setDesktop(std::unique_ptr<capture::Desktop> desktop);
     // "Start AutoRoute Capture".
     void Button22Click();
     capture::ui::TLocatorForm* locatorForm();
@@ -88,6 +87,8 @@ public:
     // decimal notation, longitude first). The simulation's sender is
     // connected here by the program; without one the position is logged.
     std::function<void(const std::string& lon, const std::string& lat)> sendRmc;
+    // The route planner page's Route 66 capture command, on desktop().
+    CaptureCommands& captureCommands();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -102,7 +103,7 @@ private:
     void syncTrackChoices();
     void applyLanguage(const LanguageTexts& texts);
     void buildHelpAndLanguageMenus();
-    void addAutoRouteButton(QWidget* page);
+    QWidget* buildRoutePlannerPage();
     void comingLater(QAction* action, const char* objectName);
 
     Workspace& ws_;
@@ -128,12 +129,13 @@ private:
     core::ui::ListModel* pointModel_ = nullptr;
     core::ui::ListModel* waypointModel_ = nullptr;
     EditActions* editActions_ = nullptr;  // the Edit menu, context menus and list editing
-    std::vector<core::ScopedConnection> connections_;
-    std::string startDirectory_;  // where the program started: the character tables' second home
+    std::unique_ptr<capture::ui::TCaptureHint> locatorHint_;  // outlives the form that shows it
     std::unique_ptr<capture::Desktop> desktop_;
     capture::ui::DesktopEvents* desktopEvents_ = nullptr;
-    std::unique_ptr<CaptureCommands> captureCommands_;
     std::unique_ptr<capture::ui::TLocatorForm> locatorForm_;
+    std::vector<core::ScopedConnection> connections_;
+    std::string startDirectory_;  // where the program started: the character tables' second home
+    std::unique_ptr<CaptureCommands> captureCommands_;  // goes before the desktop it works on
 };
 
 }  // namespace app::ui

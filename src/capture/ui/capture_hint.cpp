@@ -38,17 +38,25 @@ void TCaptureHint::setColour(const QColor& colour) {
 
 QString TCaptureHint::text() const { return label_->text(); }
 
-void TCaptureHint::showHint(const QString& text, const QRect& workArea) {
+void TCaptureHint::prepare(const QString& text, const QRect& workArea) {
     label_->setText(text);
     move(workArea.left() + (workArea.width() - kWidth) / 2, workArea.top());
-    setColour(Qt::white);
+}
+
+void TCaptureHint::showHint(const QString& text, const QRect& workArea) {
+    prepare(text, workArea);
     show();
+}
+
+void TCaptureHint::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    setColour(Qt::white);
     blink_->start();
 }
 
-void TCaptureHint::hideHint() {
+void TCaptureHint::hideEvent(QHideEvent* event) {
     blink_->stop();
-    hide();
+    QWidget::hideEvent(event);
 }
 
 }  // namespace capture::ui

@@ -20,11 +20,18 @@ public:
 
     explicit TCaptureHint(QWidget* parent = nullptr);
 
-    // Centred horizontally at the top edge of the work area.
+    // Sets the text and the place, centred horizontally at the top edge of
+    // the work area; a window that only shows and hides the hint calls this
+    // once. The text blinks while the hint is shown.
+    void prepare(const QString& text, const QRect& workArea);
     void showHint(const QString& text, const QRect& workArea);
-    void hideHint();
+    void hideHint() { hide(); }
     QColor textColour() const { return colour_; }
     QString text() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void setColour(const QColor& colour);

@@ -44,7 +44,8 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     setFixedWidth(kWidth);
     if (!env.foregroundSelf) env.foregroundSelf = [this] { foreground(); };
     hintText_ = env.message(kMsgCaptureHint);
-    hint_ = new TCaptureHint(nullptr);
+    ownHint_ = std::make_unique<TCaptureHint>();
+    hint_ = ownHint_.get();
     capture_ = std::make_unique<AutoRouteCapture>(std::move(env));
 
     auto* layout = new QVBoxLayout(this);
@@ -99,7 +100,7 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
-TLocatorForm::~TLocatorForm() { delete hint_; }
+TLocatorForm::~TLocatorForm() = default;
 
 void TLocatorForm::sync() {
     auto set = [](QLabel* l, const std::string& text) {
@@ -141,8 +142,11 @@ void TLocatorForm::foreground() {
 void TLocatorForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     placeAtBottomLeft();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (hint_ == ownHint_.get() && screen)
         hint_->showHint(QString::fromStdString(hintText_), screen->availableGeometry());
+    else
+        hint_->show();
     // After the window is up: the first look for the sensor may ask a question.
     QTimer::singleShot(0, this, [this] {
         if (isVisible()) capture_->FormShow();

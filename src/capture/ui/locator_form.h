@@ -28,8 +28,10 @@ public:
     ~TLocatorForm() override;
 
     AutoRouteCapture& capture() { return *capture_; }
-    // The capture hint, shown and hidden with this window.
+    // The capture hint, shown and hidden with this window: its own, or one
+    // the caller prepared (text and place) and keeps.
     TCaptureHint& hint() { return *hint_; }
+    void setCaptureHint(TCaptureHint* hint) { hint_ = hint ? hint : ownHint_.get(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,6 +46,7 @@ private:
 
     Desktop& desktop_;
     std::unique_ptr<AutoRouteCapture> capture_;
+    std::unique_ptr<TCaptureHint> ownHint_;
     TCaptureHint* hint_;
     std::string hintText_;
     QLabel *latitude_, *longitude_, *position_, *distance_;

@@ -13,8 +13,11 @@ RoutePlannerPage::RoutePlannerPage(QWidget* parent) : QWidget(parent) {
     label->setWordWrap(true);
     route66_ = new QPushButton("Start Route66 Capture", this);
     route66_->setObjectName("Button11");
+    autoRoute_ = new QPushButton("Start AutoRoute Capture", this);
+    autoRoute_->setObjectName("Button22");
     layout->addWidget(label);
     layout->addWidget(route66_, 0, Qt::AlignLeft);
+    layout->addWidget(autoRoute_, 0, Qt::AlignLeft);
     layout->addStretch();
 }
 

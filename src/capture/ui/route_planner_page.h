@@ -11,10 +11,12 @@ namespace capture::ui {
 class RoutePlannerPage : public QWidget {
 public:
     explicit RoutePlannerPage(QWidget* parent = nullptr);
-    QPushButton* route66Button() const { return route66_; }  // Button11
+    QPushButton* route66Button() const { return route66_; }      // Button11
+    QPushButton* autoRouteButton() const { return autoRoute_; }  // Button22
 
 private:
     QPushButton* route66_;
+    QPushButton* autoRoute_;
 };
 
 }  // namespace capture::ui

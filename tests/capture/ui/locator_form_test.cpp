@@ -104,12 +104,9 @@ struct Window {
     app::ui::MainWindow window{ws};
     capture::FakeDesktop* desktop = nullptr;
     Window() {
-        window.desktopFactory = [this] {
-            auto d = std::make_unique<capture::FakeDesktop>();
-            desktop = d.get();
-            return d;
-        };
-        window.desktop();
+        auto d = std::make_unique<capture::FakeDesktop>();
+        desktop = d.get();
+        window.setDesktop(std::move(d));
         window.show();
         QApplication::processEvents();
     }

@@ -132,11 +132,9 @@ TEST(RoutePlannerPage, StartWithoutADesktopSaysSoAndKeepsTheWindow) {
     host::FakeHost host;
     app::Workspace ws{host, app::BuildPaths({"/nonexistent", "/tmp", "", "", "", PATHKEEP_DATA_DIR, "", ""})};
     app::ui::MainWindow window{ws};
-    window.desktopFactory = [] {
-        auto d = std::make_unique<FakeDesktop>();
-        d->isAvailable = false;
-        return d;
-    };
+    auto fake = std::make_unique<FakeDesktop>();
+    fake->isAvailable = false;
+    window.setDesktop(std::move(fake));
     window.show();
     QApplication::processEvents();
     auto* button = window.findChild<QPushButton*>("Button11");
@@ -155,13 +153,10 @@ TEST(RoutePlannerPage, StartHidesTheMainWindowWhileCapturing) {
     host::FakeHost host;
     app::Workspace ws{host, app::BuildPaths({"/nonexistent", "/tmp", "", "", "", PATHKEEP_DATA_DIR, "", ""})};
     app::ui::MainWindow window{ws};
-    FakeDesktop* desktop = nullptr;
-    window.desktopFactory = [&] {
-        auto d = std::make_unique<FakeDesktop>();
-        d->pointerAt = {300, 200};
-        desktop = d.get();
-        return d;
-    };
+    auto fake = std::make_unique<FakeDesktop>();
+    fake->pointerAt = {300, 200};
+    FakeDesktop* desktop = fake.get();
+    window.setDesktop(std::move(fake));
     window.show();
     QApplication::processEvents();
     bool hiddenMeanwhile = false;
