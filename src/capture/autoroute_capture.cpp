@@ -83,7 +83,6 @@ AutoRouteCapture::AutoRouteCapture(AutoRouteEnv env) : env_(std::move(env)) {
 
 AutoRouteCapture::~AutoRouteCapture() {
     if (shown_) FormClose();
-    env_.desktop.onHotKey(nullptr);
 }
 
 void AutoRouteCapture::FormShow() {
@@ -125,6 +124,7 @@ void AutoRouteCapture::FormClose() {
     timer1_->stop();
     timer2_->stop();
     unregisterHotKeys();
+    env_.desktop.onHotKey({});
     shown_ = false;
 }
 

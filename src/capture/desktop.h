@@ -94,7 +94,9 @@ public:
     virtual void requestClose(WindowId window) = 0;
     virtual PointedObject objectAt(ScreenPoint point) = 0;
 
-    // Goes to whatever window has the keyboard focus.
+    // Goes to whatever window has the keyboard focus. Control and Alt stay
+    // down until their key-up; any other key-down is one whole keystroke, so
+    // no key is left held for the other programs (its key-up does nothing).
     virtual void sendKey(const Key& key, bool down) = 0;
 
     // A system-wide hot key: the character's key without modifiers. False

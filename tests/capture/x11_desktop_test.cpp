@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -14,6 +16,8 @@
 
 #include "../temp_dir.h"
 #include "capture/autoroute_capture.h"
+#include "capture/ocr.h"
+#include "capture/ui/locator_form.h"
 #include "capture/x11/x11_desktop.h"
 #include "host/fake/fake_host.h"
 #include "host/qt/qt_host.h"
@@ -46,11 +50,11 @@ bool waitFor(F condition, int ms, Desktop* desktop = nullptr) {
 
 class Planner {
 public:
-    explicit Planner(const std::string& log, QStringList extra = {}) {
+    Planner(const std::string& log, QStringList extra, const char* program) {
         QStringList args{"--log", QString::fromStdString(log)};
         args += extra;
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(PLANNER_BIN, args);
+        process_.start(program, args);
         process_.waitForStarted(5000);
     }
     ~Planner() {
@@ -96,8 +100,8 @@ protected:
             if (windows[i].title == title) return static_cast<int>(i);
         return -1;
     }
-    bool startPlanner(QStringList extra = {}) {
-        planner = std::make_unique<Planner>(log, extra);
+    bool startPlanner(QStringList extra = {}, const char* program = PLANNER_BIN) {
+        planner = std::make_unique<Planner>(log, extra, program);
         return waitFor([&] { return window(kMapTitle) != nullptr && hasLine(log, "ready"); }, 15000);
     }
     // Points the pointer at (x, y) of the map window's client area.
@@ -213,10 +217,62 @@ TEST_F(X11Test, TextsUnderThePointComeFromTheAccessibilityTree) {
     EXPECT_EQ(itself.text, "Location sensor");
 }
 
+// The line of the planner's log that shows `prefix`; empty when none.
+std::string logLine(const std::string& path, const std::string& prefix) {
+    std::istringstream in(readFile(path));
+    std::string line, found;
+    while (std::getline(in, line))
+        if (line.rfind(prefix, 0) == 0) found = line;
+    return found;
+}
+
+// The Route 66 stand-in's box, grabbed where the capture looks and read
+// with the character tables it was drawn from.
+TEST_F(X11Test, CoordinateBoxIsGrabbedAndReadBack) {
+    struct Case {
+        const char* name;
+        capture::OcrVersion version;
+        QStringList args;
+    } cases[] = {{"2002 Dutch", capture::OcrVersion::V2002, {"--version", "2002"}},
+                 {"2004 English", capture::OcrVersion::V2004, {"--version", "2004", "--english"}}};
+    const std::string title = "Route 66 \xE2\x80\x93 test";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(log.c_str());
+        planner = std::make_unique<Planner>(log, c.args, ROUTE66_PLANNER_BIN);
+        ASSERT_TRUE(waitFor([&] { return window(title) != nullptr && hasLine(log, "ready"); }, 15000)) << readFile(log);
+        const capture::OcrProfile& profile = capture::ProfileOf(c.version);
+        capture::OcrTable table = capture::ReadOcrTable(std::string(PATHKEEP_DATA_DIR) + "/" + profile.tableFile);
+        ASSERT_GT(table.entryCount(), 0);
+        auto [ox, oy] = hands.clientOrigin(window(title)->id);
+        // (437, 211): 52 + 89/120 = 52.741667 = N 52° 44' 30"; 4 + 37/120 = 4.308333 = E 4° 18' 30".
+        hands.moveTo(ox + 437, oy + 211);
+        ASSERT_TRUE(waitFor([&] { return !logLine(log, "shown 52.741667 4.308333").empty(); }, 5000)) << readFile(log);
+        std::string shown = logLine(log, "shown 52.741667 4.308333");
+        EXPECT_EQ(shown.find("missing"), std::string::npos) << shown;
+
+        capture::ScreenPoint p = desktop->pointer();
+        capture::ScreenRect rect{p.x + profile.offset.x, p.y + profile.offset.y, p.x + profile.offset.x + profile.width,
+                                 p.y + profile.offset.y + profile.height};
+        std::string read;
+        bool same = waitFor([&] {
+            capture::OcrResult r = capture::OcrBitmap(desktop->grab(rect), profile, table);
+            // White columns read as blanks; the capture trims them.
+            auto trimmed = [](std::string t) { return t.erase(t.find_last_not_of(' ') + 1); };
+            read = "shown 52.741667 4.308333 | " + trimmed(r.lines[0]) + " | " + trimmed(r.lines[1]) + " | " +
+                   trimmed(r.lines[2]);
+            return read == shown;
+        }, 3000);
+        EXPECT_TRUE(same) << "read:  " << read << "\nshown: " << shown;
+        planner.reset();
+    }
+}
+
 class CaptureEndToEnd : public X11Test {
 protected:
-    void makeCapture() {
-        capture::AutoRouteEnv env{
+    void makeCapture() { cap = std::make_unique<capture::AutoRouteCapture>(env()); }
+    capture::AutoRouteEnv env() {
+        return capture::AutoRouteEnv{
             *desktop,
             qt.timers(),
             prompts,
@@ -227,7 +283,6 @@ protected:
             [this](const std::string& lon, const std::string& lat) { sent.emplace_back(lon, lat); },
             [this] { ++stops; },
             nullptr};
-        cap = std::make_unique<capture::AutoRouteCapture>(env);
     }
     void press(char c) {
         desktop->sendKey(Key::of(c), true);
@@ -306,6 +361,23 @@ TEST_F(CaptureEndToEnd, MissingSensorIsOpenedInThePlanner) {
     EXPECT_TRUE(waitFor([&] { return cap->latitudeLabel == "latitude: 25" + kDeg + " north"; }, 10000))
         << cap->latitudeLabel;
     cap->FormClose();
+}
+
+TEST_F(CaptureEndToEnd, TheCaptureWindowTakesItselfTheKeys) {
+    ASSERT_TRUE(startPlanner());
+    capture::ui::TLocatorForm form(env());
+    pointAtMap(400, 100);  // 25° North, 12.5° East
+    form.show();
+    ASSERT_TRUE(waitFor([&] { return form.capture().latitudeLabel == "latitude: 25" + kDeg + " north"; }, 10000));
+    // Every tenth sensor tick brings the window to the front.
+    desktop->activate(window(kMapTitle)->id);
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == static_cast<capture::WindowId>(form.winId()); }, 5000));
+    press('r');
+    ASSERT_TRUE(waitFor([&] { return form.capture().lines.size() == 1; }, 3000, desktop.get()));
+    EXPECT_EQ(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText().toStdString(),
+              "R B: 25.000000000 L: 12.500000000 D: TP");
+    form.findChild<QPushButton*>("BitBtn1")->click();
+    EXPECT_FALSE(form.isVisible());
 }
 
 }  // namespace

@@ -12,9 +12,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "capture/ui/capture_hint.h"
+
 namespace capture::ui {
 
 namespace {
+
+constexpr int kMsgCaptureHint = 28;  // "To copy GPS co-ordinates use: ..."
 
 QLabel* label(QWidget* parent, const char* name, const QString& text = {}) {
     auto* l = new QLabel(text, parent);
@@ -39,6 +43,9 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     setWindowTitle("AutoRoute");
     setFixedWidth(kWidth);
     if (!env.foregroundSelf) env.foregroundSelf = [this] { foreground(); };
+    hintText_ = env.message(kMsgCaptureHint);
+    ownHint_ = std::make_unique<TCaptureHint>();
+    hint_ = ownHint_.get();
     capture_ = std::make_unique<AutoRouteCapture>(std::move(env));
 
     auto* layout = new QVBoxLayout(this);
@@ -135,7 +142,11 @@ void TLocatorForm::foreground() {
 void TLocatorForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     placeAtBottomLeft();
-    if (hint_) hint_->show();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (hint_ == ownHint_.get() && screen)
+        hint_->showHint(QString::fromStdString(hintText_), screen->availableGeometry());
+    else
+        hint_->show();
     // After the window is up: the first look for the sensor may ask a question.
     QTimer::singleShot(0, this, [this] {
         if (isVisible()) capture_->FormShow();
@@ -144,7 +155,7 @@ void TLocatorForm::showEvent(QShowEvent* event) {
 
 void TLocatorForm::hideEvent(QHideEvent* event) {
     capture_->FormClose();
-    if (hint_) hint_->hide();
+    hint_->hideHint();
     QDialog::hideEvent(event);
 }
 

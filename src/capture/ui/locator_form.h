@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "capture/autoroute_capture.h"
@@ -16,6 +17,8 @@ class QPushButton;
 
 namespace capture::ui {
 
+class TCaptureHint;
+
 class TLocatorForm : public QDialog {
 public:
     static constexpr int kWidth = 176;
@@ -25,8 +28,10 @@ public:
     ~TLocatorForm() override;
 
     AutoRouteCapture& capture() { return *capture_; }
-    // The capture hint, shown and hidden with this window.
-    void setCaptureHint(QWidget* hint) { hint_ = hint; }
+    // The capture hint, shown and hidden with this window: its own, or one
+    // the caller prepared (text and place) and keeps.
+    TCaptureHint& hint() { return *hint_; }
+    void setCaptureHint(TCaptureHint* hint) { hint_ = hint ? hint : ownHint_.get(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -41,7 +46,9 @@ private:
 
     Desktop& desktop_;
     std::unique_ptr<AutoRouteCapture> capture_;
-    QWidget* hint_ = nullptr;
+    std::unique_ptr<TCaptureHint> ownHint_;
+    TCaptureHint* hint_;
+    std::string hintText_;
     QLabel *latitude_, *longitude_, *position_, *distance_;
     QCheckBox *sendRmc_, *pushpins_;
     QPlainTextEdit* lines_;

@@ -21,6 +21,8 @@ constexpr std::uint64_t kAccessibleIdBit = std::uint64_t{1} << 63;
 constexpr std::chrono::milliseconds kTopFreshFor{1000};
 // Shorter than the sensor timer's period, so every read sees fresh texts.
 constexpr std::chrono::milliseconds kFoundFreshFor{40};
+// A program that showed no accessibility tree is asked again after this.
+constexpr std::chrono::milliseconds kAbsentFor{2000};
 
 // Owns one reference of a GObject.
 template <typename T>
@@ -123,9 +125,17 @@ struct AtspiProbe::State {
     std::chrono::steady_clock::time_point foundSince;
     std::map<unsigned, Ref<AtspiAccessible>> applications;  // by process id
 
+    // Programs without an accessibility tree, and since when: asking the
+    // bus about them on every probed point would cost a round trip each.
+    std::map<unsigned, std::chrono::steady_clock::time_point> absent;
+
     Ref<AtspiAccessible> application(unsigned pid) {
         auto it = applications.find(pid);
         if (it != applications.end()) return Ref<AtspiAccessible>(ATSPI_ACCESSIBLE(g_object_ref(it->second.get())));
+        auto now = std::chrono::steady_clock::now();
+        auto missing = absent.find(pid);
+        if (missing != absent.end() && now - missing->second < kAbsentFor) return {};
+        absent[pid] = now;
         Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
         if (!desktop) return {};
         Error error;
@@ -137,6 +147,7 @@ struct AtspiProbe::State {
             // Labels change with the pointer: their names must be read afresh.
             atspi_accessible_set_cache_mask(app.get(), ATSPI_CACHE_NONE);
             applications[pid] = Ref<AtspiAccessible>(ATSPI_ACCESSIBLE(g_object_ref(app.get())));
+            absent.erase(pid);
             return app;
         }
         return {};

@@ -13,6 +13,7 @@
 
 #include "app/ui/main_window.h"
 #include "capture/fake/fake_desktop.h"
+#include "capture/ui/capture_hint.h"
 #include "host/fake/fake_host.h"
 
 namespace {
@@ -69,6 +70,8 @@ TEST(LocatorFormTest, KeysLinesAndKlaar) {
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_TRUE(f.form.capture().shown());
+    EXPECT_TRUE(f.form.hint().isVisible());
+    EXPECT_EQ(f.form.hint().text(), "message 28");
     EXPECT_EQ(f.find<QLabel>("Label1")->text().toStdString(), "latitude: 52.08675" + kDeg + " north");
     // Placed at the left edge, its bottom on the work area's bottom.
     EXPECT_EQ(f.form.frameGeometry().left(), QApplication::primaryScreen()->availableGeometry().left());
@@ -89,6 +92,7 @@ TEST(LocatorFormTest, KeysLinesAndKlaar) {
     EXPECT_EQ(f.stops, 1);
     EXPECT_FALSE(f.form.isVisible());
     EXPECT_FALSE(f.form.capture().shown());
+    EXPECT_FALSE(f.form.hint().isVisible());
     EXPECT_TRUE(f.desktop.hotKeys.empty());
 }
 
