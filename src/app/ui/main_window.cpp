@@ -243,10 +243,13 @@ capture::ui::TLocatorForm* MainWindow::locatorForm() {
         [this](int n) { return ws_.message(n); },
         pointModel_->headerData(core::kColName, Qt::Horizontal, Qt::DisplayRole).toString().toStdString(),
         [this](const std::string& lon, const std::string& lat) {
-            if (sendRmc)
+            if (sendRmc) {
                 sendRmc(lon, lat);
-            else
-                ws_.report("AutoRoute position: " + lon + "  " + lat);
+                return;
+            }
+            // A planner position carries no time: date and time go out empty.
+            nmea::RmcResult r = ws_.simulation->VerzendRMC(lon, lat, "", "", "0.0");
+            if (!r.ok) ws_.report("AutoRoute position not sent: " + r.error);
         },
         [this] { ws_.channels->StopCommunication1(); },
         nullptr};

@@ -90,8 +90,8 @@ public:
     void Button22Click();
     capture::ui::TLocatorForm* locatorForm();
     // Sends one RMC sentence for a captured position (texts in the user's
-    // decimal notation, longitude first). The simulation's sender is
-    // connected here by the program; without one the position is logged.
+    // decimal notation, longitude first). Tests put their own here; without
+    // one the simulation sends it on the NMEA channel.
     std::function<void(const std::string& lon, const std::string& lat)> sendRmc;
     // The route planner page's Route 66 capture command, on desktop().
     CaptureCommands& captureCommands();
