@@ -45,9 +45,38 @@ void Workspace::openChannels() {
     };
     sinks.whenIdle = [this](std::function<void()> work) { operations.whenIdle(std::move(work)); };
     sinks.message = [this](int n) { return message(n); };
+    sinks.stopSimulation = [this] {
+        if (simulation) simulation->channelStopped();
+    };
     channels = std::make_unique<nmea::Channels>(host, std::move(sinks),
                                                 LoadPortMap(IniFile::load(paths.userSettings)), display);
+    openSimulation();
     applyChannelSettings();
+}
+
+void Workspace::openSimulation() {
+    nmea::SimulationLinks links;
+    links.transmit = [this](std::string_view bytes) { channels->Transmit1(bytes); };
+    links.protocolIsNmea = [this] { return channels->Protocol() != "Garmin"; };
+    links.switchToNmea = [this] {
+        channels->StopCommunication1();
+        channels->setProtocol("NMEA");
+    };
+    links.logLine = [this](const std::string& line) { log.append(line); };
+    links.decode = [this](const std::string& sentence) {
+        (void)nmea::DecodeNMEA(sentence, channels->decodeOptions, display);
+    };
+    links.show = [this](const std::string& text, host::Severity severity) { host.prompts().show(text, severity); };
+    links.message = [this](int n) { return message(n); };
+    // With progress and Escape, for long tracks; without the list page's
+    // name field, as choosing a track here is no list edit.
+    links.loadTrack = [this](core::NodeId track, core::PointList& points) {
+        Operations::Scope scope(operations);
+        core::PointLoader loader(document, symbols, {host.clock(), host.locale(), &scope.operation(), {}});
+        loader.ShowTrack(points, track);
+        return !loader.cancelled();
+    };
+    simulation = std::make_unique<nmea::Simulation>(host.timers(), host.clock(), document, std::move(links));
 }
 
 void Workspace::applyChannelSettings() {
@@ -56,6 +85,7 @@ void Workspace::applyChannelSettings() {
     channels->decodeOptions.decimalSeparator = host.locale().decimalSeparator();
     channels->decodeOptions.texts = {message(5), message(6), message(7), message(8), message(9)};
     channels->logFile().setPath(paths.messageLogFile);
+    if (simulation) simulation->builder().setDecimalSeparator(host.locale().decimalSeparator());
 }
 
 void Workspace::loadUserSettings() {

@@ -15,6 +15,7 @@
 #include "formats/env.h"
 #include "nmea/channels.h"
 #include "nmea/gps_display.h"
+#include "nmea/simulation.h"
 #include "host/host.h"
 #include "plot/bounds.h"
 
@@ -70,6 +71,8 @@ public:
     // commands that need them.
     nmea::GpsDisplay display;
     std::unique_ptr<nmea::Channels> channels;
+    // The GPS simulation, which sends on those channels; made with them.
+    std::unique_ptr<nmea::Simulation> simulation;
     void openChannels();
     // The settings (after reading them or a language change) into the channels.
     void applyChannelSettings();
@@ -83,6 +86,8 @@ public:
     core::Signal<double> progress;  // 0..1; below 0 hides the bar
 
 private:
+    void openSimulation();
+
     std::string listName_;
     std::string caption_ = kProgramName;
 };

@@ -20,6 +20,7 @@
 #include "cli/cli_host.h"
 #include "cli/plot_verb.h"
 #include "cli/receive.h"
+#include "cli/simulate.h"
 #include "cli/garmin_verb.h"
 #include "cli/nmea_log_verb.h"
 #include "formats/file_type.h"
@@ -93,7 +94,7 @@ std::string usageText() {
     std::string text = kUsage;
     text.replace(text.find("@nmea-log@"), 10, cli::kNmeaLogUsage);
     size_t at = text.find("@receive@");
-    return text.replace(at, 9, cli::kReceiveUsage);
+    return text.replace(at, 9, std::string(cli::kReceiveUsage) + cli::kSimulateUsage);
 }
 
 int usageError(const std::string& message) {
@@ -485,6 +486,7 @@ int main(int argc, char** argv) {
     if (verb == "register-gpx") return registerGpxCommand(rest);
     if (verb == "check-update") return checkUpdateCommand(rest);
     if (verb == "receive") return cli::receiveCommand(rest);
+    if (verb == "simulate") return cli::simulateCommand(rest);
     if (verb == "nmea-log") return cli::nmeaLogCommand(rest);
     if (verb == "garmin") return cli::garminCommand(rest);
     return usageError("unknown command '" + verb + "'");

@@ -91,14 +91,15 @@ std::string RmcTimeField(std::string_view time) {
 }
 
 std::string RmcCourseText(long double courseDeg) {
-    // Three significant digits and at most one decimal, whichever rounds more.
-    char buf[32];
-    if (std::fabs(courseDeg) >= 99.95L) {
-        std::snprintf(buf, sizeof buf, "%.0Lf.0", std::round(courseDeg));
-    } else {
-        std::snprintf(buf, sizeof buf, "%.1Lf", std::round(courseDeg * 10) / 10);
-    }
-    return core::CommaToPoint(buf);
+    // Three significant digits and at most one decimal, whichever rounds
+    // more: tenths below 99.95, whole degrees from there.
+    long double a = std::fabs(courseDeg);
+    long long tenths = a >= 99.95L ? std::llround(a) * 10 : std::llround(a * 10);
+    std::string out = courseDeg < 0 && tenths != 0 ? "-" : "";
+    out += std::to_string(tenths / 10);
+    out += '.';
+    out += static_cast<char>('0' + tenths % 10);
+    return out;
 }
 
 std::string WithNmeaChecksum(std::string body) {
@@ -132,21 +133,25 @@ RmcResult RmcBuilder::MaakRMC(std::string_view lon, std::string_view lat, std::s
     std::string course;
     if (latValue != prevLat_ || lonValue != prevLon_) {
         r.moved = true;
-        panel_.Edit18 = std::string(lat.substr(0, kPanelCoordinateChars));
-        panel_.Edit19 = std::string(lon.substr(0, kPanelCoordinateChars));
-        panel_.Edit21 = core::ToLocalDecimal(core::FloatToStrGeneral(latValue - prevLat_), separator_);
-        panel_.Edit22 = core::ToLocalDecimal(core::FloatToStrGeneral(lonValue - prevLon_), separator_);
-        long double metres = core::DistanceKm(prevLat_, prevLon_, latValue, lonValue) * 1000;
-        panel_.Edit23 = core::FloatToStrGeneral(std::nearbyint(metres)) + " m";
         long double bearing = core::Bearing(prevLat_, prevLon_, latValue, lonValue);
-        panel_.compassDeg = static_cast<int>(std::trunc(bearing));
         course = RmcCourseText(bearing);
-        panel_.Edit20 = course;
+        panel_.compassDeg = static_cast<int>(std::trunc(bearing));
+        if (panelShown_) {
+            panel_.Edit18 = std::string(lat.substr(0, kPanelCoordinateChars));
+            panel_.Edit19 = std::string(lon.substr(0, kPanelCoordinateChars));
+            panel_.Edit21 = core::ToLocalDecimal(core::FloatToStrGeneral(latValue - prevLat_), separator_);
+            panel_.Edit22 = core::ToLocalDecimal(core::FloatToStrGeneral(lonValue - prevLon_), separator_);
+            long double metres = core::DistanceKm(prevLat_, prevLon_, latValue, lonValue) * 1000;
+            panel_.Edit23 = core::FloatToStrGeneral(std::nearbyint(metres)) + " m";
+            panel_.Edit20 = course;
+        }
     } else {
         course = prevCourse_;
-        panel_.Edit21 = "0";
-        panel_.Edit22 = "0";
-        panel_.Edit23 = "0 m";
+        if (panelShown_) {
+            panel_.Edit21 = "0";
+            panel_.Edit22 = "0";
+            panel_.Edit23 = "0 m";
+        }
     }
     prevCourse_ = course;
     prevLat_ = latValue;

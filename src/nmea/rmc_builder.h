@@ -46,6 +46,9 @@ public:
 
     // The separator of the changes shown in Edit21 and Edit22.
     void setDecimalSeparator(char separator) { separator_ = separator; }
+    // Without a page to show it (the command line), the panel's texts and
+    // the distance are not worked out; the sentence is the same.
+    void setPanelShown(bool shown) { panelShown_ = shown; }
     const RmcPanel& panel() const { return panel_; }
     long double previousLat() const { return prevLat_; }
     long double previousLon() const { return prevLon_; }
@@ -58,6 +61,7 @@ private:
     std::string prevCourse_;
     RmcPanel panel_;
     char separator_ = '.';
+    bool panelShown_ = true;
 };
 
 // The pieces, each with its own rule.

@@ -118,15 +118,33 @@ bool Simulation::loadChosenTrack() {
     core::NodeId node = trackName_.empty() ? core::kNoNode : findTrackNode(trackName_);
     if (node != trackNode_ || !fresh_) {
         points_.reset();
+        nextSpherical_ = {};
         trackNode_ = node;
-        if (node != core::kNoNode && links_.loadTrack) links_.loadTrack(node, points_);
-        fresh_ = node != core::kNoNode;
+        bool complete = true;
+        if (node != core::kNoNode && links_.loadTrack) {
+            loading_ = true;
+            complete = links_.loadTrack(node, points_);
+            loading_ = false;
+        }
+        loadCancelled_ = !complete;
+        if (!complete) {
+            // Half a track is no track to play.
+            points_.reset();
+            trackNode_ = core::kNoNode;
+        }
+        fresh_ = trackNode_ != core::kNoNode;
     }
     track_.count = points_.count();
     return node != core::kNoNode;
 }
 
 void Simulation::cbTracksChange(const std::string& name) {
+    if (loading_) {
+        // Chosen while another track loads: loaded when playback starts.
+        trackName_ = name;
+        fresh_ = false;
+        return;
+    }
     txTimer_->stop();
     busy_ = false;
     trackName_ = name;
@@ -216,17 +234,24 @@ bool Simulation::readStartTime(double& serial) {
 }
 
 void Simulation::showTime(double serial) {
-    meTime_ = SimTimeText(serial);
-    meDate_ = SimDateText(serial);
+    core::DateTimeParts p = core::DecodeDateTime(serial);
+    meTime_ = core::TimeOfDayText(p);
+    meDate_ = core::ZeroPad(p.day, 2) + "-" + core::ZeroPad(p.month, 2) + "-" + core::ZeroPad(p.year, 4);
 }
 
 void Simulation::Trackpointsafspelen1Click() { startPlayback(); }
 
 bool Simulation::startPlayback() {
+    if (loading_) return false;
     txTimer_->stop();
     busy_ = false;
     if (trackName_.empty()) return false;
+    loadCancelled_ = false;
     loadChosenTrack();
+    if (loadCancelled_) {
+        changed();
+        return false;
+    }
     if (points_.count() == 0) {
         changed();
         show(message(kMessageNoPoints), host::Severity::Information);
@@ -258,6 +283,7 @@ bool Simulation::startPlayback() {
 }
 
 void Simulation::SpeedButton1Click() {
+    if (loading_) return;
     if (track_.status != kPlaying && track_.status != kPaused) return;
     track_.index = track_.index <= kBackSteps ? 1 : track_.index - kBackSteps;
     txTimer_->stop();
@@ -266,16 +292,19 @@ void Simulation::SpeedButton1Click() {
 }
 
 void Simulation::SpeedButton2Click() {
+    if (loading_) return;
     if (track_.status != kPlaying && track_.status != kPaused) return;
     setStatus(kStopped);
     txTimer_->stop();
 }
 
 void Simulation::SpeedButton3Click() {
+    if (loading_) return;
     if (track_.status == kPlaying) setStatus(kPaused);
 }
 
 void Simulation::SpeedButton4Click() {
+    if (loading_) return;
     if (trackName_.empty()) return;
     if (track_.status == kPaused) {
         setStatus(kPlaying);
@@ -452,8 +481,12 @@ void Simulation::TxTimerTimer() {
         t.curLon = points_[i].lon;
         if (t.index < t.last) {
             // The speed that reaches the next point in one tick.
-            long double metres = core::DistanceKm(points_[i].lat, points_[i].lon, points_[i + 1].lat,
-                                                  points_[i + 1].lon) * 1000;
+            // Point i was the next point of the tick before: its sines are known.
+            if (nextSpherical_.index != i)
+                nextSpherical_ = {i, core::ToSpherical(points_[i].lat, points_[i].lon)};
+            core::SphericalPoint from = nextSpherical_.point;
+            nextSpherical_ = {i + 1, core::ToSpherical(points_[i + 1].lat, points_[i + 1].lon)};
+            long double metres = core::DistanceKm(from, nextSpherical_.point) * 1000;
             knots = metres / (intervalMs_ / 1000.0L) * 3600 / 1000 / kKmPerNauticalMile;
         }
         ++t.index;

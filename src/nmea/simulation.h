@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/document.h"
+#include "core/fn.h"
 #include "core/point_list.h"
 #include "core/signal.h"
 #include "host/host.h"
@@ -60,8 +61,9 @@ struct SimulationLinks {
     std::function<void(const std::string&)> decode;   // DecodeNMEA into the reception display
     std::function<void(const std::string&, host::Severity)> show;  // a message box
     std::function<std::string(int)> message;                       // message table text n
-    // Loads a track's points (ShowTrack); the list is empty when called.
-    std::function<void(core::NodeId track, core::PointList& points)> loadTrack;
+    // Loads a track's points (ShowTrack) into an empty list; false when the
+    // user cancelled the loading.
+    std::function<bool(core::NodeId track, core::PointList& points)> loadTrack;
 };
 
 class Simulation {
@@ -169,6 +171,10 @@ private:
     std::string trackName_;
     core::NodeId trackNode_ = core::kNoNode;  // the track whose points are loaded
     bool fresh_ = false;                      // points_ hold trackNode_ as it stands
+    struct {
+        int index = 0;  // of points_; 0: none
+        core::SphericalPoint point;
+    } nextSpherical_;
 
     TimeOption timeOption_ = TimeOption::Now;
     std::string meTime_ = "00:00:00";
@@ -181,7 +187,9 @@ private:
     bool timerBeat_ = false;
     std::string label17_ = "Status: ";
     std::string label28_ = "Verzonden:";
-    bool busy_ = false;  // a tick is running
+    bool busy_ = false;     // a tick is running
+    bool loading_ = false;  // a track is being loaded (events may run meanwhile)
+    bool loadCancelled_ = false;
     std::vector<core::ScopedConnection> watches_;
 };
 

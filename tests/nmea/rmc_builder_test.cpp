@@ -70,7 +70,7 @@ TEST(RmcBuilder, CoordinateFields) {
         const char* field;
         char hemisphere;
     } rows[] = {
-        {"spec latitude", "52.15", true, "5209.0000", 'N'},
+        {"start latitude", "52.15", true, "5209.0000", 'N'},
         {"half south", "-0.5", true, "0030.0000", 'S'},
         {"far west", "-123.25", false, "12315.0000", 'W'},
         {"small east", "5.15", false, "00509.0000", 'E'},

@@ -25,6 +25,7 @@ struct Rig {
     bool nmea = true;
     int switches = 0;
     std::function<void()> duringTransmit;
+    std::function<bool()> duringLoad;  // false: the user cancelled
     std::unique_ptr<Simulation> sim;
 
     Rig() {
@@ -49,6 +50,7 @@ struct Rig {
         links.loadTrack = [this](core::NodeId track, core::PointList& points) {
             core::PointLoader loader(doc, symbols, {host.fakeClock, host.fakeLocale, nullptr, {}});
             loader.ShowTrack(points, track);
+            return duringLoad ? duringLoad() : true;
         };
         sim = std::make_unique<Simulation>(host.fakeTimers, host.fakeClock, doc, std::move(links));
     }
@@ -419,6 +421,34 @@ TEST(Simulation, ChoosingAnotherTrackStopsTheTimerButKeepsTheStatus) {
     // Resume on "afspelen" starts B from its first point.
     r.sim->setTimeOption(TimeOption::Original);
     r.sim->SpeedButton4Click();
+    r.tick();
+    EXPECT_EQ(Rig::field(r.last(), 4), "4000.0000");
+}
+
+TEST(Simulation, ACancelledOrOvertakenLoadPlaysNothingHalf) {
+    Rig r;
+    r.addTrack("A", 5);
+    r.addTrack("B", 5, 40.0);
+    r.duringLoad = [] { return false; };  // Escape while the track loads
+    r.sim->cbTracksChange("A");
+    EXPECT_EQ(r.sim->points().count(), 0);
+    r.sim->Trackpointsafspelen1Click();
+    EXPECT_TRUE(r.boxes.empty());  // no "no points" message for a cancel
+    EXPECT_FALSE(r.timer().running());
+
+    // The user picks B and presses Start while A still loads: both wait,
+    // and the next start plays B.
+    r.duringLoad = [&] {
+        r.sim->cbTracksChange("B");
+        r.sim->Trackpointsafspelen1Click();
+        return true;
+    };
+    r.sim->cbTracksChange("A");
+    EXPECT_EQ(r.sim->trackName(), "B");
+    EXPECT_FALSE(r.timer().running());
+    r.duringLoad = nullptr;
+    r.sim->setTimeOption(TimeOption::Original);
+    r.sim->Trackpointsafspelen1Click();
     r.tick();
     EXPECT_EQ(Rig::field(r.last(), 4), "4000.0000");
 }

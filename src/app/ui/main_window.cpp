@@ -33,6 +33,8 @@
 #include "garmin/ui/garmin_window.h"
 #include "nmea/ui/converter_block.h"
 #include "nmea/ui/reception_page.h"
+#include "nmea/ui/simulation_page.h"
+#include "core/fn.h"
 #include "plot/ui/plot_page.h"
 #include "app/ui/edit_actions.h"
 
@@ -134,13 +136,27 @@ void MainWindow::buildPages() {
     logLayout->addWidget(log_);
     pages[kMessageLogPage] = logPage;
 
-    auto* simPage = new QWidget;
-    auto* simLayout = new QVBoxLayout(simPage);
-    trackChoice_ = new QComboBox(simPage);
-    trackChoice_->setObjectName("cbTracks");
-    simLayout->addWidget(trackChoice_);
-    simLayout->addStretch();
-    pages[kSimulationPage] = simPage;
+    simulationPage_ = new nmea::ui::SimulationPage(*ws_.simulation, ws_.document.cbTracks);
+    // Wider than a small window: it scrolls, the tree keeps its width.
+    auto* simulationScroll = new QScrollArea;
+    simulationScroll->setWidget(simulationPage_);
+    simulationScroll->setWidgetResizable(true);
+    simulationScroll->setFrameShape(QFrame::NoFrame);
+    pages[kSimulationPage] = simulationScroll;
+    // "Maak NMEA bestand": the chosen track becomes the simulation's, then
+    // the file is made along it at the block's speed and interval.
+    simulationPage_->setMaakNmeaHandler([this] {
+        if (ws_.busy()) return;
+        nmea::Simulation& sim = *ws_.simulation;
+        NmeaFileForm form{sim.trackName(), simulationPage_->Edit25()->text().toStdString(),
+                          simulationPage_->Edit26()->text().toStdString(), sim.timeOption(), sim.meDate(),
+                          sim.meTime()};
+        if (!form.track.empty()) sim.cbTracksChange(form.track);
+        QPlainTextEdit* memo = simulationPage_->Memo3();
+        (void)nmeaFiles_.btMaakNMEAClick(form, sim.builder(),
+                                   {[memo] { memo->clear(); },
+                                    [memo](const std::string& line) { memo->appendPlainText(QString::fromStdString(line)); }});
+    });
 
     auto* conversionPage = new QWidget;
     auto* conversionLayout = new QVBoxLayout(conversionPage);
@@ -149,9 +165,18 @@ void MainWindow::buildPages() {
     connect(routeButton, &QPushButton::clicked, this, [this] {
         if (!ws_.busy()) commands_.ConvertRouteFileClick();
     });
-    conversionLayout->addWidget(new nmea::ui::ConverterBlock(
+    auto* converter = new nmea::ui::ConverterBlock(
         ws_.host.locale().decimalSeparator(),
-        [this](const std::string& error) { ws_.host.prompts().show(error, host::Severity::Error); }, conversionPage));
+        [this](const std::string& error) { ws_.host.prompts().show(error, host::Severity::Error); }, conversionPage);
+    converter->sendButton()->setEnabled(true);
+    connect(converter->sendButton(), &QPushButton::clicked, this, [this, converter] {
+        // "Zend als RMC bericht": the position as it stands, now, standing still.
+        const host::Clock& clock = ws_.host.clock();
+        nmea::RmcResult r = ws_.simulation->VerzendRMC(converter->decimalLongitude(), converter->decimalLatitude(),
+                                                       core::TodayText(clock), core::NowText(clock), "0.0");
+        if (!r.ok) ws_.host.prompts().show(r.error, host::Severity::Error);
+    });
+    conversionLayout->addWidget(converter);
     conversionLayout->addWidget(routeButton, 0, Qt::AlignLeft);
     conversionLayout->addStretch();
     // The converter is wider than a small window: it scrolls, the tree keeps its width.
@@ -165,6 +190,7 @@ void MainWindow::buildPages() {
 
     plotPage_ = new plot::ui::PlotPage(ws_);
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
+    plotPage_->setCompas(simulationPage_->compas(), simulationPage_->compasBackground());
     pages[kPlotPage] = plotPage_;
 
     for (int i = 0; i < kPageCount; ++i) {
@@ -409,7 +435,6 @@ void MainWindow::connectWorkspace() {
         label->setText(QString::fromStdString(text));
         label->repaint();
     }));
-    connections_.push_back(ws_.document.cbTracks.changed.scoped([this] { syncTrackChoices(); }));
     connections_.push_back(ws_.captionChanged.scoped(
         [this](const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }));
     connections_.push_back(ws_.progress.scoped([this](double fraction) {
@@ -439,14 +464,6 @@ void MainWindow::connectWorkspace() {
                 core::NodeId n = treeModel_->nodeOf(current);
                 ws_.document.setFocused(current.isValid() ? n : core::kNoNode);
             });
-}
-
-void MainWindow::syncTrackChoices() {
-    const auto& choices = ws_.document.cbTracks;
-    QSignalBlocker block(trackChoice_);
-    trackChoice_->clear();
-    for (const auto& item : choices.items) trackChoice_->addItem(QString::fromStdString(item));
-    trackChoice_->setCurrentIndex(choices.selected);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

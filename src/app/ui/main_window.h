@@ -30,6 +30,9 @@ class TreeModel;
 class ListModel;
 }  // namespace core::ui
 
+namespace nmea::ui {
+class SimulationPage;
+}
 namespace plot::ui {
 class PlotPage;
 }
@@ -64,6 +67,7 @@ public:
     // command line, if any, is opened.
     void startUp(const std::string& startupFile);
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
+    nmea::ui::SimulationPage* simulationPage() const { return simulationPage_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -75,7 +79,6 @@ private:
     void buildStatusBar();
     void buildMenusAndToolBar();
     void connectWorkspace();
-    void syncTrackChoices();
     void applyLanguage(const LanguageTexts& texts);
     void buildHelpAndLanguageMenus();
     void comingLater(QAction* action, const char* objectName);
@@ -89,7 +92,7 @@ private:
     QTreeView* tree_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
-    QComboBox* trackChoice_ = nullptr;
+    nmea::ui::SimulationPage* simulationPage_ = nullptr;
     QMenu* languageMenu_ = nullptr;
     nmea::CommunicationSettings communicationSettings_;
     // The Garmin window, made when first needed, and its channel.

@@ -74,6 +74,9 @@ ConverterBlock::ConverterBlock(char separator, std::function<void(const std::str
     convert(SpeedButton9);
 }
 
+std::string ConverterBlock::decimalLatitude() const { return rows_[0].decimal->text().toStdString(); }
+std::string ConverterBlock::decimalLongitude() const { return rows_[1].decimal->text().toStdString(); }
+
 CoordinateFields ConverterBlock::read(const Row& row) {
     return {row.decimal->text().toStdString(),   row.degrees->text().toStdString(),
             row.minutes->text().toStdString(),   row.seconds->text().toStdString(),

@@ -21,6 +21,9 @@ public:
 
     // Button4 "Zend als RMC bericht": the simulation brings the sending.
     QPushButton* sendButton() const { return send_; }
+    // The decimal degrees fields (Edit5, Edit4) as they stand.
+    std::string decimalLatitude() const;
+    std::string decimalLongitude() const;
 
 private:
     struct Row {

@@ -64,7 +64,7 @@ struct MiniMain {
         simulation->setObjectName("TabSheet4");
         auto* repeat = new QGroupBox("Transmit tracklog as NMEA", simulation);
         repeat->setObjectName("gbSimulation");
-        (new QRadioButton("Given speed", repeat))->setObjectName("rbGivenSpeed");
+        (new QRadioButton("Given speed", repeat))->setObjectName("RadioButton5");
         (new QLabel("Interval time:", repeat))->setObjectName("lbInterval");
         pages->addTab(simulation, "NMEA simulation");
         window.setCentralWidget(pages);
@@ -88,7 +88,7 @@ TEST(ApplyLanguage, DutchReachesEveryKindOfControl) {
     EXPECT_EQ(m.model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Breedtegraad");
     EXPECT_EQ(m.model.headerData(10, Qt::Horizontal, Qt::DisplayRole).toString(), "Omschrijving");
     EXPECT_EQ(named<QGroupBox>(&m.window, "gbSimulation")->title(), "Tracklog als NMEA verzenden");
-    EXPECT_EQ(named<QRadioButton>(&m.window, "rbGivenSpeed")->text(), "Opgegeven snelheid");
+    EXPECT_EQ(named<QRadioButton>(&m.window, "RadioButton5")->text(), "Opgegeven snelheid");
     EXPECT_EQ(named<QLabel>(&m.window, "lbInterval")->text(), "Intervaltijd:");
 
     // Controls this small window lacks are reported, the ones it has are not.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QTreeView>
 
+#include "../../temp_dir.h"
 #include "core/ui/tree_model.h"
 #include "formats/ui/save_dialog.h"
 #include "host/fake/fake_host.h"
@@ -254,5 +256,69 @@ TEST_F(MainWindowTest, ConverterBlockOnTheConversionPage) {
     w.find<QPushButton>("SpeedButton11")->click();
     ASSERT_FALSE(w.host.fakePrompts.asked.empty());
     EXPECT_EQ(w.host.fakePrompts.asked.back().text, "'x' is not a valid integer value");
-    EXPECT_FALSE(w.find<QPushButton>("Button4")->isEnabled());  // sending comes with the simulation
+
+    // "Zend als RMC bericht": today, now, standing still; from Garmin mode
+    // the channel switches to NMEA first.
+    w.ws.channels->setProtocol("Garmin");
+    ASSERT_TRUE(w.find<QPushButton>("Button4")->isEnabled());
+    w.find<QPushButton>("Button4")->click();
+    EXPECT_EQ(w.ws.channels->Protocol(), "NMEA");
+    const std::string& logged = w.ws.log.lines().back();
+    EXPECT_EQ(logged.rfind("User> $GPRMC,130509,A,5209.0000,N,00509.0000,W,0.0,", 0), 0u) << logged;
+    EXPECT_NE(logged.find(",010508,0.9,W,A*"), std::string::npos) << logged;
+    EXPECT_EQ(text("Edit18"), "52.15");
+    EXPECT_EQ(text("Edit19"), "-5.15");
+}
+
+// The simulation page plays a track of the document, the reception page
+// shows what it sends, and closing the port stops it.
+TEST_F(MainWindowTest, SimulationPagePlaysAndThePortStopsIt) {
+    Window w;
+    auto& doc = w.ws.document;
+    doc.NewTrack("Ride");
+    doc.AddTrackpoint("52.5", "5.25", "", "39515.5");
+    doc.AddTrackpoint("52.6", "5.25", "", "39515.6");
+    doc.AddTrackpoint("52.7", "5.25", "", "39515.7");
+    auto* tracks = w.find<QComboBox>("cbTracks");
+    ASSERT_EQ(tracks->count(), 1);
+    tracks->setCurrentIndex(-1);
+    tracks->setCurrentIndex(0);
+    w.find<QRadioButton>("RadioButton2")->click();
+    w.find<QPushButton>("btPlayPoints")->click();
+    host::FakeTimer* tx = w.host.fakeTimers.find("TxTimer");
+    ASSERT_TRUE(tx && tx->running());
+    tx->tick();
+    const std::string& logged = w.ws.log.lines().back();
+    EXPECT_EQ(logged.rfind("User> $GPRMC,120000,A,5230.0000,N,00515.0000,E,", 0), 0u) << logged;
+    EXPECT_EQ(w.find<QLabel>("lbBreedte")->text(), QString("N 52\u00b0 30' 0000"));
+    w.window.findChild<QAction*>("Gesloten1")->trigger();  // "Port closed"
+    EXPECT_FALSE(tx->running());
+    EXPECT_EQ(w.ws.simulation->track().status, "gestopt");
+}
+
+// "Maak NMEA bestand" on the simulation page writes the chosen track as a
+// log with the block's speed and interval and shows what it wrote in Memo3.
+TEST_F(MainWindowTest, MaakNmeaBestandWritesTheChosenTrack) {
+    Window w;
+    TempDir dir;
+    auto& doc = w.ws.document;
+    doc.NewTrack("Ride");
+    for (const char* lat : {"52.5", "52.501", "52.502", "52.503"}) doc.AddTrackpoint(lat, "5.25", "", "39515.5");
+    auto* tracks = w.find<QComboBox>("cbTracks");
+    tracks->setCurrentIndex(-1);
+    tracks->setCurrentIndex(0);
+    w.find<QRadioButton>("RadioButton2")->click();  // "Original date/time": 12:00:00
+    auto* button = w.find<QPushButton>("btMaakNMEA");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    w.find<QLineEdit>("Edit25")->setText("20");
+    w.host.fakePrompts.paths.push_back(dir.file("ride"));
+    button->click();
+    std::string text = readFile(dir.file("ride.log"));
+    EXPECT_EQ(text.rfind("$GPRMC,120000,A,5230.0000,N,00515.0000,E,0.0,", 0), 0u) << text.substr(0, 80);
+    // Two segments of 111 m up to the last point but one, 20 m a sentence.
+    QStringList memo = w.find<QPlainTextEdit>("Memo3")->toPlainText().split('\n');
+    EXPECT_EQ(memo.size(), 13);
+    EXPECT_TRUE(memo.last().startsWith("3 : $GPRMC,120012,A,5230.1200,N,")) << memo.last().toStdString();
+    EXPECT_EQ(w.host.fakePrompts.asked.back().text, "OK");
 }
