@@ -12,7 +12,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    FuzzEnv f;
+    static FuzzEnv f;  // made once: a document is costly to set up under the sanitizers
+    f.doc.initTree();
     core::Result r = formats::NmeaLogInlezen(f.env, text, formats::NmeaLogOptions{(data[0] & 1) != 0});
     if (!r.isDone()) std::abort();
     core::NodeId track = f.doc.firstChild(f.doc.trackpoints());

@@ -129,10 +129,10 @@ def compare(name, ours, theirs, tolerance=1e-6, elevations=True):
     check(name, True)
 
 
-# A track with both hemispheres, whole degrees and a dateline-near stretch.
-track = [(52.15 + i * 0.0007, 5.15 + i * 0.0011) for i in range(40)]
-track += [(-0.5 - i * 0.0009, -123.25 - i * 0.0004) for i in range(20)]
-track += [(-33.0, 151.0), (-33.0005, 151.0008), (-33.001, 151.002)]
+# A track over whole degrees, then across the equator and the prime
+# meridian (all four hemispheres), some 7,000 sentences at 25 m/s.
+track = [(1.0, -1.0), (1.0005, -1.0008), (1.001, -1.0)]
+track += [(0.0031 - i * 0.0001, -0.0042 + i * 0.00014) for i in range(60)]
 gpx = os.path.join(work, 'drive.gpx')
 with open(gpx, 'w') as f:
     f.write('<?xml version="1.0"?>\n<gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1">'
@@ -149,6 +149,8 @@ lines = read_lines(log)
 written = expected_points(lines)
 check('creation: every line an RMC sentence with a good checksum',
       all(l.startswith('$GPRMC,') and checksum_ok(l) for l in lines) and len(lines) > 60, lines[:2])
+check('creation: all four hemispheres are written',
+      all(any(',%s,' % h in l for l in lines) for h in 'NSEW'), 'hemispheres')
 babel = os.path.join(work, 'drive-babel.gpx')
 run(['gpsbabel', '-i', 'nmea', '-f', log, '-o', 'gpx', '-F', babel])
 compare('gpsbabel reads the created log with the same points', trkpts(babel), written, elevations=False)

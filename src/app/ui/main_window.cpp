@@ -164,6 +164,20 @@ void MainWindow::buildPages() {
     simulationScroll->setWidgetResizable(true);
     simulationScroll->setFrameShape(QFrame::NoFrame);
     pages[kSimulationPage] = simulationScroll;
+    // "Maak NMEA bestand": the chosen track becomes the simulation's, then
+    // the file is made along it at the block's speed and interval.
+    simulationPage_->setMaakNmeaHandler([this] {
+        if (ws_.busy()) return;
+        nmea::Simulation& sim = *ws_.simulation;
+        NmeaFileForm form{sim.trackName(), simulationPage_->Edit25()->text().toStdString(),
+                          simulationPage_->Edit26()->text().toStdString(), sim.timeOption(), sim.meDate(),
+                          sim.meTime()};
+        if (!form.track.empty()) sim.cbTracksChange(form.track);
+        QPlainTextEdit* memo = simulationPage_->Memo3();
+        (void)nmeaFiles_.btMaakNMEAClick(form, sim.builder(),
+                                   {[memo] { memo->clear(); },
+                                    [memo](const std::string& line) { memo->appendPlainText(QString::fromStdString(line)); }});
+    });
 
     auto* conversionPage = new QWidget;
     auto* conversionLayout = new QVBoxLayout(conversionPage);

@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTreeView>
 
+#include "../../temp_dir.h"
 #include "core/ui/tree_model.h"
 #include "formats/ui/save_dialog.h"
 #include "host/fake/fake_host.h"
@@ -293,4 +294,31 @@ TEST_F(MainWindowTest, SimulationPagePlaysAndThePortStopsIt) {
     w.window.findChild<QAction*>("Gesloten1")->trigger();  // "Port closed"
     EXPECT_FALSE(tx->running());
     EXPECT_EQ(w.ws.simulation->track().status, "gestopt");
+}
+
+// "Maak NMEA bestand" on the simulation page writes the chosen track as a
+// log with the block's speed and interval and shows what it wrote in Memo3.
+TEST_F(MainWindowTest, MaakNmeaBestandWritesTheChosenTrack) {
+    Window w;
+    TempDir dir;
+    auto& doc = w.ws.document;
+    doc.NewTrack("Ride");
+    for (const char* lat : {"52.5", "52.501", "52.502", "52.503"}) doc.AddTrackpoint(lat, "5.25", "", "39515.5");
+    auto* tracks = w.find<QComboBox>("cbTracks");
+    tracks->setCurrentIndex(-1);
+    tracks->setCurrentIndex(0);
+    w.find<QRadioButton>("RadioButton2")->click();  // "Original date/time": 12:00:00
+    auto* button = w.find<QPushButton>("btMaakNMEA");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    w.find<QLineEdit>("Edit25")->setText("20");
+    w.host.fakePrompts.paths.push_back(dir.file("ride"));
+    button->click();
+    std::string text = readFile(dir.file("ride.log"));
+    EXPECT_EQ(text.rfind("$GPRMC,120000,A,5230.0000,N,00515.0000,E,0.0,", 0), 0u) << text.substr(0, 80);
+    // Two segments of 111 m up to the last point but one, 20 m a sentence.
+    QStringList memo = w.find<QPlainTextEdit>("Memo3")->toPlainText().split('\n');
+    EXPECT_EQ(memo.size(), 13);
+    EXPECT_TRUE(memo.last().startsWith("3 : $GPRMC,120012,A,5230.1200,N,")) << memo.last().toStdString();
+    EXPECT_EQ(w.host.fakePrompts.asked.back().text, "OK");
 }
