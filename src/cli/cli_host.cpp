@@ -1,5 +1,7 @@
 #include "cli/cli_host.h"
 
+#include <charconv>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -7,6 +9,22 @@
 #include "formats/text_codec.h"
 
 namespace cli {
+
+bool ToWholeNumber(const std::string& text, long long& value) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+bool ToHostAndPort(const std::string& text, std::string& hostName, int& port) {
+    size_t colon = text.rfind(':');
+    long long number = 0;
+    if (colon == std::string::npos || colon == 0 || !ToWholeNumber(text.substr(colon + 1), number) || number < 1 ||
+        number > 65535)
+        return false;
+    hostName = text.substr(0, colon);
+    port = static_cast<int>(number);
+    return true;
+}
 
 namespace {
 

@@ -11,6 +11,11 @@
 
 namespace cli {
 
+// An option's value as a whole number; false unless the whole text is one.
+bool ToWholeNumber(const std::string& text, long long& value);
+// "HOST:PORT" with a port of 1 to 65535.
+bool ToHostAndPort(const std::string& text, std::string& hostName, int& port);
+
 // Nobody is there to answer: questions get their safe answer (No, Cancel)
 // and are printed on stderr with it. Commands fill the readers' and writers'
 // options from the command line instead of asking.

@@ -41,11 +41,6 @@ int usage(const std::string& message) {
     return kExitUsage;
 }
 
-bool toNumber(const std::string& text, long long& value) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
 // Fills `o`; an error text for wrong usage.
 std::string parse(const std::vector<std::string>& args, Options& o) {
     int sources = 0;
@@ -58,18 +53,12 @@ std::string parse(const std::vector<std::string>& args, Options& o) {
         if (i + 1 >= args.size()) return a + " needs a value";
         const std::string& v = args[++i];
         long long n = 0;
-        bool number = toNumber(v, n);
+        bool number = ToWholeNumber(v, n);
         if (a == "--serial") {
             o.serial = v;
             ++sources;
         } else if (a == "--tcp") {
-            size_t colon = v.rfind(':');
-            long long port = 0;
-            if (colon == std::string::npos || colon == 0 || !toNumber(v.substr(colon + 1), port) || port < 1 ||
-                port > 65535)
-                return "--tcp takes HOST:PORT";
-            o.tcpHost = v.substr(0, colon);
-            o.tcpPort = static_cast<int>(port);
+            if (!ToHostAndPort(v, o.tcpHost, o.tcpPort)) return "--tcp takes HOST:PORT";
             ++sources;
         } else if (a == "--listen") {
             if (!number || n < 0 || n > 65535) return "--listen takes a port number";

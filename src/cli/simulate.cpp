@@ -62,11 +62,6 @@ int failed(const std::string& message) {
     return kExitFailed;
 }
 
-bool toNumber(const std::string& text, long long& value) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
-}
-
 std::string parse(const std::vector<std::string>& args, Options& o) {
     int outputs = 0;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -88,7 +83,7 @@ std::string parse(const std::vector<std::string>& args, Options& o) {
         if (i + 1 >= args.size()) return a + " needs a value";
         const std::string& v = args[++i];
         long long n = 0;
-        bool number = toNumber(v, n);
+        bool number = ToWholeNumber(v, n);
         if (a == "--track") {
             o.track = v;
         } else if (a == "--time") {
@@ -109,13 +104,7 @@ std::string parse(const std::vector<std::string>& args, Options& o) {
             if (!number || n <= 0 || n > 4000000) return "--baud takes a speed in bit/s";
             o.baud = static_cast<int>(n);
         } else if (a == "--tcp") {
-            size_t colon = v.rfind(':');
-            long long port = 0;
-            if (colon == std::string::npos || colon == 0 || !toNumber(v.substr(colon + 1), port) || port < 1 ||
-                port > 65535)
-                return "--tcp takes HOST:PORT";
-            o.tcpHost = v.substr(0, colon);
-            o.tcpPort = static_cast<int>(port);
+            if (!ToHostAndPort(v, o.tcpHost, o.tcpPort)) return "--tcp takes HOST:PORT";
             ++outputs;
         } else if (a == "--serve") {
             if (!number || n < 0 || n > 65535) return "--serve takes a port number";

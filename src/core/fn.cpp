@@ -497,7 +497,9 @@ std::string NmeaToDegText(std::string_view nmea) {
     return out;
 }
 
-std::string NmeaField(std::string_view sentence, int n) {
+std::string NmeaField(std::string_view sentence, int n) { return std::string(NmeaFieldView(sentence, n)); }
+
+std::string_view NmeaFieldView(std::string_view sentence, int n) {
     if (sentence.empty()) return {};
     size_t pos = 0;
     for (int passed = 0; passed < n - 1; ++passed) {
@@ -508,7 +510,7 @@ std::string NmeaField(std::string_view sentence, int n) {
     std::string_view field = sentence.substr(pos);
     field = field.substr(0, field.find(','));
     field = field.substr(0, field.find('*'));
-    return std::string(Trim(field));
+    return Trim(field);
 }
 
 std::uint8_t NmeaChecksum(std::string_view sentence) {

@@ -52,6 +52,8 @@ std::optional<std::string> DegToNmea(std::string_view degrees);
 std::string NmeaToDegText(std::string_view nmea);
 // The n-th comma-separated field; the sentence type is field 1.
 std::string NmeaField(std::string_view sentence, int n);
+// The same without copying: a view into the sentence.
+std::string_view NmeaFieldView(std::string_view sentence, int n);
 std::uint8_t NmeaChecksum(std::string_view sentence);
 bool CheckNmeaChecksum(std::string_view sentence);
 // Field n of a clipboard row "<f1>,<f2>,...,<f11>".

@@ -17,21 +17,6 @@ constexpr int kDateField = 10;
 
 bool isRmc(std::string_view line) { return line.substr(0, kRmc.size()) == kRmc; }
 
-// Field n (1-based, the sentence type is field 1) without copying, cut at
-// the checksum and trimmed as NmeaField does.
-std::string_view fieldView(std::string_view sentence, int n) {
-    size_t pos = 0;
-    for (int passed = 0; passed < n - 1; ++passed) {
-        size_t comma = sentence.find(',', pos);
-        if (comma == std::string_view::npos) return {};
-        pos = comma + 1;
-    }
-    std::string_view field = sentence.substr(pos);
-    field = field.substr(0, field.find(','));
-    field = field.substr(0, field.find('*'));
-    return core::Trim(field);
-}
-
 std::string safeForFileName(std::string_view date) {
     std::string out(date);
     for (char& c : out)
@@ -43,14 +28,14 @@ std::string safeForFileName(std::string_view date) {
 
 std::string_view RmcDateOf(std::string_view line) {
     if (!isRmc(line) || !core::CheckNmeaChecksum(line)) return {};
-    return fieldView(line, kDateField);
+    return core::NmeaFieldView(line, kDateField);
 }
 
 LineDecision LogLineRules::take(std::string_view line) {
     LineDecision d;
     d.valid = core::CheckNmeaChecksum(line);
     if (d.valid && options_.split && isRmc(line)) {
-        std::string_view date = fieldView(line, kDateField);
+        std::string_view date = core::NmeaFieldView(line, kDateField);
         if (!date.empty() && date != date_) {
             date_ = date;
             d.newFile = true;
