@@ -403,8 +403,12 @@ bool NodeStore::valueInto(NodeId node, char* buffer, size_t capacity, size_t& le
         const unsigned char* p = at(v);
         length = p[0];
         if (length > capacity) return false;
-        for (size_t i = 0; i < length; ++i)
-            buffer[i] = kPackAlphabet[i % 2 == 0 ? p[1 + i / 2] >> 4 : p[1 + i / 2] & 15];
+        // Two characters a byte, the odd last one alone.
+        for (size_t i = 0; i + 1 < length; i += 2) {
+            buffer[i] = kPackAlphabet[p[1 + i / 2] >> 4];
+            buffer[i + 1] = kPackAlphabet[p[1 + i / 2] & 15];
+        }
+        if (length % 2 == 1) buffer[length - 1] = kPackAlphabet[p[1 + length / 2] >> 4];
         return true;
     }
     std::string value = decodeValue(v, enc);
