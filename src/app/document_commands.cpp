@@ -52,11 +52,12 @@ std::optional<formats::CsvSettings> DocumentCommands::csvByWizard(const std::str
     return wizard.storeSettings();
 }
 
-bool DocumentCommands::determineBounds(core::Operation& operation) {
+bool DocumentCommands::determineBounds(core::Operation& operation, bool loadPoints) {
     ws_.status("Calculating bounds...");
     core::PointLoader loader = ws_.loader(&operation);
-    return plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points,
-                                 [this](const std::string& s) { ws_.report(s); });
+    auto report = [this](const std::string& s) { ws_.report(s); };
+    return loadPoints ? plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points, report)
+                      : plot::DetermineRanges(ws_.plot, ws_.document, loader, report);
 }
 
 bool DocumentCommands::BestandOpenen(const std::string& fileName) {
@@ -215,12 +216,9 @@ core::Result DocumentCommands::saveDocument(const std::string& path, formats::Sa
     }
     formats::SaveOptions options = given;
     if (format == formats::SaveFormat::Kml) {
-        // Google Earth looks first at the tracks' bounds. Working them out
-        // fills the point list, which a save leaves as it found it.
-        core::PointList kept;
-        std::swap(kept, ws_.points);
-        bool determined = determineBounds(operation);
-        std::swap(kept, ws_.points);
+        // Google Earth looks first at the tracks' bounds. A save leaves the
+        // point list as it found it, so no point is loaded into it.
+        bool determined = determineBounds(operation, false);
         if (!determined) {
             ws_.report(OwnText(OwnMessage::SaveCancelled));
             return core::Result::cancelled();

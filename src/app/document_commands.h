@@ -59,7 +59,8 @@ private:
     void reportSummary();
     void setCaptionFromFile();
     std::optional<formats::CsvSettings> csvByWizard(const std::string& fileName, const std::string& text);
-    bool determineBounds(core::Operation& operation);
+    // Without loadPoints the point list stays as it is.
+    bool determineBounds(core::Operation& operation, bool loadPoints = true);
 
     Workspace& ws_;
     CsvChooser csvChooser_;

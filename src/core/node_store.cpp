@@ -12,6 +12,7 @@ namespace {
 
 constexpr unsigned kArenaShift = 21;  // 2 MiB arena chunks
 constexpr std::uint32_t kArenaChunk = 1u << kArenaShift;
+constexpr std::uint32_t kFirstArenaChunk = 1u << 10;
 constexpr std::uint16_t kDeadBit = 0x8000;
 
 // Attribute keys kept apart from their values. Index = key number.
@@ -132,6 +133,12 @@ void* AllocateBigBlock(size_t bytes) {
     return p;
 }
 
+void* AllocateSmallBlock(size_t bytes) {
+    void* p = std::malloc(bytes);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
 NodeStore::NodeStore() { clear(); }
 
 void NodeStore::clear() {
@@ -139,7 +146,7 @@ void NodeStore::clear() {
     nodes_.clear();
     tags_.clear();
     arena_.clear();
-    arenaPos_ = 0;
+    arenaPos_ = arenaCap_ = 0;
     arenaUsed_ = 0;
     counts_.clear();
     nodes_.push_back({kNoNode, kNoNode, kNoNode, kNoNode, 0});
@@ -152,12 +159,26 @@ std::uint32_t NodeStore::store(std::string_view bytes) {
         // A long text gets a chunk of its own, so chunks stay small.
         arena_.emplace_back(static_cast<unsigned char*>(AllocateBigBlock(bytes.size())));
         std::memcpy(arena_.back().get(), bytes.data(), bytes.size());
-        arenaPos_ = kArenaChunk;  // the next small text starts a fresh chunk
+        arenaPos_ = arenaCap_ = kArenaChunk;  // the next small text starts a fresh chunk
         return static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift;
     }
-    if (arena_.empty() || arenaPos_ + bytes.size() > kArenaChunk) {
+    if (arena_.empty()) {
+        // A small document stays small: the first chunk doubles as it fills.
+        arenaCap_ = kFirstArenaChunk;
+        arena_.emplace_back(static_cast<unsigned char*>(AllocateSmallBlock(arenaCap_)));
+    }
+    size_t needed = arenaPos_ + bytes.size();
+    if (needed > arenaCap_ && arenaCap_ < kArenaChunk) {
+        std::uint32_t cap = arenaCap_;
+        while (cap < needed) cap *= 2;  // stays within a chunk: a text here is at most a quarter of one
+        auto* bigger = static_cast<unsigned char*>(cap == kArenaChunk ? AllocateBigBlock(cap) : AllocateSmallBlock(cap));
+        std::memcpy(bigger, arena_.back().get(), arenaPos_);
+        arena_.back().reset(bigger);
+        arenaCap_ = cap;
+    } else if (needed > arenaCap_) {
         arena_.emplace_back(static_cast<unsigned char*>(AllocateBigBlock(kArenaChunk)));
         arenaPos_ = 0;
+        arenaCap_ = kArenaChunk;
     }
     std::uint32_t offset = static_cast<std::uint32_t>(arena_.size() - 1) << kArenaShift | arenaPos_;
     std::memcpy(arena_.back().get() + arenaPos_, bytes.data(), bytes.size());
@@ -382,8 +403,12 @@ bool NodeStore::valueInto(NodeId node, char* buffer, size_t capacity, size_t& le
         const unsigned char* p = at(v);
         length = p[0];
         if (length > capacity) return false;
-        for (size_t i = 0; i < length; ++i)
-            buffer[i] = kPackAlphabet[i % 2 == 0 ? p[1 + i / 2] >> 4 : p[1 + i / 2] & 15];
+        // Two characters a byte, the odd last one alone.
+        for (size_t i = 0; i + 1 < length; i += 2) {
+            buffer[i] = kPackAlphabet[p[1 + i / 2] >> 4];
+            buffer[i + 1] = kPackAlphabet[p[1 + i / 2] & 15];
+        }
+        if (length % 2 == 1) buffer[length - 1] = kPackAlphabet[p[1 + length / 2] >> 4];
         return true;
     }
     std::string value = decodeValue(v, enc);

@@ -10,6 +10,7 @@
 // back exactly as they were stored.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,33 +30,50 @@ struct BigBlockFree {
     void operator()(void* p) const;
 };
 void* AllocateBigBlock(size_t bytes);
+// Plain heap memory that BigBlockFree releases as well.
+void* AllocateSmallBlock(size_t bytes);
 
 constexpr size_t kBigBlockBytes = size_t{1} << 21;
 
 // Fixed-size chunks of one big block each, so growing never copies what is
-// already stored.
+// already stored. Only the first chunk starts small and doubles until it is
+// full size, so a document of a few points costs a few kilobytes.
 template <typename T>
 class ChunkedArray {
 public:
     static constexpr size_t kChunk = kBigBlockBytes / sizeof(T);
+    static constexpr size_t kFirstChunk = 64;
     T& operator[](size_t i) { return chunks_[i / kChunk][i % kChunk]; }
     const T& operator[](size_t i) const { return chunks_[i / kChunk][i % kChunk]; }
     size_t size() const { return size_; }
     size_t push_back(const T& value) {
-        if (size_ == chunks_.size() * kChunk)
-            chunks_.emplace_back(static_cast<T*>(AllocateBigBlock(kChunk * sizeof(T))));
+        if (size_ == capacity_) grow();
         (*this)[size_] = value;
         return size_++;
     }
     void clear() {
         chunks_.clear();
-        size_ = 0;
+        size_ = capacity_ = 0;
     }
 
 private:
     static_assert(std::is_trivial_v<T>, "chunks hold plain records");
+    void grow() {
+        if (capacity_ == 0 || capacity_ >= kChunk) {
+            bool first = capacity_ == 0;
+            size_t n = first ? kFirstChunk : kChunk;
+            chunks_.emplace_back(static_cast<T*>(first ? AllocateSmallBlock(n * sizeof(T)) : AllocateBigBlock(n * sizeof(T))));
+            capacity_ += n;
+            return;
+        }
+        size_t n = capacity_ * 2 >= kChunk ? kChunk : capacity_ * 2;
+        T* bigger = static_cast<T*>(n == kChunk ? AllocateBigBlock(n * sizeof(T)) : AllocateSmallBlock(n * sizeof(T)));
+        std::memcpy(bigger, chunks_[0].get(), size_ * sizeof(T));
+        chunks_[0].reset(bigger);
+        capacity_ = n;
+    }
     std::vector<std::unique_ptr<T[], BigBlockFree>> chunks_;
-    size_t size_ = 0;
+    size_t size_ = 0, capacity_ = 0;
 };
 
 // Keys kept apart from their values; the text is key prefix + value.
@@ -135,6 +153,7 @@ private:
     ChunkedArray<std::uint16_t> tags_;  // kind | key << 3 | encoding << 8
     std::vector<std::unique_ptr<unsigned char[], BigBlockFree>> arena_;
     std::uint32_t arenaPos_ = 0;  // position in the last chunk
+    std::uint32_t arenaCap_ = 0;  // its size: the first chunk starts small
     size_t arenaUsed_ = 0;
     // Child counts asked for so far, kept current on append and remove.
     mutable std::unordered_map<NodeId, std::uint32_t> counts_;

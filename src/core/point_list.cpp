@@ -207,12 +207,58 @@ bool PointLoader::walkWaypoints(const Emit& emit) {
     return true;
 }
 
-bool PointLoader::eachTrackPoint(NodeId track, const Sink& sink) { return walkTrack(track, nullptr, recordsTo(sink)); }
+bool PointLoader::readTrackRecord(NodeId point, PointRecord& r) const {
+    const NodeStore& store = doc_.store();
+    char buffer[64];
+    size_t length = 0;
+    r.lat = r.lon = r.ele = r.time = 0;
+    for (NodeId c = doc_.firstChild(point); c != kNoNode; c = doc_.nextSibling(c)) {
+        AttrKey key = store.key(c);
+        if (key == AttrKey::None) return false;  // an edited line: readPoint decides what it is
+        bool number = key == AttrKey::Lat || key == AttrKey::Lon || key == AttrKey::Ele;
+        if (!number && !(key == AttrKey::Time && readTimes_)) continue;  // no part of a track record
+        if (!store.valueInto(c, buffer, sizeof buffer, length)) return false;
+        std::string_view value(buffer, length);
+        switch (key) {
+            case AttrKey::Lat: r.lat = StrToFloatAny(value); break;
+            case AttrKey::Lon: r.lon = StrToFloatAny(value); break;
+            case AttrKey::Ele: r.ele = StrToFloatAny(value); break;
+            default: r.time = XmlToSerial(value, env_.clock).value_or(0); break;
+        }
+    }
+    return true;
+}
+
+bool PointLoader::walkTrackRecords(NodeId track, const Sink& sink) {
+    Operation detached;
+    Operation& op = env_.operation ? *env_.operation : detached;
+    if (op.cancelled()) return false;
+    PointRecord r;
+    for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c)) {
+        if (doc_.roleOf(c) != NodeRole::Segment) continue;
+        long number = 0;
+        for (NodeId pt = doc_.firstChild(c); pt != kNoNode; pt = doc_.nextSibling(pt)) {
+            ++number;
+            if (number % kYieldEvery == 0) {
+                PointTexts p = readPoint(pt);
+                op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
+            }
+            if (!op.step(number)) return false;
+            if (doc_.kind(pt) != kTrackPointKind) continue;
+            if (readTrackRecord(pt, r))
+                sink(r);
+            else
+                sink(toRecord(readPoint(pt), PointType::Track));
+        }
+    }
+    return true;
+}
+
+bool PointLoader::eachTrackPoint(NodeId track, const Sink& sink) { return walkTrackRecords(track, sink); }
 
 bool PointLoader::eachPointOfAllTracks(const Sink& sink) {
-    Emit emit = recordsTo(sink);
     for (NodeId t = doc_.firstChild(doc_.trackpoints()); t != kNoNode; t = doc_.nextSibling(t))
-        if (!walkTrack(t, nullptr, emit)) return false;
+        if (!walkTrackRecords(t, sink)) return false;
     return true;
 }
 
@@ -261,8 +307,10 @@ void PointLoader::ShowWaypoints(ListRows& view) {
 
 std::string PointLoader::ShowTrack(PointList& points, NodeId trackNode) {
     std::string name;
-    Sink sink = appendTo(points);
-    walkTrack(trackNode, &name, recordsTo(sink));
+    if (cancelled()) return name;
+    name = doc_.nameOf(trackNode);
+    if (env_.showName) env_.showName(name);
+    walkTrackRecords(trackNode, appendTo(points));
     return name;
 }
 

@@ -170,6 +170,12 @@ public:
 private:
     using Emit = std::function<void(const PointTexts&, PointType)>;
     bool walkTrack(NodeId track, std::string* name, const Emit& emit);
+    // Track points as records without the texts list rows need: the walk
+    // every bounds pass, plot and export makes over millions of points.
+    bool walkTrackRecords(NodeId track, const Sink& sink);
+    // The record of a track point whose lines are all keyed, straight from
+    // the store; false sends the point the general way (readPoint).
+    bool readTrackRecord(NodeId point, PointRecord& r) const;
     bool walkRoute(NodeId route, std::string* name, const Emit& emit);
     bool walkWaypoints(const Emit& emit);
     Emit rowsInto(ListRows& view) const;

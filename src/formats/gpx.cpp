@@ -403,7 +403,10 @@ long endOfGpxWithTrailingBytes(const std::string& fileName) {
                 for (size_t i = after; i < tail.size() && onlyBlank; ++i)
                     onlyBlank = tail[i] == ' ' || tail[i] == '\t' || tail[i] == '\n' || tail[i] == '\r';
                 // Bytes past this block were all checked as they went by.
-                end = onlyBlank ? -2 : start + static_cast<long>(after);
+                // The last closing tag is the document's end: an earlier
+                // "</gpx>" (in a comment, say) is no reason to read on.
+                end = onlyBlank ? -1 : start + static_cast<long>(after);
+                break;
             } else {
                 for (char ch : block) onlyBlank = onlyBlank && (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r');
             }
@@ -518,36 +521,41 @@ void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
     w.end();
 }
 
+namespace {
+
 // Points are the bulk of every file: each is put together as text, escaped
-// by the library, and handed to the writer in one piece.
-void writePointElement(xml::Writer& w, const char* elementName, const PointElement& p) {
-    std::string indent = w.indentOf();
-    std::string out;
-    out.reserve(160);
-    out += w.lineBreak();
-    out += indent;
-    out += '<';
-    out += elementName;
-    auto attribute = [&](const char* name, const std::string& value) {
+// here, and handed to the writer in one piece. The text buffer is kept from
+// point to point.
+class PointText {
+public:
+    PointText(xml::Writer& w, const char* elementName) : w_(w), elementName_(elementName), indent_(w.indentOf()) {
+        static thread_local std::string buffer;
+        out_ = &buffer;
+        out_->clear();
+        *out_ += w.lineBreak();
+        *out_ += indent_;
+        *out_ += '<';
+        *out_ += elementName;
+    }
+    void attribute(const char* name, std::string_view value) {
+        std::string& out = *out_;
         out += ' ';
         out += name;
         out += "=\"";
         xml::appendEscaped(out, value);
         out += '"';
-    };
-    if (p.hasLat) attribute("lat", p.lat);
-    if (p.hasLon) attribute("lon", p.lon);
-    bool any = false;
-    for (const auto& [key, value] : p.children) {
-        if (!xml::Writer::validName(key)) continue;
-        out += any ? "\n  " : ">\n  ";
-        any = true;
-        out += indent;
+    }
+    // Keys must be valid element names.
+    void child(std::string_view key, std::string_view value) {
+        std::string& out = *out_;
+        out += any_ ? "\n  " : ">\n  ";
+        any_ = true;
+        out += indent_;
         out += '<';
         out += key;
         if (value.empty()) {
             out += "/>";
-            continue;
+            return;
         }
         out += '>';
         xml::appendEscaped(out, value);
@@ -555,20 +563,73 @@ void writePointElement(xml::Writer& w, const char* elementName, const PointEleme
         out += key;
         out += '>';
     }
-    if (any) {
-        out += '\n';
-        out += indent;
-        out += "</";
-        out += elementName;
-        out += '>';
-    } else {
-        out += "/>";
+    void finish() {
+        std::string& out = *out_;
+        if (any_) {
+            out += '\n';
+            out += indent_;
+            out += "</";
+            out += elementName_;
+            out += '>';
+        } else {
+            out += "/>";
+        }
+        w_.raw(out);
     }
-    w.raw(out);
+
+private:
+    xml::Writer& w_;
+    const char* elementName_;
+    std::string indent_;
+    std::string* out_;
+    bool any_ = false;
+};
+
+// A point whose lines are all keyed, straight from the store: the same text
+// as writePointElement(readPointLines(...)) without a string per line.
+// False, with nothing written, for a point with a line of another shape.
+bool writeKeyedPoint(xml::Writer& w, const core::Document& doc, NodeId point, const char* elementName) {
+    const core::NodeStore& store = doc.store();
+    NodeId lat = kNoNode, lon = kNoNode;
+    for (NodeId a = doc.firstChild(point); a != kNoNode; a = doc.nextSibling(a)) {
+        core::AttrKey key = store.key(a);
+        if (key == core::AttrKey::None || key == core::AttrKey::TrkptLabel) return false;
+        if (key == core::AttrKey::Lat) lat = a;
+        if (key == core::AttrKey::Lon) lon = a;
+    }
+    char buffer[256];
+    size_t length = 0;
+    std::string longValue;
+    auto value = [&](NodeId a) -> std::string_view {
+        if (store.valueInto(a, buffer, sizeof buffer, length)) return {buffer, length};
+        longValue = store.value(a);
+        return longValue;
+    };
+    PointText text(w, elementName);
+    if (lat != kNoNode) text.attribute("lat", value(lat));
+    if (lon != kNoNode) text.attribute("lon", value(lon));
+    for (NodeId a = doc.firstChild(point); a != kNoNode; a = doc.nextSibling(a)) {
+        core::AttrKey key = store.key(a);
+        if (key != core::AttrKey::Lat && key != core::AttrKey::Lon)
+            text.child(core::NodeStore::keyName(key), value(a));
+    }
+    text.finish();
+    return true;
+}
+
+}  // namespace
+
+void writePointElement(xml::Writer& w, const char* elementName, const PointElement& p) {
+    PointText text(w, elementName);
+    if (p.hasLat) text.attribute("lat", p.lat);
+    if (p.hasLon) text.attribute("lon", p.lon);
+    for (const auto& [key, value] : p.children)
+        if (xml::Writer::validName(key)) text.child(key, value);
+    text.finish();
 }
 
 void writePoint(xml::Writer& w, const core::Document& doc, NodeId point, const char* elementName) {
-    writePointElement(w, elementName, readPointLines(doc, point));
+    if (!writeKeyedPoint(w, doc, point, elementName)) writePointElement(w, elementName, readPointLines(doc, point));
 }
 
 void writeRoute(xml::Writer& w, const core::Document& doc, NodeId route) {

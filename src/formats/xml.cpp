@@ -377,7 +377,14 @@ void Writer::end() {
 }
 
 bool Writer::validName(std::string_view n) {
-    return !n.empty() && n.size() < 1024 && xmlValidateName(x(std::string(n).c_str()), 0) == 0;
+    if (n.empty() || n.size() >= 1024) return false;
+    // Plain ASCII names ("ele", "gpxx:Depth") are decided here; the library
+    // knows the rest of Unicode.
+    auto letter = [](char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '_'; };
+    bool plain = letter(n[0]);
+    for (size_t i = 1; plain && i < n.size(); ++i)
+        plain = letter(n[i]) || (n[i] >= '0' && n[i] <= '9') || n[i] == '-' || n[i] == '.' || n[i] == ':';
+    return plain || xmlValidateName(x(std::string(n).c_str()), 0) == 0;
 }
 
 bool Writer::finish() {

@@ -23,16 +23,18 @@ bool altitudeCounts(int a) { return a != 0 && a != kMissingAltitude; }
 
 }  // namespace
 
-bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loader, core::PointList& points,
-                     const ReportFn& report) {
+namespace {
+
+// With a point list it ends up holding every track point (the time diagrams
+// draw from it); without one no point is kept.
+bool determine(PlotState& s, core::Document& doc, core::PointLoader& loader, core::PointList* points,
+               const ReportFn& report) {
     report("Determine bounds of all tracks");
-    // The point list ends up holding every track point: the time diagrams
-    // draw from it.
-    points.reset();
+    if (points) points->reset();
     // Nothing changed since the last time (a KML save right after opening).
     // The bounds node already holds these very ranges, so it is left as it is.
     if (s.determinedAt != 0 && s.determinedAt == doc.store().revision()) {
-        loader.ShowAllTracks(points);
+        if (points) loader.ShowAllTracks(*points);
         report("Store bounds in treeview");
         return !loader.cancelled();
     }
@@ -45,7 +47,7 @@ bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     long double minShifted = 0, maxShifted = 0;
     auto shifted = [](long double lon) { return lon < 180 ? lon + 360 : lon; };
     bool completed = loader.eachPointOfAllTracks([&](const core::PointRecord& p) {
-        points.append() = p;
+        if (points) points->append() = p;
         int a = roundAltitude(p.ele);
         if (++n0 == 1) {
             n.minLat = n.maxLat = p.lat;
@@ -82,6 +84,17 @@ bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loade
     StoreBounds(s, doc, report);
     s.determinedAt = doc.store().revision();
     return true;
+}
+
+}  // namespace
+
+bool DetermineBounds(PlotState& s, core::Document& doc, core::PointLoader& loader, core::PointList& points,
+                     const ReportFn& report) {
+    return determine(s, doc, loader, &points, report);
+}
+
+bool DetermineRanges(PlotState& s, core::Document& doc, core::PointLoader& loader, const ReportFn& report) {
+    return determine(s, doc, loader, nullptr, report);
 }
 
 long double TotalDistanceKm(PlotState& s, core::PointLoader& loader) {

@@ -35,6 +35,9 @@ using ReportFn = std::function<void(const std::string&)>;
 // the loader's operation was cancelled (the state is then unchanged).
 bool DetermineBounds(PlotState& state, core::Document& doc, core::PointLoader& loader, core::PointList& points,
                      const ReportFn& report);
+// The same for callers that need only the ranges and the bounds node (a KML
+// save): the point list is not touched and no point is kept.
+bool DetermineRanges(PlotState& state, core::Document& doc, core::PointLoader& loader, const ReportFn& report);
 // Widens the state to take in one point given as texts.
 void UpdateBounds(PlotState& state, const std::string& lat, const std::string& lon, const std::string& ele,
                   const std::string& time, const ReportFn& report);

@@ -24,6 +24,39 @@ TEST(NodeStore, EveryTextReadsBackAsStored) {
     EXPECT_EQ(s.childCount(kRootNode), ids.size());
 }
 
+// Small stores start with small blocks that double as they fill; texts and
+// links must survive every step, a text of its own chunk in between and the
+// move to full-size chunks included.
+TEST(NodeStore, GrowingFromASmallStoreKeepsEverything) {
+    NodeStore s;
+    std::vector<NodeId> ids;
+    std::vector<std::string> texts;
+    NodeId parent = kRootNode;
+    for (int i = 0; i < 300000; ++i) {
+        std::string t;
+        switch (i % 5) {
+            case 0: t = "lat = 51." + std::to_string(i); break;
+            case 1: t = "name = point " + std::to_string(i) + (i % 7 == 0 ? std::string(40, 'x') : ""); break;
+            case 2: t = "time = 2008-03-01T14:05:" + std::to_string(10 + i % 50) + ".000Z"; break;
+            case 3: t = "trkpt (" + std::to_string(i) + ")"; break;
+            default: t = i == 4 || i == 123459 ? "desc = " + std::string(700000, 'd') : "ele = -" + std::to_string(i);
+        }
+        if (i % 1000 == 0) parent = kRootNode;
+        ids.push_back(s.append(parent, t, i % 5));
+        texts.push_back(std::move(t));
+        if (i % 1000 == 0) parent = ids.back();
+    }
+    for (size_t i = 0; i < ids.size(); ++i) {
+        ASSERT_EQ(s.text(ids[i]), texts[i]) << i;
+        ASSERT_EQ(s.kind(ids[i]), static_cast<int>(i % 5)) << i;
+    }
+    EXPECT_EQ(s.childCount(kRootNode), 300u);
+    EXPECT_EQ(s.childCount(ids[1000]), 999u);
+    EXPECT_EQ(s.parent(ids[299999]), ids[299000]);
+    s.clear();
+    EXPECT_EQ(s.text(s.append(kRootNode, "lat = 1.5", 4)), "lat = 1.5");
+}
+
 TEST(NodeStore, RewritesKindsAndRemoval) {
     NodeStore s;
     NodeId a = s.append(kRootNode, "a", 1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/fn.h"
 #include "tree_fixture.h"
 
 using namespace core;
@@ -110,4 +111,55 @@ TEST_F(PointListTest, EmptyTrackAddsNothing) {
     l.ShowAllTracks(points);
     EXPECT_TRUE(rows.rows.empty());
     EXPECT_EQ(points.count(), 0);
+}
+
+// Track records are read straight from the store where every line is keyed;
+// whatever shape the lines have, a record holds what the general reading of
+// the point's texts gives.
+TEST_F(PointListTest, TrackRecordsMatchTheTextsOfEveryLineShape) {
+    doc.NewTrack("shapes");
+    auto add = [&](const char* lat, const char* ele, const char* time) {
+        doc.AddTrackpoint(lat, "5.1000091", ele, time);
+        return doc.store().lastChild(doc.currentSegment);
+    };
+    add("51.4000137", "12.5", "46143.25");
+    add("-0.0000001", "", "");
+    NodeId edited = add("52", "3", "46143.5");
+    NodeId latLine = doc.firstChild(edited);
+    doc.setText(latLine, "lat =52.75");                       // no blank after "=": a raw line
+    doc.appendNode(edited, "lat = 53.5", kAttributeKind);     // a second lat line: the last counts
+    doc.appendNode(edited, "name = on a track point", kAttributeKind);
+    NodeId odd = add("54", "7", "46143.75");
+    for (NodeId c = doc.firstChild(odd); c != kNoNode; c = doc.nextSibling(c)) {
+        if (doc.store().key(c) == AttrKey::Ele) doc.setText(c, "ele = ");
+        if (doc.store().key(c) == AttrKey::Lon) doc.setText(c, "lon = 5." + std::string(80, '1'));
+        if (doc.store().key(c) == AttrKey::Time) doc.setText(c, "time = 2026-05-01T06:00:00.12345Z");
+    }
+    NodeId bad = add("55", "8", "46143.8");
+    for (NodeId c = doc.firstChild(bad); c != kNoNode; c = doc.nextSibling(c))
+        if (doc.store().key(c) == AttrKey::Time) doc.setText(c, "time = not a time");
+
+    for (bool readTimes : {true, false}) {
+        SCOPED_TRACE(readTimes);
+        auto l = loader();
+        l.setReadTimes(readTimes);
+        std::vector<PointRecord> records;
+        ASSERT_TRUE(l.eachPointOfAllTracks([&](const PointRecord& r) { records.push_back(r); }));
+        std::vector<NodeId> nodes;
+        for (NodeId p = doc.firstChild(doc.currentSegment); p != kNoNode; p = doc.nextSibling(p)) nodes.push_back(p);
+        ASSERT_EQ(records.size(), nodes.size());
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            SCOPED_TRACE(i);
+            PointTexts t = l.readPoint(nodes[i]);
+            EXPECT_EQ(records[i].lat, StrToFloatAny(t.lat));
+            EXPECT_EQ(records[i].lon, StrToFloatAny(t.lon));
+            EXPECT_EQ(records[i].ele, StrToFloatAny(t.ele));
+            EXPECT_EQ(records[i].time, t.hasTime ? t.time : 0);
+            EXPECT_TRUE(records[i].name.empty());
+        }
+        EXPECT_EQ(records[2].lat, 53.5L);
+        EXPECT_EQ(records[3].time != 0, readTimes);  // five decimals of a second
+        EXPECT_EQ(records[4].time, 0);
+        EXPECT_EQ(records[0].time != 0, readTimes);
+    }
 }

@@ -317,3 +317,47 @@ TEST_F(GpxTest, BytesAfterTheEndOfTheDocumentAreAWarningNotAFailure) {
     EXPECT_TRUE(GpxBestandInlezen(e, dir.write("cut.gpx", whole.substr(0, whole.size() - 10) + std::string(100, '\0')))
                     .isFailed());
 }
+
+TEST_F(GpxTest, AClosingTagInAnEarlierCommentDoesNotCutTheFile) {
+    // The real end lies more than one 64 KiB block after the comment.
+    std::string points;
+    for (int i = 1; i <= 4000; ++i) points += trkpt("51.5", std::to_string(i).c_str());
+    for (const std::string& after : {std::string("\n"), std::string(300, '\0')}) {
+        doc.initTree();
+        warnings.clear();
+        std::string text = gpxFile("<!-- an older file ended here: </gpx> -->\n<trk><name>t</name><trkseg>" + points +
+                                   "</trkseg></trk>") + after;
+        formats::Env e = env();
+        core::Result got = GpxBestandInlezen(e, dir.write("comment.gpx", text));
+        EXPECT_TRUE(got.isDone()) << got.describe();
+        EXPECT_EQ(warnings.size(), after.size() > 1 ? 1u : 0u);
+        ASSERT_EQ(doc.childCount(doc.trackpoints()), 1u);
+        EXPECT_EQ(doc.childCount(child(child(doc.trackpoints(), 0), 2)), 4000u);
+    }
+}
+
+TEST_F(GpxWriteTest, KeyedAndEditedPointsAreWrittenAlike) {
+    // Every line keyed: the writer reads the store directly. One line of
+    // another shape sends the point through the general reading.
+    auto addPoint = [&] {
+        doc.AddWaypoint("51.5", "5.25", "12.5", "46143.25", "W <1> & \"Co\"", core::Symbol::name("Flag"), "c", "d");
+        core::NodeId w = doc.store().lastChild(doc.waypoints());
+        doc.appendNode(w, "lat = 52.75", core::kAttributeKind);  // a second lat: the last one is written
+        doc.appendNode(w, "ele = ", core::kAttributeKind);       // an empty value
+        return w;
+    };
+    addPoint();
+    core::NodeId edited = addPoint();
+    doc.appendNode(edited, "x-note", core::kAttributeKind);
+    std::string text = save(false);
+    size_t first = text.find("<wpt"), second = text.find("<wpt", first + 1);
+    ASSERT_NE(second, std::string::npos);
+    std::string keyed = text.substr(first, text.find("</wpt>", first) + 6 - first);
+    std::string general = text.substr(second, text.find("</wpt>", second) + 6 - second);
+    EXPECT_NE(keyed.find("lat=\"52.75\" lon=\"5.25\""), std::string::npos) << keyed;
+    EXPECT_NE(keyed.find("<name>W &lt;1&gt; &amp; &quot;Co&quot;</name>"), std::string::npos) << keyed;
+    EXPECT_NE(keyed.find("<ele/>"), std::string::npos) << keyed;
+    size_t note = general.find("\n    <x-note/>");
+    ASSERT_NE(note, std::string::npos) << general;
+    EXPECT_EQ(general.erase(note, 14), keyed);
+}

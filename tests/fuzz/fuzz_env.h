@@ -14,14 +14,23 @@
 
 struct FuzzEnv {
     host::FakeHost host;
-    core::SymbolTable symbols;
+    // Read-only for every target, so built once: sorting and indexing the
+    // 512 slots per input would cost more than most inputs.
+    const core::SymbolTable& symbols = sharedSymbols();
     core::Document doc{symbols, host.fakeClock};
     core::PointList points;
     core::Operation operation;
     formats::Env env{doc, symbols, host.fakeClock, host.fakeLocale, operation, [](const std::string&) {},
                     [](const std::string&) {}};
 
-    FuzzEnv() { symbols.loadFromText("0\tAnchor\n18\tWaypoint\n"); }
+    static const core::SymbolTable& sharedSymbols() {
+        static const core::SymbolTable table = [] {
+            core::SymbolTable t;
+            t.loadFromText("0\tAnchor\n18\tWaypoint\n");
+            return t;
+        }();
+        return table;
+    }
 };
 
 // One scratch file per process, so parallel fuzzing jobs do not collide; in

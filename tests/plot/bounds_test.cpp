@@ -124,3 +124,38 @@ TEST_F(BoundsTest, RecomputedOnlyWhenTheTreeChanged) {
     determine();
     EXPECT_EQ(state.minLat, 50);
 }
+
+TEST_F(BoundsTest, RangesAloneLeaveThePointListAsItWas) {
+    doc.NewTrack("t");
+    doc.AddTrackpoint("51", "5", "10", "39569.5");
+    doc.AddTrackpoint("52", "179.5", "20", "39569.75");
+    doc.NewTrack("u");
+    doc.AddTrackpoint("50", "-179.5", "30", "");
+    determine();
+    PlotState full = state;
+    std::string node = dump(boundsNode());
+    std::vector<std::string> fullLog = log;
+    // Something else in the list, as after loading one track for a plot.
+    points.reset();
+    points.append().lat = 12;
+    for (bool sameTree : {true, false}) {
+        SCOPED_TRACE(sameTree);
+        if (!sameTree) {
+            state.determinedAt = 0;  // the full pass, not the shortcut for an unchanged tree
+            state.minLat = 7;
+        }
+        log.clear();
+        auto l = loader();
+        EXPECT_TRUE(DetermineRanges(state, doc, l, [this](const std::string& s) { log.push_back(s); }));
+        EXPECT_EQ(state.minLat, full.minLat);
+        EXPECT_EQ(state.maxLat, full.maxLat);
+        EXPECT_EQ(state.minLon, full.minLon);
+        EXPECT_EQ(state.maxLon, full.maxLon);
+        EXPECT_EQ(state.minAlt, full.minAlt);
+        EXPECT_EQ(state.maxTime, full.maxTime);
+        EXPECT_EQ(dump(boundsNode()), node);
+        EXPECT_EQ(log, fullLog);
+        ASSERT_EQ(points.count(), 1);
+        EXPECT_EQ(points[1].lat, 12);
+    }
+}
