@@ -387,20 +387,25 @@ void Simulation::channelStopped() {
 RmcResult Simulation::VerzendRMC(std::string_view lon, std::string_view lat, std::string_view date,
                                  std::string_view time, std::string_view speed) {
     RmcResult r = builder_.MaakRMC(lon, lat, date, time, speed);
-    if (!r.ok) return r;
+    if (r.ok) sendBuilt(r);
+    return r;
+}
+
+void Simulation::sendBuilt(const RmcResult& r) {
     // Close the Garmin channel before the protocol changes, so the channel
     // closed is the one that was open.
     if (links_.protocolIsNmea && !links_.protocolIsNmea() && links_.switchToNmea) links_.switchToNmea();
-    if (links_.transmit) links_.transmit(r.sentence + "\r\n");
+    if (links_.transmit) {
+        line_.assign(r.sentence).append("\r\n");
+        links_.transmit(line_);
+    }
     if (links_.logLine) links_.logLine("User> " + r.sentence);
     panelChanged(r);
-    return r;
 }
 
 bool Simulation::sendAt(long double lat, long double lon, long double knots, const std::string& date,
                         const std::string& time) {
-    RmcResult r = VerzendRMC(core::FloatToStrGeneral(lon), core::FloatToStrGeneral(lat), date, time,
-                             core::FloatToStrGeneral(knots));
+    RmcResult r = builder_.MaakRMC(lon, lat, date, time, knots);
     if (!r.ok) {
         // Every later tick would fail the same way: stop and say why once.
         txTimer_->stop();
@@ -408,6 +413,7 @@ bool Simulation::sendAt(long double lat, long double lon, long double knots, con
         show(r.error, host::Severity::Error);
         return false;
     }
+    sendBuilt(r);
     label28_ = message(kMessageTransmitted) + " " + r.sentence;
     if (links_.decode) links_.decode(r.sentence);
     return true;
