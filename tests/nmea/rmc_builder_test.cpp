@@ -199,7 +199,7 @@ TEST(RmcBuilder, ShortAndOddTimeAndDateFields) {
     // then the characters that would break the sentence are left out.
     EXPECT_EQ(RmcTimeField("12:34"), "12340");
     EXPECT_EQ(RmcTimeField("1*:2,:3$"), "123");
-    EXPECT_EQ(RmcTimeField("*:1"), "010");
+    EXPECT_EQ(RmcTimeField("*:1"), "0010");
     EXPECT_EQ(RmcDateField("08-03"), "08030");
     EXPECT_EQ(RmcDateField("8"), "0800");
 }
