@@ -487,15 +487,22 @@ std::optional<std::string> DegToNmea(std::string_view degrees, long double value
     long double v = std::fabs(value);
     double minutes = static_cast<double>(static_cast<double>(v - d) * 60.0);
     GeneralNumber g;
-    std::string m;
-    if (ToGeneralNumber(minutes, g)) m.assign(g.text, g.size);
-    else m = FloatToStrGeneral(minutes);
-    if (minutes < 10) m.insert(0, 1, '0');
-    if (m.find('.') == std::string::npos) m += ".0";
-    if (m.size() > 7) m.resize(7);
+    std::string slow;
+    std::string_view text = ToGeneralNumber(minutes, g) ? g.view() : std::string_view(slow = FloatToStrGeneral(minutes));
+    // "0" before minutes under 10, ".0" after whole minutes, cut to seven
+    // characters: "05.1234".
+    constexpr size_t kMinuteChars = 7;
+    char m[kMinuteChars + 3];
+    size_t n = 0;
+    if (minutes < 10) m[n++] = '0';
+    for (size_t i = 0; i < text.size() && n < kMinuteChars; ++i) m[n++] = text[i];
+    if (text.find('.') == std::string_view::npos) {
+        m[n++] = '.';
+        m[n++] = '0';
+    }
     std::string out;
-    out.reserve(intPart.size() + m.size());
-    out.append(intPart).append(m);
+    out.reserve(intPart.size() + kMinuteChars);
+    out.append(intPart).append(m, std::min(n, kMinuteChars));
     return out;
 }
 

@@ -438,7 +438,7 @@ bool Simulation::sendAt(long double lat, long double lon, long double knots, con
         return false;
     }
     sendBuilt(r);
-    label28_ = message(kMessageTransmitted) + " " + r.sentence;
+    label28_.assign(message(kMessageTransmitted)).append(" ").append(r.sentence);
     if (links_.decode) links_.decode(r.sentence);
     return true;
 }
