@@ -26,7 +26,10 @@ bool coordinateField(std::string_view degrees, std::optional<long double> known,
     std::optional<long double> number = known ? known : core::ParseNumber(degrees);
     if (!number || !(std::fabs(*number) <= limit)) return false;
     value = *number;
-    std::optional<std::string> t = core::DegToNmea(degrees, *number);
+    // DegToNmea takes the digits before the point as the degrees, which in
+    // "1.5E-6" would be 1: a number with an exponent goes the fixed way.
+    bool exponent = degrees.find_first_of("eE") != std::string_view::npos;
+    std::optional<std::string> t = exponent ? std::nullopt : core::DegToNmea(degrees, *number);
     if (!t) {
         // A number in another spelling ("1E-6", "+5") still is a position:
         // write it out in fixed notation and try again.

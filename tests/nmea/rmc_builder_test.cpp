@@ -203,3 +203,20 @@ TEST(RmcBuilder, ShortAndOddTimeAndDateFields) {
     EXPECT_EQ(RmcDateField("08-03"), "08030");
     EXPECT_EQ(RmcDateField("8"), "0800");
 }
+
+TEST(RmcBuilder, ANumberWithAnExponentIsAPositionNearZero) {
+    // Within 0.00001 degrees of the equator the general text has an
+    // exponent; its mantissa's digits are no degrees.
+    std::string field;
+    char hemisphere = 0;
+    ASSERT_TRUE(RmcLatitudeField("1.5E-6", field, hemisphere));
+    EXPECT_EQ(field, "0000.0000");
+    EXPECT_EQ(hemisphere, 'N');
+    ASSERT_TRUE(RmcLongitudeField("-9.5e-6", field, hemisphere));
+    EXPECT_EQ(field, "00000.0005");
+    EXPECT_EQ(hemisphere, 'W');
+    RmcBuilder b;
+    RmcResult r = b.MaakRMC(0.0000015L, 0.0000025L, "", "", 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_NE(r.sentence.find(",0000.0001,N,00000.0000,E,"), std::string::npos) << r.sentence;
+}
