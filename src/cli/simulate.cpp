@@ -130,11 +130,34 @@ public:
     virtual bool ready() const { return true; }  // playback may start
 };
 
+// A playback as fast as possible gathers its sentences into blocks (it may
+// write a million of them); a paced one hands each to stdio as it comes.
 class StdoutOutput : public Output {
 public:
-    bool open(std::string&) override { return true; }
-    void write(std::string_view bytes) override { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
-    void flush() override { std::fflush(stdout); }
+    explicit StdoutOutput(bool inBlocks) : inBlocks_(inBlocks) {}
+    ~StdoutOutput() override { flush(); }
+    bool open(std::string&) override {
+        block_.reserve(kBlockBytes);
+        return true;
+    }
+    void write(std::string_view bytes) override {
+        if (!inBlocks_) {
+            std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+            return;
+        }
+        block_ += bytes;
+        if (block_.size() >= kBlockBytes) flush();
+    }
+    void flush() override {
+        std::fwrite(block_.data(), 1, block_.size(), stdout);
+        block_.clear();
+        std::fflush(stdout);
+    }
+
+private:
+    static constexpr size_t kBlockBytes = 1 << 20;
+    bool inBlocks_;
+    std::string block_;
 };
 
 // The serial device through the channel of the NMEA mode, as the window sends.
@@ -240,7 +263,7 @@ private:
 };
 
 std::unique_ptr<Output> makeOutput(host::Host& host, const Options& o) {
-    if (o.toStdout) return std::make_unique<StdoutOutput>();
+    if (o.toStdout) return std::make_unique<StdoutOutput>(o.intervalMs == 0);
     if (!o.serial.empty()) return std::make_unique<SerialOutput>(host, o);
     if (!o.tcpHost.empty()) return std::make_unique<TcpOutput>(o.tcpHost, o.tcpPort);
     return std::make_unique<ServeOutput>(o.servePort);

@@ -85,16 +85,6 @@ std::optional<long long> parseInteger(std::string_view text) {
 
 long double clampCosine(long double c) { return c > 1 ? 1 : (c < -1 ? -1 : c); }
 
-long double cosineOfArc(long double lat1, long double lon1, long double lat2, long double lon2) {
-    // Rounding would leave a few millimetres between a point and itself.
-    if (lat1 == lat2 && lon1 == lon2) return 1;
-    lat1 /= kDegreesPerRadian;
-    lon1 /= kDegreesPerRadian;
-    lat2 /= kDegreesPerRadian;
-    lon2 /= kDegreesPerRadian;
-    return clampCosine(std::sin(lat1) * std::sin(lat2) + std::cos(lat1) * std::cos(lat2) * std::cos(lon1 - lon2));
-}
-
 void appendUtcOffset(std::string& out, int offsetMinutes) {
     if (offsetMinutes == 0) {
         out += 'Z';
@@ -190,17 +180,20 @@ DateTimeParts DecodeDateTime(long double serial) {
     return p;
 }
 
-// 15 significant digits by scaling to an integer: exact unless the scaled
-// value lies near a rounding tie, where the general path decides.
-static bool fastGeneral(long double value, std::string& out) {
-    static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,
-                                             1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
-                                             1e16L, 1e17L, 1e18L, 1e19L};
+namespace {
+
+constexpr long double kGeneralPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                         1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+
+// |value| as digits / 10^decimals with 15 significant digits, by scaling to
+// an integer: exact unless the scaled value lies near a rounding tie, where
+// the general path (printf) decides.
+bool generalDigits(long double value, unsigned long long& digits, int& decimals) {
     long double a = std::fabs(value);
     if (!(a >= 1e-5L && a < 1e15L)) return false;
     int intDigits = a < 1 ? 0 : 1;
-    while (intDigits < 15 && a >= kPow10[intDigits]) ++intDigits;
-    int decimals = 15 - intDigits;
+    while (intDigits < 15 && a >= kGeneralPow10[intDigits]) ++intDigits;
+    decimals = 15 - intDigits;
     if (intDigits == 0) {  // 0.000ddd: leading zeros do not count
         long double b = a;
         while (b < 0.1L) {
@@ -209,33 +202,65 @@ static bool fastGeneral(long double value, std::string& out) {
         }
     }
     if (decimals > 19) return false;
-    long double scaled = a * kPow10[decimals];
+    long double scaled = a * kGeneralPow10[decimals];
     long double whole = std::floor(scaled);
     long double frac = scaled - whole;
     if (std::fabs(frac - 0.5L) < 1e-3L) return false;
-    unsigned long long m = static_cast<unsigned long long>(whole) + (frac > 0.5L ? 1 : 0);
+    digits = static_cast<unsigned long long>(whole) + (frac > 0.5L ? 1 : 0);
+    return true;
+}
+
+// The text of generalDigits: at least one digit before the point, no
+// trailing zeros after it. Returns the length written.
+size_t writeGeneral(bool negative, unsigned long long m, int decimals, char* out) {
     char digits[32];
     int n = 0;
     for (unsigned long long t = m; t > 0; t /= 10) digits[n++] = static_cast<char>('0' + t % 10);
-    while (n <= decimals) digits[n++] = '0';  // at least one digit before the point
+    while (n <= decimals) digits[n++] = '0';
     // Digits are reversed; drop trailing zeros of the fraction.
     int firstKept = 0;
     while (firstKept < decimals && digits[firstKept] == '0') ++firstKept;
-    out.clear();
-    if (value < 0) out += '-';
-    for (int i = n - 1; i >= decimals; --i) out += digits[i];
+    size_t size = 0;
+    if (negative) out[size++] = '-';
+    for (int i = n - 1; i >= decimals; --i) out[size++] = digits[i];
     if (firstKept < decimals) {
-        out += '.';
-        for (int i = decimals - 1; i >= firstKept; --i) out += digits[i];
+        out[size++] = '.';
+        for (int i = decimals - 1; i >= firstKept; --i) out[size++] = digits[i];
     }
+    return size;
+}
+
+}  // namespace
+
+bool ToGeneralNumber(long double value, GeneralNumber& out) {
+    if (value == 0) {
+        out.text[0] = '0';
+        out.size = 1;
+        out.value = 0;  // "-0" is written "0" and reads back as +0
+        return true;
+    }
+    unsigned long long m;
+    int decimals;
+    // ParseNumber reads at most 19 digits itself, the leading "0." counted.
+    if (!generalDigits(value, m, decimals) || decimals > 18) return false;
+    out.size = writeGeneral(value < 0, m, decimals, out.text);
+    // m / 10^decimals is the real number the text spells; the division
+    // rounds it once, as the reading does.
+    out.value = static_cast<long double>(m);
+    if (decimals > 0) out.value /= kGeneralPow10[decimals];
+    if (value < 0) out.value = -out.value;
     return true;
 }
 
 std::string FloatToStrGeneral(long double value) {
     if (value == 0) return "0";
     if (!std::isfinite(value)) return value != value ? "NAN" : value > 0 ? "INF" : "-INF";
-    std::string fast;
-    if (fastGeneral(value, fast)) return fast;
+    unsigned long long m;
+    int decimals;
+    if (generalDigits(value, m, decimals)) {
+        char buf[kGeneralNumberChars];
+        return std::string(buf, writeGeneral(value < 0, m, decimals, buf));
+    }
     // The exact digits from printf, placed the general way: fixed from 1E-5
     // up to 1E15, "1.5E20" style outside that.
     char buf[64];
@@ -449,19 +474,36 @@ std::string ZeroPad(long long number, int width) {
 std::optional<std::string> DegToNmea(std::string_view degrees) {
     std::string text(degrees);
     if (auto comma = text.find(','); comma != std::string::npos) text[comma] = '.';
+    return DegToNmea(degrees, StrToFloatAny(text));
+}
+
+std::optional<std::string> DegToNmea(std::string_view degrees, long double value) {
     // A whole number of degrees ("52") has no point; its integer part is all of it.
-    auto point = text.find('.');
-    std::string intPart = point == std::string::npos ? text : text.substr(0, point);
+    size_t point = std::min(degrees.find('.'), degrees.find(','));
+    std::string_view intPart = degrees.substr(0, point);
     auto whole = parseInteger(intPart);
     if (!whole) return std::nullopt;
     long double d = std::fabs(static_cast<long double>(*whole));
-    long double v = std::fabs(StrToFloatAny(text));
+    long double v = std::fabs(value);
     double minutes = static_cast<double>(static_cast<double>(v - d) * 60.0);
-    std::string m = FloatToStrGeneral(minutes);
-    if (minutes < 10) m = "0" + m;
-    if (m.find('.') == std::string::npos) m += ".0";
-    if (m.size() > 7) m.resize(7);
-    return intPart + m;
+    GeneralNumber g;
+    std::string slow;
+    std::string_view text = ToGeneralNumber(minutes, g) ? g.view() : std::string_view(slow = FloatToStrGeneral(minutes));
+    // "0" before minutes under 10, ".0" after whole minutes, cut to seven
+    // characters: "05.1234".
+    constexpr size_t kMinuteChars = 7;
+    char m[kMinuteChars + 3];
+    size_t n = 0;
+    if (minutes < 10) m[n++] = '0';
+    for (size_t i = 0; i < text.size() && n < kMinuteChars; ++i) m[n++] = text[i];
+    if (text.find('.') == std::string_view::npos) {
+        m[n++] = '.';
+        m[n++] = '0';
+    }
+    std::string out;
+    out.reserve(intPart.size() + kMinuteChars);
+    out.append(intPart).append(m, std::min(n, kMinuteChars));
+    return out;
 }
 
 std::string NmeaToDegText(std::string_view nmea) {
@@ -574,12 +616,46 @@ long double DistanceKm(long double lat1, long double lon1, long double lat2, lon
     return DistanceKm(ToSpherical(lat1, lon1), ToSpherical(lat2, lon2));
 }
 
+namespace {
+
+struct SinCos {
+    long double sin, cos;
+};
+
+// The sine and cosine of a latitude in radians. Courses are taken hop after
+// hop along a track, so one end of a call is an end of the call before: the
+// last two angles are remembered rather than worked out again, since the
+// extended-precision sine of a latitude costs thousands of instructions.
+SinCos latitudeSinCos(long double rad) {
+    struct Memo {
+        long double rad = 0;
+        SinCos value{0, 1};
+    };
+    thread_local Memo memo[2];
+    thread_local int next = 0;
+    for (const Memo& m : memo)
+        if (m.rad == rad && std::signbit(m.rad) == std::signbit(rad)) return m.value;
+    Memo& m = memo[next];
+    next ^= 1;
+    m.rad = rad;
+    m.value = {std::sin(rad), std::cos(rad)};
+    return m.value;
+}
+
+}  // namespace
+
 long double Bearing(long double lat1, long double lon1, long double lat2, long double lon2) {
-    long double c = cosineOfArc(lat1, lon1, lat2, lon2);
-    long double d = std::atan2(std::sqrt((1 + c) * (1 - c)), c);
     long double la1 = lat1 / kDegreesPerRadian, la2 = lat2 / kDegreesPerRadian;
-    long double num = std::sin(la2) - std::sin(la1) * std::cos(d);
-    long double den = std::cos(la1) * std::sin(d);
+    SinCos s1 = latitudeSinCos(la1), s2 = latitudeSinCos(la2);
+    // The cosine of the arc; rounding would leave a few millimetres between
+    // a point and itself.
+    long double c = lat1 == lat2 && lon1 == lon2
+                        ? 1
+                        : clampCosine(s1.sin * s2.sin +
+                                      s1.cos * s2.cos * std::cos(lon1 / kDegreesPerRadian - lon2 / kDegreesPerRadian));
+    long double d = std::atan2(std::sqrt((1 + c) * (1 - c)), c);
+    long double num = s2.sin - s1.sin * std::cos(d);
+    long double den = s1.cos * std::sin(d);
     if (den == 0) den = 0.000001L;
     long double m = num / den;
     long double t = 1 - m * m;

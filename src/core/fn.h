@@ -48,6 +48,8 @@ std::string ZeroPad(long long number, int width);
 // ("52.5" -> "5230.0"). Empty when the degrees before the point are not an
 // integer.
 std::optional<std::string> DegToNmea(std::string_view degrees);
+// The same for a caller that has already read the text as `value`.
+std::optional<std::string> DegToNmea(std::string_view degrees, long double value);
 // "5212.3456N" -> "N 52° 12' 3456" (Dutch compass letters: Z for south, O for east).
 std::string NmeaToDegText(std::string_view nmea);
 // The n-th comma-separated field; the sentence type is field 1.
@@ -88,6 +90,18 @@ long long EncodeDate(int year, int month, int day);
 // General decimal form with up to 15 significant digits and ".": fixed from
 // 0.00001 up to 10^15 ("52.5", "0.00001"), else with an exponent ("1E-6").
 std::string FloatToStrGeneral(long double value);
+// The same text in a fixed buffer together with the number ParseNumber reads
+// back from it, for callers that would otherwise write the text only to
+// read it again. Plain decimals only (0, or 0.00001 <= |value| < 10^15 away
+// from a rounding tie); false otherwise, and the caller takes the text route.
+inline constexpr size_t kGeneralNumberChars = 32;
+struct GeneralNumber {
+    char text[kGeneralNumberChars];
+    size_t size = 0;
+    long double value = 0;
+    std::string_view view() const { return {text, size}; }
+};
+bool ToGeneralNumber(long double value, GeneralNumber& out);
 // Trims blanks and control characters from both ends.
 std::string_view Trim(std::string_view text);
 

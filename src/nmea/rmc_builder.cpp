@@ -17,15 +17,19 @@ constexpr size_t kPanelCoordinateChars = 12;
 // Degrees and decimal minutes padded to a fixed width: ddmm.mmmm for a
 // latitude (width 9, point at 5), dddmm.mmmm for a longitude (width 10,
 // point at 6). The sign becomes the hemisphere letter.
-bool coordinateField(std::string_view degrees, size_t width, long double limit, char positive, char negative,
-                     std::string& field, char& hemisphere, long double& value) {
+// `known` is the number the text reads as, when the caller has it.
+bool coordinateField(std::string_view degrees, std::optional<long double> known, size_t width, long double limit,
+                     char positive, char negative, std::string& field, char& hemisphere, long double& value) {
     // Only a number within the hemisphere's range becomes a position; a text
     // with stray characters would otherwise pass as 0 into the minutes.
     degrees = core::Trim(degrees);  // a blank typed before the number would land in the field
-    std::optional<long double> number = core::ParseNumber(degrees);
+    std::optional<long double> number = known ? known : core::ParseNumber(degrees);
     if (!number || !(std::fabs(*number) <= limit)) return false;
     value = *number;
-    std::optional<std::string> t = core::DegToNmea(degrees);
+    // DegToNmea takes the digits before the point as the degrees, which in
+    // "1.5E-6" would be 1: a number with an exponent goes the fixed way.
+    bool exponent = degrees.find_first_of("eE") != std::string_view::npos;
+    std::optional<std::string> t = exponent ? std::nullopt : core::DegToNmea(degrees, *number);
     if (!t) {
         // A number in another spelling ("1E-6", "+5") still is a position:
         // write it out in fixed notation and try again.
@@ -48,63 +52,117 @@ bool coordinateField(std::string_view degrees, size_t width, long double limit, 
     while (pointPos() <= width - 5 && t->size() <= width) t->insert(0, "0");
     t->append(width, '0');
     t->resize(width);
-    field = *t;
+    field = std::move(*t);
     return true;
 }
 
 // The run of digits at `pos`; pos moves past it.
-std::string digitRun(std::string_view text, size_t& pos) {
+std::string_view digitRun(std::string_view text, size_t& pos) {
     size_t start = pos;
     while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
-    return std::string(text.substr(start, pos - start));
+    return text.substr(start, pos - start);
 }
 
-std::string padOne(std::string part) { return part.size() < 2 ? "0" + part : part; }
+// A part of at least two characters: "7" -> "07".
+void appendPadded(std::string& out, std::string_view part) {
+    if (part.size() < 2) out += '0';
+    out += part;
+}
 
 // A field text as it goes into the sentence: the characters that would
 // break its framing (field and checksum separators, line ends, controls)
 // are left out.
-std::string fieldText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void appendFieldText(std::string& out, std::string_view text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) > ' ' && c != ',' && c != '*' && c != '$' && c != 0x7F) out += c;
-    return out;
 }
+
+void appendDateField(std::string& out, std::string_view date) {
+    size_t pos = 0;
+    std::string_view day = digitRun(date, pos);
+    ++pos;  // the separator
+    std::string_view month = pos <= date.size() ? digitRun(date, pos) : std::string_view();
+    ++pos;
+    std::string_view year = pos <= date.size() ? digitRun(date, pos) : std::string_view();
+    if (year.size() == 4) year.remove_prefix(2);
+    appendPadded(out, day);
+    appendPadded(out, month);
+    appendPadded(out, year);
+}
+
+void appendTimeField(std::string& out, std::string_view time) {
+    size_t pos = 0;
+    for (int i = 0; i < 3; ++i) {
+        std::string_view part;
+        if (pos <= time.size()) {
+            size_t colon = time.find(':', pos);
+            size_t end = colon == std::string_view::npos ? time.size() : colon;
+            part = time.substr(pos, end - pos);
+            pos = end + 1;
+        }
+        // The padding zero first, so a part left empty by the filter still
+        // takes its place.
+        if (part.size() < 2) out += '0';
+        appendFieldText(out, part);
+    }
+}
+
+void appendSpeedField(std::string& out, std::string_view speed) {
+    std::string text = core::CommaToPoint(speed.substr(0, kSpeedChars));
+    appendFieldText(out, text);
+}
+
+// The two hexadecimal digits of the checksum of everything before the '*'.
+void appendChecksum(std::string& body) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::uint8_t sum = core::NmeaChecksum(body);
+    body += kHex[sum >> 4];
+    body += kHex[sum & 0x0F];
+}
+
+// A number as the general text a caller would have written for it, with the
+// value that text reads back as when that is known without reading it.
+struct GeneralText {
+    explicit GeneralText(long double x) {
+        if (core::ToGeneralNumber(x, number)) {
+            text = number.view();
+            value = number.value;
+        } else {
+            slow = core::FloatToStrGeneral(x);
+            text = slow;
+        }
+    }
+    GeneralText(const GeneralText&) = delete;
+    GeneralText& operator=(const GeneralText&) = delete;
+
+    core::GeneralNumber number;
+    std::string slow;
+    std::string_view text;
+    std::optional<long double> value;
+};
 
 }  // namespace
 
 bool RmcLatitudeField(std::string_view lat, std::string& field, char& hemisphere) {
     long double value;
-    return coordinateField(lat, 9, 90, 'N', 'S', field, hemisphere, value);
+    return coordinateField(lat, std::nullopt, 9, 90, 'N', 'S', field, hemisphere, value);
 }
 
 bool RmcLongitudeField(std::string_view lon, std::string& field, char& hemisphere) {
     long double value;
-    return coordinateField(lon, 10, 180, 'E', 'W', field, hemisphere, value);
+    return coordinateField(lon, std::nullopt, 10, 180, 'E', 'W', field, hemisphere, value);
 }
 
 std::string RmcDateField(std::string_view date) {
-    size_t pos = 0;
-    std::string day = digitRun(date, pos);
-    ++pos;  // the separator
-    std::string month = pos <= date.size() ? digitRun(date, pos) : std::string();
-    ++pos;
-    std::string year = pos <= date.size() ? digitRun(date, pos) : std::string();
-    if (year.size() == 4) year.erase(0, 2);
-    return padOne(day) + padOne(month) + padOne(year);
+    std::string out;
+    appendDateField(out, date);
+    return out;
 }
 
 std::string RmcTimeField(std::string_view time) {
-    std::string parts[3];
-    size_t pos = 0;
-    for (int i = 0; i < 3 && pos <= time.size(); ++i) {
-        size_t colon = time.find(':', pos);
-        size_t end = colon == std::string_view::npos ? time.size() : colon;
-        parts[i] = std::string(time.substr(pos, end - pos));
-        pos = end + 1;
-    }
-    return fieldText(padOne(parts[0]) + padOne(parts[1]) + padOne(parts[2]));
+    std::string out;
+    appendTimeField(out, time);
+    return out;
 }
 
 std::string RmcCourseText(long double courseDeg) {
@@ -120,63 +178,67 @@ std::string RmcCourseText(long double courseDeg) {
 }
 
 std::string WithNmeaChecksum(std::string body) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::uint8_t sum = core::NmeaChecksum(body);
-    body += kHex[sum >> 4];
-    body += kHex[sum & 0x0F];
+    appendChecksum(body);
     return body;
 }
 
 RmcResult RmcBuilder::MaakRMC(std::string_view lon, std::string_view lat, std::string_view date,
                               std::string_view time, std::string_view speed) {
+    return build({lon, std::nullopt}, {lat, std::nullopt}, date, time, speed);
+}
+
+RmcResult RmcBuilder::MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time,
+                              long double knots) {
+    GeneralText lonText(lon), latText(lat), speedText(knots);
+    return build({lonText.text, lonText.value}, {latText.text, latText.value}, date, time, speedText.text);
+}
+
+RmcResult RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std::string_view time,
+                            std::string_view speed) {
     RmcResult r;
     // Checked before anything changes, so a bad position leaves the panel
     // and the previous position as they were.
     std::string latField, lonField;
     char ns = 'N', ew = 'E';
     long double latValue = 0, lonValue = 0;
-    if (!coordinateField(lat, 9, 90, 'N', 'S', latField, ns, latValue)) {
-        r.error = "'" + std::string(lat) + "' is not a valid latitude (-90 to 90 degrees)";
+    if (!coordinateField(lat.text, lat.value, 9, 90, 'N', 'S', latField, ns, latValue)) {
+        r.error = "'" + std::string(lat.text) + "' is not a valid latitude (-90 to 90 degrees)";
         r.panel = panel_;
         return r;
     }
-    if (!coordinateField(lon, 10, 180, 'E', 'W', lonField, ew, lonValue)) {
-        r.error = "'" + std::string(lon) + "' is not a valid longitude (-180 to 180 degrees)";
+    if (!coordinateField(lon.text, lon.value, 10, 180, 'E', 'W', lonField, ew, lonValue)) {
+        r.error = "'" + std::string(lon.text) + "' is not a valid longitude (-180 to 180 degrees)";
         r.panel = panel_;
         return r;
     }
-    std::string speedText = fieldText(core::CommaToPoint(speed).substr(0, kSpeedChars));
 
-    std::string course;
     if (latValue != prevLat_ || lonValue != prevLon_) {
         r.moved = true;
         long double bearing = core::Bearing(prevLat_, prevLon_, latValue, lonValue);
-        course = RmcCourseText(bearing);
+        prevCourse_ = RmcCourseText(bearing);
         panel_.compassDeg = static_cast<int>(std::trunc(bearing));
         if (panelShown_) {
-            panel_.Edit18 = std::string(lat.substr(0, kPanelCoordinateChars));
-            panel_.Edit19 = std::string(lon.substr(0, kPanelCoordinateChars));
+            panel_.Edit18 = std::string(lat.text.substr(0, kPanelCoordinateChars));
+            panel_.Edit19 = std::string(lon.text.substr(0, kPanelCoordinateChars));
             panel_.Edit21 = core::ToLocalDecimal(core::FloatToStrGeneral(latValue - prevLat_), separator_);
             panel_.Edit22 = core::ToLocalDecimal(core::FloatToStrGeneral(lonValue - prevLon_), separator_);
             long double metres = core::DistanceKm(prevLat_, prevLon_, latValue, lonValue) * 1000;
             panel_.Edit23 = core::FloatToStrGeneral(std::nearbyint(metres)) + " m";
-            panel_.Edit20 = course;
+            panel_.Edit20 = prevCourse_;
         }
-    } else {
-        course = prevCourse_;
-        if (panelShown_) {
-            panel_.Edit21 = "0";
-            panel_.Edit22 = "0";
-            panel_.Edit23 = "0 m";
-        }
+    } else if (panelShown_) {
+        // The course stays as it was.
+        panel_.Edit21 = "0";
+        panel_.Edit22 = "0";
+        panel_.Edit23 = "0 m";
     }
-    prevCourse_ = course;
     prevLat_ = latValue;
     prevLon_ = lonValue;
 
-    std::string body = "$GPRMC,";
+    std::string& body = r.sentence;
     body.reserve(80);
-    body += RmcTimeField(time);
+    body += "$GPRMC,";
+    appendTimeField(body, time);
     body += ",A,";
     body += latField;
     body += ',';
@@ -186,14 +248,14 @@ RmcResult RmcBuilder::MaakRMC(std::string_view lon, std::string_view lat, std::s
     body += ',';
     body += ew;
     body += ',';
-    body += speedText;
+    appendSpeedField(body, speed);
     body += ',';
-    body += course;
+    body += prevCourse_;
     body += ',';
-    body += RmcDateField(date);
+    appendDateField(body, date);
     body += ",0.9,W,A*";
+    appendChecksum(body);
     r.ok = true;
-    r.sentence = WithNmeaChecksum(std::move(body));
     r.panel = panel_;
     return r;
 }

@@ -12,6 +12,7 @@
 // Known gap: minutes are cut to four decimals, not rounded, so a position is
 // off by up to 0.0001' (about 19 cm) towards the degree.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,10 @@ public:
     // A coordinate that is no number builds nothing and changes nothing.
     RmcResult MaakRMC(std::string_view lon, std::string_view lat, std::string_view date, std::string_view time,
                       std::string_view speed);
+    // The same for numbers, as if each came as its FloatToStrGeneral text
+    // (knots for the speed), without writing and reading back those texts.
+    RmcResult MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time,
+                      long double knots);
 
     // The separator of the changes shown in Edit21 and Edit22.
     void setDecimalSeparator(char separator) { separator_ = separator; }
@@ -57,6 +62,13 @@ public:
     void reset() { *this = RmcBuilder(); }
 
 private:
+    // A coordinate's text and, when the caller knows it, the number it reads as.
+    struct Degrees {
+        std::string_view text;
+        std::optional<long double> value;
+    };
+    RmcResult build(Degrees lon, Degrees lat, std::string_view date, std::string_view time, std::string_view speed);
+
     long double prevLat_ = 0, prevLon_ = 0;
     std::string prevCourse_;
     RmcPanel panel_;

@@ -40,6 +40,22 @@ bool readInteger(std::string_view text, long long& value) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
+// core::ZeroPad appended, without the temporary texts.
+void appendZeroPadded(std::string& out, int number, int width) {
+    if (number < 0) {
+        out += core::ZeroPad(number, width);
+        return;
+    }
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    if (n < width) out.append(static_cast<size_t>(width - n), '0');
+    while (n > 0) out += digits[--n];
+}
+
 }  // namespace
 
 std::string SimDateText(double serial) {
@@ -101,7 +117,9 @@ void Simulation::show(const std::string& text, host::Severity severity) {
 
 void Simulation::setStatus(const std::string& status) {
     track_.status = status;
-    label17_ = "Status: " + status + " (" + std::to_string(track_.index) + " - " + std::to_string(track_.last) + ")";
+    // Written into the label's own storage: this runs on every tick.
+    label17_.assign("Status: ").append(status).append(" (").append(std::to_string(track_.index));
+    label17_.append(" - ").append(std::to_string(track_.last)).append(")");
     changed();
 }
 
@@ -237,7 +255,13 @@ bool Simulation::readStartTime(double& serial) {
 void Simulation::showTime(double serial) {
     core::DateTimeParts p = core::DecodeDateTime(serial);
     meTime_ = core::TimeOfDayText(p);
-    meDate_ = core::ZeroPad(p.day, 2) + "-" + core::ZeroPad(p.month, 2) + "-" + core::ZeroPad(p.year, 4);
+    // Every tick passes here: the texts are written into their own storage.
+    meDate_.clear();
+    appendZeroPadded(meDate_, p.day, 2);
+    meDate_ += '-';
+    appendZeroPadded(meDate_, p.month, 2);
+    meDate_ += '-';
+    appendZeroPadded(meDate_, p.year, 4);
 }
 
 void Simulation::Trackpointsafspelen1Click() { startPlayback(); }
@@ -387,20 +411,25 @@ void Simulation::channelStopped() {
 RmcResult Simulation::VerzendRMC(std::string_view lon, std::string_view lat, std::string_view date,
                                  std::string_view time, std::string_view speed) {
     RmcResult r = builder_.MaakRMC(lon, lat, date, time, speed);
-    if (!r.ok) return r;
+    if (r.ok) sendBuilt(r);
+    return r;
+}
+
+void Simulation::sendBuilt(const RmcResult& r) {
     // Close the Garmin channel before the protocol changes, so the channel
     // closed is the one that was open.
     if (links_.protocolIsNmea && !links_.protocolIsNmea() && links_.switchToNmea) links_.switchToNmea();
-    if (links_.transmit) links_.transmit(r.sentence + "\r\n");
+    if (links_.transmit) {
+        line_.assign(r.sentence).append("\r\n");
+        links_.transmit(line_);
+    }
     if (links_.logLine) links_.logLine("User> " + r.sentence);
     panelChanged(r);
-    return r;
 }
 
 bool Simulation::sendAt(long double lat, long double lon, long double knots, const std::string& date,
                         const std::string& time) {
-    RmcResult r = VerzendRMC(core::FloatToStrGeneral(lon), core::FloatToStrGeneral(lat), date, time,
-                             core::FloatToStrGeneral(knots));
+    RmcResult r = builder_.MaakRMC(lon, lat, date, time, knots);
     if (!r.ok) {
         // Every later tick would fail the same way: stop and say why once.
         txTimer_->stop();
@@ -408,7 +437,8 @@ bool Simulation::sendAt(long double lat, long double lon, long double knots, con
         show(r.error, host::Severity::Error);
         return false;
     }
-    label28_ = message(kMessageTransmitted) + " " + r.sentence;
+    sendBuilt(r);
+    label28_.assign(message(kMessageTransmitted)).append(" ").append(r.sentence);
     if (links_.decode) links_.decode(r.sentence);
     return true;
 }

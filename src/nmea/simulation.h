@@ -150,6 +150,7 @@ private:
     bool readStartTime(double& serial);
     void showTime(double serial);
     void endOfTrack();
+    void sendBuilt(const RmcResult& r);
     bool sendAt(long double lat, long double lon, long double knots, const std::string& date,
                 const std::string& time);
     void watchDocument();
@@ -171,6 +172,7 @@ private:
     std::string trackName_;
     core::NodeId trackNode_ = core::kNoNode;  // the track whose points are loaded
     bool fresh_ = false;                      // points_ hold trackNode_ as it stands
+    std::string line_;                        // the sentence with its line end, reused
     struct {
         int index = 0;  // of points_; 0: none
         core::SphericalPoint point;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "host/fake/fake_host.h"
 
@@ -132,6 +134,81 @@ TEST(Bearing, InitialGreatCircleCourse) {
     EXPECT_NEAR(northish(Bearing(52, 5, 53, 5)), 0, 0.07);
     EXPECT_NEAR(static_cast<double>(Bearing(53, 5, 52, 5)), 180, 0.07);
     EXPECT_FALSE(std::isnan(static_cast<double>(Bearing(52, 5, 52, 5))));
+}
+
+namespace {
+
+bool sameBits(long double a, long double b) { return a == b && std::signbit(a) == std::signbit(b); }
+
+}  // namespace
+
+TEST(Bearing, RememberedSinesGiveTheSameCourses) {
+    // Hop after hop (each start the end before) against each course taken
+    // after two unrelated calls, so nothing remembered can be reused.
+    struct Hop {
+        long double lat, lon;
+    } path[] = {{51.4000137L, 5.1000091L}, {51.4000274L, 5.1000182L}, {51.4000274L, 5.1000273L},
+                {-0.0L, 0.0L},             {0.0L, 0.0000091L},         {-33.8688197L, 151.2092955L},
+                {-33.8688334L, 151.2092955L}, {89.9999L, -179.9999L},  {89.9999L, 179.9999L}};
+    std::vector<long double> fresh;
+    for (size_t i = 1; i < std::size(path); ++i) {
+        Bearing(10, 20, 30, 40);
+        Bearing(11, 21, 31, 41);
+        fresh.push_back(Bearing(path[i - 1].lat, path[i - 1].lon, path[i].lat, path[i].lon));
+    }
+    for (size_t i = 1; i < std::size(path); ++i) {
+        long double b = Bearing(path[i - 1].lat, path[i - 1].lon, path[i].lat, path[i].lon);
+        EXPECT_TRUE(sameBits(b, fresh[i - 1]) || (std::isnan(b) && std::isnan(fresh[i - 1]))) << "hop " << i;
+    }
+    // Back and forth: the same two latitudes in the other order.
+    long double there = Bearing(52, 5, 52.001L, 5.001L), back = Bearing(52.001L, 5.001L, 52, 5);
+    Bearing(10, 20, 30, 40);
+    Bearing(11, 21, 31, 41);
+    EXPECT_TRUE(sameBits(back, Bearing(52.001L, 5.001L, 52, 5)));
+    EXPECT_TRUE(sameBits(there, Bearing(52, 5, 52.001L, 5.001L)));
+}
+
+TEST(GeneralNumber, IsTheTextAndWhatItReadsBackAs) {
+    // Magnitudes across the fixed-notation range, both signs, spread by a
+    // fixed-seed generator, and the edges.
+    std::vector<long double> values = {0.0L,  -0.0L,   1e-5L,          -1e-5L,          0.00001234L, 0.5L,
+                                       52.15L, -4.5L,  51.4000137L,    5.1000091L,      3.2089L,     999999999999999.4L,
+                                       1e15L, 1e-6L,   0.000099999999999999999L, 2.5e-5L, 1.0L / 3, 123.45L};
+    unsigned long long seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        long double mantissa = static_cast<long double>(seed >> 11) / 9007199254740992.0L;
+        int exponent = static_cast<int>((seed >> 3) % 21) - 6;
+        long double v = mantissa * std::pow(10.0L, exponent);
+        values.push_back(seed & 1 ? -v : v);
+    }
+    int fast = 0;
+    for (long double v : values) {
+        std::string text = FloatToStrGeneral(v);
+        GeneralNumber g;
+        if (!ToGeneralNumber(v, g)) continue;
+        ++fast;
+        ASSERT_EQ(std::string(g.view()), text) << static_cast<double>(v);
+        std::optional<long double> read = ParseNumber(text);
+        ASSERT_TRUE(read.has_value()) << text;
+        ASSERT_TRUE(sameBits(g.value, *read)) << text;
+    }
+    // Outside the plain decimals the caller must go through the text.
+    GeneralNumber g;
+    EXPECT_FALSE(ToGeneralNumber(1e-6L, g));
+    EXPECT_FALSE(ToGeneralNumber(1e15L, g));
+    EXPECT_FALSE(ToGeneralNumber(NAN, g));
+    EXPECT_GT(fast, 15000);  // the quick way is the common one
+}
+
+TEST(DegToNmea, AReadValueGivesTheSameMinutes) {
+    for (const char* text : {"52.15", "5,15", "-0.5", "52", "-123.25", "51.4000137", "0.0000091", "179.99999999"}) {
+        std::string withPoint = text;
+        if (size_t comma = withPoint.find(','); comma != std::string::npos) withPoint[comma] = '.';
+        EXPECT_EQ(DegToNmea(text, StrToFloatAny(withPoint)), DegToNmea(text)) << text;
+    }
+    EXPECT_EQ(DegToNmea("52.15", 52.15L), std::optional<std::string>("5209.0"));
+    EXPECT_FALSE(DegToNmea("x.5", 0.5L).has_value());
 }
 
 TEST(DateTimeXml, WritesLocalTimeWithTheMachinesOffset) {

@@ -155,3 +155,68 @@ TEST(RmcBuilder, ChangesUseTheDecimalSeparator) {
     EXPECT_EQ(r.panel.Edit22, "5,15");
     EXPECT_EQ(r.panel.Edit18, "52,5");
 }
+
+TEST(RmcBuilder, NumbersBuildWhatTheirTextsBuild) {
+    // Two builders in step: one given general texts, one the numbers.
+    struct Step {
+        long double lon, lat, knots;
+    } steps[] = {
+        {5.1000091L, 51.4000137L, 3.2089L},
+        {5.1000182L, 51.4000274L, 19.438444924406L},
+        {5.1000182L, 51.4000274L, 0},             // not moved: the course stays
+        {-123.25L, -0.5L, 0.1234567890123L},
+        {0.000001L, 0.0000005L, 1e-7L},           // written with an exponent
+        {-0.0L, 0.0L, 12345678.9L},
+        {181, 52, 1},                             // no longitude: nothing changes
+        {5.15L, 91, 1},                           // no latitude
+        {179.99999999999L, -89.999999999999L, 2.5L},
+        {5.123456789012345L, 52.987654321098765L, 99.999999L},
+    };
+    RmcBuilder byText, byNumber;
+    for (const Step& s : steps) {
+        RmcResult t = byText.MaakRMC(core::FloatToStrGeneral(s.lon), core::FloatToStrGeneral(s.lat), "08-03-2008", "12:34:56",
+                                     core::FloatToStrGeneral(s.knots));
+        RmcResult n = byNumber.MaakRMC(s.lon, s.lat, "08-03-2008", "12:34:56", s.knots);
+        std::string at = core::FloatToStrGeneral(s.lat) + " " + core::FloatToStrGeneral(s.lon);
+        EXPECT_EQ(n.ok, t.ok) << at;
+        EXPECT_EQ(n.sentence, t.sentence) << at;
+        EXPECT_EQ(n.error, t.error) << at;
+        EXPECT_EQ(n.moved, t.moved) << at;
+        EXPECT_EQ(n.panel.Edit18, t.panel.Edit18) << at;
+        EXPECT_EQ(n.panel.Edit19, t.panel.Edit19) << at;
+        EXPECT_EQ(n.panel.Edit20, t.panel.Edit20) << at;
+        EXPECT_EQ(n.panel.Edit21, t.panel.Edit21) << at;
+        EXPECT_EQ(n.panel.Edit23, t.panel.Edit23) << at;
+        EXPECT_EQ(n.panel.compassDeg, t.panel.compassDeg) << at;
+        EXPECT_TRUE(byNumber.previousLat() == byText.previousLat() && byNumber.previousLon() == byText.previousLon());
+    }
+    RmcResult bad = byNumber.MaakRMC(181.0L, 52.0L, "", "", 0);
+    EXPECT_EQ(bad.error, "'181' is not a valid longitude (-180 to 180 degrees)");
+}
+
+TEST(RmcBuilder, ShortAndOddTimeAndDateFields) {
+    // A missing part is one "0"; a part is padded by its length as typed,
+    // then the characters that would break the sentence are left out.
+    EXPECT_EQ(RmcTimeField("12:34"), "12340");
+    EXPECT_EQ(RmcTimeField("1*:2,:3$"), "123");
+    EXPECT_EQ(RmcTimeField("*:1"), "0010");
+    EXPECT_EQ(RmcDateField("08-03"), "08030");
+    EXPECT_EQ(RmcDateField("8"), "0800");
+}
+
+TEST(RmcBuilder, ANumberWithAnExponentIsAPositionNearZero) {
+    // Within 0.00001 degrees of the equator the general text has an
+    // exponent; its mantissa's digits are no degrees.
+    std::string field;
+    char hemisphere = 0;
+    ASSERT_TRUE(RmcLatitudeField("1.5E-6", field, hemisphere));
+    EXPECT_EQ(field, "0000.0000");
+    EXPECT_EQ(hemisphere, 'N');
+    ASSERT_TRUE(RmcLongitudeField("-9.5e-6", field, hemisphere));
+    EXPECT_EQ(field, "00000.0005");
+    EXPECT_EQ(hemisphere, 'W');
+    RmcBuilder b;
+    RmcResult r = b.MaakRMC(0.0000015L, 0.0000025L, "", "", 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_NE(r.sentence.find(",0000.0001,N,00000.0000,E,"), std::string::npos) << r.sentence;
+}
