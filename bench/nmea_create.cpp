@@ -19,9 +19,10 @@ int main(int argc, char** argv) {
     core::PointList points;
     double lat = 52.15, lon = 5.15;
     for (int i = 0; i < 100000; ++i) {
-        // A winding road: 100 m a step (0.0009 degrees of latitude; the
-        // longitude step is widened by 1 / cos 52 degrees).
-        double heading = std::sin(i * 0.01) * 1.2;
+        // A winding road round a loop some 10,000 km long, so the drive
+        // stays on the globe: 100 m a step (0.0009 degrees of latitude; the
+        // longitude step is widened by 1 / cos of the latitude).
+        double heading = i * (2 * M_PI / 100000) + std::sin(i * 0.01) * 0.5;
         lat += 0.000898 * std::cos(heading);
         lon += 0.000898 * std::sin(heading) / std::cos(lat * M_PI / 180);
         core::PointRecord& p = points.append();
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         p.lon = lon;
     }
     nmea::RmcBuilder builder;
+    builder.setPanelShown(false);  // as the command line does
     core::Operation operation;
     long sentences = 0;
     auto start = std::chrono::steady_clock::now();

@@ -278,6 +278,7 @@ int convertToNmea(const ConvertArgs& c) {
     std::string out = formats::ReplaceExtension(c.files[1], ".log");
     if (out != c.files[1]) std::fprintf(stderr, "Saving as %s\n", out.c_str());
     nmea::RmcBuilder builder;
+    builder.setPanelShown(false);  // no page shows it
     long sentences = 0;
     core::Result r = nmeaFiles.writeTrackAsNmea(form.track, out, options, builder, nullptr, sentences);
     if (r.isNothingToDo()) r = core::Result::failed(cli.ws.message(11));

@@ -1,6 +1,7 @@
 #include "nmea/nmea_file_writer.h"
 
 #include <cmath>
+#include <optional>
 
 #include "core/fn.h"
 #include "nmea/rmc_builder.h"
@@ -49,10 +50,13 @@ core::Result WriteNmeaSentences(const core::PointList& points, const NmeaFileOpt
 
     std::string line;
     // Time is the start plus whole steps, so it does not drift over a long walk.
-    auto emit = [&](const Position& at, const std::string& speed, int n) -> core::Result {
+    // The first sentence stands still with the speed text "0.0"; the walk's
+    // sentences hand the builder numbers, which it writes as their general texts.
+    auto emit = [&](const Position& at, std::optional<long double> knots, int n) -> core::Result {
         core::DateTimeParts t = core::DecodeDateTime(start + sentences * options.stepS / kSecondsPerDay);
-        RmcResult r = builder.MaakRMC(core::FloatToStrGeneral(at.lon), core::FloatToStrGeneral(at.lat), dateText(t),
-                                      core::TimeOfDayText(t), speed);
+        RmcResult r = knots ? builder.MaakRMC(at.lon, at.lat, dateText(t), core::TimeOfDayText(t), *knots)
+                            : builder.MaakRMC(core::FloatToStrGeneral(at.lon), core::FloatToStrGeneral(at.lat),
+                                              dateText(t), core::TimeOfDayText(t), "0.0");
         if (!r.ok) return core::Result::failed(r.error, 0, 0);
         line = r.sentence;
         line += "\r\n";
@@ -63,8 +67,8 @@ core::Result WriteNmeaSentences(const core::PointList& points, const NmeaFileOpt
     };
 
     Position cur{points[1].lat, points[1].lon};
-    if (core::Result r = emit(cur, "0.0", 0); !r.isDone()) return r;
-    const std::string knots = core::FloatToStrGeneral(options.speedMs * kKnotsPerMs);
+    if (core::Result r = emit(cur, std::nullopt, 0); !r.isDone()) return r;
+    const long double knots = options.speedMs * kKnotsPerMs;
     const long double stride = options.speedMs * options.stepS;  // metres per sentence
     const int last = count - 1;  // the walk ends here
     // n is the point walked towards; every sentence lies one stride further
