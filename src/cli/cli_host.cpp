@@ -1,5 +1,8 @@
 #include "cli/cli_host.h"
 
+#include <QCoreApplication>
+#include <QDir>
+
 #include <charconv>
 
 #include <algorithm>
@@ -13,6 +16,11 @@ namespace cli {
 bool ToWholeNumber(const std::string& text, long long& value) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+app::ProgramPaths PathsBesideThisProgram() {
+    return app::BuildPaths(
+        app::PathEnv::fromProcess(QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()));
 }
 
 bool ToHostAndPort(const std::string& text, std::string& hostName, int& port) {

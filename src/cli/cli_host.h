@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/paths.h"
 #include "formats/env.h"
 #include "host/qt/qt_host.h"
 
@@ -13,6 +14,8 @@ namespace cli {
 
 // An option's value as a whole number; false unless the whole text is one.
 bool ToWholeNumber(const std::string& text, long long& value);
+// The program's paths as the window would have them, from beside this binary.
+app::ProgramPaths PathsBesideThisProgram();
 // "HOST:PORT" with a port of 1 to 65535.
 bool ToHostAndPort(const std::string& text, std::string& hostName, int& port);
 

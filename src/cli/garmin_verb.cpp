@@ -128,8 +128,7 @@ int garminCommand(const std::vector<std::string>& args) {
     }
 
     CliHost host;
-    app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
-                                QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
+    app::Workspace ws(host, PathsBesideThisProgram());
     ws.create();
     app::DocumentCommands commands(ws);
     if (action == "upload" && !commands.BestandOpenen(file)) return kExitFailed;

@@ -109,8 +109,7 @@ struct Cli {
     core::ScopedConnection statusToStderr;
 
     Cli()
-        : ws(host, app::BuildPaths(app::PathEnv::fromProcess(
-                       QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()))) {
+        : ws(host, cli::PathsBesideThisProgram()) {
         ws.create();
         // Long work shows its status on stderr, at most once a second.
         statusToStderr = ws.statusLine.changed.scoped([last = std::chrono::steady_clock::now()](

@@ -170,8 +170,7 @@ int PlotVerb(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication qapp(argc, argv);
     CliHost host;
-    app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
-                                QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
+    app::Workspace ws(host, PathsBesideThisProgram());
     ws.create();
     app::DocumentCommands commands{ws};
     if (!commands.BestandOpenen(a.file)) return kExitFailed;

@@ -116,8 +116,7 @@ int receiveCommand(const std::vector<std::string>& args) {
     if (std::string error = parse(args, o); !error.empty()) return usage(error);
 
     CliHost host;
-    app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
-                                QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
+    app::Workspace ws(host, PathsBesideThisProgram());
     ws.create();
     app::IniFile ini = app::IniFile::load(ws.paths.userSettings);
     app::UserSettings settings = app::UserSettings::read(ini);

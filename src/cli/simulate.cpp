@@ -313,8 +313,7 @@ int simulateCommand(const std::vector<std::string>& args) {
     if (std::string error = parse(args, o); !error.empty()) return usage(error);
 
     CliHost host;
-    app::Workspace ws(host, app::BuildPaths(app::PathEnv::fromProcess(
-                                QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString())));
+    app::Workspace ws(host, PathsBesideThisProgram());
     ws.create();
     app::DocumentCommands commands(ws);
     if (!commands.BestandOpenen(o.file)) return kExitFailed;
