@@ -157,7 +157,7 @@ protected:
             if (i % 2 == 0) {
                 user->sendKey(Key::of(' '), true);  // the hot key: a track point
                 user->sendKey(Key::of(' '), false);
-                ASSERT_TRUE(waitFor([&] { return capture.results().size() > before; }, 3000, desktop.get()))
+                ASSERT_TRUE(waitFor([&] { return capture.results().size() > before; }, 10000, desktop.get()))
                     << "Space did not capture";
                 kinds.push_back('T');
             } else {
@@ -216,17 +216,17 @@ TEST_F(Route66X11Test, TheCaptureWindowTakesTheKeysTypedOverTheMap) {
         [](const std::string&) {});
     ui::TOcrForm form(capture);
     form.show();
-    ASSERT_TRUE(waitFor([&] { return capture.shown() && form.isActiveWindow(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return capture.shown() && form.isActiveWindow(); }, 15000));
     Shown shown = pointAt(capture, 300, 200);
     WindowId map = mapWindow(), self = static_cast<WindowId>(form.winId());
     desktop->activate(map);  // the planner takes the focus, as a click on the map would
-    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == map && !form.isActiveWindow(); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == map && !form.isActiveWindow(); }, 10000));
     // Within a second (ten preview ticks) the capture window is the active one again.
-    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == self && form.isActiveWindow(); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return desktop->activeWindow() == self && form.isActiveWindow(); }, 10000));
     waitFor([] { return false; }, 100);  // the keyboard follows the activation
     user->sendKey(Key::of('w'), true);
     user->sendKey(Key::of('w'), false);
-    ASSERT_TRUE(waitFor([&] { return !capture.results().empty(); }, 3000, desktop.get()))
+    ASSERT_TRUE(waitFor([&] { return !capture.results().empty(); }, 10000, desktop.get()))
         << "read: \"" << capture.lines()[1] << "\" fields: \"" << capture.latitudeText << "\" focus: "
         << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     TreeFixture f;
