@@ -22,28 +22,13 @@
 #include "host/qt/qt_host.h"
 #include "capture/x11/x11_desktop.h"
 #include "x11_hands.h"
+#include "x11_wait.h"
 
 using namespace capture;
 
 namespace {
 
 const std::string kMapTitle = "Route 66 \xE2\x80\x93 test";
-
-void pump() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-}
-
-template <typename F>
-bool waitFor(F condition, int ms, Desktop* desktop = nullptr) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (desktop) desktop->dispatchEvents();
-        if (condition()) return true;
-        pump();
-    }
-    return condition();
-}
 
 std::vector<std::string> readLines(const std::string& path) {
     std::ifstream in(path);

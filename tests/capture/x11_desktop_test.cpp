@@ -22,6 +22,7 @@
 #include "host/fake/fake_host.h"
 #include "host/qt/qt_host.h"
 #include "x11_hands.h"
+#include "x11_wait.h"
 
 using capture::Desktop;
 using capture::Key;
@@ -30,23 +31,6 @@ namespace {
 
 const std::string kMapTitle = "Microsoft AutoRoute \xE2\x80\x93 test";
 const std::string kDeg = "\xC2\xB0";
-
-void pump() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-}
-
-// Waits up to `ms` for the condition while Qt and the desktop stay live.
-template <typename F>
-bool waitFor(F condition, int ms, Desktop* desktop = nullptr) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (desktop) desktop->dispatchEvents();
-        if (condition()) return true;
-        pump();
-    }
-    return condition();
-}
 
 class Planner {
 public:
