@@ -18,6 +18,9 @@ import threading
 import time
 import tty
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from script_checks import check, failures, free_port  # noqa: E402
+
 CLI = sys.argv[1]
 ENV = dict(os.environ, TZ="UTC")
 
@@ -35,15 +38,6 @@ GPX = """<?xml version="1.0" encoding="UTF-8"?>
 """ % "\n".join('<trkpt lat="%s" lon="%s"><time>2008-03-08T%s:%s:%sZ</time></trkpt>'
                 % (lat, lon, t[0:2], t[2:4], t[4:6]) for lat, lon, t in POINTS)
 
-failures = []
-
-
-def check(condition, what, detail=""):
-    print("%s %s" % ("ok  " if condition else "FAIL", what))
-    if not condition:
-        failures.append(what)
-        if detail:
-            print("  " + str(detail).replace("\n", "\n  "))
 
 
 def checksum_ok(sentence):
@@ -79,13 +73,6 @@ def sentences(raw):
     check(raw == "" or raw.endswith("\r\n"), "lines end in CR LF")
     return [l for l in raw.split("\r\n") if l]
 
-
-def free_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
 
 
 def read_until_closed(sock, deadline):

@@ -21,6 +21,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from script_checks import check, failures, free_port  # noqa: E402
+
 CLI = sys.argv[1]
 SKIP = 77
 # Four decimals of a minute are cut, not rounded: up to 0.0001' off, plus
@@ -31,23 +34,7 @@ POINTS = [(52.1, 5.1, "12:00:00"), (52.1011, 5.1002, "12:00:10"), (52.10237, 5.1
           (52.1035, 5.1029, "12:00:30"), (52.1047, 5.1041, "12:00:40"), (52.1059, 5.1053, "12:00:50")]
 SENT = POINTS[:-1]  # playback sends every point but the last
 
-failures = []
 
-
-def check(condition, what, detail=""):
-    print("%s %s" % ("ok  " if condition else "FAIL", what))
-    if not condition:
-        failures.append(what)
-        if detail:
-            print("  " + str(detail)[:2000].replace("\n", "\n  "))
-
-
-def free_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
 
 
 def kill(p):
