@@ -200,102 +200,231 @@ void GpxInserter::addTrackPoint(const Point& given) {
 
 namespace {
 
-// Streams a GPX file and hands one element at a time to the insertion: each
-// waypoint, each route point, each track point. Waypoints, routes and tracks
-// land in their own containers, each in file order, and the focus ends where
-// reading all waypoints, then all routes, then all tracks would leave it.
-class GpxStreamReader {
+// Takes a GPX file's SAX events and hands one element at a time to the
+// insertion: each waypoint, each route point, each track point. Waypoints,
+// routes and tracks land in their own containers, each in file order, and
+// the focus ends where reading all waypoints, then all routes, then all
+// tracks would leave it. Track points, the bulk of every file, are taken
+// straight from the events; the rarer elements are built as small DOM
+// subtrees for the insertion.
+class GpxSaxReader : public xml::SaxHandler {
 public:
-    GpxStreamReader(Env& env, xml::Reader& reader, long size)
-        : env_(env), reader_(reader), inserter_(env), size_(size) {}
+    GpxSaxReader(Env& env, long size) : env_(env), inserter_(env), size_(size) {}
 
-    bool run();  // false when cancelled
+    void attach(xml::SaxParser& parser) { parser_ = &parser; }
+    bool afterBlock(long bytesDone) {
+        bytesDone_ = bytesDone;
+        return !cancelled_;
+    }
+    // After the parser has stopped, for whatever end it came to.
+    void finish();
+    bool cancelled() const { return cancelled_; }
+
+    void startElement(std::string_view name, const xml::Attributes& attributes) override;
+    void endElement() override;
+    void characters(std::string_view text) override;
 
 private:
-    bool next() { return have_ = reader_.read(); }
-    void skipSubtree() { have_ = reader_.skip(); }
+    enum class Part { None, Route, Track };
+    enum class Built { Metadata, Waypoint, RouteName, RoutePoint, TrackName };
+
     bool announce(const char* what);
-    void readRoute();
-    void readTrack();
-    bool pointDone();
-    GpxInserter::Point readTrackPoint();
+    void pointDone();
+    void build(Built what, std::string_view name, const xml::Attributes& attributes);
+    void built();
+    void beginRoute();
+    void beginTrack();
+    void addTrackPoint();
+    void cancel();
 
     Env& env_;
-    xml::Reader& reader_;
     GpxInserter inserter_;
     long size_;
-    bool have_ = false;
-    bool metadataDone_ = false;
+    xml::SaxParser* parser_ = nullptr;
+    long bytesDone_ = 0;
     bool cancelled_ = false;
+
+    int depth_ = 0;         // open elements
+    int skipDepth_ = -1;    // an element whose subtree is of no interest
+    xml::SubtreeBuilder builder_;
+    Built building_ = Built::Metadata;
+
+    Part part_ = Part::None;
+    bool metadataDone_ = false;
+    std::string name_;
+    bool named_ = false, begun_ = false, inSegment_ = false;
+
+    bool inPoint_ = false;
+    GpxInserter::Point point_;
+    std::string* text_ = nullptr;  // ele or time of the point, while inside it
+    int textDepth_ = 0;
+
     int count_ = 0;
     long points_ = 0;
     NodeId lastRoute_ = kNoNode, lastTrack_ = kNoNode;
 };
 
-bool GpxStreamReader::announce(const char* what) {
+void GpxSaxReader::cancel() {
+    cancelled_ = true;
+    if (parser_) parser_->stop();
+}
+
+bool GpxSaxReader::announce(const char* what) {
     ++count_;
     env_.status(std::to_string(count_) + ": " + what);
-    if (size_ > 0) env_.operation.showProgress(reader_.bytesConsumed(), size_);
-    if (!env_.operation.yieldNow()) cancelled_ = true;
+    if (size_ > 0) env_.operation.showProgress(bytesDone_, size_);
+    if (!env_.operation.yieldNow()) cancel();
     return !cancelled_;
 }
 
-bool GpxStreamReader::pointDone() {
-    if (!env_.operation.step(++points_, 0)) cancelled_ = true;
-    if (points_ % kYieldEvery == 0 && size_ > 0) env_.operation.showProgress(reader_.bytesConsumed(), size_);
-    return !cancelled_;
+void GpxSaxReader::pointDone() {
+    if (!env_.operation.step(++points_, 0)) cancel();
+    if (points_ % kYieldEvery == 0 && size_ > 0) env_.operation.showProgress(bytesDone_, size_);
 }
 
-bool GpxStreamReader::run() {
-    next();
-    while (have_ && !cancelled_) {
-        if (!reader_.isElement() || reader_.depth() != 1) {
-            next();
-            continue;
-        }
-        std::string_view n = reader_.localName();
-        if (n == "metadata" && !metadataDone_) {
+void GpxSaxReader::build(Built what, std::string_view name, const xml::Attributes& attributes) {
+    building_ = what;
+    builder_.start(name, attributes);
+}
+
+void GpxSaxReader::beginRoute() {
+    if (begun_) return;
+    lastRoute_ = inserter_.beginRoute(name_);
+    begun_ = true;
+}
+
+void GpxSaxReader::beginTrack() {
+    if (begun_) return;
+    env_.doc.setFocused(kNoNode);
+    inserter_.beginTrack(named_ ? name_ : "NewTrack");
+    lastTrack_ = env_.doc.parent(env_.doc.currentSegment);
+    begun_ = true;
+}
+
+void GpxSaxReader::startElement(std::string_view name, const xml::Attributes& attributes) {
+    int depth = depth_++;
+    if (skipDepth_ >= 0 || cancelled_) return;
+    if (builder_.building()) {
+        builder_.start(name, attributes);
+        return;
+    }
+    if (depth == 0) return;  // the root
+    if (depth == 1) {
+        if (name == "metadata" && !metadataDone_) {
             metadataDone_ = true;
             env_.status("Reading metadata...");
-            if (xmlNode* e = reader_.expand()) inserter_.addMetadata(e);
-            skipSubtree();
-        } else if (n == "wpt") {
-            if (!announce("waypoint")) break;
+            build(Built::Metadata, name, attributes);
+        } else if (name == "wpt") {
+            if (!announce("waypoint")) return;
             env_.doc.setFocused(kNoNode);
-            if (xmlNode* e = reader_.expand()) inserter_.addWpt(e);
-            skipSubtree();
-        } else if (n == "rte") {
-            if (!announce("route")) break;
-            readRoute();
-        } else if (n == "trk") {
-            if (!announce("track")) break;
-            readTrack();
+            build(Built::Waypoint, name, attributes);
+        } else if (name == "rte" || name == "trk") {
+            if (!announce(name == "rte" ? "route" : "track")) return;
+            part_ = name == "rte" ? Part::Route : Part::Track;
+            name_.clear();
+            named_ = begun_ = inSegment_ = false;
         } else {
-            skipSubtree();
+            skipDepth_ = depth;
         }
+        return;
     }
-    if (lastRoute_ != kNoNode) env_.doc.setFocused(lastTrack_ != kNoNode ? lastTrack_ : lastRoute_);
-    return !cancelled_;
+    if (part_ == Part::Route && depth == 2) {
+        if (name == "name" && !begun_ && name_.empty()) {
+            build(Built::RouteName, name, attributes);
+        } else if (name == "rtept") {
+            beginRoute();
+            build(Built::RoutePoint, name, attributes);
+        } else {
+            skipDepth_ = depth;
+        }
+        return;
+    }
+    if (part_ == Part::Track) {
+        if (depth == 2 && name == "name" && !named_ && !begun_) {
+            build(Built::TrackName, name, attributes);
+            return;
+        }
+        if (depth == 2 && name == "trkseg") {
+            beginTrack();
+            inSegment_ = true;
+            return;
+        }
+        if (depth == 3 && inSegment_ && name == "trkpt") {
+            inPoint_ = true;
+            point_ = GpxInserter::Point{};
+            point_.lat = attributes.find("lat");
+            point_.lon = attributes.find("lon");
+            return;
+        }
+        if (depth == 4 && inPoint_ && (name == "ele" || name == "time")) {
+            // The last of several wins.
+            text_ = name == "ele" ? &point_.ele : &point_.time;
+            text_->clear();
+            textDepth_ = depth;
+            return;
+        }
+        // Nothing inside an ele or time element counts but its own text.
+        if (text_ && depth > textDepth_) return;
+    }
+    skipDepth_ = depth;
 }
 
-// A track point straight from the reader, without building its subtree:
-// the attributes lat and lon and the child elements ele and time.
-GpxInserter::Point GpxStreamReader::readTrackPoint() {
-    GpxInserter::Point p;
-    p.lat = reader_.attribute("lat");
-    p.lon = reader_.attribute("lon");
-    if (!reader_.isEmptyElement()) {
-        int depth = reader_.depth();
-        while (reader_.read()) {
-            if (reader_.isEndElement() && reader_.depth() == depth) break;
-            if (!reader_.isElement() || reader_.depth() != depth + 1) continue;
-            std::string_view n = reader_.localName();
-            if (n == "ele")
-                p.ele = reader_.readElementText();
-            else if (n == "time")
-                p.time = reader_.readElementText();
-        }
+void GpxSaxReader::endElement() {
+    int depth = --depth_;
+    if (cancelled_) return;
+    if (skipDepth_ >= 0) {
+        if (depth == skipDepth_) skipDepth_ = -1;
+        return;
     }
+    if (builder_.building()) {
+        if (builder_.end()) built();
+        return;
+    }
+    if (text_) {
+        if (depth == textDepth_) text_ = nullptr;
+        return;
+    }
+    if (inPoint_ && depth == 3) {
+        addTrackPoint();
+        return;
+    }
+    if (part_ == Part::Track && depth == 2) inSegment_ = false;
+    if (depth == 1) {
+        if (part_ == Part::Route) beginRoute();
+        if (part_ == Part::Track) beginTrack();
+        part_ = Part::None;
+    }
+}
+
+void GpxSaxReader::characters(std::string_view text) {
+    if (skipDepth_ >= 0 || cancelled_) return;
+    if (builder_.building())
+        builder_.characters(text);
+    else if (text_ && depth_ - 1 == textDepth_)
+        text_->append(text);
+}
+
+void GpxSaxReader::built() {
+    xmlNode* e = builder_.root();
+    switch (building_) {
+        case Built::Metadata: inserter_.addMetadata(e); break;
+        case Built::Waypoint: inserter_.addWpt(e); break;
+        case Built::RouteName: name_ = xml::text(e); break;
+        case Built::TrackName:
+            name_ = xml::text(e);
+            named_ = true;
+            break;
+        case Built::RoutePoint:
+            inserter_.addRtept(e);
+            pointDone();
+            break;
+    }
+}
+
+void GpxSaxReader::addTrackPoint() {
+    inPoint_ = false;
+    text_ = nullptr;
+    GpxInserter::Point& p = point_;
     if (auto stored = core::XmlTimeToLocalXml(p.time, env_.clock)) {
         p.storedTime = std::move(*stored);
         p.fileTime = std::move(p.time);
@@ -303,77 +432,19 @@ GpxInserter::Point GpxStreamReader::readTrackPoint() {
     } else {
         p.time = core::XmlToDateTime(p.time, env_.clock, env_.decimalSeparator());
     }
-    return p;
+    inserter_.addTrackPoint(p);
+    pointDone();
 }
 
-void GpxStreamReader::readRoute() {
-    std::string name;
-    bool begun = false;
-    auto begin = [&] {
-        if (!begun) lastRoute_ = inserter_.beginRoute(name);
-        begun = true;
-    };
-    if (!reader_.isEmptyElement()) {
-        next();
-        while (have_ && !cancelled_ && !(reader_.isEndElement() && reader_.depth() == 1)) {
-            if (!reader_.isElement() || reader_.depth() != 2) {
-                next();
-                continue;
-            }
-            std::string_view n = reader_.localName();
-            if (n == "name" && !begun && name.empty()) {
-                if (xmlNode* e = reader_.expand()) name = xml::text(e);
-            } else if (n == "rtept") {
-                begin();
-                if (xmlNode* e = reader_.expand()) inserter_.addRtept(e);
-                if (!pointDone()) break;
-            }
-            skipSubtree();
-        }
+void GpxSaxReader::finish() {
+    if (!cancelled_) {
+        // A file that breaks off keeps what it gave: the point begun, the
+        // route or track it was in.
+        if (inPoint_) addTrackPoint();
+        if (part_ == Part::Route) beginRoute();
+        if (part_ == Part::Track) beginTrack();
     }
-    begin();
-    next();
-}
-
-void GpxStreamReader::readTrack() {
-    std::string name;
-    bool named = false, begun = false, inSegment = false;
-    auto begin = [&] {
-        if (begun) return;
-        env_.doc.setFocused(kNoNode);
-        inserter_.beginTrack(named ? name : "NewTrack");
-        lastTrack_ = env_.doc.parent(env_.doc.currentSegment);
-        begun = true;
-    };
-    if (!reader_.isEmptyElement()) {
-        next();
-        while (have_ && !cancelled_ && !(reader_.isEndElement() && reader_.depth() == 1)) {
-            int depth = reader_.depth();
-            if (reader_.isEndElement() && depth == 2) inSegment = false;
-            if (!reader_.isElement() || depth < 2) {
-                next();
-                continue;
-            }
-            std::string_view n = reader_.localName();
-            if (depth == 2 && n == "name" && !named && !begun) {
-                if (xmlNode* e = reader_.expand()) name = xml::text(e);
-                named = true;
-                skipSubtree();
-            } else if (depth == 2 && n == "trkseg") {
-                begin();
-                inSegment = !reader_.isEmptyElement();
-                next();
-            } else if (depth == 3 && inSegment && n == "trkpt") {
-                inserter_.addTrackPoint(readTrackPoint());
-                if (!pointDone()) break;
-                next();
-            } else {
-                skipSubtree();
-            }
-        }
-    }
-    begin();
-    next();
+    if (lastRoute_ != kNoNode) env_.doc.setFocused(lastTrack_ != kNoNode ? lastTrack_ : lastRoute_);
 }
 
 }  // namespace
@@ -421,15 +492,21 @@ long endOfGpxWithTrailingBytes(const std::string& fileName) {
 
 namespace {
 
-core::Result readGpx(Env& env, xml::Reader& reader, long size) {
+// Reads through `parse`, which runs the parser it is given over the file or text.
+template <typename Parse>
+core::Result readGpx(Env& env, long size, Parse parse) {
     env.doc.beginBulk();
-    GpxStreamReader stream(env, reader, size);
-    bool completed = stream.run();
+    GpxSaxReader reader(env, size);
+    xml::SaxParser parser(reader);
+    reader.attach(parser);
+    parse(parser, [&reader](long bytesDone) { return reader.afterBlock(bytesDone); });
+    reader.finish();
     env.doc.endBulk();
     env.operation.hideProgress();
     // Whatever was read before a fault stays in the document.
-    if (!reader.error().empty()) return ParseFailure(reader.error());
-    return completed ? core::Result::done() : core::Result::cancelled();
+    if (reader.cancelled()) return core::Result::cancelled();
+    if (!parser.error().empty()) return ParseFailure(parser.error());
+    return core::Result::done();
 }
 
 void warnTrailing(Env& env, long bytes) {
@@ -440,12 +517,12 @@ void warnTrailing(Env& env, long bytes) {
 
 core::Result GpxBestandInlezen(Env& env, const std::string& fileName) {
     env.report("Read GPX file");
-    xml::Reader reader;
     long end = endOfGpxWithTrailingBytes(fileName);
     long size = StatusOf(fileName).size;
     if (end >= 0) warnTrailing(env, size - end);
-    if (!(end >= 0 ? reader.open(fileName, end) : reader.open(fileName))) return ParseFailure(reader.error());
-    return readGpx(env, reader, size);
+    return readGpx(env, size, [&](xml::SaxParser& parser, const xml::SaxParser::BlockHook& hook) {
+        parser.parseFile(fileName, end, hook);
+    });
 }
 
 core::Result ReadGpxText(Env& env, std::string_view text) {
@@ -456,9 +533,9 @@ core::Result ReadGpxText(Env& env, std::string_view text) {
         warnTrailing(env, static_cast<long>(text.size() - at - 4));
         text = text.substr(0, at + 4);
     }
-    xml::Reader reader;
-    if (!reader.openMemory(text)) return ParseFailure(reader.error());
-    return readGpx(env, reader, static_cast<long>(text.size()));
+    return readGpx(env, static_cast<long>(text.size()), [&](xml::SaxParser& parser, const xml::SaxParser::BlockHook& hook) {
+        parser.parseMemory(text, hook);
+    });
 }
 
 // --- writer ---------------------------------------------------------------

@@ -244,6 +244,260 @@ std::string Reader::readElementText() {
 
 long Reader::bytesConsumed() const { return xmlTextReaderByteConsumed(reader_); }
 
+// --- SAX ------------------------------------------------------------------
+
+std::string_view Attributes::name(int i) const { return c(items_[i * 5]); }
+
+std::string Attributes::value(int i) const {
+    const char* from = c(items_[i * 5 + 3]);
+    const char* to = c(items_[i * 5 + 4]);
+    std::string_view raw(from, static_cast<size_t>(to - from));
+    if (raw.find('&') == std::string_view::npos) return std::string(raw);
+    // Without entity substitution the parser hands "&" over as "&#38;" and
+    // keeps other entity references as they stand; those are skipped, as
+    // the DOM helpers skip entity nodes.
+    std::string out;
+    out.reserve(raw.size());
+    for (size_t i = 0; i < raw.size();) {
+        if (raw[i] != '&') {
+            out += raw[i++];
+            continue;
+        }
+        size_t semicolon = raw.find(';', i);
+        if (semicolon == std::string_view::npos) {
+            out.append(raw.substr(i));
+            break;
+        }
+        if (raw.substr(i, semicolon - i + 1) == "&#38;") out += '&';
+        i = semicolon + 1;
+    }
+    return out;
+}
+
+std::string Attributes::find(std::string_view attributeName) const {
+    for (int i = 0; i < count_; ++i)
+        if (name(i) == attributeName) return value(i);
+    return {};
+}
+
+// Where the blocks come from: a file (up to a length) or a text in memory.
+class SaxParser::Feeder {
+public:
+    virtual ~Feeder() = default;
+    // The next block; empty at the end. False on a read error.
+    virtual bool next(std::string_view& block) = 0;
+};
+
+namespace {
+
+constexpr size_t kSaxBlock = size_t{1} << 18;
+
+class FileFeeder : public SaxParser::Feeder {
+public:
+    FileFeeder(std::FILE* file, long length) : file_(file), left_(length) {}
+    bool next(std::string_view& block) override {
+        size_t want = left_ < 0 ? kSaxBlock : std::min<size_t>(kSaxBlock, static_cast<size_t>(left_));
+        size_t got = want == 0 ? 0 : std::fread(buffer_.get(), 1, want, file_);
+        if (got < want && std::ferror(file_)) return false;
+        if (left_ > 0) left_ -= static_cast<long>(got);
+        block = {buffer_.get(), got};
+        return true;
+    }
+
+private:
+    std::FILE* file_;
+    long left_;
+    std::unique_ptr<char[]> buffer_{new char[kSaxBlock]};
+};
+
+class MemoryFeeder : public SaxParser::Feeder {
+public:
+    explicit MemoryFeeder(std::string_view text) : text_(text) {}
+    bool next(std::string_view& block) override {
+        block = text_.substr(0, kSaxBlock);
+        text_.remove_prefix(block.size());
+        return true;
+    }
+
+private:
+    std::string_view text_;
+};
+
+// The default SAX2 callbacks for the document and its DTD expect the parser
+// context as their first argument, so the context stays the user data and
+// the parser object rides in its private field.
+SaxParser& parserOf(void* context) { return *static_cast<SaxParser*>(static_cast<xmlParserCtxtPtr>(context)->_private); }
+
+}  // namespace
+
+// Callbacks with access to the parser's handler.
+struct SaxCallbacks {
+    static SaxHandler& handler(void* context) { return parserOf(context).handler_; }
+    static void startElement(void* context, const xmlChar* localName, const xmlChar*, const xmlChar*, int,
+                             const xmlChar**, int count, int, const xmlChar** attributes) {
+        handler(context).startElement(c(localName), Attributes(attributes, count));
+    }
+    static void endElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+        handler(context).endElement();
+    }
+    static void characters(void* context, const xmlChar* text, int length) {
+        handler(context).characters({c(text), static_cast<size_t>(length)});
+    }
+    static void reference(void*, const xmlChar*) {}
+    static void error(void* context, xmlErrorPtr e) {
+        SaxParser& parser = parserOf(context);
+        if (!e || e->level < XML_ERR_ERROR || !parser.error_.empty() || parser.stopped_) return;
+        parser.error_.message = trimmedMessage(e->message);
+        parser.error_.line = e->line;
+        parser.error_.column = e->int2;
+    }
+};
+
+void SaxParser::stop() {
+    stopped_ = true;
+    if (context_) xmlStopParser(static_cast<xmlParserCtxtPtr>(context_));
+}
+
+bool SaxParser::run(Feeder& feeder, const BlockHook& afterBlock) {
+    xmlSAXHandler sax;
+    xmlSAXVersion(&sax, 2);
+    sax.startElementNs = &SaxCallbacks::startElement;
+    sax.endElementNs = &SaxCallbacks::endElement;
+    sax.characters = &SaxCallbacks::characters;
+    sax.cdataBlock = &SaxCallbacks::characters;
+    sax.ignorableWhitespace = &SaxCallbacks::characters;
+    sax.reference = &SaxCallbacks::reference;
+    sax.comment = nullptr;
+    sax.processingInstruction = nullptr;
+    sax.serror = &SaxCallbacks::error;
+    sax.warning = nullptr;
+    sax.error = nullptr;
+
+    std::string_view block;
+    if (!feeder.next(block)) {
+        error_.message = "the file could not be read";
+        return false;
+    }
+    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr);
+    if (!ctxt) {
+        error_.message = "the parser could not be set up";
+        return false;
+    }
+    // Blanks are the handler's to judge: without a DOM the parser cannot.
+    xmlCtxtUseOptions(ctxt, kParseOptions & ~XML_PARSE_NOBLANKS);
+    ctxt->_private = this;
+    context_ = ctxt;
+    long done = 0;
+    bool readFailed = false;
+    for (;;) {
+        bool last = block.empty();
+        xmlParseChunk(ctxt, block.data(), static_cast<int>(block.size()), last ? 1 : 0);
+        done += static_cast<long>(block.size());
+        if (stopped_ || last || ctxt->disableSAX || ctxt->wellFormed == 0) break;
+        if (afterBlock && !afterBlock(done)) {
+            stopped_ = true;
+            break;
+        }
+        if (stopped_) break;
+        if (!feeder.next(block)) {
+            readFailed = true;
+            break;
+        }
+    }
+    if (!stopped_ && error_.empty()) {
+        if (readFailed) error_.message = "the file could not be read";
+        else if (!ctxt->wellFormed) error_.message = "the document is not well-formed";
+    }
+    if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
+    ctxt->myDoc = nullptr;
+    xmlFreeParserCtxt(ctxt);
+    context_ = nullptr;
+    return !stopped_ && error_.empty();
+}
+
+bool SaxParser::parseFile(const std::string& path, long length, const BlockHook& afterBlock) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error_.message = "the file could not be opened";
+        return false;
+    }
+    FileFeeder feeder(file, length);
+    bool ok = run(feeder, afterBlock);
+    std::fclose(file);
+    return ok;
+}
+
+bool SaxParser::parseMemory(std::string_view text, const BlockHook& afterBlock) {
+    MemoryFeeder feeder(text);
+    return run(feeder, afterBlock);
+}
+
+SubtreeBuilder::~SubtreeBuilder() { clear(); }
+
+void SubtreeBuilder::clear() {
+    if (root_) xmlFreeNode(root_);
+    root_ = current_ = nullptr;
+}
+
+void SubtreeBuilder::start(std::string_view localName, const Attributes& attributes) {
+    if (!current_) clear();
+    std::string n(localName);
+    xmlNode* node = xmlNewNode(nullptr, x(n.c_str()));
+    for (int i = 0; i < attributes.size(); ++i) {
+        std::string an(attributes.name(i)), value = attributes.value(i);
+        xmlNewProp(node, x(an.c_str()), x(value.c_str()));
+    }
+    if (current_)
+        xmlAddChild(current_, node);
+    else
+        root_ = node;
+    current_ = node;
+}
+
+void SubtreeBuilder::characters(std::string_view text) {
+    if (!current_ || text.empty()) return;
+    xmlNode* last = current_->last;
+    if (last && last->type == XML_TEXT_NODE)
+        xmlNodeAddContentLen(last, x(text.data()), static_cast<int>(text.size()));
+    else
+        xmlAddChild(current_, xmlNewTextLen(x(text.data()), static_cast<int>(text.size())));
+}
+
+namespace {
+
+bool isBlank(const xmlNode* n) {
+    for (const xmlChar* p = n->content; p && *p; ++p)
+        if (*p != ' ' && *p != '\t' && *p != '\n' && *p != '\r') return false;
+    return true;
+}
+
+// Blank text next to child elements goes, unless text came first: that is
+// mixed content, where blanks count.
+void dropBlanks(xmlNode* element) {
+    bool hasElement = false;
+    for (xmlNode* n = element->children; n; n = n->next) hasElement = hasElement || n->type == XML_ELEMENT_NODE;
+    if (!hasElement) return;
+    for (xmlNode* n = element->children; n;) {
+        xmlNode* next = n->next;
+        bool textBefore = (element->children->type == XML_TEXT_NODE && element->children != n) ||
+                          (n->prev && n->prev->type == XML_TEXT_NODE);
+        if (n->type == XML_TEXT_NODE && isBlank(n) && !textBefore) {
+            xmlUnlinkNode(n);
+            xmlFreeNode(n);
+        }
+        n = next;
+    }
+}
+
+}  // namespace
+
+bool SubtreeBuilder::end() {
+    if (!current_) return false;
+    dropBlanks(current_);
+    current_ = current_->parent;
+    return current_ == nullptr;
+}
+
 Writer::Writer(ByteSink& file) : file_(file) {
     xmlOutputBufferPtr out = xmlOutputBufferCreateIO(&writeToFile, &closeNothing, &file_, nullptr);
     writer_ = out ? xmlNewTextWriter(out) : nullptr;

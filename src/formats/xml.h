@@ -8,6 +8,7 @@
 #include <libxml/xmlwriter.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,6 +85,93 @@ private:
     ParseError error_;
     std::FILE* file_ = nullptr;
     long left_ = 0;
+};
+
+// The attributes of a start tag as the SAX parser hands them over: views
+// into the parser's buffer, valid during the start callback only.
+class Attributes {
+public:
+    Attributes(const xmlChar** quintuples, int count) : items_(quintuples), count_(count) {}
+    int size() const { return count_; }
+    std::string_view name(int i) const;
+    // The value as the file means it (character references resolved).
+    std::string value(int i) const;
+    // The value of the attribute with that local name; empty when absent.
+    std::string find(std::string_view attributeName) const;
+
+private:
+    const xmlChar** items_;
+    int count_;
+};
+
+// Receives a document's elements and text in file order. Text may arrive in
+// several pieces; entity references other than the predefined ones are skipped.
+class SaxHandler {
+public:
+    virtual ~SaxHandler() = default;
+    virtual void startElement(std::string_view localName, const Attributes& attributes) = 0;
+    virtual void endElement() = 0;
+    virtual void characters(std::string_view text) = 0;
+};
+
+// Pushes a file or a text through libxml2's SAX interface in blocks: no
+// node is built, which makes it about twice as fast as the Reader for
+// files of millions of elements. Options as for the Reader.
+struct SaxCallbacks;
+
+class SaxParser {
+public:
+    // After each block, with the bytes parsed so far; false stops parsing.
+    using BlockHook = std::function<bool(long bytesDone)>;
+
+    explicit SaxParser(SaxHandler& handler) : handler_(handler) {}
+    SaxParser(const SaxParser&) = delete;
+    SaxParser& operator=(const SaxParser&) = delete;
+
+    // The first `length` bytes of the file, or all of it when length < 0.
+    // False on an error (see error()) or when stopped.
+    bool parseFile(const std::string& path, long length, const BlockHook& afterBlock);
+    bool parseMemory(std::string_view text, const BlockHook& afterBlock);
+    // From a callback: no further callbacks come.
+    void stop();
+    bool stopped() const { return stopped_; }
+    const ParseError& error() const { return error_; }
+
+    class Feeder;  // where the blocks come from
+
+private:
+    friend struct SaxCallbacks;
+    bool run(Feeder& feeder, const BlockHook& afterBlock);
+
+    SaxHandler& handler_;
+    void* context_ = nullptr;
+    bool stopped_ = false;
+    ParseError error_;
+};
+
+// Builds a small DOM of one element and its subtree from SAX events, for
+// the parts of a file that the DOM helpers above read (waypoints,
+// metadata). Blank text between child elements is dropped, as the
+// Reader's options drop it.
+class SubtreeBuilder {
+public:
+    SubtreeBuilder() = default;
+    ~SubtreeBuilder();
+    SubtreeBuilder(const SubtreeBuilder&) = delete;
+    SubtreeBuilder& operator=(const SubtreeBuilder&) = delete;
+
+    bool building() const { return current_ != nullptr; }
+    void start(std::string_view localName, const Attributes& attributes);
+    void characters(std::string_view text);
+    // True when the element the building began with has ended.
+    bool end();
+    // The finished element; valid until the next start or the builder's end.
+    xmlNode* root() const { return root_; }
+
+private:
+    void clear();
+    xmlNode* root_ = nullptr;
+    xmlNode* current_ = nullptr;
 };
 
 // A streaming XML writer, two blanks of indentation per level.

@@ -361,3 +361,42 @@ TEST_F(GpxWriteTest, KeyedAndEditedPointsAreWrittenAlike) {
     ASSERT_NE(note, std::string::npos) << general;
     EXPECT_EQ(general.erase(note, 14), keyed);
 }
+
+TEST_F(GpxTest, PointsReadAlikeWhereverTheParserBlocksEndAndHoweverTheyAreWritten) {
+    // Enough points that values straddle the 256 KiB blocks the file is parsed in.
+    std::string body = "<trk><name>t</name><trkseg>\n";
+    const int n = 6000;
+    for (int i = 0; i < n; ++i) {
+        char line[200];
+        std::snprintf(line, sizeof line,
+                      "<trkpt lat=\"51.%07d\" lon=\"5.%07d\">\n  <ele>%d.5</ele>\n  <time>2020-01-01T%02d:%02d:%02dZ</time>\n"
+                      "  <extensions><ele>999</ele><time>bogus</time></extensions>\n</trkpt>\n",
+                      i, i, i, i / 3600, i / 60 % 60, i % 60);
+        body += line;
+    }
+    // Character references, CDATA, comments and repeated children: the last ele counts.
+    body += "<trkpt lat=\"&#53;2.5\" lon=\"6.&#x35;\"><ele>1</ele><ele><![CDATA[2]]><!-- c -->5</ele>"
+            "<time>2020-01-02T00:00:00Z</time></trkpt>\n</trkseg></trk>";
+    ASSERT_TRUE(read(body).isDone());
+    core::NodeId segment = child(child(doc.trackpoints(), 0), 2);
+    ASSERT_EQ(doc.childCount(segment), static_cast<uint32_t>(n + 1));
+    for (int i : {0, 1, 2047, 2048, 4095, 5999}) {
+        char expected[200];
+        std::snprintf(expected, sizeof expected,
+                      "lat = 51.%07d\nlon = 5.%07d\nele = %d.5\ntime = 2020-01-01T%02d:%02d:%02d.000Z\n", i, i, i,
+                      i / 3600, i / 60 % 60, i % 60);
+        EXPECT_EQ(dump(child(segment, i)), expected);
+    }
+    EXPECT_EQ(doc.getText(child(segment, n)), "trkpt (6001)");
+    EXPECT_EQ(dump(child(segment, n)), "lat = 52.5\nlon = 6.5\nele = 25\ntime = 2020-01-02T00:00:00.000Z\n");
+}
+
+TEST_F(GpxTest, WaypointTextsKeepEntitiesAndSpacesAsWritten) {
+    ASSERT_TRUE(read("<wpt lat=\"1\" lon=\"2\">\n  <name>  A &amp; &lt;B&gt; </name>\n"
+                     "  <desc><![CDATA[x < y]]></desc>\n  <cmt>\n  </cmt>\n</wpt>\n"
+                     "<rte>\n  <name>R &#38; S</name>\n  <rtept lat=\"3\" lon=\"4\">\n    <name>P</name>\n  </rtept>\n</rte>")
+                    .isDone());
+    EXPECT_EQ(dump(doc.waypoints()), "wpt (  A & <B> )\n  lat = 1\n  lon = 2\n  name =   A & <B> \n"
+                                     "  cmt = \n  \n  desc = x < y\n");
+    EXPECT_EQ(dump(doc.routes()), "rte (R & S)\n  name = R & S\n  rtept (P)\n    lat = 3\n    lon = 4\n    name = P\n");
+}
