@@ -56,7 +56,7 @@ bool DocumentCommands::determineBounds(core::Operation& operation, bool loadPoin
     ws_.status("Calculating bounds...");
     core::PointLoader loader = ws_.loader(&operation);
     auto report = [this](const std::string& s) { ws_.report(s); };
-    return loadPoints ? plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points, report)
+    return loadPoints && ws_.keepPointList ? plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points, report)
                       : plot::DetermineRanges(ws_.plot, ws_.document, loader, report);
 }
 

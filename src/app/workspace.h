@@ -54,6 +54,9 @@ public:
     core::SymbolTable symbols;
     core::Document document;
     core::PointList points;
+    // Opening a file fills the point list for the time diagrams; a
+    // conversion without a window has no use for it.
+    bool keepPointList = true;
     core::ListRows pointRows;     // LV1
     core::ListRows waypointRows;  // LV2
     plot::PlotState plot;

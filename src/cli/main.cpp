@@ -111,6 +111,7 @@ struct Cli {
     Cli()
         : ws(host, cli::PathsBesideThisProgram()) {
         ws.create();
+        ws.keepPointList = false;
         // Long work shows its status on stderr, at most once a second.
         statusToStderr = ws.statusLine.changed.scoped([last = std::chrono::steady_clock::now()](
                                                           int, const std::string& text) mutable {

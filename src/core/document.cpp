@@ -16,6 +16,25 @@ std::string_view pointDecimal(std::string_view text, std::string& scratch) {
     return scratch;
 }
 
+// StrToFloatAny(text) == 0, without reading the number where its digits
+// tell: a plain decimal is zero exactly when all its digits are.
+bool readsAsZero(std::string_view text) {
+    size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool point = false, digit = false, nonZero = false;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digit = true;
+            nonZero = nonZero || c != '0';
+        } else if ((c == '.' || c == ',') && !point) {
+            point = true;
+        } else {
+            return StrToFloatAny(text) == 0;
+        }
+    }
+    return digit ? !nonZero : StrToFloatAny(text) == 0;
+}
+
 }  // namespace
 
 Document::Document(const SymbolTable& symbols, const host::Clock& clock) : symbols_(symbols), clock_(clock) {
@@ -274,7 +293,7 @@ void Document::addTrackpoint(std::string_view lat, std::string_view lon, std::st
     std::string laBuf, loBuf, elBuf, tiBuf;
     std::string_view la = pointDecimal(lat, laBuf), lo = pointDecimal(lon, loBuf), el = pointDecimal(ele, elBuf),
                      ti = pointDecimal(time, tiBuf);
-    if (StrToFloatAny(la) == 0 && StrToFloatAny(lo) == 0) return;
+    if (readsAsZero(la) && readsAsZero(lo)) return;
     documentModified = true;
     std::string count = std::to_string(store_.childCount(currentSegment) + 1);
     NodeId pt = store_.appendKeyed(currentSegment, AttrKey::TrkptLabel, count, kTrackPointKind);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/host.h"
@@ -110,9 +111,6 @@ std::string_view Trim(std::string_view text) {
 // both exact in extended precision, so one division rounds correctly, exactly
 // as the general parser would. Files are full of these numbers.
 static bool parseSimpleDecimal(std::string_view text, long double& value) {
-    static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
-                                             1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
-                                             1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
@@ -131,10 +129,17 @@ static bool parseSimpleDecimal(std::string_view text, long double& value) {
         }
     }
     if (digits == 0) return false;
-    value = static_cast<long double>(mantissa);
-    if (decimals > 0) value /= kPow10[decimals];
-    if (negative) value = -value;
+    value = ScaledDecimal(mantissa, decimals, negative);
     return true;
+}
+
+long double ScaledDecimal(std::uint64_t mantissa, int decimals, bool negative) {
+    static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                             1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                             1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+    long double value = static_cast<long double>(mantissa);
+    if (decimals > 0) value /= kPow10[decimals];
+    return negative ? -value : value;
 }
 
 long double StrToFloatAny(std::string_view text) { return ParseNumber(text).value_or(0); }
@@ -341,7 +346,11 @@ std::string formatXml(const DateTimeParts& p, int offsetMinutes) {
 
 std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock) {
     if (serialText.empty()) return {};
-    return formatXml(DecodeDateTime(StrToFloatAny(serialText)), clock.utcOffsetMinutes());
+    return SerialToXml(StrToFloatAny(serialText), clock);
+}
+
+std::string SerialToXml(long double serial, const host::Clock& clock) {
+    return formatXml(DecodeDateTime(serial), clock.utcOffsetMinutes());
 }
 
 std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator) {
@@ -408,9 +417,9 @@ bool parseXmlDateTime(std::string_view xml, XmlDateTimeFields& f) {
 
 }  // namespace
 
-std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock) {
-    XmlDateTimeFields f;
-    if (!parseXmlDateTime(xml, f)) return std::nullopt;
+namespace {
+
+std::optional<long double> serialOf(const XmlDateTimeFields& f, const host::Clock& clock) {
     long double days = static_cast<long double>(EncodeDate(f.year, f.month, f.day)) +
                        (f.hour * 3600.0L + f.minute * 60.0L + f.second + f.fraction) / 86400.0L +
                        (clock.utcOffsetMinutes() - f.offsetMinutes) / 1440.0L;
@@ -419,6 +428,36 @@ std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& 
     // counts forward from midnight: 1899-12-29 06:00 is -1.25.
     long double day = std::floor(days);
     return day - (days - day);
+}
+
+}  // namespace
+
+std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock) {
+    XmlDateTimeFields f;
+    if (!parseXmlDateTime(xml, f)) return std::nullopt;
+    return serialOf(f, clock);
+}
+
+std::optional<long double> XmlFieldsToSerial(const XmlTimeFields& t, const host::Clock& clock) {
+    // The checks and the arithmetic of reading the text those fields spell.
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour > 24 ||
+        t.minute > 59 || t.second > 60 || t.millisecond > 999 ||
+        std::abs(t.offsetMinutes) > 14 * 60 + 59)
+        return std::nullopt;
+    XmlDateTimeFields f;
+    f.year = t.year;
+    f.month = t.month;
+    f.day = t.day;
+    f.hour = t.hour;
+    f.minute = t.minute;
+    f.second = t.second;
+    f.offsetMinutes = t.offsetMinutes;
+    long double scale = 0.1L;
+    for (int digit : {t.millisecond / 100, t.millisecond / 10 % 10, t.millisecond % 10}) {
+        f.fraction += digit * scale;
+        scale /= 10;
+    }
+    return serialOf(f, clock);
 }
 
 std::optional<std::string> XmlTimeToLocalXml(std::string_view xml, const host::Clock& clock) {

@@ -22,6 +22,9 @@ namespace core {
 long double StrToFloatAny(std::string_view text);
 // The same, but none instead of 0 for text that is no number.
 std::optional<long double> ParseNumber(std::string_view text);
+// mantissa / 10^decimals with the sign: how ParseNumber finishes a plain
+// decimal of at most 19 digits, for readers that gather the digits themselves.
+long double ScaledDecimal(std::uint64_t mantissa, int decimals, bool negative);
 // Every "." and "," replaced by the given decimal separator.
 std::string ToLocalDecimal(std::string_view text, char decimalSeparator);
 std::string CommaToPoint(std::string_view text);
@@ -29,11 +32,19 @@ std::string CommaToPoint(std::string_view text);
 // Serial number text -> "yyyy-mm-ddThh:nn:ss.zzz" plus the machine's current
 // UTC offset ("Z" or "+hh:mm"). Empty text gives empty text.
 std::string DateTimeToXml(std::string_view serialText, const host::Clock& clock);
+// The same for a serial number already read.
+std::string SerialToXml(long double serial, const host::Clock& clock);
 // XML Schema date-time -> serial number text in local time (the machine's
 // current offset), written with the given decimal separator. Empty on failure.
 std::string XmlToDateTime(std::string_view xml, const host::Clock& clock, char decimalSeparator);
 // The same as a number; none when the text is no date-time.
 std::optional<long double> XmlToSerial(std::string_view xml, const host::Clock& clock);
+// The fields of a date-time written "yyyy-mm-ddThh:nn:ss.zzz" with "Z" or
+// an offset, for readers that hold them apart; XmlToSerial of that text.
+struct XmlTimeFields {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0, offsetMinutes = 0;
+};
+std::optional<long double> XmlFieldsToSerial(const XmlTimeFields& fields, const host::Clock& clock);
 // DateTimeToXml(XmlToDateTime(xml)) in one step, for the times of long
 // tracks; none where only the two steps give the exact result (more than
 // three decimals of a second, dates before 1899-12-30 or after 4637).

@@ -418,6 +418,61 @@ bool NodeStore::valueInto(NodeId node, char* buffer, size_t capacity, size_t& le
     return true;
 }
 
+bool NodeStore::numberInto(NodeId node, long double& value) const {
+    if (!alive(node)) return false;
+    auto enc = static_cast<Encoding>(tags_[node] >> 8 & 3);
+    std::uint32_t v = nodes_[node].value;
+    if (enc == Encoding::Inline) {
+        value = static_cast<long double>(v);
+        return true;
+    }
+    if (enc != Encoding::Packed) return false;
+    // The plain "[-]ddd[.ddd]" ParseNumber reads itself; anything else
+    // (more than 19 digits, a lone sign) goes the way of the text.
+    constexpr int kPoint = 10, kMinus = 11, kPlus = 14;
+    const unsigned char* p = at(v);
+    size_t length = p[0];
+    std::uint64_t mantissa = 0;
+    int digits = 0, decimals = -1;
+    bool negative = false;
+    for (size_t i = 0; i < length; ++i) {
+        int code = i % 2 == 0 ? p[1 + i / 2] >> 4 : p[1 + i / 2] & 15;
+        if (code < 10) {
+            if (++digits > 19) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(code);
+            if (decimals >= 0) ++decimals;
+        } else if (code == kPoint && decimals < 0) {
+            decimals = 0;
+        } else if ((code == kMinus || code == kPlus) && i == 0) {
+            negative = code == kMinus;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) return false;
+    value = ScaledDecimal(mantissa, decimals, negative);
+    return true;
+}
+
+bool NodeStore::timeFieldsInto(NodeId node, XmlTimeFields& f) const {
+    if (!alive(node) || static_cast<Encoding>(tags_[node] >> 8 & 3) != Encoding::Time) return false;
+    std::uint64_t b;
+    std::memcpy(&b, at(nodes_[node].value), 8);
+    auto field = [&](int shift, int width) { return static_cast<int>((b >> shift) & ((1u << width) - 1)); };
+    f.year = field(0, 14);
+    f.month = field(14, 4);
+    f.day = field(18, 5);
+    f.hour = field(23, 5);
+    f.minute = field(28, 6);
+    f.second = field(34, 6);
+    f.millisecond = field(40, 10);
+    int type = field(50, 2);
+    // An offset no reading of the text accepts: the text says so itself.
+    if (type != 0 && (field(52, 5) > 14 || field(57, 6) > 59)) return false;
+    f.offsetMinutes = type == 0 ? 0 : (field(52, 5) * 60 + field(57, 6)) * (type == 1 ? 1 : -1);
+    return true;
+}
+
 std::string_view NodeStore::keyName(AttrKey key) {
     std::string_view prefix = kKeyPrefix[static_cast<size_t>(key)];
     return prefix.substr(0, prefix.find(' '));

@@ -18,6 +18,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/fn.h"
+
 namespace core {
 
 using NodeId = std::uint32_t;
@@ -114,6 +116,12 @@ public:
     // The value into a caller's buffer, for loops over millions of points;
     // false when it does not fit.
     bool valueInto(NodeId node, char* buffer, size_t capacity, size_t& length) const;
+    // Fast reads for the same loops, without the text: a number stored as a
+    // plain decimal (ParseNumber's value of its text) and a time stored in
+    // its packed form. False when the value is stored otherwise: its text
+    // then decides.
+    bool numberInto(NodeId node, long double& value) const;
+    bool timeFieldsInto(NodeId node, XmlTimeFields& fields) const;
     static std::string_view keyName(AttrKey key);  // "lat", "time" ...
     int kind(NodeId node) const;
     bool alive(NodeId node) const;

@@ -217,6 +217,17 @@ bool PointLoader::readTrackRecord(NodeId point, PointRecord& r) const {
         if (key == AttrKey::None) return false;  // an edited line: readPoint decides what it is
         bool number = key == AttrKey::Lat || key == AttrKey::Lon || key == AttrKey::Ele;
         if (!number && !(key == AttrKey::Time && readTimes_)) continue;  // no part of a track record
+        // Most values are read without their text.
+        long double stored;
+        XmlTimeFields when;
+        if (number && store.numberInto(c, stored)) {
+            (key == AttrKey::Lat ? r.lat : key == AttrKey::Lon ? r.lon : r.ele) = stored;
+            continue;
+        }
+        if (!number && store.timeFieldsInto(c, when)) {
+            r.time = XmlFieldsToSerial(when, env_.clock).value_or(0);
+            continue;
+        }
         if (!store.valueInto(c, buffer, sizeof buffer, length)) return false;
         std::string_view value(buffer, length);
         switch (key) {

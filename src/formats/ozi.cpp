@@ -45,6 +45,7 @@ void skippedLine(Env& env, int lineNumber, const char* what, std::string_view fi
 // skipped (with a log line saying why).
 struct PointFields {
     std::string lat, lon, metres, time;
+    long double serial = 0;  // the time's value when there is one
 };
 
 std::optional<PointFields> pointFields(Env& env, int lineNumber, std::string_view lat, std::string_view lon,
@@ -71,8 +72,10 @@ std::optional<PointFields> pointFields(Env& env, int lineNumber, std::string_vie
     // A day number of 0 (or none) is how OziExplorer writes "no time".
     std::optional<long double> serial = core::ParseNumber(date);
     if (serial && *serial != 0) {
-        if (SerialInRange(*serial))
+        if (SerialInRange(*serial)) {
             out.time = std::string(core::Trim(date));
+            out.serial = *serial;
+        }
         else
             env.warning("Line " + std::to_string(lineNumber) + ": the date \"" + QuoteField(date) +
                         "\" is outside the years 1 to 9999 and was left out");
@@ -137,9 +140,13 @@ core::Result ReadPltText(Env& env, std::string_view bytes) {
     env.doc.NewTrack("ACTIVE LOG");
     env.doc.beginBulk();
     core::Result out = forDataLines(env, bytes, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
-        std::optional<PointFields> p = pointFields(env, lineNumber, core::NmeaField(line, 1), core::NmeaField(line, 2),
-                                                   core::NmeaField(line, 4), core::NmeaField(line, 5));
-        if (p) env.doc.AddTrackpoint(p->lat, p->lon, p->metres, p->time);
+        std::optional<PointFields> p =
+            pointFields(env, lineNumber, core::NmeaFieldView(line, 1), core::NmeaFieldView(line, 2),
+                        core::NmeaFieldView(line, 4), core::NmeaFieldView(line, 5));
+        // The time goes in as the XML text it is stored as: read once, not twice.
+        if (p)
+            env.doc.AddTrackpointXmlTime(p->lat, p->lon, p->metres,
+                                         p->time.empty() ? std::string() : core::SerialToXml(p->serial, env.clock));
     });
     env.doc.endBulk();
     return out;
@@ -149,8 +156,9 @@ core::Result ReadWptText(Env& env, std::string_view bytes) {
     env.report("Read WPT file");
     env.doc.beginBulk();
     core::Result out = forDataLines(env, bytes, kWptHeaderLines, [&](int lineNumber, std::string_view line) {
-        std::optional<PointFields> p = pointFields(env, lineNumber, core::NmeaField(line, 3), core::NmeaField(line, 4),
-                                                   core::NmeaField(line, 15), core::NmeaField(line, 5));
+        std::optional<PointFields> p =
+            pointFields(env, lineNumber, core::NmeaFieldView(line, 3), core::NmeaFieldView(line, 4),
+                        core::NmeaFieldView(line, 15), core::NmeaFieldView(line, 5));
         if (p)
             env.doc.AddWaypoint(p->lat, p->lon, p->metres, p->time, ozi::CommasFromOzi(core::NmeaField(line, 2)),
                                 core::Symbol::none(), "", "");

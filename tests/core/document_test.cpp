@@ -64,6 +64,14 @@ TEST_F(DocumentTest, TrackPointValues) {
     EXPECT_EQ(dump(doc.currentSegment),
               "trkpt (1)\n  lat = 0\n  lon = 0.00001\n"
               "trkpt (2)\n  lat = 51.5\n  lon = 5.25\n  ele = 1.5\n  time = 2008-05-01T13:05:09.000Z\n");
+
+    // Every way of writing zero counts as zero, whatever the text looks like.
+    doc.NewTrack("zeros");
+    for (const char* zero : {"-0", "+0,000", "0.", ".0", "0e5", " 0 ", "abc", "-", "00000000000000000000000.0"})
+        doc.AddTrackpoint(zero, zero, "1", "");
+    EXPECT_EQ(doc.childCount(doc.currentSegment), 0u);
+    for (const char* small : {"0.0000000000000000000000001", "-0,1", "1e-5", " 7 "}) doc.AddTrackpoint("0", small, "", "");
+    EXPECT_EQ(doc.childCount(doc.currentSegment), 4u);
 }
 
 TEST_F(DocumentTest, PointsWithoutCurrentTrackOrRouteAreIgnored) {

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <optional>
+#include <random>
 #include <vector>
+
+#include "host/fake/fake_host.h"
 
 using namespace core;
 
@@ -164,4 +169,60 @@ TEST(NodeStore, RemovingChildrenCostsWhatIsRemovedAndKillsTheSubtrees) {
     NodeId again = s.append(seg, "trkpt (1)", 3);
     EXPECT_EQ(childrenOf(s, seg), "trkpt (1),");
     EXPECT_EQ(s.previousSibling(again), kNoNode);
+}
+
+TEST(NodeStore, NumbersAndTimesReadWithoutTheirTextAgreeWithTheText) {
+    host::FakeClock clock;
+    clock.offsetMinutes = 120;
+    NodeStore store;
+    std::vector<std::string> numbers = {"0", "7", "51.4000137", "-5.1000091", "+3.5", ".5", "5.", "-0.0", "007",
+                                        "1234567890123456789", "12345678901234567890", "1.2345678901234567890",
+                                        "-", ".", "1.2.3", "1-2", "--1", "123456789", "4294967296", "12:30"};
+    std::mt19937 random(7);
+    for (int i = 0; i < 2000; ++i) {
+        std::string t = random() % 3 == 0 ? "-" : "";
+        t += std::to_string(random() % 100000);
+        if (random() % 4) t += "." + std::to_string(random() % 100000000);
+        numbers.push_back(t);
+    }
+    int fast = 0;
+    for (const std::string& text : numbers) {
+        NodeId n = store.appendKeyed(kRootNode, AttrKey::Lat, text, 1);
+        long double value = 0;
+        std::optional<long double> expected = ParseNumber(text);
+        if (store.numberInto(n, value)) {
+            ++fast;
+            ASSERT_TRUE(expected.has_value()) << text;
+            EXPECT_EQ(std::memcmp(&value, &*expected, 10), 0) << text;  // the very same bits
+        }
+    }
+    EXPECT_GT(fast, 2000);
+
+    std::vector<std::string> times = {"2008-03-01T14:05:09.000Z", "2008-03-01T14:05:09.999+14:59",
+                                      "2008-03-01T14:05:09.123-03:30", "1899-12-29T06:00:00.000Z",
+                                      "2008-02-30T14:05:09.000Z", "2008-13-01T14:05:09.000Z",
+                                      "2008-03-01T25:05:09.000Z", "2008-03-01T24:00:60.000Z",
+                                      "2008-03-01T14:05:09.000+15:00", "2008-03-01T14:05:09.000+13:60",
+                                      "0000-01-01T00:00:00.000Z", "9999-12-31T23:59:59.999Z"};
+    for (int i = 0; i < 2000; ++i) {
+        char t[40];
+        std::snprintf(t, sizeof t, "%04u-%02u-%02uT%02u:%02u:%02u.%03u%s", unsigned(1890 + random() % 300),
+                      unsigned(1 + random() % 12), unsigned(1 + random() % 31), unsigned(random() % 25),
+                      unsigned(random() % 60), unsigned(random() % 61), unsigned(random() % 1000),
+                      random() % 2 ? "Z" : random() % 2 ? "+05:45" : "-11:00");
+        times.push_back(t);
+    }
+    fast = 0;
+    for (const std::string& text : times) {
+        NodeId n = store.appendKeyed(kRootNode, AttrKey::Time, text, 1);
+        XmlTimeFields fields;
+        if (!store.timeFieldsInto(n, fields)) continue;
+        ++fast;
+        std::optional<long double> viaFields = XmlFieldsToSerial(fields, clock), viaText = XmlToSerial(text, clock);
+        ASSERT_EQ(viaFields.has_value(), viaText.has_value()) << text;
+        if (viaText) {
+            EXPECT_EQ(std::memcmp(&*viaFields, &*viaText, 10), 0) << text;
+        }
+    }
+    EXPECT_GT(fast, 2000);
 }
