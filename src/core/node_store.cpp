@@ -34,6 +34,18 @@ struct PackCodes {
 };
 constexpr PackCodes kPackCodes;
 
+// Each byte of a packed text as its two characters.
+struct PackPairs {
+    char pair[256][2];
+    constexpr PackPairs() : pair() {
+        for (int i = 0; i < 256; ++i) {
+            pair[i][0] = kPackAlphabet[i >> 4];
+            pair[i][1] = kPackAlphabet[i & 15];
+        }
+    }
+};
+constexpr PackPairs kPackPairs;
+
 int packCode(char c) { return kPackCodes.code[static_cast<unsigned char>(c)]; }
 
 bool canonicalUint(std::string_view s, std::uint32_t& value) {
@@ -404,10 +416,7 @@ bool NodeStore::valueInto(NodeId node, char* buffer, size_t capacity, size_t& le
         length = p[0];
         if (length > capacity) return false;
         // Two characters a byte, the odd last one alone.
-        for (size_t i = 0; i + 1 < length; i += 2) {
-            buffer[i] = kPackAlphabet[p[1 + i / 2] >> 4];
-            buffer[i + 1] = kPackAlphabet[p[1 + i / 2] & 15];
-        }
+        for (size_t i = 0; i + 1 < length; i += 2) std::memcpy(buffer + i, kPackPairs.pair[p[1 + i / 2]], 2);
         if (length % 2 == 1) buffer[length - 1] = kPackAlphabet[p[1 + length / 2] >> 4];
         return true;
     }
@@ -452,6 +461,10 @@ bool NodeStore::numberInto(NodeId node, long double& value) const {
     if (digits == 0) return false;
     value = ScaledDecimal(mantissa, decimals, negative);
     return true;
+}
+
+bool NodeStore::holdsPlainValue(NodeId node) const {
+    return alive(node) && static_cast<Encoding>(tags_[node] >> 8 & 3) != Encoding::Raw;
 }
 
 bool NodeStore::timeFieldsInto(NodeId node, XmlTimeFields& f) const {

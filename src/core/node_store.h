@@ -121,6 +121,9 @@ public:
     // its packed form. False when the value is stored otherwise: its text
     // then decides.
     bool numberInto(NodeId node, long double& value) const;
+    // Whether the value is stored in one of the compact forms: then it is
+    // made of digits and ".-:T+Z" only, which no file format escapes.
+    bool holdsPlainValue(NodeId node) const;
     bool timeFieldsInto(NodeId node, XmlTimeFields& fields) const;
     static std::string_view keyName(AttrKey key);  // "lat", "time" ...
     int kind(NodeId node) const;

@@ -605,59 +605,72 @@ namespace {
 // point to point.
 class PointText {
 public:
-    PointText(xml::Writer& w, const char* elementName) : w_(w), elementName_(elementName), indent_(w.indentOf()) {
+    PointText(xml::Writer& w, std::string_view elementName)
+        : w_(w), elementName_(elementName), indent_(static_cast<size_t>(w.depth()) * 2) {
         static thread_local std::string buffer;
         out_ = &buffer;
         out_->clear();
-        *out_ += w.lineBreak();
-        *out_ += indent_;
+        out_->append(w.lineBreak());
+        out_->append(indent_, ' ');
         *out_ += '<';
-        *out_ += elementName;
+        out_->append(elementName);
     }
-    void attribute(const char* name, std::string_view value) {
+    // Values already known to need no escaping go in as they are.
+    void attribute(std::string_view name, std::string_view value, bool plain = false) {
         std::string& out = *out_;
         out += ' ';
-        out += name;
-        out += "=\"";
-        xml::appendEscaped(out, value);
+        out.append(name);
+        out.append("=\"", 2);
+        put(value, plain);
         out += '"';
     }
     // Keys must be valid element names.
-    void child(std::string_view key, std::string_view value) {
+    void child(std::string_view key, std::string_view value, bool plain = false) {
         std::string& out = *out_;
-        out += any_ ? "\n  " : ">\n  ";
-        any_ = true;
-        out += indent_;
+        if (any_) {
+            out.append("\n  ", 3);
+        } else {
+            out.append(">\n  ", 4);
+            any_ = true;
+        }
+        out.append(indent_, ' ');
         out += '<';
-        out += key;
+        out.append(key);
         if (value.empty()) {
-            out += "/>";
+            out.append("/>", 2);
             return;
         }
         out += '>';
-        xml::appendEscaped(out, value);
-        out += "</";
-        out += key;
+        put(value, plain);
+        out.append("</", 2);
+        out.append(key);
         out += '>';
     }
     void finish() {
         std::string& out = *out_;
         if (any_) {
             out += '\n';
-            out += indent_;
-            out += "</";
-            out += elementName_;
+            out.append(indent_, ' ');
+            out.append("</", 2);
+            out.append(elementName_);
             out += '>';
         } else {
-            out += "/>";
+            out.append("/>", 2);
         }
         w_.raw(out);
     }
 
 private:
+    void put(std::string_view value, bool plain) {
+        if (plain)
+            out_->append(value);
+        else
+            xml::appendEscaped(*out_, value);
+    }
+
     xml::Writer& w_;
-    const char* elementName_;
-    std::string indent_;
+    std::string_view elementName_;
+    size_t indent_;
     std::string* out_;
     bool any_ = false;
 };
@@ -683,12 +696,12 @@ bool writeKeyedPoint(xml::Writer& w, const core::Document& doc, NodeId point, co
         return longValue;
     };
     PointText text(w, elementName);
-    if (lat != kNoNode) text.attribute("lat", value(lat));
-    if (lon != kNoNode) text.attribute("lon", value(lon));
+    if (lat != kNoNode) text.attribute("lat", value(lat), store.holdsPlainValue(lat));
+    if (lon != kNoNode) text.attribute("lon", value(lon), store.holdsPlainValue(lon));
     for (NodeId a = doc.firstChild(point); a != kNoNode; a = doc.nextSibling(a)) {
         core::AttrKey key = store.key(a);
         if (key != core::AttrKey::Lat && key != core::AttrKey::Lon)
-            text.child(core::NodeStore::keyName(key), value(a));
+            text.child(core::NodeStore::keyName(key), value(a), store.holdsPlainValue(a));
     }
     text.finish();
     return true;

@@ -512,11 +512,25 @@ Writer::~Writer() {
     if (writer_) xmlFreeTextWriter(writer_);
 }
 
+void Writer::flushRaw() {
+    if (pendingRaw_.empty()) return;
+    if (writer_) {
+        // The library closes a start tag still open and hands over what it
+        // holds; then the block goes to the file without another copy.
+        check(xmlTextWriterWriteRawLen(writer_, x(""), 0));
+        check(xmlTextWriterFlush(writer_));
+        if (!file_.write(pendingRaw_)) ok_ = false;
+    }
+    pendingRaw_.clear();
+}
+
 void Writer::startDocument(const char* standalone) {
+    flushRaw();
     if (writer_) check(xmlTextWriterStartDocument(writer_, "1.0", "UTF-8", standalone));
 }
 
 void Writer::start(const char* elementName) {
+    flushRaw();
     // After raw content the library indents the next tag but does not break the line.
     if (rawLast_ && writer_) check(xmlTextWriterWriteRawLen(writer_, x("\n"), 1));
     if (writer_) check(xmlTextWriterStartElement(writer_, x(elementName)));
@@ -525,22 +539,26 @@ void Writer::start(const char* elementName) {
 }
 
 void Writer::attribute(const char* attributeName, std::string_view value) {
+    flushRaw();
     if (writer_) check(xmlTextWriterWriteAttribute(writer_, x(attributeName), x(xmlText(value).c_str())));
 }
 
 void Writer::text(std::string_view value) {
+    flushRaw();
     if (writer_) check(xmlTextWriterWriteString(writer_, x(xmlText(value).c_str())));
     rawLast_ = endLast_ = false;
 }
 
 void Writer::raw(std::string_view xmlText) {
-    if (writer_) check(xmlTextWriterWriteRawLen(writer_, x(xmlText.data()), static_cast<int>(xmlText.size())));
+    pendingRaw_.append(xmlText);
+    if (pendingRaw_.size() >= kRawBlock) flushRaw();
     rawLast_ = true;
     endLast_ = false;
 }
 
 void Writer::rawContent(std::string_view xmlText) {
-    if (writer_) check(xmlTextWriterWriteRawLen(writer_, x(xmlText.data()), static_cast<int>(xmlText.size())));
+    pendingRaw_.append(xmlText);
+    if (pendingRaw_.size() >= kRawBlock) flushRaw();
     rawLast_ = endLast_ = false;
 }
 
@@ -625,6 +643,7 @@ void Writer::end() {
     --depth_;
     // After raw content the library does not indent the end tag itself.
     if (rawLast_) raw("\n" + indentOf());
+    flushRaw();
     if (writer_) check(xmlTextWriterEndElement(writer_));
     rawLast_ = false;
     endLast_ = true;
@@ -644,6 +663,7 @@ bool Writer::validName(std::string_view n) {
 bool Writer::finish() {
     if (!writer_) return false;
     while (depth_ > 0) end();
+    flushRaw();
     check(xmlTextWriterEndDocument(writer_));
     check(xmlTextWriterFlush(writer_));
     xmlFreeTextWriter(writer_);

@@ -194,6 +194,7 @@ public:
     void rawContent(std::string_view xmlText);
     // Blanks before an element one level below the innermost open element.
     std::string indentOf() const { return std::string(static_cast<size_t>(depth_) * 2, ' '); }
+    int depth() const { return depth_; }
     // What raw text starts with to begin a new line: the library has already
     // broken the line after an end tag.
     const char* lineBreak() const { return endLast_ ? "" : "\n"; }
@@ -205,6 +206,11 @@ public:
 
 private:
     void check(int result) { ok_ = ok_ && result >= 0; }
+    // Raw text is gathered and handed to the library in blocks: a file of a
+    // million points would otherwise make a million library calls.
+    void flushRaw();
+    static constexpr size_t kRawBlock = size_t{1} << 16;
+    std::string pendingRaw_;
 
     int depth_ = 0;
     bool rawLast_ = false;
