@@ -86,18 +86,6 @@ std::optional<long long> parseInteger(std::string_view text) {
 
 long double clampCosine(long double c) { return c > 1 ? 1 : (c < -1 ? -1 : c); }
 
-void appendUtcOffset(std::string& out, int offsetMinutes) {
-    if (offsetMinutes == 0) {
-        out += 'Z';
-        return;
-    }
-    out += offsetMinutes > 0 ? '+' : '-';
-    int m = std::abs(offsetMinutes);
-    appendDigits(out, m / 60 % 100, 2);
-    out += ':';
-    appendDigits(out, m % 60, 2);
-}
-
 }  // namespace
 
 std::string_view Trim(std::string_view text) {
@@ -317,29 +305,50 @@ std::optional<long double> ParseNumber(std::string_view text) {
 namespace {
 
 // "yyyy-mm-dd" + between + "hh:nn:ss"
+// Digits into a buffer, for the texts every point of a long track gets.
+char* putDigits(char* out, int value, int width) {
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + width;
+}
+
+// "yyyy-mm-dd" + between + "hh:nn:ss"; returns the end.
+char* putDateAndTime(char* out, const DateTimeParts& p, char between) {
+    out = putDigits(out, p.year, 4);
+    *out++ = '-';
+    out = putDigits(out, p.month, 2);
+    *out++ = '-';
+    out = putDigits(out, p.day, 2);
+    *out++ = between;
+    out = putDigits(out, p.hour, 2);
+    *out++ = ':';
+    out = putDigits(out, p.minute, 2);
+    *out++ = ':';
+    return putDigits(out, p.second, 2);
+}
+
 std::string dateAndTime(const DateTimeParts& p, char between) {
-    std::string out;
-    out.reserve(29);
-    appendDigits(out, p.year, 4);
-    out += '-';
-    appendDigits(out, p.month, 2);
-    out += '-';
-    appendDigits(out, p.day, 2);
-    out += between;
-    appendDigits(out, p.hour, 2);
-    out += ':';
-    appendDigits(out, p.minute, 2);
-    out += ':';
-    appendDigits(out, p.second, 2);
-    return out;
+    char buf[32];
+    return std::string(buf, putDateAndTime(buf, p, between));
 }
 
 std::string formatXml(const DateTimeParts& p, int offsetMinutes) {
-    std::string out = dateAndTime(p, 'T');
-    out += '.';
-    appendDigits(out, p.millisecond, 3);
-    appendUtcOffset(out, offsetMinutes);
-    return out;
+    char buf[48];
+    char* end = putDateAndTime(buf, p, 'T');
+    *end++ = '.';
+    end = putDigits(end, p.millisecond, 3);
+    if (offsetMinutes == 0) {
+        *end++ = 'Z';
+    } else {
+        *end++ = offsetMinutes > 0 ? '+' : '-';
+        int m = std::abs(offsetMinutes);
+        end = putDigits(end, m / 60 % 100, 2);
+        *end++ = ':';
+        end = putDigits(end, m % 60, 2);
+    }
+    return std::string(buf, end);
 }
 
 }  // namespace
@@ -592,6 +601,20 @@ std::string_view NmeaFieldView(std::string_view sentence, int n) {
     field = field.substr(0, field.find(','));
     field = field.substr(0, field.find('*'));
     return Trim(field);
+}
+
+void NmeaFieldViews(std::string_view sentence, std::string_view* fields, int count) {
+    size_t pos = sentence.empty() ? std::string_view::npos : 0;
+    for (int i = 0; i < count; ++i) {
+        if (pos == std::string_view::npos) {
+            fields[i] = {};
+            continue;
+        }
+        size_t comma = sentence.find(',', pos);
+        std::string_view field = sentence.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
+        fields[i] = Trim(field.substr(0, field.find('*')));
+        pos = comma == std::string_view::npos ? comma : comma + 1;
+    }
 }
 
 std::uint8_t NmeaChecksum(std::string_view sentence) {

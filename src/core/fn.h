@@ -67,6 +67,8 @@ std::string NmeaToDegText(std::string_view nmea);
 std::string NmeaField(std::string_view sentence, int n);
 // The same without copying: a view into the sentence.
 std::string_view NmeaFieldView(std::string_view sentence, int n);
+// Fields 1..count at once, each as NmeaFieldView gives it: one pass over a line.
+void NmeaFieldViews(std::string_view sentence, std::string_view* fields, int count);
 std::uint8_t NmeaChecksum(std::string_view sentence);
 bool CheckNmeaChecksum(std::string_view sentence);
 // Field n of a clipboard row "<f1>,<f2>,...,<f11>".

@@ -140,9 +140,9 @@ core::Result ReadPltText(Env& env, std::string_view bytes) {
     env.doc.NewTrack("ACTIVE LOG");
     env.doc.beginBulk();
     core::Result out = forDataLines(env, bytes, kPltHeaderLines, [&](int lineNumber, std::string_view line) {
-        std::optional<PointFields> p =
-            pointFields(env, lineNumber, core::NmeaFieldView(line, 1), core::NmeaFieldView(line, 2),
-                        core::NmeaFieldView(line, 4), core::NmeaFieldView(line, 5));
+        std::string_view f[5];
+        core::NmeaFieldViews(line, f, 5);
+        std::optional<PointFields> p = pointFields(env, lineNumber, f[0], f[1], f[3], f[4]);
         // The time goes in as the XML text it is stored as: read once, not twice.
         if (p)
             env.doc.AddTrackpointXmlTime(p->lat, p->lon, p->metres,

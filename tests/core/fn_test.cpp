@@ -82,6 +82,13 @@ TEST(NmeaField, CountsTheSentenceTypeAsFieldOne) {
     EXPECT_EQ(NmeaField("$GPRMC,,A", 2), "");
     EXPECT_EQ(NmeaField("a, b \r\n", 2), "b");
     EXPECT_EQ(NmeaField("", 1), "");
+
+    // All fields at once give what each call gives.
+    for (std::string_view line : {"$GPGGA,1,2*7F", "a, b \r\n", "", ",", ",,*,", "x*y,z*,  w ,", "1,2,3,4,5,6,7"}) {
+        std::string_view fields[6];
+        NmeaFieldViews(line, fields, 6);
+        for (int n = 1; n <= 6; ++n) EXPECT_EQ(fields[n - 1], NmeaFieldView(line, n)) << line << " field " << n;
+    }
 }
 
 TEST(NmeaChecksum, RealSentences) {
