@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,18 +121,33 @@ void AtomicFile::discard() {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         error = "Cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) {
-        error = "Cannot read " + path;
-        return false;
+    // One allocation of the file's size and reads straight into it; what is
+    // no regular file (a pipe) grows as it comes.
+    struct stat st {};
+    size_t expected = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0;
+    content.clear();
+    content.resize(expected > 0 ? expected + 1 : 1 << 16);
+    size_t used = 0;
+    for (;;) {
+        if (used == content.size()) content.resize(content.size() * 2);
+        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = "Cannot read " + path + ": " + std::strerror(errno);
+            ::close(fd);
+            content.clear();
+            return false;
+        }
+        if (n == 0) break;
+        used += static_cast<size_t>(n);
     }
-    content = ss.str();
+    ::close(fd);
+    content.resize(used);
     return true;
 }
 

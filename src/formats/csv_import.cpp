@@ -86,16 +86,27 @@ CsvSettings ImportWizardModel::storeSettings() const {
     return s;
 }
 
-std::array<std::string, kCsvMaxFields + 1> SplitCsvLine(std::string_view line, char separator) {
-    std::array<std::string, kCsvMaxFields + 1> fields;
-    size_t n = 1;
-    for (char c : line) {
-        if (c == separator) {
-            if (n < kCsvMaxFields) ++n;
-        } else {
-            fields[n] += c;
-        }
+CsvLineFields::CsvLineFields(std::string_view line, char separator) {
+    size_t n = 1, start = 0;
+    for (size_t i = 0; i < line.size() && n < kCsvMaxFields; ++i) {
+        if (line[i] != separator) continue;
+        fields_[n++] = line.substr(start, i - start);
+        start = i + 1;
     }
+    std::string_view rest = line.substr(std::min(start, line.size()));
+    // The last field takes the rest of the line without its separators.
+    if (rest.find(separator) != std::string_view::npos) {
+        for (char c : rest)
+            if (c != separator) last_ += c;
+        rest = last_;
+    }
+    fields_[n] = rest;
+}
+
+std::array<std::string, kCsvMaxFields + 1> SplitCsvLine(std::string_view line, char separator) {
+    CsvLineFields views(line, separator);
+    std::array<std::string, kCsvMaxFields + 1> fields;
+    for (int k = 1; k <= kCsvMaxFields; ++k) fields[static_cast<size_t>(k)] = std::string(views[k]);
     return fields;
 }
 
@@ -215,9 +226,12 @@ std::optional<std::string> ParseCsvCoordinate(std::string_view text, bool latitu
 }
 
 core::Result ReadCsvText(const std::string& fileName, std::string& text) {
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
-    text = DecodeLegacyText(bytes);
+    std::string error;
+    if (!ReadWholeFile(fileName, text, error)) return core::Result::failed(error);
+    // Most files are UTF-8 (or ASCII) already: no copy of them is made.
+    std::string decoded;
+    std::string_view view = DecodeLegacyTextView(text, decoded);
+    if (view.data() != text.data()) text = std::string(view);
     return core::Result::done();
 }
 
@@ -252,8 +266,9 @@ namespace {
 
 // The time of a line as the serial-number text the document takes; none
 // when the line is to be skipped (with a log line), "" for no time.
-std::optional<std::string> lineTime(Env& env, int lineNumber, const CsvSettings& s,
-                                    const std::function<std::string(int)>& field, long double today) {
+template <typename Field>
+std::optional<std::string> lineTime(Env& env, int lineNumber, const CsvSettings& s, const Field& field,
+                                    long double today) {
     auto skipped = [&](const std::string& value, const char* what) -> std::optional<std::string> {
         env.warning("Line " + std::to_string(lineNumber) + " skipped: \"" + QuoteField(value) + "\" is not a " + what);
         return std::nullopt;
@@ -263,16 +278,16 @@ std::optional<std::string> lineTime(Env& env, int lineNumber, const CsvSettings&
         return core::ToLocalDecimal(core::FloatToStrGeneral(serial), env.decimalSeparator());
     };
     if (s.dateTimeColumn > 0) {
-        std::string both = field(s.dateTimeColumn);
+        std::string both(field(s.dateTimeColumn));
         if (both.empty()) return std::string();
         std::optional<long double> serial = ParseCsvDateTime(both);
         if (!serial) return skipped(both, "date and time");
         return serialText(*serial);
     }
-    std::string time = field(s.timeColumn);
+    std::string time(field(s.timeColumn));
     std::optional<long> day;
     if (s.dateColumn > 0) {
-        std::string date = field(s.dateColumn);
+        std::string date(field(s.dateColumn));
         if (!date.empty() && !(day = ParseCsvDate(date))) return skipped(date, "date");
     }
     if (time.find(':') != std::string::npos || (day && !time.empty())) {
@@ -303,13 +318,11 @@ core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSetti
         ++lineNumber;
         if (lineNumber == 1 && s.headerRow) return true;
         ++count;
-        auto fields = SplitCsvLine(line, s.separator);
-        std::function<std::string(int)> field = [&](int column) {
-            return std::string(core::Trim(fields[static_cast<size_t>(column)]));
-        };
+        CsvLineFields fields(line, s.separator);
+        auto field = [&](int column) { return core::Trim(fields[column]); };
         std::optional<std::string> time = lineTime(env, lineNumber, s, field, today);
         if (!time) return true;
-        std::string lat = field(s.latColumn), lon = field(s.lonColumn);
+        std::string lat(field(s.latColumn)), lon(field(s.lonColumn));
         if (!lat.empty() || !lon.empty()) {
             std::optional<std::string> la = ParseCsvCoordinate(lat, true), lo = ParseCsvCoordinate(lon, false);
             if (!la || !lo) {
@@ -323,12 +336,12 @@ core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSetti
                 if (!v.empty() && v[0] != '-') v = "-" + v;
             };
             for (int h : s.hemisphereColumns) {
-                std::string letter = field(h);
+                std::string_view letter = field(h);
                 if (letter == "S" || letter == "s") negate(lat);
                 if (letter == "W" || letter == "w") negate(lon);
             }
         }
-        std::string alt = field(s.altColumn);
+        std::string alt(field(s.altColumn));
         if (std::optional<long double> metres = core::ParseNumber(alt); metres && !AltitudeInRange(*metres)) alt.clear();
         if (!(going = env.operation.stepLine(count, line))) return false;
         env.doc.AddTrackpoint(lat, lon, alt, *time);

@@ -59,6 +59,21 @@ public:
 // Splits a line at the separator into fields 1..20; fields past 20 are run
 // together into field 20. Index 0 stays empty for an unassigned column.
 std::array<std::string, kCsvMaxFields + 1> SplitCsvLine(std::string_view line, char separator);
+// The same fields as views into the line, for reading millions of lines.
+class CsvLineFields {
+public:
+    CsvLineFields(std::string_view line, char separator);
+    CsvLineFields(const CsvLineFields&) = delete;  // the views may point into last_
+    CsvLineFields& operator=(const CsvLineFields&) = delete;
+    // Field 1..kCsvMaxFields; 0 and the fields past the line's end are empty.
+    std::string_view operator[](int column) const {
+        return column >= 0 && column <= kCsvMaxFields ? fields_[static_cast<size_t>(column)] : std::string_view();
+    }
+
+private:
+    std::array<std::string_view, kCsvMaxFields + 1> fields_{};
+    std::string last_;
+};
 
 // "hh:mm[:ss[.fff]]" (or "hhmmss[.fff]" when `compact`) -> seconds into the
 // day; none when it is no time of day.

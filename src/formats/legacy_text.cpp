@@ -14,7 +14,8 @@ constexpr const char* kProductSite = "https://pathkeep.example/";
 // Runs f over the lines of a legacy file after its heading line.
 template <typename F>
 core::Result forLinesAfterHeading(Env& env, std::string_view bytes, F&& f) {
-    std::string text = DecodeLegacyText(bytes);
+    std::string decoded;
+    std::string_view text = DecodeLegacyTextView(bytes, decoded);
     int count = -1;  // the heading line is skipped
     bool going = true;
     ForEachLine(text, [&](std::string_view line) {

@@ -21,7 +21,8 @@ constexpr const char* kOziComma = "\xC3\x91";  // character 209, as UTF-8
 // f gets the file's line number and the line.
 template <typename F>
 core::Result forDataLines(Env& env, std::string_view bytes, int skip, F&& f) {
-    std::string text = DecodeLegacyText(bytes);
+    std::string decoded;
+    std::string_view text = DecodeLegacyTextView(bytes, decoded);
     int lineNumber = 0;
     bool going = true;
     ForEachLine(text, [&](std::string_view line) {

@@ -77,6 +77,12 @@ std::string DecodeLegacyText(std::string_view bytes) {
     return out;
 }
 
+std::string_view DecodeLegacyTextView(std::string_view bytes, std::string& decoded) {
+    if (IsValidUtf8(bytes)) return bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes;
+    decoded = DecodeLegacyText(bytes);
+    return decoded;
+}
+
 std::string EncodeWindows1252(std::string_view utf8, int& replaced) {
     std::string out;
     out.reserve(utf8.size());

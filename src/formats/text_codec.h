@@ -10,6 +10,9 @@ namespace formats {
 bool IsValidUtf8(std::string_view bytes);
 // The file's text as UTF-8 (a UTF-8 byte order mark is dropped).
 std::string DecodeLegacyText(std::string_view bytes);
+// The same without a copy where the bytes are UTF-8 already: a view into
+// `bytes` (past a byte order mark) or, decoded, into `decoded`.
+std::string_view DecodeLegacyTextView(std::string_view bytes, std::string& decoded);
 // UTF-8 to Windows-1252; a character it cannot hold becomes "?" and is counted.
 std::string EncodeWindows1252(std::string_view utf8, int& replaced);
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "../temp_dir.h"
 
@@ -67,4 +68,36 @@ TEST(AtomicFile, AReplacedFileKeepsItsMode) {
     ASSERT_TRUE(save(dir.file("fresh"), "x"));
     ::umask(mask);
     EXPECT_EQ(modeOf(dir.file("fresh")), 0644u);
+}
+
+TEST(ReadWholeFile, FilesOfAnySizePipesAndMissingFiles) {
+    TempDir dir;
+    std::string error, got;
+    for (size_t size : {size_t{0}, size_t{1}, size_t{65536}, size_t{200001}}) {
+        std::string text(size, 'x');
+        for (size_t i = 0; i < size; i += 7) text[i] = static_cast<char>('a' + i % 26);
+        std::string path = dir.write("f" + std::to_string(size), text);
+        ASSERT_TRUE(formats::ReadWholeFile(path, got, error)) << error;
+        EXPECT_EQ(got, text);
+    }
+    // A pipe has no size to go by: it is read until it ends.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string sent(150000, 'p');
+    std::thread writer([&] {
+        for (size_t at = 0; at < sent.size();) {
+            ssize_t n = ::write(fds[1], sent.data() + at, sent.size() - at);
+            if (n <= 0) break;
+            at += static_cast<size_t>(n);
+        }
+        ::close(fds[1]);
+    });
+    ASSERT_TRUE(formats::ReadWholeFile("/proc/self/fd/" + std::to_string(fds[0]), got, error)) << error;
+    writer.join();
+    ::close(fds[0]);
+    EXPECT_EQ(got, sent);
+
+    EXPECT_FALSE(formats::ReadWholeFile(dir.file("missing"), got, error));
+    EXPECT_NE(error.find("Cannot open"), std::string::npos);
+    EXPECT_FALSE(formats::ReadWholeFile(dir.path(), got, error));  // a folder cannot be read
 }
