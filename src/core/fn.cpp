@@ -121,6 +121,15 @@ static bool parseSimpleDecimal(std::string_view text, long double& value) {
     return true;
 }
 
+long double RoundHalfEven(long double value) {
+    // Past 2^62 every value is whole already (and NaN stays NaN). Below it,
+    // adding and taking away 1.5 * 2^63 leaves the nearest integer, ties to
+    // even, as the sum's last bit is worth exactly one.
+    if (!(std::fabs(value) < 0x1p62L)) return value;
+    constexpr long double kMagic = 0x1.8p63L;
+    return (value + kMagic) - kMagic;
+}
+
 long double ScaledDecimal(std::uint64_t mantissa, int decimals, bool negative) {
     static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
                                              1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,

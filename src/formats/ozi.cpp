@@ -97,12 +97,12 @@ std::optional<std::string> AltitudeFieldToMetres(std::string_view feetField) {
     if (!feet) return std::nullopt;
     long double metres = *feet * kFeetToMetres;
     if (!AltitudeInRange(metres)) return "-777";
-    return std::to_string(static_cast<long long>(std::nearbyint(metres)));
+    return std::to_string(static_cast<long long>(core::RoundHalfEven(metres)));
 }
 
 std::string MetresToFeetField(long double metres) {
     if (number(metres) == "-777" || !AltitudeInRange(metres)) return "-777";
-    return std::to_string(static_cast<long long>(std::nearbyint(metres * kMetresToFeet)));
+    return std::to_string(static_cast<long long>(core::RoundHalfEven(metres * kMetresToFeet)));
 }
 
 std::string CommasToOzi(std::string_view text) {

@@ -13,7 +13,7 @@ constexpr int kMissingAltitude = -777;  // OziExplorer's mark for "no altitude"
 
 // Round half to even, as the rest of the program rounds.
 int roundAltitude(long double metres) {
-    long double r = std::nearbyint(metres);
+    long double r = core::RoundHalfEven(metres);
     if (r > 2e9L) return 2000000000;
     if (r < -2e9L) return -2000000000;
     return static_cast<int>(r);

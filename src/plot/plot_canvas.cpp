@@ -81,11 +81,7 @@ int RoundPx(long double value) {
     constexpr long double kLimit = 100000000;  // far beyond any bitmap
     if (!(value > -kLimit)) return -100000000;  // also NaN
     if (value > kLimit) return 100000000;
-    // Adding and taking away 1.5 * 2^63 leaves the nearest integer, ties to
-    // even, at a fraction of nearbyint's cost (a plot rounds millions).
-    constexpr long double kMagic = 0x1.8p63L;
-    long double shifted = value + kMagic;
-    return static_cast<int>(shifted - kMagic);
+    return static_cast<int>(core::RoundHalfEven(value));
 }
 
 host::Rgb GetColor(PlotState& s, int altitude) {

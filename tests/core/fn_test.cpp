@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "host/fake/fake_host.h"
@@ -338,4 +339,15 @@ TEST(DateTimeXml, OneStepConversionMatchesTheTwoSteps) {
     EXPECT_GT(checked, 10000);
     EXPECT_FALSE(XmlTimeToLocalXml("2008-05-01T13:05:09.1234Z", clock).has_value());
     EXPECT_FALSE(XmlTimeToLocalXml("garbage", clock).has_value());
+}
+
+TEST(RoundHalfEven, IsNearbyintInTheDefaultRoundingMode) {
+    std::vector<long double> values = {0.5L, 1.5L, 2.5L, -0.5L, -1.5L, -2.5L, 0.49999999999999999L, 1e18L + 0.5L,
+                                       0x1p62L - 0.5L, 0x1p62L + 1, -0x1p63L, 1e30L, -1e-30L, 123456.789L, 0};
+    std::mt19937_64 random(3);
+    for (int i = 0; i < 10000; ++i)
+        values.push_back((static_cast<long double>(random() % 2000000) - 1000000) / (1 << (random() % 12)));
+    for (long double v : values) EXPECT_EQ(RoundHalfEven(v), std::nearbyint(v)) << static_cast<double>(v);
+    EXPECT_TRUE(std::isnan(RoundHalfEven(NAN)));
+    EXPECT_EQ(RoundHalfEven(INFINITY), INFINITY);
 }
