@@ -93,6 +93,27 @@ bool packTime(std::string_view s, std::uint64_t& bits) {
     return true;
 }
 
+// A text of the sixteen characters as its length and a nibble each, into
+// `packed` (at least 129 bytes); false, with nothing meaningful written,
+// for a text too long or with another character.
+bool pack(std::string_view value, char* packed, size_t& n) {
+    if (value.size() > 255) return false;
+    n = 0;
+    packed[n++] = static_cast<char>(value.size());
+    size_t i = 0;
+    for (; i + 1 < value.size(); i += 2) {
+        int hi = packCode(value[i]), lo = packCode(value[i + 1]);
+        if ((hi | lo) < 0) return false;
+        packed[n++] = static_cast<char>(hi << 4 | lo);
+    }
+    if (i < value.size()) {
+        int hi = packCode(value[i]);
+        if (hi < 0) return false;
+        packed[n++] = static_cast<char>(hi << 4);
+    }
+    return true;
+}
+
 char* put(char* out, unsigned v, int width) {
     for (int i = width - 1; i >= 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
     return out + width;
@@ -161,6 +182,9 @@ void NodeStore::clear() {
     arenaPos_ = arenaCap_ = 0;
     arenaUsed_ = 0;
     counts_.clear();
+    countedBelow_ = 0;
+    lastCounted_ = kNoNode;
+    lastCount_ = nullptr;
     nodes_.push_back({kNoNode, kNoNode, kNoNode, kNoNode, 0});
     tags_.push_back(0);
 }
@@ -239,17 +263,10 @@ void NodeStore::encodeValue(NodeId node, std::uint8_t key, std::string_view valu
             std::memcpy(buf, &timeBits, 8);
             word = store({reinterpret_cast<char*>(buf), 8});
         } else {
-            bool packable = key != 0 && value.size() <= 255;
-            for (size_t i = 0; packable && i < value.size(); ++i) packable = packCode(value[i]) >= 0;
-            if (packable) {
+            char packed[1 + 128];
+            size_t n = 0;
+            if (key != 0 && pack(value, packed, n)) {
                 enc = Encoding::Packed;
-                char packed[1 + 128];
-                size_t n = 0;
-                packed[n++] = static_cast<char>(value.size());
-                for (size_t i = 0; i < value.size(); i += 2) {
-                    int hi = packCode(value[i]), lo = i + 1 < value.size() ? packCode(value[i + 1]) : 0;
-                    packed[n++] = static_cast<char>(hi << 4 | lo);
-                }
                 word = store({packed, n});
             } else {
                 std::string bytes;
@@ -352,7 +369,7 @@ void NodeStore::attach(NodeId node, NodeId parent, NodeId before) {
         else
             nodes_[prev].nextSibling = node;
     }
-    if (auto it = counts_.find(parent); it != counts_.end()) ++it->second;
+    if (std::uint32_t* count = countOf(parent)) ++*count;
 }
 
 void NodeStore::detach(NodeId node) {
@@ -372,7 +389,7 @@ void NodeStore::detach(NodeId node) {
     }
     n.nextSibling = kNoNode;
     n.prevSibling = kNoNode;
-    if (auto it = counts_.find(parent); it != counts_.end()) --it->second;
+    if (std::uint32_t* count = countOf(parent)) --*count;
 }
 
 void NodeStore::setText(NodeId node, std::string_view text) { encode(node, text, kind(node)); }
@@ -501,11 +518,35 @@ NodeId NodeStore::previousSibling(NodeId node) const {
     return nodes_[p].firstChild == node ? kNoNode : nodes_[node].prevSibling;
 }
 
+std::uint32_t* NodeStore::countOf(NodeId node) const {
+    if (node >= countedBelow_) return nullptr;
+    if (node == lastCounted_) return lastCount_;
+    auto it = counts_.find(node);
+    if (it == counts_.end()) return nullptr;
+    // Map entries stay where they are until erased.
+    lastCounted_ = node;
+    lastCount_ = &it->second;
+    return lastCount_;
+}
+
+void NodeStore::forgetCount(NodeId node) {
+    if (node >= countedBelow_) return;
+    if (node == lastCounted_) {
+        lastCounted_ = kNoNode;
+        lastCount_ = nullptr;
+    }
+    counts_.erase(node);
+}
+
 std::uint32_t NodeStore::childCount(NodeId node) const {
-    if (auto it = counts_.find(node); it != counts_.end()) return it->second;
+    if (std::uint32_t* count = countOf(node)) return *count;
     std::uint32_t n = 0;
     for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) ++n;
-    counts_[node] = n;
+    std::uint32_t& count = counts_[node];
+    count = n;
+    if (node >= countedBelow_) countedBelow_ = node + 1;
+    lastCounted_ = node;
+    lastCount_ = &count;
     return n;
 }
 
@@ -514,7 +555,7 @@ void NodeStore::markDead(NodeId node) {
     NodeId n = node;
     while (true) {
         tags_[n] |= kDeadBit;
-        if (!counts_.empty()) counts_.erase(n);
+        if (!counts_.empty()) forgetCount(n);
         if (nodes_[n].firstChild != kNoNode) {
             n = nodes_[n].firstChild;
             continue;
@@ -537,7 +578,7 @@ void NodeStore::removeChildren(NodeId node) {
     ++revision_;
     for (NodeId c = nodes_[node].firstChild; c != kNoNode; c = nodes_[c].nextSibling) markDead(c);
     nodes_[node].firstChild = kNoNode;
-    if (auto it = counts_.find(node); it != counts_.end()) it->second = 0;
+    if (std::uint32_t* count = countOf(node)) *count = 0;
 }
 
 void NodeStore::unlink(NodeId node) {

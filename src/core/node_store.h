@@ -168,6 +168,13 @@ private:
     size_t arenaUsed_ = 0;
     // Child counts asked for so far, kept current on append and remove.
     mutable std::unordered_map<NodeId, std::uint32_t> counts_;
+    // Loading appends millions of nodes: only ids below countedBelow_ can
+    // have a count, and the last count used (a segment's) is at hand.
+    std::uint32_t* countOf(NodeId node) const;
+    void forgetCount(NodeId node);
+    mutable NodeId countedBelow_ = 0;
+    mutable NodeId lastCounted_ = kNoNode;
+    mutable std::uint32_t* lastCount_ = nullptr;
     std::uint64_t revision_ = 1;
 };
 

@@ -226,3 +226,45 @@ TEST(NodeStore, NumbersAndTimesReadWithoutTheirTextAgreeWithTheText) {
     }
     EXPECT_GT(fast, 2000);
 }
+
+TEST(NodeStore, ChildCountsStayTrueThroughRandomChanges) {
+    NodeStore store;
+    std::vector<NodeId> nodes{kRootNode};
+    std::mt19937 random(11);
+    auto counted = [&](NodeId n) {
+        std::uint32_t c = 0;
+        for (NodeId k = store.firstChild(n); k != kNoNode; k = store.nextSibling(k)) ++c;
+        return c;
+    };
+    auto anyAlive = [&] {
+        for (;;) {
+            NodeId n = nodes[random() % nodes.size()];
+            if (store.alive(n)) return n;
+        }
+    };
+    for (int step = 0; step < 20000; ++step) {
+        NodeId n = anyAlive();
+        switch (random() % 8) {
+            case 0: case 1: case 2: nodes.push_back(store.appendKeyed(n, AttrKey::Lat, "1", 1)); break;
+            case 3: if (n != kRootNode) store.remove(n); break;
+            case 4: if (n != kRootNode) store.removeChildren(n); break;
+            case 5: {
+                NodeId to = anyAlive();
+                store.move(n, to, kNoNode);
+                break;
+            }
+            default: ASSERT_EQ(store.childCount(n), counted(n)) << "step " << step; break;
+        }
+        if (step % 5000 == 4999) {
+            for (NodeId k : nodes) {
+                if (!store.alive(k)) continue;
+                ASSERT_EQ(store.childCount(k), counted(k));
+            }
+        }
+    }
+    store.clear();
+    EXPECT_EQ(store.childCount(kRootNode), 0u);
+    NodeId a = store.appendKeyed(kRootNode, AttrKey::Lat, "1", 1);
+    EXPECT_EQ(store.childCount(kRootNode), 1u);
+    EXPECT_EQ(store.childCount(a), 0u);
+}
