@@ -94,8 +94,9 @@ bool DocumentCommands::BestandOpenen(const std::string& fileName) {
         formats::ReadOptions options;
         options.allTalkers = ws_.settings.allTalkers;
         if (type == formats::FileType::Csv) {
-            std::string text;
-            result = formats::ReadCsvText(fileName, text);
+            // The columns are chosen from the first lines; the reader reads the rest.
+            std::string text, error;
+            result = formats::ReadFileHeadText(fileName, text, error) ? core::Result::done() : core::Result::failed(error);
             if (result.isDone()) {
                 options.csv = csvChooser_ ? csvChooser_(text) : csvByWizard(fileName, text);
                 if (!options.csv) result = core::Result::cancelled();

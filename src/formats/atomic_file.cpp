@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "formats/text_codec.h"
+
 namespace formats {
 
 FileStatus StatusOf(const std::string& path) {
@@ -148,6 +150,82 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
     }
     ::close(fd);
     content.resize(used);
+    return true;
+}
+
+bool FileBytes::read(const std::string& path, std::string& error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        // A pipe or device: read as it comes, then kept in one block.
+        ::close(fd);
+        std::string content;
+        if (!ReadWholeFile(path, content, error)) return false;
+        data_.reset(static_cast<char*>(core::AllocateSmallBlock(content.size() + 1)));
+        std::memcpy(data_.get(), content.data(), content.size());
+        size_ = content.size();
+        return true;
+    }
+    size_t capacity = static_cast<size_t>(st.st_size) + 1;  // one more: a file that grew is noticed
+    constexpr size_t kLarge = size_t{1} << 20;
+    data_.reset(static_cast<char*>(capacity >= kLarge ? core::AllocateBigBlock(capacity) : core::AllocateSmallBlock(capacity)));
+    size_ = 0;
+    while (size_ < capacity) {
+        ssize_t n = ::read(fd, data_.get() + size_, capacity - size_);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = "Cannot read " + path + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        size_ += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (size_ == capacity) {
+        // It grew while being read: take it as it stands now.
+        std::string content;
+        if (!ReadWholeFile(path, content, error)) return false;
+        data_.reset(static_cast<char*>(core::AllocateSmallBlock(content.size() + 1)));
+        std::memcpy(data_.get(), content.data(), content.size());
+        size_ = content.size();
+    }
+    return true;
+}
+
+bool ReadFileHeadText(const std::string& path, std::string& text, std::string& error) {
+    constexpr size_t kHead = size_t{1} << 16;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string bytes(kHead + 1, '\0');
+    size_t used = 0;
+    while (used < bytes.size()) {
+        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = "Cannot read " + path + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        used += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(used);
+    // A cut through the middle of a line (and of a character) is no part of the head.
+    if (used > kHead) {
+        size_t lastBreak = bytes.find_last_of('\n');
+        bytes.resize(lastBreak == std::string::npos ? kHead : lastBreak + 1);
+    }
+    std::string decoded;
+    text = std::string(DecodeLegacyTextView(bytes, decoded));
     return true;
 }
 

@@ -5,8 +5,11 @@
 // good one stood. Saving through a symbolic link replaces the file it
 // points at, and a replaced file keeps its permissions.
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "core/node_store.h"
 
 namespace formats {
 
@@ -61,5 +64,22 @@ private:
 
 // Reads a whole file; false with a message when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& error);
+
+// A whole file's bytes for readers of large files: one block of the file's
+// size, read straight into (no zero filling, no growing copies; the
+// memory of a large file comes as huge pages).
+class FileBytes {
+public:
+    bool read(const std::string& path, std::string& error);
+    std::string_view view() const { return {data_.get(), size_}; }
+
+private:
+    std::unique_ptr<char[], core::BigBlockFree> data_;
+    size_t size_ = 0;
+};
+
+// The first lines of a file (at most about 64 KiB, whole lines), decoded as
+// the legacy readers decode: what a preview and a guess of columns need.
+bool ReadFileHeadText(const std::string& path, std::string& text, std::string& error);
 
 }  // namespace formats

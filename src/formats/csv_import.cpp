@@ -306,7 +306,7 @@ std::optional<std::string> lineTime(Env& env, int lineNumber, const CsvSettings&
 
 }  // namespace
 
-core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSettings& s) {
+core::Result CsvBestandInlezen(Env& env, std::string_view text, const CsvSettings& s) {
     env.report("Read CSV file");
     env.doc.NewTrack("ACTIVE LOG");
     const auto pointsBefore = env.doc.childCount(env.doc.currentSegment);

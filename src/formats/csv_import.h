@@ -96,6 +96,6 @@ char GuessCsvSeparator(std::string_view text);
 // What the wizard guesses from the headings at this separator.
 CsvSettings GuessCsvSettings(const std::string& text, char separator);
 // Adds the text's lines as points of the track "ACTIVE LOG".
-core::Result CsvBestandInlezen(Env& env, const std::string& text, const CsvSettings& settings);
+core::Result CsvBestandInlezen(Env& env, std::string_view text, const CsvSettings& settings);
 
 }  // namespace formats

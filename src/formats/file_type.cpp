@@ -10,6 +10,7 @@
 #include "formats/kml.h"
 #include "formats/legacy_text.h"
 #include "formats/nmea_log.h"
+#include "formats/text_codec.h"
 #include "formats/ozi.h"
 #include "formats/text_export.h"
 
@@ -22,10 +23,10 @@ bool contains(std::string_view text, std::string_view what) { return text.find(w
 // A delimited text file is read by the columns the user chose.
 core::Result readCsv(Env& env, const std::string& path, const ReadOptions& options) {
     if (!options.csv) return core::Result::nothingToDo("No columns chosen for the delimited text");
-    std::string text;
-    core::Result r = ReadCsvText(path, text);
-    if (!r.isDone()) return r;
-    return CsvBestandInlezen(env, text, *options.csv);
+    FileBytes bytes;
+    std::string error, decoded;
+    if (!bytes.read(path, error)) return core::Result::failed(error);
+    return CsvBestandInlezen(env, DecodeLegacyTextView(bytes.view(), decoded), *options.csv);
 }
 
 core::Result readNmeaLog(Env& env, const std::string& path, const ReadOptions& options) {

@@ -30,15 +30,17 @@ core::Result forLinesAfterHeading(Env& env, std::string_view bytes, F&& f) {
 }  // namespace
 
 core::Result PathkeepBestandInlezen(Env& env, const std::string& fileName) {
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
-    return ReadPathkeepText(env, bytes);
+    FileBytes bytes;
+    std::string error;
+    if (!bytes.read(fileName, error)) return core::Result::failed(error);
+    return ReadPathkeepText(env, bytes.view());
 }
 
 core::Result EasyGpsBestandInlezen(Env& env, const std::string& fileName) {
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
-    return ReadEasyGpsText(env, bytes);
+    FileBytes bytes;
+    std::string error;
+    if (!bytes.read(fileName, error)) return core::Result::failed(error);
+    return ReadEasyGpsText(env, bytes.view());
 }
 
 core::Result ReadPathkeepText(Env& env, std::string_view bytes) {

@@ -125,15 +125,17 @@ std::string CommasFromOzi(std::string_view text) {
 }  // namespace ozi
 
 core::Result PltBestandInlezen(Env& env, const std::string& fileName) {
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
-    return ReadPltText(env, bytes);
+    FileBytes bytes;
+    std::string error;
+    if (!bytes.read(fileName, error)) return core::Result::failed(error);
+    return ReadPltText(env, bytes.view());
 }
 
 core::Result WptBestandInlezen(Env& env, const std::string& fileName) {
-    std::string bytes, error;
-    if (!ReadWholeFile(fileName, bytes, error)) return core::Result::failed(error);
-    return ReadWptText(env, bytes);
+    FileBytes bytes;
+    std::string error;
+    if (!bytes.read(fileName, error)) return core::Result::failed(error);
+    return ReadWptText(env, bytes.view());
 }
 
 core::Result ReadPltText(Env& env, std::string_view bytes) {

@@ -79,7 +79,15 @@ TEST(ReadWholeFile, FilesOfAnySizePipesAndMissingFiles) {
         std::string path = dir.write("f" + std::to_string(size), text);
         ASSERT_TRUE(formats::ReadWholeFile(path, got, error)) << error;
         EXPECT_EQ(got, text);
+        formats::FileBytes bytes;
+        ASSERT_TRUE(bytes.read(path, error)) << error;
+        EXPECT_EQ(bytes.view(), text);
     }
+    formats::FileBytes large;  // past a megabyte: another kind of memory
+    std::string big(3 << 20, 'b');
+    big.back() = 'e';
+    ASSERT_TRUE(large.read(dir.write("big", big), error));
+    EXPECT_EQ(large.view(), big);
     // A pipe has no size to go by: it is read until it ends.
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
@@ -100,4 +108,25 @@ TEST(ReadWholeFile, FilesOfAnySizePipesAndMissingFiles) {
     EXPECT_FALSE(formats::ReadWholeFile(dir.file("missing"), got, error));
     EXPECT_NE(error.find("Cannot open"), std::string::npos);
     EXPECT_FALSE(formats::ReadWholeFile(dir.path(), got, error));  // a folder cannot be read
+    formats::FileBytes none;
+    EXPECT_FALSE(none.read(dir.file("missing"), error));
+}
+
+TEST(ReadFileHeadText, WholeLinesOfTheStartDecodedLikeTheFile) {
+    TempDir dir;
+    std::string error, head;
+    ASSERT_TRUE(formats::ReadFileHeadText(dir.write("short.csv", "lat;lon\n1;2"), head, error));
+    EXPECT_EQ(head, "lat;lon\n1;2");
+    // A long UTF-8 file: the head ends at a line break, never inside "é".
+    std::string line = "caf\xC3\xA9,1,2\n", text;
+    while (text.size() < 200000) text += line;
+    ASSERT_TRUE(formats::ReadFileHeadText(dir.write("long.csv", text), head, error));
+    EXPECT_LE(head.size(), size_t{1} << 16);
+    EXPECT_GT(head.size(), size_t{60000});
+    EXPECT_EQ(head.size() % line.size(), 0u);
+    EXPECT_EQ(head.substr(0, line.size()), line);
+    // Windows-1252 comes out as UTF-8, as the readers see it.
+    ASSERT_TRUE(formats::ReadFileHeadText(dir.write("old.csv", "caf\xE9\n"), head, error));
+    EXPECT_EQ(head, "caf\xC3\xA9\n");
+    EXPECT_FALSE(formats::ReadFileHeadText(dir.file("missing"), head, error));
 }
