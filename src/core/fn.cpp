@@ -511,16 +511,18 @@ std::string TodayText(const host::Clock& clock) {
 std::string NowText(const host::Clock& clock) { return TimeOfDayText(DecodeDateTime(clock.nowSerial())); }
 
 std::string TimeOfDayText(const DateTimeParts& p) {
-    std::string out;
-    appendDigits(out, p.hour, 2);
-    out += ':';
-    appendDigits(out, p.minute, 2);
-    out += ':';
-    appendDigits(out, p.second, 2);
-    return out;
+    char buf[16];
+    char* end = putDigits(buf, p.hour, 2);
+    *end++ = ':';
+    end = putDigits(end, p.minute, 2);
+    *end++ = ':';
+    end = putDigits(end, p.second, 2);
+    return std::string(buf, end);
 }
 
-std::string DateTimeText(long double serial) { return dateAndTime(DecodeDateTime(serial), ' '); }
+std::string DateTimeText(long double serial) { return DateTimeText(DecodeDateTime(serial)); }
+
+std::string DateTimeText(const DateTimeParts& parts) { return dateAndTime(parts, ' '); }
 
 std::string ZeroPad(long long number, int width) {
     std::string s = std::to_string(number);

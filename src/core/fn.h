@@ -101,6 +101,7 @@ struct DateTimeParts {
 DateTimeParts DecodeDateTime(long double serial);
 // "hh:mm:ss" of a decoded date-time.
 std::string TimeOfDayText(const DateTimeParts& parts);
+std::string DateTimeText(const DateTimeParts& parts);  // "yyyy-mm-dd hh:nn:ss"
 // Days since 1899-12-30 of a calendar date (proleptic Gregorian).
 long long EncodeDate(int year, int month, int day);
 // General decimal form with up to 15 significant digits and ".": fixed from

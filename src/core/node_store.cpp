@@ -461,7 +461,22 @@ bool NodeStore::numberInto(NodeId node, long double& value) const {
     std::uint64_t mantissa = 0;
     int digits = 0, decimals = -1;
     bool negative = false;
-    for (size_t i = 0; i < length; ++i) {
+    size_t i = 0;
+    // Two digits a byte where a byte holds two; the rest one nibble at a time.
+    auto twoDigits = [&](size_t at) {
+        unsigned byte = p[1 + at / 2];
+        return (byte >> 4) < 10 && (byte & 15) < 10 ? static_cast<int>((byte >> 4) * 10 + (byte & 15)) : -1;
+    };
+    while (i < length) {
+        if (i % 2 == 0 && i + 1 < length) {
+            if (int pair = twoDigits(i); pair >= 0) {
+                if ((digits += 2) > 19) return false;
+                mantissa = mantissa * 100 + static_cast<std::uint64_t>(pair);
+                if (decimals >= 0) decimals += 2;
+                i += 2;
+                continue;
+            }
+        }
         int code = i % 2 == 0 ? p[1 + i / 2] >> 4 : p[1 + i / 2] & 15;
         if (code < 10) {
             if (++digits > 19) return false;
@@ -474,6 +489,7 @@ bool NodeStore::numberInto(NodeId node, long double& value) const {
         } else {
             return false;
         }
+        ++i;
     }
     if (digits == 0) return false;
     value = ScaledDecimal(mantissa, decimals, negative);

@@ -1,6 +1,7 @@
 #include "formats/text_export.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/fn.h"
 #include "formats/field_checks.h"
@@ -52,23 +53,39 @@ bool FieldSelectionModel::unchoose(size_t i) {
 
 namespace {
 
-std::string fieldValue(int field, int index, const core::PointRecord& r, const core::DateTimeParts& t,
-                       const host::LocaleInfo& locale) {
-    auto number = [&](long double v) { return core::ToLocalDecimal(core::FloatToStrGeneral(v), locale.decimalSeparator()); };
+// One field of a point appended to its line: the loop of every export of a
+// long track, so nothing here makes a string of its own where it can help it.
+void appendField(std::string& line, int field, int index, const core::PointRecord& r, const core::DateTimeParts& t,
+                 const host::LocaleInfo& locale) {
+    auto number = [&](long double v) {
+        core::GeneralNumber g;
+        size_t from = line.size();
+        if (core::ToGeneralNumber(v, g))
+            line.append(g.view());
+        else
+            line += core::FloatToStrGeneral(v);
+        for (size_t i = from; i < line.size(); ++i)
+            if (line[i] == '.' || line[i] == ',') line[i] = locale.decimalSeparator();
+    };
     switch (field) {
-        case 1: return std::to_string(index);
-        case 2: return number(r.lat);
-        case 3: return number(r.lon);
-        case 4: return number(r.ele);
-        case 5: return core::DateTimeText(r.time);  // rounds to the second as the file has it
-        case 6: return locale.formatShortDate(t.year, t.month, t.day);
-        case 7: return core::TimeOfDayText(t);
+        case 1: {
+            char digits[16];
+            auto [end, ec] = std::to_chars(digits, digits + sizeof digits, index);
+            line.append(digits, end);
+            break;
+        }
+        case 2: number(r.lat); break;
+        case 3: number(r.lon); break;
+        case 4: number(r.ele); break;
+        case 5: line += core::DateTimeText(t); break;  // rounds to the second as the file has it
+        case 6: line += locale.formatShortDate(t.year, t.month, t.day); break;
+        case 7: line += core::TimeOfDayText(t); break;
         // Texts stay on their line and in their column.
-        case 8: return OneLine(r.name, true);
-        case 9: return OneLine(r.sym, true);
-        case 10: return OneLine(r.cmt, true);
-        case 11: return OneLine(r.desc, true);
-        default: return {};
+        case 8: line += OneLine(r.name, true); break;
+        case 9: line += OneLine(r.sym, true); break;
+        case 10: line += OneLine(r.cmt, true); break;
+        case 11: line += OneLine(r.desc, true); break;
+        default: break;
     }
 }
 
@@ -91,19 +108,21 @@ core::Result SaveAsTXT(Env& env, const std::string& fileName, const SaveOptions&
     file.write(heading + "\r\n");
     core::Operation& op = env.operation;
     int i = 0;
+    std::string line;
     bool going = points->walk(env, [&](const core::PointRecord& r) {
-        std::string line;
+        line.clear();
         core::DateTimeParts when = core::DecodeDateTime(r.time);
         ++i;
         for (size_t f = 0; f < fields.size(); ++f) {
             if (f > 0) line += '\t';
-            line += fieldValue(fields[f], i, r, when, env.locale);
+            appendField(line, fields[f], i, r, when, env.locale);
         }
         if (i % kYieldEvery == 0) {
             env.status(std::to_string(i) + " of " + std::to_string(points->total) + " " + line);
             op.showProgress(i, points->total);
         }
-        file.write(line + "\r\n");
+        line += "\r\n";
+        file.write(line);
     });
     op.hideProgress();
     if (!going) {
