@@ -1,5 +1,6 @@
 #include "core/fn.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -187,6 +188,25 @@ namespace {
 constexpr long double kGeneralPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
                                          1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
 
+// The whole number nearest to a value in [0, 2^62) without floor() or a
+// conversion to an integer type, both of which switch the x87 rounding mode
+// (slow, and numbers are formatted by the million): added to 2^63, the
+// value rounds to a whole number and the 64-bit significand is that number
+// plus 2^63. False where long double has another layout.
+bool nearestWhole(long double value, unsigned long long& out) {
+#if (defined(__x86_64__) || defined(__i386__)) && LDBL_MANT_DIG == 64
+    if (!(value >= 0 && value < 0x1p62L)) return false;
+    long double shifted = value + 0x1p63L;
+    std::memcpy(&out, &shifted, sizeof out);
+    out -= 1ULL << 63;
+    return true;
+#else
+    (void)value;
+    (void)out;
+    return false;
+#endif
+}
+
 // |value| as digits / 10^decimals with 15 significant digits, by scaling to
 // an integer: exact unless the scaled value lies near a rounding tie, where
 // the general path (printf) decides.
@@ -205,10 +225,19 @@ bool generalDigits(long double value, unsigned long long& digits, int& decimals)
     }
     if (decimals > 19) return false;
     long double scaled = a * kGeneralPow10[decimals];
-    long double whole = std::floor(scaled);
-    long double frac = scaled - whole;
+    unsigned long long nearest;
+    if (!nearestWhole(scaled, nearest)) {
+        long double whole = std::floor(scaled);
+        long double frac = scaled - whole;
+        if (std::fabs(frac - 0.5L) < 1e-3L) return false;
+        digits = static_cast<unsigned long long>(whole) + (frac > 0.5L ? 1 : 0);
+        return true;
+    }
+    // Near a tie only the exact digits of printf can tell.
+    long double off = scaled - static_cast<long double>(nearest);  // in [-0.5, 0.5]
+    long double frac = off >= 0 ? off : 1 + off;
     if (std::fabs(frac - 0.5L) < 1e-3L) return false;
-    digits = static_cast<unsigned long long>(whole) + (frac > 0.5L ? 1 : 0);
+    digits = nearest;
     return true;
 }
 
