@@ -122,12 +122,36 @@ void AtomicFile::discard() {
     tempPath_.clear();
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& error) {
+namespace {
+
+int openForReading(const std::string& path, std::string& error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "Cannot open " + path + ": " + std::strerror(errno);
-        return false;
+    if (fd < 0) error = "Cannot open " + path + ": " + std::strerror(errno);
+    return fd;
+}
+
+// Reads into buffer[used, capacity) until the file ends or the buffer is
+// full; false (the descriptor closed) on a read error.
+bool readUpTo(int fd, char* buffer, size_t capacity, size_t& used, const std::string& path, std::string& error) {
+    while (used < capacity) {
+        ssize_t n = ::read(fd, buffer + used, capacity - used);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = "Cannot read " + path + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        used += static_cast<size_t>(n);
     }
+    return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& content, std::string& error) {
+    int fd = openForReading(path, error);
+    if (fd < 0) return false;
     // One allocation of the file's size and reads straight into it; what is
     // no regular file (a pipe) grows as it comes.
     struct stat st {};
@@ -136,17 +160,12 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
     content.resize(expected > 0 ? expected + 1 : 1 << 16);
     size_t used = 0;
     for (;;) {
-        if (used == content.size()) content.resize(content.size() * 2);
-        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = "Cannot read " + path + ": " + std::strerror(errno);
-            ::close(fd);
+        if (!readUpTo(fd, content.data(), content.size(), used, path, error)) {
             content.clear();
             return false;
         }
-        if (n == 0) break;
-        used += static_cast<size_t>(n);
+        if (used < content.size()) break;
+        content.resize(content.size() * 2);
     }
     ::close(fd);
     content.resize(used);
@@ -154,69 +173,38 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& e
 }
 
 bool FileBytes::read(const std::string& path, std::string& error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "Cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
+    int fd = openForReading(path, error);
+    if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        // A pipe or device: read as it comes, then kept in one block.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        size_t capacity = static_cast<size_t>(st.st_size) + 1;  // one more: a file that grew is noticed
+        constexpr size_t kLarge = size_t{1} << 20;
+        data_.reset(static_cast<char*>(capacity >= kLarge ? core::AllocateBigBlock(capacity)
+                                                          : core::AllocateSmallBlock(capacity)));
+        size_ = 0;
+        if (!readUpTo(fd, data_.get(), capacity, size_, path, error)) return false;
         ::close(fd);
-        std::string content;
-        if (!ReadWholeFile(path, content, error)) return false;
-        data_.reset(static_cast<char*>(core::AllocateSmallBlock(content.size() + 1)));
-        std::memcpy(data_.get(), content.data(), content.size());
-        size_ = content.size();
-        return true;
+        if (size_ < capacity) return true;
+    } else {
+        ::close(fd);
     }
-    size_t capacity = static_cast<size_t>(st.st_size) + 1;  // one more: a file that grew is noticed
-    constexpr size_t kLarge = size_t{1} << 20;
-    data_.reset(static_cast<char*>(capacity >= kLarge ? core::AllocateBigBlock(capacity) : core::AllocateSmallBlock(capacity)));
-    size_ = 0;
-    while (size_ < capacity) {
-        ssize_t n = ::read(fd, data_.get() + size_, capacity - size_);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = "Cannot read " + path + ": " + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        size_ += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    if (size_ == capacity) {
-        // It grew while being read: take it as it stands now.
-        std::string content;
-        if (!ReadWholeFile(path, content, error)) return false;
-        data_.reset(static_cast<char*>(core::AllocateSmallBlock(content.size() + 1)));
-        std::memcpy(data_.get(), content.data(), content.size());
-        size_ = content.size();
-    }
+    // A pipe or device, or a file that grew while being read: read as it
+    // comes, then kept in one block.
+    std::string content;
+    if (!ReadWholeFile(path, content, error)) return false;
+    data_.reset(static_cast<char*>(core::AllocateSmallBlock(content.size() + 1)));
+    std::memcpy(data_.get(), content.data(), content.size());
+    size_ = content.size();
     return true;
 }
 
 bool ReadFileHeadText(const std::string& path, std::string& text, std::string& error) {
     constexpr size_t kHead = size_t{1} << 16;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "Cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
+    int fd = openForReading(path, error);
+    if (fd < 0) return false;
     std::string bytes(kHead + 1, '\0');
     size_t used = 0;
-    while (used < bytes.size()) {
-        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = "Cannot read " + path + ": " + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        used += static_cast<size_t>(n);
-    }
+    if (!readUpTo(fd, bytes.data(), bytes.size(), used, path, error)) return false;
     ::close(fd);
     bytes.resize(used);
     // A cut through the middle of a line (and of a character) is no part of the head.
