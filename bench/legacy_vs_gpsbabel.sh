@@ -8,17 +8,7 @@ source bench/measure.sh
 bench_setup "${1:-1000000}"
 [ -f "$work/big-$points.plt" ] || $cli convert "$big" "$work/big-$points.plt" 2>/dev/null
 csv=$work/big-$points.csv
-[ -f "$csv" ] || python3 - "$csv" "$points" <<'PY'
-import sys
-path, n = sys.argv[1], int(sys.argv[2])
-with open(path, 'w') as f:
-    f.write('lat,lon,alt\n')
-    lat, lon = 51.4, 5.1
-    for i in range(n):
-        lat += 0.0000137 if (i // 5000) % 2 == 0 else -0.0000137
-        lon += 0.0000091
-        f.write('%.7f,%.7f,%.1f\n' % (lat, lon, 12.0 + (i % 400) * 0.1))
-PY
+[ -f "$csv" ] || python3 bench/make_big_csv.py "$csv" "$points"
 
 echo "$points points"
 measure "pathkeep  PLT -> GPX" $cli convert "$work/big-$points.plt" "$work/from-plt.gpx"; cp "$work/last.txt" "$work/a"

@@ -12,17 +12,7 @@ bench_setup "${3:-1000000}"
 plt=$work/big-$points.plt csv=$work/big-$points.csv kml=$work/big-$points.kml
 [ -f "$plt" ] || "$old" convert "$big" "$plt" 2>/dev/null
 [ -f "$kml" ] || "$old" convert "$big" "$kml" 2>/dev/null
-[ -f "$csv" ] || python3 - "$csv" "$points" <<'PY'
-import sys
-path, n = sys.argv[1], int(sys.argv[2])
-with open(path, 'w') as f:
-    f.write('lat,lon,alt\n')
-    lat, lon = 51.4, 5.1
-    for i in range(n):
-        lat += 0.0000137 if (i // 5000) % 2 == 0 else -0.0000137
-        lon += 0.0000091
-        f.write('%.7f,%.7f,%.1f\n' % (lat, lon, 12.0 + (i % 400) * 0.1))
-PY
+[ -f "$csv" ] || python3 bench/make_big_csv.py "$csv" "$points"
 
 status=0
 check() {  # name, input, output extension, options...
