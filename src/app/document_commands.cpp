@@ -53,6 +53,7 @@ std::optional<formats::CsvSettings> DocumentCommands::csvByWizard(const std::str
 }
 
 bool DocumentCommands::determineBounds(core::Operation& operation, bool loadPoints) {
+    if (!ws_.determineRanges) return true;
     ws_.status("Calculating bounds...");
     core::PointLoader loader = ws_.loader(&operation);
     auto report = [this](const std::string& s) { ws_.report(s); };

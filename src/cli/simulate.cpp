@@ -316,6 +316,7 @@ int simulateCommand(const std::vector<std::string>& args) {
     app::Workspace ws(host, PathsBesideThisProgram());
     ws.create();
     ws.keepPointList = false;  // the simulation loads the track it plays itself
+    ws.determineRanges = false;
     app::DocumentCommands commands(ws);
     if (!commands.BestandOpenen(o.file)) return kExitFailed;
     std::string track = o.track.empty() ? firstTrack(ws.document) : o.track;

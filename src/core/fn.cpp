@@ -686,76 +686,106 @@ std::string BracketField(std::string_view row, int n) {
     return close == std::string_view::npos ? std::string() : std::string(row.substr(0, close));
 }
 
-SphericalPoint ToSpherical(long double lat, long double lon) {
-    SphericalPoint p;
-    p.lat = lat;
-    p.lon = lon;
-    long double rad = lat / kDegreesPerRadian;
-    // Beyond pi/4 the library first reduces the angle, which costs more than
-    // the sine itself; the co-function of the small remainder is as exact.
-    constexpr long double half = 1.5707963267948966192313216916397514L, quarter = half / 2;
-    if (rad > quarter && rad <= half) {
-        p.sinLat = std::cos(half - rad);
-        p.cosLat = std::sin(half - rad);
-    } else if (rad < -quarter && rad >= -half) {
-        p.sinLat = -std::cos(-half - rad);
-        p.cosLat = -std::sin(-half - rad);
-    } else {
-        p.sinLat = std::sin(rad);
-        p.cosLat = std::cos(rad);
-    }
-    p.lonRad = lon / kDegreesPerRadian;
-    return p;
-}
-
-long double DistanceKm(const SphericalPoint& a, const SphericalPoint& b) {
-    if (a.lat == b.lat && a.lon == b.lon) return 0;
-    long double c = clampCosine(a.sinLat * b.sinLat + a.cosLat * b.cosLat * std::cos(a.lonRad - b.lonRad));
-    return std::atan2(std::sqrt((1 + c) * (1 - c)), c) * kEarthRadiusKm;
-}
-
-long double DistanceKm(long double lat1, long double lon1, long double lat2, long double lon2) {
-    return DistanceKm(ToSpherical(lat1, lon1), ToSpherical(lat2, lon2));
-}
-
 namespace {
 
 struct SinCos {
     long double sin, cos;
 };
 
-// The sine and cosine of a latitude in radians. Courses are taken hop after
-// hop along a track, so one end of a call is an end of the call before: the
-// last two angles are remembered rather than worked out again, since the
-// extended-precision sine of a latitude costs thousands of instructions.
+// The sine and cosine of a latitude in radians. Beyond pi/4 the library
+// first reduces the angle, which costs more than the sine itself; the
+// co-function of the small remainder is as exact.
+SinCos computeLatitudeSinCos(long double rad) {
+    constexpr long double half = 1.5707963267948966192313216916397514L, quarter = half / 2;
+    if (rad > quarter && rad <= half) return {std::cos(half - rad), std::sin(half - rad)};
+    if (rad < -quarter && rad >= -half) return {-std::cos(-half - rad), -std::sin(-half - rad)};
+    return {std::sin(rad), std::cos(rad)};
+}
+
+// Distances and courses are taken hop after hop along a track: a latitude
+// comes back in the next few calls, and a hop whose length was just taken
+// often has its course taken next. The last few latitudes and arcs are
+// remembered, since the extended-precision sine of a latitude and the arc
+// tangent each cost hundreds of instructions.
 SinCos latitudeSinCos(long double rad) {
     struct Memo {
         long double rad = 0;
         SinCos value{0, 1};
     };
-    thread_local Memo memo[2];
+    constexpr int kRemembered = 4;
+    thread_local Memo memo[kRemembered];
     thread_local int next = 0;
     for (const Memo& m : memo)
         if (m.rad == rad && std::signbit(m.rad) == std::signbit(rad)) return m.value;
     Memo& m = memo[next];
-    next ^= 1;
+    next = (next + 1) % kRemembered;
     m.rad = rad;
-    m.value = {std::sin(rad), std::cos(rad)};
+    m.value = computeLatitudeSinCos(rad);
     return m.value;
+}
+
+struct Arc {
+    long double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+    long double radians = 0;
+};
+// A playback takes the length of the hop ahead and then the course of the
+// hop just made: two arcs.
+thread_local Arc lastArcs[2];
+thread_local int nextArc = 0;
+
+void rememberArc(const Arc& arc) {
+    lastArcs[nextArc] = arc;
+    nextArc ^= 1;
+}
+
+bool knownArc(long double lat1, long double lon1, long double lat2, long double lon2, long double& radians) {
+    for (const Arc& a : lastArcs)
+        if (a.lat1 == lat1 && a.lon1 == lon1 && a.lat2 == lat2 && a.lon2 == lon2 && a.radians != 0) {
+            radians = a.radians;
+            return true;
+        }
+    return false;
+}
+
+// The angle between two points seen from the earth's centre.
+long double arcRadians(const SinCos& s1, const SinCos& s2, long double lonRad1, long double lonRad2) {
+    long double c = clampCosine(s1.sin * s2.sin + s1.cos * s2.cos * std::cos(lonRad1 - lonRad2));
+    return std::atan2(std::sqrt((1 + c) * (1 - c)), c);
 }
 
 }  // namespace
 
+SphericalPoint ToSpherical(long double lat, long double lon) {
+    SphericalPoint p;
+    p.lat = lat;
+    p.lon = lon;
+    SinCos sc = latitudeSinCos(lat / kDegreesPerRadian);
+    p.sinLat = sc.sin;
+    p.cosLat = sc.cos;
+    p.lonRad = lon / kDegreesPerRadian;
+    return p;
+}
+
+long double DistanceKm(const SphericalPoint& a, const SphericalPoint& b) {
+    if (a.lat == b.lat && a.lon == b.lon) return 0;
+    long double d = arcRadians({a.sinLat, a.cosLat}, {b.sinLat, b.cosLat}, a.lonRad, b.lonRad);
+    rememberArc({a.lat, a.lon, b.lat, b.lon, d});
+    return d * kEarthRadiusKm;
+}
+
+long double DistanceKm(long double lat1, long double lon1, long double lat2, long double lon2) {
+    return DistanceKm(ToSpherical(lat1, lon1), ToSpherical(lat2, lon2));
+}
+
 long double Bearing(long double lat1, long double lon1, long double lat2, long double lon2) {
     long double la1 = lat1 / kDegreesPerRadian, la2 = lat2 / kDegreesPerRadian;
     SinCos s1 = latitudeSinCos(la1), s2 = latitudeSinCos(la2);
-    // The cosine of the arc; rounding would leave a few millimetres between
-    // a point and itself.
-    long double c = lat1 == lat2 && lon1 == lon2
-                        ? 1
-                        : clampCosine(s1.sin * s2.sin +
-                                      s1.cos * s2.cos * std::cos(lon1 / kDegreesPerRadian - lon2 / kDegreesPerRadian));
-    long double d = std::atan2(std::sqrt((1 + c) * (1 - c)), c);
+    // The arc between the points; rounding would leave a few millimetres
+    // between a point and itself.
+    long double d = 0;
+    if (lat1 == lat2 && lon1 == lon2) d = 0;
+    else if (!knownArc(lat1, lon1, lat2, lon2, d))
+        d = arcRadians(s1, s2, lon1 / kDegreesPerRadian, lon2 / kDegreesPerRadian);
     long double num = s2.sin - s1.sin * std::cos(d);
     long double den = s1.cos * std::sin(d);
     if (den == 0) den = 0.000001L;
@@ -765,7 +795,11 @@ long double Bearing(long double lat1, long double lon1, long double lat2, long d
     // t == 0 is a course exactly along a meridian: arccos m is then 0 or pi.
     long double a = t == 0 ? (m > 0 ? 0.0L : std::acos(-1.0L)) : std::atan(-m / std::sqrt(t)) + 2 * std::atan(1.0L);
     const long double pi = std::acos(-1.0L);
-    if (std::sin((lon2 - lon1) / kDegreesPerRadian) >= 0) a = 2 * pi - a;
+    // Only the sign of the sine of the longitude difference counts; well
+    // inside (-pi, pi) it is the sign of the difference itself.
+    long double dLon = (lon2 - lon1) / kDegreesPerRadian;
+    bool east = std::fabs(dLon) < 3 ? dLon >= 0 : std::sin(dLon) >= 0;
+    if (east) a = 2 * pi - a;
     long double result = 360 - a * kDegreesPerRadian;
     while (result > 360) result -= 360;
     return result;

@@ -30,9 +30,11 @@ const std::array<ListColumnInfo, kColumnCount> kListColumns = {{
 
 PointRecord& PointList::append() {
     ++count_;
-    if (records_.size() <= static_cast<size_t>(count_)) records_.resize(static_cast<size_t>(count_) + 1);
-    records_[static_cast<size_t>(count_)] = PointRecord{};
-    return records_[static_cast<size_t>(count_)];
+    if (static_cast<size_t>(count_) >= blocks_.size() * kBlockSize) grow();
+    PointRecord& record = at(static_cast<size_t>(count_));
+    if (count_ <= used_) record = PointRecord{};  // a list reset and filled again starts clean
+    else used_ = count_;
+    return record;
 }
 
 void ListRows::clear() {
@@ -167,7 +169,7 @@ PointLoader::Emit PointLoader::recordsTo(const Sink& sink) const {
 }
 
 PointLoader::Sink PointLoader::appendTo(PointList& points) {
-    return [&points](const PointRecord& r) { points.append() = r; };
+    return [&points](const PointRecord& r) { points.append(r); };
 }
 
 bool PointLoader::walkTrack(NodeId track, std::string* name, const Emit& emit) {

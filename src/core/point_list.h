@@ -4,7 +4,6 @@
 // fill either from the document tree.
 
 #include <array>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -28,9 +27,13 @@ namespace core {
 class RecordText {
 public:
     RecordText() = default;
-    RecordText(const RecordText& o) { *this = o.str(); }
+    RecordText(const RecordText& o) { *this = o; }
     RecordText(RecordText&&) noexcept = default;
-    RecordText& operator=(const RecordText& o) { return *this = o.str(); }
+    // Copied for every point loaded: an empty text copies nothing.
+    RecordText& operator=(const RecordText& o) {
+        if (this != &o) text_ = o.text_ ? std::make_unique<std::string>(*o.text_) : nullptr;
+        return *this;
+    }
     RecordText& operator=(RecordText&&) noexcept = default;
     RecordText& operator=(std::string text) {
         if (text.empty())
@@ -62,22 +65,30 @@ struct PointRecord {
 };
 
 // Records 1..count; index 0 is scratch space for sorting. The list grows as
-// far as it must: nothing loaded is ever overwritten.
+// far as it must: nothing loaded is ever overwritten or moved.
 class PointList {
 public:
     static constexpr size_t kMaxText = 52;
-
-    PointList() : records_(1) {}
+    PointList() { grow(); }
     int count() const { return count_; }
     void reset() { count_ = 0; }
     PointRecord& append();
-    PointRecord& operator[](int index) { return records_[static_cast<size_t>(index)]; }
-    const PointRecord& operator[](int index) const { return records_[static_cast<size_t>(index)]; }
+    void append(const PointRecord& record) { append() = record; }
+    PointRecord& operator[](int index) { return at(static_cast<size_t>(index)); }
+    const PointRecord& operator[](int index) const { return const_cast<PointList*>(this)->at(static_cast<size_t>(index)); }
 
 private:
+    // Blocks of many records: a million-point track takes a few hundred
+    // allocations, not one for every handful of records, and a record
+    // stays where it is while the list grows.
+    static constexpr size_t kBlockBits = 12;
+    static constexpr size_t kBlockSize = size_t{1} << kBlockBits;
+    PointRecord& at(size_t index) { return blocks_[index >> kBlockBits][index & (kBlockSize - 1)]; }
+    void grow() { blocks_.push_back(std::make_unique<PointRecord[]>(kBlockSize)); }
+
     int count_ = 0;
-    // A deque: a long track grows the list without moving what is loaded.
-    std::deque<PointRecord> records_;
+    int used_ = 0;  // records past this one were never handed out
+    std::vector<std::unique_ptr<PointRecord[]>> blocks_;
 };
 
 // Columns of LV1 and LV2: the caption ("Nr") then ten sub-items.

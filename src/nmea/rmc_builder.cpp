@@ -18,8 +18,14 @@ constexpr size_t kPanelCoordinateChars = 12;
 // latitude (width 9, point at 5), dddmm.mmmm for a longitude (width 10,
 // point at 6). The sign becomes the hemisphere letter.
 // `known` is the number the text reads as, when the caller has it.
+struct CoordinateField {
+    char text[16];
+    size_t size = 0;
+    std::string_view view() const { return {text, size}; }
+};
+
 bool coordinateField(std::string_view degrees, std::optional<long double> known, size_t width, long double limit,
-                     char positive, char negative, std::string& field, char& hemisphere, long double& value) {
+                     char positive, char negative, CoordinateField& field, char& hemisphere, long double& value) {
     // Only a number within the hemisphere's range becomes a position; a text
     // with stray characters would otherwise pass as 0 into the minutes.
     degrees = core::Trim(degrees);  // a blank typed before the number would land in the field
@@ -38,21 +44,24 @@ bool coordinateField(std::string_view degrees, std::optional<long double> known,
         t = core::DegToNmea(buf);
         if (!t) return false;
     }
+    std::string_view digits = *t;
     hemisphere = positive;
-    if (!t->empty() && (*t)[0] == '-') {
-        t->erase(0, 1);
+    if (!digits.empty() && digits[0] == '-') {
+        digits.remove_prefix(1);
         hemisphere = negative;
     }
-    // The point's 1-based position must reach width - 4; without a point
-    // the length bound ends the loop.
-    auto pointPos = [&] {
-        size_t p = t->find('.');
-        return p == std::string::npos ? 0 : p + 1;
-    };
-    while (pointPos() <= width - 5 && t->size() <= width) t->insert(0, "0");
-    t->append(width, '0');
-    t->resize(width);
-    field = std::move(*t);
+    // Zeros in front until the point's 1-based position reaches width - 4
+    // (without a point, until the text is longer than the field), then
+    // zeros behind, all cut to the width.
+    size_t point = digits.find('.');
+    size_t zeros = point == std::string_view::npos ? 0 : (width - 4 > point + 1 ? width - 4 - (point + 1) : 0);
+    size_t lengthBound = digits.size() <= width ? width + 1 - digits.size() : 0;
+    if (point == std::string_view::npos || zeros > lengthBound) zeros = lengthBound;
+    size_t n = 0;
+    for (; n < zeros && n < width; ++n) field.text[n] = '0';
+    for (size_t i = 0; i < digits.size() && n < width; ++i) field.text[n++] = digits[i];
+    for (; n < width; ++n) field.text[n] = '0';
+    field.size = width;
     return true;
 }
 
@@ -72,9 +81,11 @@ void appendPadded(std::string& out, std::string_view part) {
 // A field text as it goes into the sentence: the characters that would
 // break its framing (field and checksum separators, line ends, controls)
 // are left out.
+bool keptInField(char c) { return static_cast<unsigned char>(c) > ' ' && c != ',' && c != '*' && c != '$' && c != 0x7F; }
+
 void appendFieldText(std::string& out, std::string_view text) {
     for (char c : text)
-        if (static_cast<unsigned char>(c) > ' ' && c != ',' && c != '*' && c != '$' && c != 0x7F) out += c;
+        if (keptInField(c)) out += c;
 }
 
 void appendDateField(std::string& out, std::string_view date) {
@@ -108,8 +119,10 @@ void appendTimeField(std::string& out, std::string_view time) {
 }
 
 void appendSpeedField(std::string& out, std::string_view speed) {
-    std::string text = core::CommaToPoint(speed.substr(0, kSpeedChars));
-    appendFieldText(out, text);
+    for (char c : speed.substr(0, kSpeedChars)) {
+        if (c == ',') c = '.';  // a decimal comma
+        if (keptInField(c)) out += c;
+    }
 }
 
 // The two hexadecimal digits of the checksum of everything before the '*'.
@@ -145,12 +158,18 @@ struct GeneralText {
 
 bool RmcLatitudeField(std::string_view lat, std::string& field, char& hemisphere) {
     long double value;
-    return coordinateField(lat, std::nullopt, 9, 90, 'N', 'S', field, hemisphere, value);
+    CoordinateField f;
+    if (!coordinateField(lat, std::nullopt, 9, 90, 'N', 'S', f, hemisphere, value)) return false;
+    field.assign(f.view());
+    return true;
 }
 
 bool RmcLongitudeField(std::string_view lon, std::string& field, char& hemisphere) {
     long double value;
-    return coordinateField(lon, std::nullopt, 10, 180, 'E', 'W', field, hemisphere, value);
+    CoordinateField f;
+    if (!coordinateField(lon, std::nullopt, 10, 180, 'E', 'W', f, hemisphere, value)) return false;
+    field.assign(f.view());
+    return true;
 }
 
 std::string RmcDateField(std::string_view date) {
@@ -184,32 +203,44 @@ std::string WithNmeaChecksum(std::string body) {
 
 RmcResult RmcBuilder::MaakRMC(std::string_view lon, std::string_view lat, std::string_view date,
                               std::string_view time, std::string_view speed) {
-    return build({lon, std::nullopt}, {lat, std::nullopt}, date, time, speed);
+    RmcResult r;
+    build({lon, std::nullopt}, {lat, std::nullopt}, date, time, speed, r);
+    return r;
 }
 
 RmcResult RmcBuilder::MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time,
                               long double knots) {
-    GeneralText lonText(lon), latText(lat), speedText(knots);
-    return build({lonText.text, lonText.value}, {latText.text, latText.value}, date, time, speedText.text);
+    RmcResult r;
+    MaakRMC(lon, lat, date, time, knots, r);
+    return r;
 }
 
-RmcResult RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std::string_view time,
-                            std::string_view speed) {
-    RmcResult r;
+void RmcBuilder::MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time,
+                         long double knots, RmcResult& into) {
+    GeneralText lonText(lon), latText(lat), speedText(knots);
+    build({lonText.text, lonText.value}, {latText.text, latText.value}, date, time, speedText.text, into);
+}
+
+void RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std::string_view time,
+                       std::string_view speed, RmcResult& r) {
+    r.ok = false;
+    r.moved = false;
+    r.sentence.clear();
+    r.error.clear();
     // Checked before anything changes, so a bad position leaves the panel
     // and the previous position as they were.
-    std::string latField, lonField;
+    CoordinateField latField, lonField;
     char ns = 'N', ew = 'E';
     long double latValue = 0, lonValue = 0;
     if (!coordinateField(lat.text, lat.value, 9, 90, 'N', 'S', latField, ns, latValue)) {
         r.error = "'" + std::string(lat.text) + "' is not a valid latitude (-90 to 90 degrees)";
         r.panel = panel_;
-        return r;
+        return;
     }
     if (!coordinateField(lon.text, lon.value, 10, 180, 'E', 'W', lonField, ew, lonValue)) {
         r.error = "'" + std::string(lon.text) + "' is not a valid longitude (-180 to 180 degrees)";
         r.panel = panel_;
-        return r;
+        return;
     }
 
     if (latValue != prevLat_ || lonValue != prevLon_) {
@@ -240,11 +271,11 @@ RmcResult RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std
     body += "$GPRMC,";
     appendTimeField(body, time);
     body += ",A,";
-    body += latField;
+    body += latField.view();
     body += ',';
     body += ns;
     body += ',';
-    body += lonField;
+    body += lonField.view();
     body += ',';
     body += ew;
     body += ',';
@@ -257,7 +288,6 @@ RmcResult RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std
     appendChecksum(body);
     r.ok = true;
     r.panel = panel_;
-    return r;
 }
 
 }  // namespace nmea

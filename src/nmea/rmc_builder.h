@@ -48,6 +48,10 @@ public:
     // (knots for the speed), without writing and reading back those texts.
     RmcResult MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time,
                       long double knots);
+    // The same into a result of the caller's, whose texts keep their
+    // storage from one sentence to the next.
+    void MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time, long double knots,
+                 RmcResult& into);
 
     // The separator of the changes shown in Edit21 and Edit22.
     void setDecimalSeparator(char separator) { separator_ = separator; }
@@ -67,7 +71,8 @@ private:
         std::string_view text;
         std::optional<long double> value;
     };
-    RmcResult build(Degrees lon, Degrees lat, std::string_view date, std::string_view time, std::string_view speed);
+    void build(Degrees lon, Degrees lat, std::string_view date, std::string_view time, std::string_view speed,
+               RmcResult& r);
 
     long double prevLat_ = 0, prevLon_ = 0;
     std::string prevCourse_;

@@ -429,7 +429,8 @@ void Simulation::sendBuilt(const RmcResult& r) {
 
 bool Simulation::sendAt(long double lat, long double lon, long double knots, const std::string& date,
                         const std::string& time) {
-    RmcResult r = builder_.MaakRMC(lon, lat, date, time, knots);
+    RmcResult& r = built_;
+    builder_.MaakRMC(lon, lat, date, time, knots, r);
     if (!r.ok) {
         // Every later tick would fail the same way: stop and say why once.
         txTimer_->stop();

@@ -173,6 +173,7 @@ private:
     core::NodeId trackNode_ = core::kNoNode;  // the track whose points are loaded
     bool fresh_ = false;                      // points_ hold trackNode_ as it stands
     std::string line_;                        // the sentence with its line end, reused
+    RmcResult built_;                         // the sentence of the tick, reused
     struct {
         int index = 0;  // of points_; 0: none
         core::SphericalPoint point;

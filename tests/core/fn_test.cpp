@@ -176,6 +176,65 @@ TEST(Bearing, RememberedSinesGiveTheSameCourses) {
     EXPECT_TRUE(sameBits(there, Bearing(52, 5, 52.001L, 5.001L)));
 }
 
+TEST(Bearing, AHopMeasuredFirstGivesTheSameCourse) {
+    // A playback measures the hop ahead, then takes the course of the hop
+    // just made: the arc remembered from the measuring must be the arc the
+    // course would have worked out, and only for the same two points.
+    struct Point {
+        long double lat, lon;
+    } path[] = {{51.4000137L, 5.1000091L}, {51.4000274L, 5.1000182L}, {51.4000411L, 5.1000273L},
+                {51.4000411L, 5.1000364L}, {-33.8688197L, 151.2092955L}, {-33.8688334L, 151.2093046L},
+                {0.0L, 179.9999L},         {0.0001L, -179.9999L},        {60.0L, 5.0L}};
+    auto forget = [] {
+        DistanceKm(ToSpherical(10, 20), ToSpherical(30, 40));
+        DistanceKm(ToSpherical(11, 21), ToSpherical(31, 41));
+        Bearing(12, 22, 32, 42);
+        Bearing(13, 23, 33, 43);
+    };
+    for (size_t i = 1; i < std::size(path); ++i) {
+        const Point &a = path[i - 1], &b = path[i];
+        forget();
+        long double fresh = Bearing(a.lat, a.lon, b.lat, b.lon);
+        forget();
+        DistanceKm(ToSpherical(a.lat, a.lon), ToSpherical(b.lat, b.lon));
+        EXPECT_TRUE(sameBits(Bearing(a.lat, a.lon, b.lat, b.lon), fresh)) << "hop " << i;
+        // The same start and end latitude but another longitude is another arc.
+        forget();
+        long double other = Bearing(a.lat, a.lon, b.lat, b.lon + 0.5L);
+        DistanceKm(ToSpherical(a.lat, a.lon), ToSpherical(b.lat, b.lon));
+        EXPECT_TRUE(sameBits(Bearing(a.lat, a.lon, b.lat, b.lon + 0.5L), other)) << "hop " << i;
+    }
+}
+
+TEST(Bearing, EastAndWestAcrossTheWholeRangeOfLongitudes) {
+    // The course is east of north when the sine of the longitude difference
+    // is not negative; checked against that sine for differences up to a
+    // whole turn either way, exactly half a turn, and none at all.
+    auto eastOfNorth = [](long double lon1, long double lon2) {
+        return std::sin((lon2 - lon1) / 57.295779513082320877L) >= 0;
+    };
+    std::vector<std::pair<long double, long double>> lons = {
+        {0, 0},       {0, -0.0L},   {-0.0L, 0},       {10, 190},          {190, 10},        {-180, 180},
+        {180, -180},  {5, 5.0001L}, {5.0001L, 5},     {-179.9999L, 179.9999L}, {179.9999L, -179.9999L},
+        {0, 171.887L}, {0, -171.887L}, {0, 171.9L},   {0, -171.9L},       {0, 359.9L},      {0, -359.9L}};
+    unsigned long long seed = 7;
+    for (int i = 0; i < 2000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        long double a = static_cast<long double>(seed >> 11) / 9007199254740992.0L * 360 - 180;
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        long double b = static_cast<long double>(seed >> 11) / 9007199254740992.0L * 360 - 180;
+        lons.emplace_back(a, b);
+    }
+    for (auto [lon1, lon2] : lons) {
+        long double b = Bearing(40, lon1, 40.5L, lon2);
+        // East of north: (0, 180]; west: [180, 360]. Meridian courses sit on both edges.
+        bool east = eastOfNorth(lon1, lon2);
+        if (lon1 == lon2) continue;
+        if (east) EXPECT_LE(b, 180.0L) << static_cast<double>(lon1) << " " << static_cast<double>(lon2);
+        else EXPECT_GE(b, 180.0L) << static_cast<double>(lon1) << " " << static_cast<double>(lon2);
+    }
+}
+
 TEST(GeneralNumber, IsTheTextAndWhatItReadsBackAs) {
     // Magnitudes across the fixed-notation range, both signs, spread by a
     // fixed-seed generator, and the edges.

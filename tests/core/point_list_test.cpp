@@ -163,3 +163,46 @@ TEST_F(PointListTest, TrackRecordsMatchTheTextsOfEveryLineShape) {
         EXPECT_EQ(records[0].time != 0, readTimes);
     }
 }
+
+TEST(PointListBlocks, RecordsStayPutAndARefillStartsClean) {
+    PointList list;
+    PointRecord& first = list.append();
+    first.lat = 1;
+    first.name = std::string("first");
+    PointRecord* firstAddress = &first;
+    // Well past several blocks: what was handed out is neither moved nor overwritten.
+    for (int i = 2; i <= 20000; ++i) {
+        PointRecord r;
+        r.lat = i;
+        r.time = i * 0.5L;
+        if (i % 1000 == 0) r.sym = std::string("s") + std::to_string(i);
+        list.append(r);
+    }
+    ASSERT_EQ(list.count(), 20000);
+    EXPECT_EQ(&list[1], firstAddress);
+    EXPECT_EQ(list[1].name, "first");
+    EXPECT_EQ(list[4096].lat, 4096);
+    EXPECT_EQ(list[4097].lat, 4097);
+    EXPECT_EQ(list[20000].time, 10000);
+    EXPECT_EQ(list[5000].sym, "s5000");
+    EXPECT_EQ(list[5001].sym, "");
+    // Index 0 is scratch space apart from the records.
+    list[0].lat = -1;
+    EXPECT_EQ(list[1].lat, 1);
+
+    // Filled again after a reset: no value or text of the first filling shows through.
+    list.reset();
+    for (int i = 1; i <= 5000; ++i) list.append().lon = i;
+    EXPECT_EQ(list.count(), 5000);
+    EXPECT_EQ(list[1].name, "");
+    EXPECT_EQ(list[1].lat, 0);
+    EXPECT_EQ(list[5000].sym, "");
+    EXPECT_EQ(list[5000].time, 0);
+    EXPECT_EQ(list[5000].lon, 5000);
+    // A copy of a record with texts copies the texts, not the pointers.
+    PointRecord withText;
+    withText.cmt = std::string("c");
+    list.append(withText);
+    withText.cmt = std::string("changed");
+    EXPECT_EQ(list[5001].cmt, "c");
+}

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "core/fn.h"
 
 using namespace nmea;
@@ -219,4 +225,77 @@ TEST(RmcBuilder, ANumberWithAnExponentIsAPositionNearZero) {
     RmcResult r = b.MaakRMC(0.0000015L, 0.0000025L, "", "", 0);
     ASSERT_TRUE(r.ok);
     EXPECT_NE(r.sentence.find(",0000.0001,N,00000.0000,E,"), std::string::npos) << r.sentence;
+}
+
+namespace {
+
+// The field as zeros inserted in front one at a time, then zeros appended
+// and the whole cut to the width: the plain spelling of the padding rule.
+std::string paddedByInsertion(std::string t, size_t width) {
+    auto pointPos = [&] {
+        size_t p = t.find('.');
+        return p == std::string::npos ? 0 : p + 1;
+    };
+    while (pointPos() <= width - 5 && t.size() <= width) t.insert(0, "0");
+    t.append(width, '0');
+    t.resize(width);
+    return t;
+}
+
+}  // namespace
+
+TEST(RmcBuilder, FieldPaddingFollowsTheInsertionRule) {
+    // Every shape DegToNmea gives: whole and fractional degrees of one to
+    // three digits, both signs, long and short minutes, and odd spellings.
+    std::vector<std::string> texts = {"0", "5", "52", "179", "-0.5", "0.0000001", "9.999999999", "89.9999999",
+                                      "-179.9999999", "100", "12.5", "+5", "007.25", "52.", ".5", "1E-6"};
+    unsigned long long seed = 99;
+    for (int i = 0; i < 5000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        long double v = static_cast<long double>(seed >> 11) / 9007199254740992.0L * 180;
+        int decimals = static_cast<int>((seed >> 5) % 12);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%s%.*Lf", seed & 1 ? "-" : "", decimals, v);
+        texts.push_back(buf);
+    }
+    for (const std::string& text : texts) {
+        for (bool latitude : {true, false}) {
+            std::string field;
+            char h = '?';
+            bool ok = latitude ? RmcLatitudeField(text, field, h) : RmcLongitudeField(text, field, h);
+            std::optional<long double> value = core::ParseNumber(text);
+            if (!ok) {
+                EXPECT_TRUE(!value || std::fabs(*value) > (latitude ? 90 : 180)) << text;
+                continue;
+            }
+            std::optional<std::string> plain = text.find_first_of("eE") == std::string::npos ? core::DegToNmea(text)
+                                                                                            : std::nullopt;
+            if (!plain) continue;  // the fixed-notation route, covered above
+            std::string digits = *plain;
+            if (!digits.empty() && digits[0] == '-') digits.erase(0, 1);
+            ASSERT_EQ(field, paddedByInsertion(digits, latitude ? 9 : 10)) << text << (latitude ? " lat" : " lon");
+        }
+    }
+}
+
+TEST(RmcBuilder, AReusedResultHoldsOnlyTheLastSentence) {
+    RmcBuilder kept, fresh;
+    RmcResult into;
+    const long double hops[][2] = {{5.15L, 52.15L}, {5.1501L, 52.1502L}, {5.1501L, 52.1502L}, {-4.5L, -0.5L}};
+    for (const auto& hop : hops) {
+        kept.MaakRMC(hop[0], hop[1], "08-03-2008", "12:34:56", 3.5L, into);
+        RmcResult r = fresh.MaakRMC(hop[0], hop[1], "08-03-2008", "12:34:56", 3.5L);
+        EXPECT_EQ(into.sentence, r.sentence);
+        EXPECT_EQ(into.moved, r.moved);
+        EXPECT_TRUE(into.ok);
+        EXPECT_EQ(into.panel.compassDeg, r.panel.compassDeg);
+    }
+    // A failure leaves no sentence of the one before behind.
+    kept.MaakRMC(5.0L, 91.0L, "", "", 0.0L, into);
+    EXPECT_FALSE(into.ok);
+    EXPECT_TRUE(into.sentence.empty());
+    EXPECT_FALSE(into.error.empty());
+    kept.MaakRMC(5.0L, 52.0L, "", "", 0.0L, into);
+    EXPECT_TRUE(into.ok);
+    EXPECT_TRUE(into.error.empty());
 }

@@ -5,7 +5,6 @@
 #include <QLocale>
 #include <QObject>
 #include <QTimer>
-#include <chrono>
 
 #include "host/host.h"
 #include "host/qt/qt_network.h"
@@ -78,7 +77,7 @@ public:
 private:
     // The zone look-up is cached: large files ask for every point.
     mutable int offset_ = 0;
-    mutable std::chrono::steady_clock::time_point checked_{};
+    mutable long long checkedSecond_ = 0;
     mutable bool known_ = false;
 };
 
