@@ -20,16 +20,17 @@ void play(benchmark::State& state, nmea::TimeOption option) {
     size_t bytes = 0;
     nmea::SimulationLinks links;
     links.transmit = [&](std::string_view s) { bytes += s.size(); };
-    links.loadTrack = [](core::NodeId, core::PointList& points) {
+    links.loadTrack = [](core::NodeId, const core::PointLoader::Sink& each) {
         // A wandering walk, one point a second, as bench/make_big_gpx.py writes.
         long double lat = 51.4, lon = 5.1;
         for (int i = 0; i < kPoints; ++i) {
             lat += (i / 5000) % 2 == 0 ? 0.0000137L : -0.0000137L;
             lon += 0.0000091L;
-            core::PointRecord& p = points.append();
+            core::PointRecord p;
             p.lat = lat;
             p.lon = lon;
             p.time = 46143.25L + i / 86400.0L;
+            each(p);
         }
         return true;
     };

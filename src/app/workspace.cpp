@@ -70,11 +70,10 @@ void Workspace::openSimulation() {
     links.message = [this](int n) { return message(n); };
     // With progress and Escape, for long tracks; without the list page's
     // name field, as choosing a track here is no list edit.
-    links.loadTrack = [this](core::NodeId track, core::PointList& points) {
+    links.loadTrack = [this](core::NodeId track, const core::PointLoader::Sink& each) {
         Operations::Scope scope(operations);
         core::PointLoader loader(document, symbols, {host.clock(), host.locale(), &scope.operation(), {}});
-        loader.ShowTrack(points, track);
-        return !loader.cancelled();
+        return loader.eachTrackPoint(track, each);
     };
     simulation = std::make_unique<nmea::Simulation>(host.timers(), host.clock(), document, std::move(links));
 }

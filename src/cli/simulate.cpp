@@ -335,10 +335,9 @@ int simulateCommand(const std::vector<std::string>& args) {
     };
     links.show = [&](const std::string& text, host::Severity) { shown = text; };
     links.message = [&ws](int n) { return ws.message(n); };
-    links.loadTrack = [&ws](core::NodeId node, core::PointList& points) {
-        core::PointLoader(ws.document, ws.symbols, {ws.host.clock(), ws.host.locale(), nullptr, {}})
-            .ShowTrack(points, node);
-        return true;
+    links.loadTrack = [&ws](core::NodeId node, const core::PointLoader::Sink& each) {
+        return core::PointLoader(ws.document, ws.symbols, {ws.host.clock(), ws.host.locale(), nullptr, {}})
+            .eachTrackPoint(node, each);
     };
     nmea::Simulation sim(host.timers(), host.clock(), ws.document, std::move(links));
     sim.builder().setPanelShown(false);

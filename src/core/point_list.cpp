@@ -1,5 +1,7 @@
 #include "core/point_list.h"
 
+#include <new>
+
 #include "core/fn.h"
 #include "core/text.h"
 #include "host/host.h"
@@ -28,13 +30,37 @@ const std::array<ListColumnInfo, kColumnCount> kListColumns = {{
     {"Description", 80},
 }};
 
+PointList::PointList() : built_(kFirstBlock), first_(std::make_unique<PointRecord[]>(kFirstBlock)) {}
+
+PointList::~PointList() {
+    for (size_t i = kFirstBlock; i < built_; ++i) at(i).~PointRecord();
+}
+
+PointList::PointList(PointList&& other) noexcept
+    : count_(other.count_), built_(other.built_), first_(std::move(other.first_)), blocks_(std::move(other.blocks_)) {
+    other.count_ = 0;
+    other.built_ = 0;  // nothing left to destroy
+}
+
+PointList& PointList::operator=(PointList&& other) noexcept {
+    if (this != &other) {
+        this->~PointList();
+        new (this) PointList(std::move(other));
+    }
+    return *this;
+}
+
 PointRecord& PointList::append() {
-    ++count_;
-    if (static_cast<size_t>(count_) >= blocks_.size() * kBlockSize) grow();
-    PointRecord& record = at(static_cast<size_t>(count_));
-    if (count_ <= used_) record = PointRecord{};  // a list reset and filled again starts clean
-    else used_ = count_;
-    return record;
+    size_t index = static_cast<size_t>(++count_);
+    if (index < built_) {
+        PointRecord& record = at(index);
+        record = PointRecord{};  // a list reset and filled again starts clean
+        return record;
+    }
+    if (index - kFirstBlock >= blocks_.size() * kBlock)
+        blocks_.emplace_back(static_cast<PointRecord*>(AllocateBigBlock(kBlock * sizeof(PointRecord))));
+    ++built_;
+    return *new (&at(index)) PointRecord();
 }
 
 void ListRows::clear() {

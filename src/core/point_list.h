@@ -69,7 +69,10 @@ struct PointRecord {
 class PointList {
 public:
     static constexpr size_t kMaxText = 52;
-    PointList() { grow(); }
+    PointList();
+    ~PointList();
+    PointList(PointList&& other) noexcept;
+    PointList& operator=(PointList&& other) noexcept;
     int count() const { return count_; }
     void reset() { count_ = 0; }
     PointRecord& append();
@@ -78,17 +81,22 @@ public:
     const PointRecord& operator[](int index) const { return const_cast<PointList*>(this)->at(static_cast<size_t>(index)); }
 
 private:
-    // Blocks of many records: a million-point track takes a few hundred
-    // allocations, not one for every handful of records, and a record
-    // stays where it is while the list grows.
-    static constexpr size_t kBlockBits = 12;
-    static constexpr size_t kBlockSize = size_t{1} << kBlockBits;
-    PointRecord& at(size_t index) { return blocks_[index >> kBlockBits][index & (kBlockSize - 1)]; }
-    void grow() { blocks_.push_back(std::make_unique<PointRecord[]>(kBlockSize)); }
+    // A short list lives in its first block; a long track fills blocks of
+    // one huge page each, a few hundred page faults for a million points
+    // instead of tens of thousands. Records are built as they are first
+    // handed out, so memory no record reached is never touched.
+    static constexpr size_t kFirstBlock = 256;
+    static constexpr size_t kBlock = kBigBlockBytes / sizeof(PointRecord);
+    PointRecord& at(size_t index) {
+        if (index < kFirstBlock) return first_[index];
+        index -= kFirstBlock;
+        return blocks_[index / kBlock][index % kBlock];
+    }
 
     int count_ = 0;
-    int used_ = 0;  // records past this one were never handed out
-    std::vector<std::unique_ptr<PointRecord[]>> blocks_;
+    size_t built_ = 0;  // records [0, built_) exist
+    std::unique_ptr<PointRecord[]> first_;
+    std::vector<std::unique_ptr<PointRecord[], BigBlockFree>> blocks_;
 };
 
 // Columns of LV1 and LV2: the caption ("Nr") then ten sub-items.

@@ -50,6 +50,27 @@ inline constexpr const char* kPlaying = "afspelen";
 inline constexpr const char* kPaused = "pauze";
 inline constexpr const char* kStopped = "gestopt";
 
+// A point of the track played: where, and when as a serial number (0: none).
+struct SimPoint {
+    long double lat = 0, lon = 0;
+    double time = 0;
+};
+
+// The points of the track played, numbered from 1 as the page counts them.
+// Only what playback reads is kept: a million-point track takes 40 MB here,
+// not the 96 MB of full point records.
+class SimTrackPoints {
+public:
+    int count() const { return static_cast<int>(points_.size()); }
+    const SimPoint& operator[](int index) const { return points_[static_cast<size_t>(index - 1)]; }
+    void reset() { points_.clear(); }
+    void reserve(size_t n) { points_.reserve(n); }
+    void append(const core::PointRecord& r) { points_.push_back({r.lat, r.lon, static_cast<double>(r.time)}); }
+
+private:
+    std::vector<SimPoint> points_;
+};
+
 // Where the simulation's sentences and messages go.
 struct SimulationLinks {
     std::function<void(std::string_view)> transmit;  // Transmit1, with CR LF
@@ -61,9 +82,9 @@ struct SimulationLinks {
     std::function<void(const std::string&)> decode;   // DecodeNMEA into the reception display
     std::function<void(const std::string&, host::Severity)> show;  // a message box
     std::function<std::string(int)> message;                       // message table text n
-    // Loads a track's points (ShowTrack) into an empty list; false when the
-    // user cancelled the loading.
-    std::function<bool(core::NodeId track, core::PointList& points)> loadTrack;
+    // Hands a track's points one by one to `each` (PointLoader::eachTrackPoint);
+    // false when the user cancelled the loading.
+    std::function<bool(core::NodeId track, const core::PointLoader::Sink& each)> loadTrack;
 };
 
 class Simulation {
@@ -100,7 +121,7 @@ public:
     const RmcPanel& panel() const { return builder_.panel(); }
     bool timerRunning() const;
     bool busy() const { return busy_; }
-    const core::PointList& points() const { return points_; }
+    const SimTrackPoints& points() const { return points_; }
 
     // --- the page's commands ------------------------------------------------
     // The user chose a track in cbTracks ("" for none).
@@ -158,6 +179,7 @@ private:
     bool inTrack(core::NodeId node) const;
     bool holdsTrack(core::NodeId node) const;
     core::NodeId findTrackNode(const std::string& name) const;
+    size_t pointsBelow(core::NodeId track) const;  // the children of its segments, room for its points
     std::string message(int n) const { return links_.message ? links_.message(n) : std::string(); }
     void show(const std::string& text, host::Severity severity);
 
@@ -168,7 +190,7 @@ private:
     std::unique_ptr<host::Timer> txTimer_;
     RmcBuilder builder_;
     TTrack track_;
-    core::PointList points_;
+    SimTrackPoints points_;
     std::string trackName_;
     core::NodeId trackNode_ = core::kNoNode;  // the track whose points are loaded
     bool fresh_ = false;                      // points_ hold trackNode_ as it stands

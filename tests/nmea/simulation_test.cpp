@@ -47,9 +47,9 @@ struct Rig {
         links.message = [](int n) {
             return n == 10 ? std::string("Transmitted:") : n == 11 ? std::string("There are no points") : std::string();
         };
-        links.loadTrack = [this](core::NodeId track, core::PointList& points) {
+        links.loadTrack = [this](core::NodeId track, const core::PointLoader::Sink& each) {
             core::PointLoader loader(doc, symbols, {host.fakeClock, host.fakeLocale, nullptr, {}});
-            loader.ShowTrack(points, track);
+            loader.eachTrackPoint(track, each);
             return duringLoad ? duringLoad() : true;
         };
         sim = std::make_unique<Simulation>(host.fakeTimers, host.fakeClock, doc, std::move(links));

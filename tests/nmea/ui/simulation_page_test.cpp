@@ -32,9 +32,9 @@ struct Page {
         SimulationLinks links;
         links.transmit = [this](std::string_view s) { sent.emplace_back(s); };
         links.message = [](int n) { return n == 10 ? std::string("Transmitted:") : std::string(); };
-        links.loadTrack = [this](core::NodeId track, core::PointList& points) {
-            core::PointLoader(doc, symbols, {host.fakeClock, host.fakeLocale, nullptr, {}}).ShowTrack(points, track);
-            return true;
+        links.loadTrack = [this](core::NodeId track, const core::PointLoader::Sink& each) {
+            return core::PointLoader(doc, symbols, {host.fakeClock, host.fakeLocale, nullptr, {}})
+                .eachTrackPoint(track, each);
         };
         sim = std::make_unique<Simulation>(host.fakeTimers, host.fakeClock, doc, std::move(links));
         page = std::make_unique<ui::SimulationPage>(*sim, doc.cbTracks);
