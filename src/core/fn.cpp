@@ -241,27 +241,61 @@ bool generalDigits(long double value, unsigned long long& digits, int& decimals)
     return true;
 }
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // The text of generalDigits: at least one digit before the point, no
-// trailing zeros after it. Returns the length written.
+// trailing zeros after it. Returns the length written. Numbers are written
+// by the million, so the digits come two at a time.
 size_t writeGeneral(bool negative, unsigned long long m, int decimals, char* out) {
-    char digits[32];
-    int n = 0;
-    for (unsigned long long t = m; t > 0; t /= 10) digits[n++] = static_cast<char>('0' + t % 10);
-    while (n <= decimals) digits[n++] = '0';
-    // Digits are reversed; drop trailing zeros of the fraction.
-    int firstKept = 0;
-    while (firstKept < decimals && digits[firstKept] == '0') ++firstKept;
+    // The digits of m right-aligned, with zeros in front up to decimals + 1.
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* p = end;
+    while (m >= 100) {
+        unsigned pair = static_cast<unsigned>(m % 100);
+        m /= 100;
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * pair, 2);
+    }
+    if (m >= 10) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * m, 2);
+    } else if (m > 0) {
+        *--p = static_cast<char>('0' + m);
+    }
+    while (end - p <= decimals) *--p = '0';
+    char* const fraction = end - decimals;
+    char* fractionEnd = end;
+    while (fractionEnd > fraction && fractionEnd[-1] == '0') --fractionEnd;
     size_t size = 0;
     if (negative) out[size++] = '-';
-    for (int i = n - 1; i >= decimals; --i) out[size++] = digits[i];
-    if (firstKept < decimals) {
+    std::memcpy(out + size, p, static_cast<size_t>(fraction - p));
+    size += static_cast<size_t>(fraction - p);
+    if (fractionEnd > fraction) {
         out[size++] = '.';
-        for (int i = decimals - 1; i >= firstKept; --i) out[size++] = digits[i];
+        std::memcpy(out + size, fraction, static_cast<size_t>(fractionEnd - fraction));
+        size += static_cast<size_t>(fractionEnd - fraction);
     }
     return size;
 }
 
 }  // namespace
+
+bool ToGeneralText(long double value, GeneralNumber& out) {
+    if (value == 0) {
+        out.text[0] = '0';  // "-0" is written "0" too
+        out.size = 1;
+        return true;
+    }
+    unsigned long long m;
+    int decimals;
+    if (!generalDigits(value, m, decimals)) return false;
+    out.size = writeGeneral(value < 0, m, decimals, out.text);
+    return true;
+}
 
 bool ToGeneralNumber(long double value, GeneralNumber& out) {
     if (value == 0) {
@@ -284,14 +318,8 @@ bool ToGeneralNumber(long double value, GeneralNumber& out) {
 }
 
 std::string FloatToStrGeneral(long double value) {
-    if (value == 0) return "0";
     if (!std::isfinite(value)) return value != value ? "NAN" : value > 0 ? "INF" : "-INF";
-    unsigned long long m;
-    int decimals;
-    if (generalDigits(value, m, decimals)) {
-        char buf[kGeneralNumberChars];
-        return std::string(buf, writeGeneral(value < 0, m, decimals, buf));
-    }
+    if (GeneralNumber g; ToGeneralText(value, g)) return std::string(g.view());
     // The exact digits from printf, placed the general way: fixed from 1E-5
     // up to 1E15, "1.5E20" style outside that.
     char buf[64];
@@ -567,7 +595,8 @@ std::optional<std::string> DegToNmea(std::string_view degrees) {
 
 std::optional<std::string> DegToNmea(std::string_view degrees, long double value) {
     // A whole number of degrees ("52") has no point; its integer part is all of it.
-    size_t point = std::min(degrees.find('.'), degrees.find(','));
+    size_t point = 0;
+    while (point < degrees.size() && degrees[point] != '.' && degrees[point] != ',') ++point;
     std::string_view intPart = degrees.substr(0, point);
     auto whole = parseInteger(intPart);
     if (!whole) return std::nullopt;
@@ -576,7 +605,7 @@ std::optional<std::string> DegToNmea(std::string_view degrees, long double value
     double minutes = static_cast<double>(static_cast<double>(v - d) * 60.0);
     GeneralNumber g;
     std::string slow;
-    std::string_view text = ToGeneralNumber(minutes, g) ? g.view() : std::string_view(slow = FloatToStrGeneral(minutes));
+    std::string_view text = ToGeneralText(minutes, g) ? g.view() : std::string_view(slow = FloatToStrGeneral(minutes));
     // "0" before minutes under 10, ".0" after whole minutes, cut to seven
     // characters: "05.1234".
     constexpr size_t kMinuteChars = 7;
@@ -707,26 +736,44 @@ SinCos computeLatitudeSinCos(long double rad) {
 // often has its course taken next. The last few latitudes and arcs are
 // remembered, since the extended-precision sine of a latitude and the arc
 // tangent each cost hundreds of instructions.
+// A number's bits, for the look-ups below: equal bits are the same value
+// with the same sign of zero, and comparing integers is cheaper than
+// loading extended-precision numbers to compare them.
+struct NumberBits {
+    std::uint64_t significand = 0;
+    std::uint16_t signAndExponent = 0;  // the x87 layout's last two bytes; none elsewhere
+    NumberBits() = default;
+    explicit NumberBits(long double x) {
+        static_assert(sizeof(long double) >= sizeof significand);
+        const char* bytes = reinterpret_cast<const char*>(&x);
+        std::memcpy(&significand, bytes, sizeof significand);
+        if constexpr (sizeof(long double) >= sizeof significand + sizeof signAndExponent)
+            std::memcpy(&signAndExponent, bytes + sizeof significand, sizeof signAndExponent);
+    }
+    bool operator==(const NumberBits&) const = default;
+};
+
 SinCos latitudeSinCos(long double rad) {
     struct Memo {
-        long double rad = 0;
+        NumberBits rad{0.0L};
         SinCos value{0, 1};
     };
     constexpr int kRemembered = 4;
     thread_local Memo memo[kRemembered];
     thread_local int next = 0;
+    NumberBits key(rad);
     for (const Memo& m : memo)
-        if (m.rad == rad && std::signbit(m.rad) == std::signbit(rad)) return m.value;
+        if (m.rad == key) return m.value;
     Memo& m = memo[next];
     next = (next + 1) % kRemembered;
-    m.rad = rad;
+    m.rad = key;
     m.value = computeLatitudeSinCos(rad);
     return m.value;
 }
 
 struct Arc {
-    long double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
-    long double radians = 0;
+    NumberBits lat1, lon1, lat2, lon2;
+    long double radians = 0;  // 0: none
 };
 // A playback takes the length of the hop ahead and then the course of the
 // hop just made: two arcs.
@@ -739,8 +786,9 @@ void rememberArc(const Arc& arc) {
 }
 
 bool knownArc(long double lat1, long double lon1, long double lat2, long double lon2, long double& radians) {
+    NumberBits a1(lat1), o1(lon1), a2(lat2), o2(lon2);
     for (const Arc& a : lastArcs)
-        if (a.lat1 == lat1 && a.lon1 == lon1 && a.lat2 == lat2 && a.lon2 == lon2 && a.radians != 0) {
+        if (a.radians != 0 && a.lat1 == a1 && a.lon1 == o1 && a.lat2 == a2 && a.lon2 == o2) {
             radians = a.radians;
             return true;
         }
@@ -769,7 +817,7 @@ SphericalPoint ToSpherical(long double lat, long double lon) {
 long double DistanceKm(const SphericalPoint& a, const SphericalPoint& b) {
     if (a.lat == b.lat && a.lon == b.lon) return 0;
     long double d = arcRadians({a.sinLat, a.cosLat}, {b.sinLat, b.cosLat}, a.lonRad, b.lonRad);
-    rememberArc({a.lat, a.lon, b.lat, b.lon, d});
+    rememberArc({NumberBits(a.lat), NumberBits(a.lon), NumberBits(b.lat), NumberBits(b.lon), d});
     return d * kEarthRadiusKm;
 }
 

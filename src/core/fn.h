@@ -119,6 +119,9 @@ struct GeneralNumber {
     std::string_view view() const { return {text, size}; }
 };
 bool ToGeneralNumber(long double value, GeneralNumber& out);
+// The text alone, for callers that do not read the number back (out.value
+// is left as it was); false where FloatToStrGeneral takes its slow path.
+bool ToGeneralText(long double value, GeneralNumber& out);
 // Trims blanks and control characters from both ends.
 std::string_view Trim(std::string_view text);
 

@@ -60,7 +60,7 @@ void appendField(std::string& line, int field, int index, const core::PointRecor
     auto number = [&](long double v) {
         core::GeneralNumber g;
         size_t from = line.size();
-        if (core::ToGeneralNumber(v, g))
+        if (core::ToGeneralText(v, g))
             line.append(g.view());
         else
             line += core::FloatToStrGeneral(v);

@@ -1,5 +1,6 @@
 #include "nmea/rmc_builder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -34,7 +35,7 @@ bool coordinateField(std::string_view degrees, std::optional<long double> known,
     value = *number;
     // DegToNmea takes the digits before the point as the degrees, which in
     // "1.5E-6" would be 1: a number with an exponent goes the fixed way.
-    bool exponent = degrees.find_first_of("eE") != std::string_view::npos;
+    bool exponent = std::any_of(degrees.begin(), degrees.end(), [](char c) { return c == 'e' || c == 'E'; });
     std::optional<std::string> t = exponent ? std::nullopt : core::DegToNmea(degrees, *number);
     if (!t) {
         // A number in another spelling ("1E-6", "+5") still is a position:
@@ -106,8 +107,8 @@ void appendTimeField(std::string& out, std::string_view time) {
     for (int i = 0; i < 3; ++i) {
         std::string_view part;
         if (pos <= time.size()) {
-            size_t colon = time.find(':', pos);
-            size_t end = colon == std::string_view::npos ? time.size() : colon;
+            size_t end = pos;
+            while (end < time.size() && time[end] != ':') ++end;
             part = time.substr(pos, end - pos);
             pos = end + 1;
         }
@@ -217,8 +218,12 @@ RmcResult RmcBuilder::MaakRMC(long double lon, long double lat, std::string_view
 
 void RmcBuilder::MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time,
                          long double knots, RmcResult& into) {
-    GeneralText lonText(lon), latText(lat), speedText(knots);
-    build({lonText.text, lonText.value}, {latText.text, latText.value}, date, time, speedText.text, into);
+    GeneralText lonText(lon), latText(lat);
+    core::GeneralNumber speed;  // only its text counts
+    std::string slowSpeed;
+    std::string_view speedText = core::ToGeneralText(knots, speed) ? speed.view()
+                                                                  : std::string_view(slowSpeed = core::FloatToStrGeneral(knots));
+    build({lonText.text, lonText.value}, {latText.text, latText.value}, date, time, speedText, into);
 }
 
 void RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std::string_view time,

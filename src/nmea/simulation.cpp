@@ -118,8 +118,15 @@ void Simulation::show(const std::string& text, host::Severity severity) {
 void Simulation::setStatus(const std::string& status) {
     track_.status = status;
     // Written into the label's own storage: this runs on every tick.
-    label17_.assign("Status: ").append(status).append(" (").append(std::to_string(track_.index));
-    label17_.append(" - ").append(std::to_string(track_.last)).append(")");
+    auto appendNumber = [this](int n) {
+        char digits[12];
+        label17_.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+    };
+    label17_.assign("Status: ").append(status).append(" (");
+    appendNumber(track_.index);
+    label17_.append(" - ");
+    appendNumber(track_.last);
+    label17_.append(")");
     changed();
 }
 

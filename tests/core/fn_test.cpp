@@ -360,11 +360,15 @@ TEST(FloatToStrGeneral, AgreesWithPrintfOverManyValues) {
     };
     for (int i = 0; i < 200000; ++i) {
         long double v;
-        switch (i % 4) {
+        switch (i % 5) {
             case 0: v = 39000.0L + static_cast<long double>(next() % 10000000000ULL) / 86400000.0L; break;
             case 1: v = (static_cast<long double>(next() % 2000000000ULL) - 1e9L) / 1e7L; break;
             case 2: v = static_cast<long double>(next() % 100000) / 1000.0L; break;
-            default: v = static_cast<long double>(next()) / 1e12L; break;
+            case 3: v = static_cast<long double>(next()) / 1e12L; break;
+            default:  // any magnitude of the fixed range, both signs, whole numbers among them
+                v = static_cast<long double>(next() % 1000000) * std::pow(10.0L, static_cast<int>(next() % 19) - 10);
+                if (next() % 2) v = -v;
+                break;
         }
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.15Lg", v);
