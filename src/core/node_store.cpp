@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "core/block_reserve.h"
+
 namespace core {
 
 namespace {
@@ -160,6 +162,7 @@ void BigBlockFree::operator()(void* p) const { std::free(p); }
 void* AllocateBigBlock(size_t bytes) {
     constexpr size_t kHugePage = size_t{1} << 21;
     size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    if (void* touched = TakeTouchedBlock(rounded)) return touched;
     void* p = std::aligned_alloc(kHugePage, rounded);
     if (!p) throw std::bad_alloc();
     ::madvise(p, rounded, MADV_HUGEPAGE);

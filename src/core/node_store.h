@@ -37,24 +37,6 @@ void* AllocateSmallBlock(size_t bytes);
 
 constexpr size_t kBigBlockBytes = size_t{1} << 21;
 
-// For vectors that may hold millions of records: from the size of a big
-// block on, their memory comes in huge pages (a few hundred page faults
-// for a hundred megabytes instead of tens of thousands).
-template <typename T>
-struct BigBlockAllocator {
-    using value_type = T;
-    BigBlockAllocator() = default;
-    template <typename U>
-    BigBlockAllocator(const BigBlockAllocator<U>&) {}
-    T* allocate(size_t n) {
-        size_t bytes = n * sizeof(T);
-        return static_cast<T*>(bytes >= kBigBlockBytes ? AllocateBigBlock(bytes) : AllocateSmallBlock(bytes));
-    }
-    void deallocate(T* p, size_t) { BigBlockFree()(p); }
-    template <typename U>
-    bool operator==(const BigBlockAllocator<U>&) const { return true; }
-};
-
 // Fixed-size chunks of one big block each, so growing never copies what is
 // already stored. Only the first chunk starts small and doubles until it is
 // full size, so a document of a few points costs a few kilobytes.

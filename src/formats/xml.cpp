@@ -3,8 +3,16 @@
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace formats::xml {
 
@@ -274,6 +282,12 @@ std::string Attributes::value(int i) const {
     return out;
 }
 
+std::string_view Attributes::rawValue(int i) const {
+    const char* from = c(items_[i * 5 + 3]);
+    const char* to = c(items_[i * 5 + 4]);
+    return {from, static_cast<size_t>(to - from)};
+}
+
 std::string Attributes::find(std::string_view attributeName) const {
     for (int i = 0; i < count_; ++i)
         if (name(i) == attributeName) return value(i);
@@ -286,6 +300,8 @@ public:
     virtual ~Feeder() = default;
     // The next block; empty at the end. False on a read error.
     virtual bool next(std::string_view& block) = 0;
+    // The bytes to come in all; negative when not known.
+    virtual long size() const = 0;
 };
 
 namespace {
@@ -294,7 +310,11 @@ constexpr size_t kSaxBlock = size_t{1} << 18;
 
 class FileFeeder : public SaxParser::Feeder {
 public:
-    FileFeeder(std::FILE* file, long length) : file_(file), left_(length) {}
+    FileFeeder(std::FILE* file, long length) : file_(file), left_(length) {
+        struct stat st {};
+        size_ = length >= 0 ? length : fstat(fileno(file), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+    }
+    long size() const override { return size_; }
     bool next(std::string_view& block) override {
         size_t want = left_ < 0 ? kSaxBlock : std::min<size_t>(kSaxBlock, static_cast<size_t>(left_));
         size_t got = want == 0 ? 0 : std::fread(buffer_.get(), 1, want, file_);
@@ -307,12 +327,14 @@ public:
 private:
     std::FILE* file_;
     long left_;
+    long size_;
     std::unique_ptr<char[]> buffer_{new char[kSaxBlock]};
 };
 
 class MemoryFeeder : public SaxParser::Feeder {
 public:
-    explicit MemoryFeeder(std::string_view text) : text_(text) {}
+    explicit MemoryFeeder(std::string_view text) : text_(text), size_(static_cast<long>(text.size())) {}
+    long size() const override { return size_; }
     bool next(std::string_view& block) override {
         block = text_.substr(0, kSaxBlock);
         text_.remove_prefix(block.size());
@@ -321,6 +343,7 @@ public:
 
 private:
     std::string_view text_;
+    long size_;
 };
 
 // The default SAX2 callbacks for the document and its DTD expect the parser
@@ -329,6 +352,168 @@ private:
 SaxParser& parserOf(void* context) { return *static_cast<SaxParser*>(static_cast<xmlParserCtxtPtr>(context)->_private); }
 
 }  // namespace
+
+// Batches of recorded events from the parser's thread to the handler's:
+// a few in flight at most, so memory stays bounded however long the file.
+class SaxParser::EventPipe {
+public:
+    // The parser's side. Waits while the handler's side is behind; once that
+    // side has gone, batches are dropped.
+    void push(std::string&& batch) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return queued_.size() < kMaxQueued || closed_; });
+        if (closed_) return;
+        queued_.push_back(std::move(batch));
+        changed_.notify_all();
+    }
+    void finish() {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+        changed_.notify_all();
+    }
+    std::string spare() {
+        std::lock_guard lock(mutex_);
+        std::string batch;
+        if (!spares_.empty()) {
+            batch = std::move(spares_.back());
+            spares_.pop_back();
+        }
+        batch.clear();
+        return batch;
+    }
+
+    // The handler's side. False once everything has been taken.
+    bool pop(std::string& batch) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !queued_.empty() || finished_; });
+        if (queued_.empty()) return false;
+        batch = std::move(queued_.front());
+        queued_.pop_front();
+        changed_.notify_all();
+        return true;
+    }
+    void recycle(std::string&& batch) {
+        std::lock_guard lock(mutex_);
+        spares_.push_back(std::move(batch));
+    }
+    void close() {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        queued_.clear();
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr size_t kMaxQueued = 4;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> queued_;
+    std::vector<std::string> spares_;
+    bool finished_ = false, closed_ = false;
+};
+
+namespace {
+
+// One byte says what follows; numbers and lengths are written as they lie
+// in memory (both threads are one process).
+enum Event : char {
+    kStart = 'S', kEnd = 'E', kText = 'C', kBlock = 'B', kError = 'R', kFinish = 'Z'
+};
+
+template <typename T>
+void putNumber(std::string& out, T value) {
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void putText(std::string& out, std::string_view text) {
+    putNumber(out, static_cast<std::uint32_t>(text.size()));
+    out.append(text);
+    out += '\0';  // names are read as C strings
+}
+
+template <typename T>
+T takeNumber(const char*& at) {
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    at += sizeof value;
+    return value;
+}
+
+std::string_view takeText(const char*& at) {
+    auto size = takeNumber<std::uint32_t>(at);
+    std::string_view text(at, size);
+    at += size + 1;
+    return text;
+}
+
+}  // namespace
+
+// The handler of the parser's thread: writes every event into batches.
+class SaxParser::EventRecorder : public SaxHandler {
+public:
+    EventRecorder(EventPipe& pipe, std::atomic<bool>& stopRequest)
+        : pipe_(pipe), stopRequest_(stopRequest), batch_(pipe.spare()) {}
+    void attach(SaxParser& parser) { parser_ = &parser; }
+
+    void startElement(std::string_view localName, const Attributes& attributes) override {
+        batch_ += kStart;
+        putText(batch_, localName);
+        putNumber(batch_, static_cast<std::uint32_t>(attributes.size()));
+        for (int i = 0; i < attributes.size(); ++i) {
+            putText(batch_, attributes.name(i));
+            putText(batch_, attributes.rawValue(i));
+        }
+        sendWhenFull();
+    }
+    void endElement() override {
+        batch_ += kEnd;
+        sendWhenFull();
+    }
+    void characters(std::string_view text) override {
+        batch_ += kText;
+        putText(batch_, text);
+        sendWhenFull();
+    }
+    void blockDone(long bytesDone) {
+        batch_ += kBlock;
+        putNumber(batch_, static_cast<std::int64_t>(bytesDone));
+        send();  // the handler's side shows progress as the blocks come
+    }
+    void error(const ParseError& e) {
+        batch_ += kError;
+        putText(batch_, e.message);
+        putNumber(batch_, static_cast<std::int32_t>(e.line));
+        putNumber(batch_, static_cast<std::int32_t>(e.column));
+    }
+    void finish(const Outcome& outcome) {
+        batch_ += kFinish;
+        putText(batch_, outcome.failure);
+        batch_ += outcome.readFailed ? '1' : '0';
+        batch_ += outcome.wellFormed ? '1' : '0';
+        send();
+        pipe_.finish();
+    }
+
+private:
+    static constexpr size_t kBatchBytes = size_t{1} << 16;
+    void sendWhenFull() {
+        if (batch_.size() >= kBatchBytes) send();
+    }
+    void send() {
+        // Told to stop: parse no further than this.
+        if (parser_ && stopRequest_.load(std::memory_order_relaxed)) parser_->stop();
+        pipe_.push(std::move(batch_));
+        batch_ = pipe_.spare();
+    }
+
+    EventPipe& pipe_;
+    std::atomic<bool>& stopRequest_;
+    SaxParser* parser_ = nullptr;
+    std::string batch_;
+};
+
+SaxParser::SaxParser(EventRecorder& recorder, std::atomic<bool>& stopRequest)
+    : handler_(recorder), stopRequest_(&stopRequest), recorder_(&recorder) {}
 
 // Callbacks with access to the parser's handler.
 struct SaxCallbacks {
@@ -350,15 +535,25 @@ struct SaxCallbacks {
         parser.error_.message = trimmedMessage(e->message);
         parser.error_.line = e->line;
         parser.error_.column = e->int2;
+        // On the parser's thread the error takes its place among the events.
+        if (parser.recorder_) parser.recorder_->error(parser.error_);
     }
 };
 
 void SaxParser::stop() {
     stopped_ = true;
+    if (stopRequest_) stopRequest_->store(true);
     if (context_) xmlStopParser(static_cast<xmlParserCtxtPtr>(context_));
 }
 
 bool SaxParser::run(Feeder& feeder, const BlockHook& afterBlock) {
+    if (threadedFrom_ >= 0 && feeder.size() >= threadedFrom_ && std::thread::hardware_concurrency() > 1)
+        return runThreaded(feeder, afterBlock);
+    finish(push(feeder, afterBlock));
+    return !stopped_ && error_.empty();
+}
+
+SaxParser::Outcome SaxParser::push(Feeder& feeder, const BlockHook& afterBlock) {
     xmlSAXHandler sax;
     xmlSAXVersion(&sax, 2);
     sax.startElementNs = &SaxCallbacks::startElement;
@@ -373,46 +568,146 @@ bool SaxParser::run(Feeder& feeder, const BlockHook& afterBlock) {
     sax.warning = nullptr;
     sax.error = nullptr;
 
+    Outcome outcome;
     std::string_view block;
     if (!feeder.next(block)) {
-        error_.message = "the file could not be read";
-        return false;
+        outcome.failure = "the file could not be read";
+        return outcome;
     }
     xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr);
     if (!ctxt) {
-        error_.message = "the parser could not be set up";
-        return false;
+        outcome.failure = "the parser could not be set up";
+        return outcome;
     }
     // Blanks are the handler's to judge: without a DOM the parser cannot.
     xmlCtxtUseOptions(ctxt, kParseOptions & ~XML_PARSE_NOBLANKS);
     ctxt->_private = this;
     context_ = ctxt;
     long done = 0;
-    bool readFailed = false;
     for (;;) {
         bool last = block.empty();
         xmlParseChunk(ctxt, block.data(), static_cast<int>(block.size()), last ? 1 : 0);
         done += static_cast<long>(block.size());
-        if (stopped_ || last || ctxt->disableSAX || ctxt->wellFormed == 0) break;
+        if (stopRequested() || last || ctxt->disableSAX || ctxt->wellFormed == 0) break;
         if (afterBlock && !afterBlock(done)) {
             stopped_ = true;
             break;
         }
-        if (stopped_) break;
+        if (stopRequested()) break;
         if (!feeder.next(block)) {
-            readFailed = true;
+            outcome.readFailed = true;
             break;
         }
     }
-    if (!stopped_ && error_.empty()) {
-        if (readFailed) error_.message = "the file could not be read";
-        else if (!ctxt->wellFormed) error_.message = "the document is not well-formed";
-    }
+    outcome.wellFormed = ctxt->wellFormed != 0;
     if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
     ctxt->myDoc = nullptr;
     xmlFreeParserCtxt(ctxt);
     context_ = nullptr;
+    return outcome;
+}
+
+void SaxParser::finish(const Outcome& outcome) {
+    if (stopped_ || !error_.empty()) return;
+    if (!outcome.failure.empty()) error_.message = outcome.failure;
+    else if (outcome.readFailed) error_.message = "the file could not be read";
+    else if (!outcome.wellFormed) error_.message = "the document is not well-formed";
+}
+
+// libxml2 parses on a second thread and records its events; this thread
+// plays them to the handler in the same order, with the block hook and
+// the errors where they came, so the handler cannot tell the difference.
+bool SaxParser::runThreaded(Feeder& feeder, const BlockHook& afterBlock) {
+    xmlInitParser();  // once, before a second thread uses the library
+    EventPipe pipe;
+    std::atomic<bool> stopRequest{false};
+    EventRecorder recorder(pipe, stopRequest);
+    std::exception_ptr failure;  // an exception on the parser's thread, raised again here
+    std::thread parsing([&] {
+        try {
+            SaxParser parser(recorder, stopRequest);
+            recorder.attach(parser);
+            recorder.finish(parser.push(feeder, [&recorder](long done) {
+                recorder.blockDone(done);
+                return true;
+            }));
+        } catch (...) {
+            failure = std::current_exception();
+            pipe.finish();
+        }
+    });
+    stopRequest_ = &stopRequest;
+    playRecorded(pipe, afterBlock, parsing, stopRequest);
+    if (failure) std::rethrow_exception(failure);
     return !stopped_ && error_.empty();
+}
+
+void SaxParser::playRecorded(EventPipe& pipe, const BlockHook& afterBlock, std::thread& parsing,
+                             std::atomic<bool>& stopRequest) {
+    // However this side ends (stopped, finished, or an exception from the
+    // handler), the parser's thread is told and waited for.
+    struct Join {
+        std::thread& thread;
+        EventPipe& pipe;
+        std::atomic<bool>& stop;
+        SaxParser& owner;
+        ~Join() {
+            stop.store(true);
+            pipe.close();
+            thread.join();
+            owner.stopRequest_ = nullptr;
+        }
+    } join{parsing, pipe, stopRequest, *this};
+
+    std::vector<const xmlChar*> attributes;
+    std::string batch;
+    bool finished = false;
+    while (!finished && !stopped_ && pipe.pop(batch)) {
+        const char* at = batch.data();
+        const char* end = at + batch.size();
+        while (at < end && !stopped_) {
+            switch (*at++) {
+                case kStart: {
+                    std::string_view name = takeText(at);
+                    auto count = takeNumber<std::uint32_t>(at);
+                    attributes.clear();
+                    for (std::uint32_t i = 0; i < count; ++i) {
+                        std::string_view attributeName = takeText(at), value = takeText(at);
+                        attributes.insert(attributes.end(), {x(attributeName.data()), nullptr, nullptr,
+                                                             x(value.data()), x(value.data() + value.size())});
+                    }
+                    handler_.startElement(name, Attributes(attributes.data(), static_cast<int>(count)));
+                    break;
+                }
+                case kEnd: handler_.endElement(); break;
+                case kText: handler_.characters(takeText(at)); break;
+                case kBlock: {
+                    auto done = takeNumber<std::int64_t>(at);
+                    if (afterBlock && !afterBlock(static_cast<long>(done))) stopped_ = true;
+                    break;
+                }
+                case kError: {
+                    ParseError e;
+                    e.message = std::string(takeText(at));
+                    e.line = takeNumber<std::int32_t>(at);
+                    e.column = takeNumber<std::int32_t>(at);
+                    if (error_.empty()) error_ = e;
+                    break;
+                }
+                case kFinish: {
+                    Outcome outcome;
+                    outcome.failure = std::string(takeText(at));
+                    outcome.readFailed = *at++ == '1';
+                    outcome.wellFormed = *at++ == '1';
+                    finish(outcome);
+                    finished = true;
+                    break;
+                }
+                default: at = end; break;  // cannot happen: both sides are this file
+            }
+        }
+        pipe.recycle(std::move(batch));
+    }
 }
 
 bool SaxParser::parseFile(const std::string& path, long length, const BlockHook& afterBlock) {

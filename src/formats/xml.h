@@ -7,11 +7,13 @@
 #include <libxml/xmlreader.h>
 #include <libxml/xmlwriter.h>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "formats/atomic_file.h"
 
@@ -98,6 +100,8 @@ public:
     std::string value(int i) const;
     // The value of the attribute with that local name; empty when absent.
     std::string find(std::string_view attributeName) const;
+    // The value as it stands between the quotes, references unresolved.
+    std::string_view rawValue(int i) const;
 
 private:
     const xmlChar** items_;
@@ -137,16 +141,42 @@ public:
     bool stopped() const { return stopped_; }
     const ParseError& error() const { return error_; }
 
+    // Inputs of at least this many bytes are parsed on a second thread
+    // while the handler works through what was parsed (the handler still
+    // runs on the calling thread, with the same calls in the same order);
+    // a negative size never. One processor: never.
+    static constexpr long kThreadedFromBytes = 4L << 20;
+    void setThreadedFrom(long bytes) { threadedFrom_ = bytes; }
+
     class Feeder;  // where the blocks come from
 
 private:
     friend struct SaxCallbacks;
+    class EventPipe;
+    class EventRecorder;
+    struct Outcome {
+        std::string failure;  // before parsing began
+        bool readFailed = false, wellFormed = true;
+    };
+
+    // The parser on the second thread: its events go to a recorder.
+    SaxParser(EventRecorder& recorder, std::atomic<bool>& stopRequest);
     bool run(Feeder& feeder, const BlockHook& afterBlock);
+    bool runThreaded(Feeder& feeder, const BlockHook& afterBlock);
+    void playRecorded(EventPipe& pipe, const BlockHook& afterBlock, std::thread& parsing,
+                      std::atomic<bool>& stopRequest);
+    Outcome push(Feeder& feeder, const BlockHook& afterBlock);
+    void finish(const Outcome& outcome);
+    bool stopRequested() const { return stopped_ || (stopRequest_ && stopRequest_->load(std::memory_order_relaxed)); }
 
     SaxHandler& handler_;
     void* context_ = nullptr;
     bool stopped_ = false;
     ParseError error_;
+    long threadedFrom_ = kThreadedFromBytes;
+    // Between the two threads: the handler's side sets it to stop the parser's.
+    std::atomic<bool>* stopRequest_ = nullptr;
+    EventRecorder* recorder_ = nullptr;  // on the parser's thread: where errors go
 };
 
 // Builds a small DOM of one element and its subtree from SAX events, for

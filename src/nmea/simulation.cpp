@@ -132,13 +132,6 @@ void Simulation::setStatus(const std::string& status) {
 
 // --- choosing and loading the track -----------------------------------------
 
-size_t Simulation::pointsBelow(core::NodeId track) const {
-    size_t n = 0;
-    for (core::NodeId c = doc_.firstChild(track); c != core::kNoNode; c = doc_.nextSibling(c))
-        if (doc_.roleOf(c) == core::NodeRole::Segment) n += doc_.childCount(c);
-    return n;
-}
-
 core::NodeId Simulation::findTrackNode(const std::string& name) const {
     // Not FindTrack: that also moves the document's insertion point.
     for (core::NodeId t = doc_.firstChild(doc_.trackpoints()); t != core::kNoNode; t = doc_.nextSibling(t))
@@ -156,7 +149,6 @@ bool Simulation::loadChosenTrack() {
         bool complete = true;
         if (node != core::kNoNode && links_.loadTrack) {
             loading_ = true;
-            points_.reserve(pointsBelow(node));
             complete = links_.loadTrack(node, [this](const core::PointRecord& r) { points_.append(r); });
             loading_ = false;
         }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "core/document.h"
@@ -58,17 +59,28 @@ struct SimPoint {
 
 // The points of the track played, numbered from 1 as the page counts them.
 // Only what playback reads is kept: a million-point track takes 48 MB here,
-// not the 96 MB of full point records.
+// not the 96 MB of full point records, in blocks of one huge page.
 class SimTrackPoints {
 public:
-    int count() const { return static_cast<int>(points_.size()); }
-    const SimPoint& operator[](int index) const { return points_[static_cast<size_t>(index - 1)]; }
-    void reset() { points_.clear(); }
-    void reserve(size_t n) { points_.reserve(n); }
-    void append(const core::PointRecord& r) { points_.push_back({r.lat, r.lon, static_cast<double>(r.time)}); }
+    int count() const { return count_; }
+    const SimPoint& operator[](int index) const {
+        size_t i = static_cast<size_t>(index - 1);
+        return blocks_[i / kBlock][i % kBlock];
+    }
+    void reset() { count_ = 0; }
+    void append(const core::PointRecord& r) {
+        size_t i = static_cast<size_t>(count_);
+        if (i == blocks_.size() * kBlock)
+            blocks_.emplace_back(static_cast<SimPoint*>(core::AllocateBigBlock(kBlock * sizeof(SimPoint))));
+        blocks_[i / kBlock][i % kBlock] = {r.lat, r.lon, static_cast<double>(r.time)};
+        ++count_;
+    }
 
 private:
-    std::vector<SimPoint, core::BigBlockAllocator<SimPoint>> points_;
+    static_assert(std::is_trivially_copyable_v<SimPoint> && std::is_trivially_destructible_v<SimPoint>);
+    static constexpr size_t kBlock = core::kBigBlockBytes / sizeof(SimPoint);
+    int count_ = 0;
+    std::vector<std::unique_ptr<SimPoint[], core::BigBlockFree>> blocks_;
 };
 
 // Where the simulation's sentences and messages go.
@@ -179,7 +191,6 @@ private:
     bool inTrack(core::NodeId node) const;
     bool holdsTrack(core::NodeId node) const;
     core::NodeId findTrackNode(const std::string& name) const;
-    size_t pointsBelow(core::NodeId track) const;  // the children of its segments, room for its points
     std::string message(int n) const { return links_.message ? links_.message(n) : std::string(); }
     void show(const std::string& text, host::Severity severity);
 

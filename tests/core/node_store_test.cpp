@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <random>
+#include <thread>
 #include <vector>
 
+#include "core/block_reserve.h"
 #include "host/fake/fake_host.h"
 
 using namespace core;
@@ -267,4 +272,34 @@ TEST(NodeStore, ChildCountsStayTrueThroughRandomChanges) {
     NodeId a = store.appendKeyed(kRootNode, AttrKey::Lat, "1", 1);
     EXPECT_EQ(store.childCount(kRootNode), 1u);
     EXPECT_EQ(store.childCount(a), 0u);
+}
+
+TEST(BlockReserve, ALongLoadGetsTouchedBlocksThatAreAllItsOwn) {
+    // Block after block, as a large file fills the store: the helper
+    // starts, and blocks come ready from it; each is whole and apart from
+    // every other, and goes back with free().
+    std::vector<unsigned char*> blocks;
+    size_t takenBefore = TouchedBlocksTaken();
+    for (int i = 0; i < 200 && TouchedBlocksTaken() < takenBefore + 4; ++i) {
+        auto* block = static_cast<unsigned char*>(AllocateBigBlock(kBigBlockBytes));
+        ASSERT_NE(block, nullptr);
+        ASSERT_EQ(reinterpret_cast<std::uintptr_t>(block) % kBigBlockBytes, 0u);
+        std::memset(block, i & 0xFF, kBigBlockBytes);  // all of it is writable
+        blocks.push_back(block);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the time a block takes to fill
+    }
+    if (std::thread::hardware_concurrency() > 1) {
+        EXPECT_TRUE(BlockReserveRunning());
+        EXPECT_GE(TouchedBlocksTaken(), takenBefore + 4);
+    }
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        EXPECT_EQ(blocks[i][0], i & 0xFF) << i;
+        EXPECT_EQ(blocks[i][kBigBlockBytes - 1], i & 0xFF) << i;
+    }
+    std::sort(blocks.begin(), blocks.end());
+    EXPECT_EQ(std::adjacent_find(blocks.begin(), blocks.end()), blocks.end());
+    for (unsigned char* block : blocks) BigBlockFree()(block);
+    // Other sizes are never taken from the reserve.
+    EXPECT_EQ(TakeTouchedBlock(kBigBlockBytes * 2), nullptr);
+    EXPECT_EQ(TakeTouchedBlock(4096), nullptr);
 }
