@@ -12,7 +12,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPATHKEEP_FUZZ=ON -DPATHKEEP_GUI=OFF -DPATHKEEP_TESTS=OFF -DPATHKEEP_BENCH=OFF >/dev/null
-targets="gpx kml fragment roundtrip plt wpt own easygps csv rte ini nmea_sentence nmea_receive nmea_log nmea_log_tool rmc_builder garmin rows ocr"
+targets="gpx kml fragment roundtrip sax_threads plt wpt own easygps csv rte ini nmea_sentence nmea_receive nmea_log nmea_log_tool rmc_builder garmin rows ocr"
 count=$(echo $targets | wc -w)
 each=$(( budget / count > 1 ? budget / count : 1 ))
 cmake --build build-fuzz --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
@@ -20,6 +20,8 @@ for target in $targets; do
   corpus=$(mktemp -d)
   case $target in
     gpx|fragment) cp tests/data/gpx/* data/demo.gpx "$corpus"/ ;;
+    sax_threads) # the first byte chooses where the handler stops
+      for f in tests/data/gpx/* data/demo.gpx; do { printf '\x07'; cat "$f"; } >"$corpus/$(basename "$f")"; done ;;
     roundtrip) printf 'Caf\xc3\xa9 <&>\0a\xef\xbf\xbe\r\nb\0d\xed\xa0\x80\0052.5\0-4.25\0012\00039448.5\0001e30\0400\0x\0-1e7' >"$corpus/fields" ;;
     kml) cp tests/data/kml/* "$corpus"/ ;;
     plt) cp tests/data/plt/* "$corpus"/ ;;
