@@ -593,14 +593,14 @@ std::optional<std::string> DegToNmea(std::string_view degrees) {
     return DegToNmea(degrees, StrToFloatAny(text));
 }
 
-std::optional<std::string> DegToNmea(std::string_view degrees, long double value) {
-    // A whole number of degrees ("52") has no point; its integer part is all of it.
-    size_t point = 0;
-    while (point < degrees.size() && degrees[point] != '.' && degrees[point] != ',') ++point;
-    std::string_view intPart = degrees.substr(0, point);
-    auto whole = parseInteger(intPart);
-    if (!whole) return std::nullopt;
-    long double d = std::fabs(static_cast<long double>(*whole));
+namespace {
+
+// The minutes DegToNmea writes after the degrees, for a value whose text
+// has `whole` before its point: at most seven characters into m, their
+// number returned.
+constexpr size_t kMinuteChars = 7;
+size_t nmeaMinutes(long long whole, long double value, char* m) {
+    long double d = std::fabs(static_cast<long double>(whole));
     long double v = std::fabs(value);
     double minutes = static_cast<double>(static_cast<double>(v - d) * 60.0);
     GeneralNumber g;
@@ -608,19 +608,63 @@ std::optional<std::string> DegToNmea(std::string_view degrees, long double value
     std::string_view text = ToGeneralText(minutes, g) ? g.view() : std::string_view(slow = FloatToStrGeneral(minutes));
     // "0" before minutes under 10, ".0" after whole minutes, cut to seven
     // characters: "05.1234".
-    constexpr size_t kMinuteChars = 7;
-    char m[kMinuteChars + 3];
+    char buffer[kMinuteChars + 3];
     size_t n = 0;
-    if (minutes < 10) m[n++] = '0';
-    for (size_t i = 0; i < text.size() && n < kMinuteChars; ++i) m[n++] = text[i];
+    if (minutes < 10) buffer[n++] = '0';
+    for (size_t i = 0; i < text.size() && n < kMinuteChars; ++i) buffer[n++] = text[i];
     if (text.find('.') == std::string_view::npos) {
-        m[n++] = '.';
-        m[n++] = '0';
+        buffer[n++] = '.';
+        buffer[n++] = '0';
     }
+    n = std::min(n, kMinuteChars);
+    std::memcpy(m, buffer, n);
+    return n;
+}
+
+}  // namespace
+
+std::optional<std::string> DegToNmea(std::string_view degrees, long double value) {
+    // A whole number of degrees ("52") has no point; its integer part is all of it.
+    size_t point = 0;
+    while (point < degrees.size() && degrees[point] != '.' && degrees[point] != ',') ++point;
+    std::string_view intPart = degrees.substr(0, point);
+    auto whole = parseInteger(intPart);
+    if (!whole) return std::nullopt;
+    char m[kMinuteChars];
+    size_t n = nmeaMinutes(*whole, value, m);
     std::string out;
     out.reserve(intPart.size() + kMinuteChars);
-    out.append(intPart).append(m, std::min(n, kMinuteChars));
+    out.append(intPart).append(m, n);
     return out;
+}
+
+bool DegToNmeaOfNumber(long double value, NmeaDegrees& out) {
+    unsigned long long m = 0;
+    int decimals = 0;
+    if (value != 0 && (!generalDigits(value, m, decimals) || decimals > 18)) return false;
+    // What ToGeneralNumber gives as the text's value, and the text's integer part.
+    out.value = static_cast<long double>(m);
+    if (decimals > 0) out.value /= kGeneralPow10[decimals];
+    if (value < 0) out.value = -out.value;
+    unsigned long long whole = m;
+    for (int i = 0; i < decimals; ++i) whole /= 10;
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole > 0);
+    size_t size = 0;
+    if (value < 0) out.text[size++] = '-';
+    long long wholeValue = 0;
+    for (char* q = p; q < end; ++q) {
+        out.text[size++] = *q;
+        wholeValue = wholeValue * 10 + (*q - '0');
+    }
+    size += nmeaMinutes(wholeValue, out.value, out.text + size);
+    out.size = size;
+    return true;
 }
 
 std::string NmeaToDegText(std::string_view nmea) {

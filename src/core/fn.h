@@ -64,6 +64,16 @@ std::string ZeroPad(long long number, int width);
 std::optional<std::string> DegToNmea(std::string_view degrees);
 // The same for a caller that has already read the text as `value`.
 std::optional<std::string> DegToNmea(std::string_view degrees, long double value);
+// DegToNmea of a number's general text (FloatToStrGeneral), without writing
+// that text, with the number the text reads back as. False where the text
+// would not be a plain decimal: the caller then goes by the text.
+struct NmeaDegrees {
+    char text[48];
+    size_t size = 0;
+    long double value = 0;
+    std::string_view view() const { return {text, size}; }
+};
+bool DegToNmeaOfNumber(long double value, NmeaDegrees& out);
 // "5212.3456N" -> "N 52° 12' 3456" (Dutch compass letters: Z for south, O for east).
 std::string NmeaToDegText(std::string_view nmea);
 // The n-th comma-separated field; the sentence type is field 1.

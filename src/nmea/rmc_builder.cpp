@@ -19,11 +19,10 @@ constexpr size_t kPanelCoordinateChars = 12;
 // latitude (width 9, point at 5), dddmm.mmmm for a longitude (width 10,
 // point at 6). The sign becomes the hemisphere letter.
 // `known` is the number the text reads as, when the caller has it.
-struct CoordinateField {
-    char text[16];
-    size_t size = 0;
-    std::string_view view() const { return {text, size}; }
-};
+using CoordinateField = RmcCoordinateField;
+
+void padField(std::string_view digits, size_t width, char positive, char negative, CoordinateField& field,
+              char& hemisphere);
 
 bool coordinateField(std::string_view degrees, std::optional<long double> known, size_t width, long double limit,
                      char positive, char negative, CoordinateField& field, char& hemisphere, long double& value) {
@@ -45,7 +44,13 @@ bool coordinateField(std::string_view degrees, std::optional<long double> known,
         t = core::DegToNmea(buf);
         if (!t) return false;
     }
-    std::string_view digits = *t;
+    padField(*t, width, positive, negative, field, hemisphere);
+    return true;
+}
+
+// DegToNmea's text padded to the field's width, its sign the hemisphere.
+void padField(std::string_view digits, size_t width, char positive, char negative, CoordinateField& field,
+              char& hemisphere) {
     hemisphere = positive;
     if (!digits.empty() && digits[0] == '-') {
         digits.remove_prefix(1);
@@ -63,7 +68,6 @@ bool coordinateField(std::string_view degrees, std::optional<long double> known,
     for (size_t i = 0; i < digits.size() && n < width; ++i) field.text[n++] = digits[i];
     for (; n < width; ++n) field.text[n] = '0';
     field.size = width;
-    return true;
 }
 
 // The run of digits at `pos`; pos moves past it.
@@ -218,35 +222,54 @@ RmcResult RmcBuilder::MaakRMC(long double lon, long double lat, std::string_view
 
 void RmcBuilder::MaakRMC(long double lon, long double lat, std::string_view date, std::string_view time,
                          long double knots, RmcResult& into) {
-    GeneralText lonText(lon), latText(lat);
     core::GeneralNumber speed;  // only its text counts
     std::string slowSpeed;
     std::string_view speedText = core::ToGeneralText(knots, speed) ? speed.view()
                                                                   : std::string_view(slowSpeed = core::FloatToStrGeneral(knots));
+    // Without a panel to show the coordinates' texts, the fields come
+    // straight from the numbers; the same fields as through the texts.
+    core::NmeaDegrees latDegrees, lonDegrees;
+    if (!panelShown_ && core::DegToNmeaOfNumber(lat, latDegrees) && core::DegToNmeaOfNumber(lon, lonDegrees) &&
+        std::fabs(latDegrees.value) <= 90 && std::fabs(lonDegrees.value) <= 180) {
+        Fields f;
+        padField(latDegrees.view(), 9, 'N', 'S', f.lat, f.ns);
+        padField(lonDegrees.view(), 10, 'E', 'W', f.lon, f.ew);
+        f.latValue = latDegrees.value;
+        f.lonValue = lonDegrees.value;
+        assemble(f, {}, {}, date, time, speedText, into);
+        return;
+    }
+    GeneralText lonText(lon), latText(lat);
     build({lonText.text, lonText.value}, {latText.text, latText.value}, date, time, speedText, into);
 }
 
 void RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std::string_view time,
                        std::string_view speed, RmcResult& r) {
-    r.ok = false;
-    r.moved = false;
-    r.sentence.clear();
-    r.error.clear();
     // Checked before anything changes, so a bad position leaves the panel
     // and the previous position as they were.
-    CoordinateField latField, lonField;
-    char ns = 'N', ew = 'E';
-    long double latValue = 0, lonValue = 0;
-    if (!coordinateField(lat.text, lat.value, 9, 90, 'N', 'S', latField, ns, latValue)) {
+    Fields f;
+    if (!coordinateField(lat.text, lat.value, 9, 90, 'N', 'S', f.lat, f.ns, f.latValue)) {
+        r = RmcResult();
         r.error = "'" + std::string(lat.text) + "' is not a valid latitude (-90 to 90 degrees)";
         r.panel = panel_;
         return;
     }
-    if (!coordinateField(lon.text, lon.value, 10, 180, 'E', 'W', lonField, ew, lonValue)) {
+    if (!coordinateField(lon.text, lon.value, 10, 180, 'E', 'W', f.lon, f.ew, f.lonValue)) {
+        r = RmcResult();
         r.error = "'" + std::string(lon.text) + "' is not a valid longitude (-180 to 180 degrees)";
         r.panel = panel_;
         return;
     }
+    assemble(f, lat.text, lon.text, date, time, speed, r);
+}
+
+void RmcBuilder::assemble(const Fields& f, std::string_view latText, std::string_view lonText, std::string_view date,
+                          std::string_view time, std::string_view speed, RmcResult& r) {
+    r.ok = false;
+    r.moved = false;
+    r.sentence.clear();
+    r.error.clear();
+    long double latValue = f.latValue, lonValue = f.lonValue;
 
     if (latValue != prevLat_ || lonValue != prevLon_) {
         r.moved = true;
@@ -254,8 +277,8 @@ void RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std::str
         prevCourse_ = RmcCourseText(bearing);
         panel_.compassDeg = static_cast<int>(std::trunc(bearing));
         if (panelShown_) {
-            panel_.Edit18 = std::string(lat.text.substr(0, kPanelCoordinateChars));
-            panel_.Edit19 = std::string(lon.text.substr(0, kPanelCoordinateChars));
+            panel_.Edit18 = std::string(latText.substr(0, kPanelCoordinateChars));
+            panel_.Edit19 = std::string(lonText.substr(0, kPanelCoordinateChars));
             panel_.Edit21 = core::ToLocalDecimal(core::FloatToStrGeneral(latValue - prevLat_), separator_);
             panel_.Edit22 = core::ToLocalDecimal(core::FloatToStrGeneral(lonValue - prevLon_), separator_);
             long double metres = core::DistanceKm(prevLat_, prevLon_, latValue, lonValue) * 1000;
@@ -276,13 +299,13 @@ void RmcBuilder::build(Degrees lon, Degrees lat, std::string_view date, std::str
     body += "$GPRMC,";
     appendTimeField(body, time);
     body += ",A,";
-    body += latField.view();
+    body += f.lat.view();
     body += ',';
-    body += ns;
+    body += f.ns;
     body += ',';
-    body += lonField.view();
+    body += f.lon.view();
     body += ',';
-    body += ew;
+    body += f.ew;
     body += ',';
     appendSpeedField(body, speed);
     body += ',';

@@ -37,6 +37,13 @@ struct RmcResult {
     RmcPanel panel;        // the whole panel after this sentence
 };
 
+// A coordinate field as it goes into the sentence: "5209.0000".
+struct RmcCoordinateField {
+    char text[16];
+    size_t size = 0;
+    std::string_view view() const { return {text, size}; }
+};
+
 class RmcBuilder {
 public:
     // Builds one sentence. lon and lat are decimal degrees ("5.15", "-4,5");
@@ -73,6 +80,15 @@ private:
     };
     void build(Degrees lon, Degrees lat, std::string_view date, std::string_view time, std::string_view speed,
                RmcResult& r);
+    // The two coordinate fields, with the numbers they stand for.
+    struct Fields {
+        RmcCoordinateField lat, lon;
+        char ns = 'N', ew = 'E';
+        long double latValue = 0, lonValue = 0;
+    };
+    // The sentence from checked fields; the texts only for the panel.
+    void assemble(const Fields& fields, std::string_view latText, std::string_view lonText, std::string_view date,
+                  std::string_view time, std::string_view speed, RmcResult& r);
 
     long double prevLat_ = 0, prevLon_ = 0;
     std::string prevCourse_;

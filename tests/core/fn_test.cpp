@@ -235,6 +235,34 @@ TEST(Bearing, EastAndWestAcrossTheWholeRangeOfLongitudes) {
     }
 }
 
+TEST(DegToNmea, OfANumberAsOfItsText) {
+    // From the number's digits, without its text: the same degrees and
+    // minutes, and the same value read back, as through the text.
+    std::vector<long double> values = {0.0L, -0.0L, 52, -52, 0.5L, -0.5L, 52.999999999999999L, 5.15L, -123.25L,
+                                       179.99999999L, 1e-5L, 0.00001234L, 1.0L / 3, 51.4000137L};
+    unsigned long long seed = 17;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        long double v = static_cast<long double>(seed >> 11) / 9007199254740992.0L * 360 - 180;
+        if (i % 2) v = std::round(v * 1e7L) / 1e7L;  // as files hold them
+        values.push_back(v);
+    }
+    int fast = 0;
+    for (long double v : values) {
+        NmeaDegrees d;
+        if (!DegToNmeaOfNumber(v, d)) continue;
+        ++fast;
+        std::string text = FloatToStrGeneral(v);
+        std::optional<long double> read = ParseNumber(text);
+        ASSERT_TRUE(read.has_value()) << text;
+        EXPECT_TRUE(sameBits(d.value, *read) || (d.value == 0 && *read == 0)) << text;
+        std::optional<std::string> expected = DegToNmea(text, *read);
+        ASSERT_TRUE(expected.has_value()) << text;
+        ASSERT_EQ(std::string(d.view()), *expected) << text;
+    }
+    EXPECT_GT(fast, 19000);
+}
+
 TEST(GeneralNumber, IsTheTextAndWhatItReadsBackAs) {
     // Magnitudes across the fixed-notation range, both signs, spread by a
     // fixed-seed generator, and the edges.

@@ -299,3 +299,29 @@ TEST(RmcBuilder, AReusedResultHoldsOnlyTheLastSentence) {
     EXPECT_TRUE(into.ok);
     EXPECT_TRUE(into.error.empty());
 }
+
+TEST(RmcBuilder, WithoutAPanelTheNumbersBuildWhatTheirTextsBuild) {
+    // The command line builds the coordinate fields from the numbers; the
+    // page goes through their texts. Hop after hop, the sentences agree.
+    std::vector<long double> values = {0.0L,       -0.0L,      52,        -4,           0.5L,        -0.5L,
+                                       52.999999999999999L, 59.9999999999999L, 1e-6L, -1e-5L, 89.99999L,
+                                       179.999999999L, -180,   90,       90.0000001L, 180.5L,      1.0L / 3};
+    unsigned long long seed = 4242;
+    for (int i = 0; i < 4000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        long double v = static_cast<long double>(seed >> 11) / 9007199254740992.0L * 200 - 100;
+        int decimals = static_cast<int>((seed >> 3) % 10);
+        values.push_back(std::round(v * std::pow(10.0L, decimals)) / std::pow(10.0L, decimals));
+    }
+    RmcBuilder page, line;
+    line.setPanelShown(false);
+    for (size_t i = 0; i + 1 < values.size(); ++i) {
+        long double lat = values[i] / 2 + (i % 3 == 0 ? values[i] / 2 : 0), lon = values[i + 1];
+        RmcResult a = page.MaakRMC(lon, lat, "08-03-2008", "12:34:56", 3.25L);
+        RmcResult b = line.MaakRMC(lon, lat, "08-03-2008", "12:34:56", 3.25L);
+        ASSERT_EQ(a.ok, b.ok) << static_cast<double>(lat) << " " << static_cast<double>(lon);
+        ASSERT_EQ(a.sentence, b.sentence) << static_cast<double>(lat) << " " << static_cast<double>(lon);
+        ASSERT_EQ(a.error, b.error);
+        EXPECT_EQ(a.panel.compassDeg, b.panel.compassDeg);
+    }
+}
