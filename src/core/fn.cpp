@@ -646,8 +646,11 @@ bool DegToNmeaOfNumber(long double value, NmeaDegrees& out) {
     out.value = static_cast<long double>(m);
     if (decimals > 0) out.value /= kGeneralPow10[decimals];
     if (value < 0) out.value = -out.value;
-    unsigned long long whole = m;
-    for (int i = 0; i < decimals; ++i) whole /= 10;
+    static constexpr unsigned long long kPow10[] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL,
+        10000000ULL, 100000000ULL, 1000000000ULL, 10000000000ULL, 100000000000ULL, 1000000000000ULL,
+        10000000000000ULL, 100000000000000ULL, 1000000000000000ULL, 10000000000000000ULL,
+        100000000000000000ULL, 1000000000000000000ULL};
+    unsigned long long whole = m / kPow10[decimals];
     char digits[24];
     char* const end = digits + sizeof digits;
     char* p = end;

@@ -104,6 +104,7 @@ Simulation::Simulation(host::Timers& timers, const host::Clock& clock, core::Doc
     txTimer_->onTick([this] { TxTimerTimer(); });
     meTime_ = core::NowText(clock_);
     meDate_ = SimDateText(clock_.nowSerial());
+    shownDay_.known = false;
     watchDocument();
 }
 
@@ -261,14 +262,22 @@ bool Simulation::readStartTime(double& serial) {
 
 void Simulation::showTime(double serial) {
     core::DateTimeParts p = core::DecodeDateTime(serial);
-    meTime_ = core::TimeOfDayText(p);
-    // Every tick passes here: the texts are written into their own storage.
+    // Every tick passes here: the texts are written into their own storage,
+    // the date only when the day changed.
+    meTime_.clear();
+    appendZeroPadded(meTime_, p.hour, 2);
+    meTime_ += ':';
+    appendZeroPadded(meTime_, p.minute, 2);
+    meTime_ += ':';
+    appendZeroPadded(meTime_, p.second, 2);
+    if (shownDay_.known && shownDay_.year == p.year && shownDay_.month == p.month && shownDay_.day == p.day) return;
     meDate_.clear();
     appendZeroPadded(meDate_, p.day, 2);
     meDate_ += '-';
     appendZeroPadded(meDate_, p.month, 2);
     meDate_ += '-';
     appendZeroPadded(meDate_, p.year, 4);
+    shownDay_ = {p.year, p.month, p.day, true};
 }
 
 void Simulation::Trackpointsafspelen1Click() { startPlayback(); }
@@ -405,6 +414,7 @@ void Simulation::meTimeKeyPress(const std::string& text) {
 
 void Simulation::meDateKeyPress(const std::string& text) {
     meDate_ = text;
+    shownDay_.known = false;
     setTimeOption(TimeOption::StartFrom);
 }
 

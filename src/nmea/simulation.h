@@ -215,6 +215,10 @@ private:
     TimeOption timeOption_ = TimeOption::Now;
     std::string meTime_ = "00:00:00";
     std::string meDate_ = "30-12-1899";
+    struct {
+        int year = 0, month = 0, day = 0;
+        bool known = false;  // meDate_ holds this day as showTime wrote it
+    } shownDay_;
     int intervalMs_ = kDefaultIntervalMs;
     std::string edit3_ = "1000";
     int drivingSpeed_ = kDefaultDrivingSpeed;

@@ -148,6 +148,25 @@ TEST(Simulation, StartFromAndCurrentTime) {
     EXPECT_EQ(Rig::field(now.last(), 10), "010508");
 }
 
+TEST(Simulation, ADateTypedDuringPlaybackGivesWayToThePointsDate) {
+    // The date field is written afresh only when the day changes; a date
+    // typed in between must not stay in the sentences.
+    Rig r;
+    r.addTrack("T", 4);
+    r.sim->cbTracksChange("T");
+    r.sim->setTimeOption(TimeOption::Original);
+    r.sim->Trackpointsafspelen1Click();
+    r.tick();
+    ASSERT_EQ(r.sent.size(), 1u);
+    EXPECT_EQ(Rig::field(r.last(), 10), "080308");
+    r.sim->meDateKeyPress("05-05-2010");
+    r.sim->setTimeOption(TimeOption::Original);  // typing chose "Start from following:"
+    r.tick();
+    ASSERT_EQ(r.sent.size(), 2u);
+    EXPECT_EQ(Rig::field(r.last(), 10), "080308");
+    EXPECT_EQ(r.sim->meDate(), "08-03-2008");
+}
+
 TEST(Simulation, GivenSpeedDrivesTenMetresPerSecond) {
     Rig r;
     r.addTrack("T", 3);
