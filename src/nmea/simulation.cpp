@@ -56,6 +56,17 @@ void appendZeroPadded(std::string& out, int number, int width) {
     while (n > 0) out += digits[--n];
 }
 
+// "hh:mm:ss" or "dd-mm-yyyy" into the text's own storage: two-digit
+// numbers, the last one `lastWidth` digits.
+void assignThreeNumbers(std::string& out, char separator, int first, int second, int last, int lastWidth) {
+    out.clear();
+    appendZeroPadded(out, first, 2);
+    out += separator;
+    appendZeroPadded(out, second, 2);
+    out += separator;
+    appendZeroPadded(out, last, lastWidth);
+}
+
 }  // namespace
 
 std::string SimDateText(double serial) {
@@ -264,19 +275,9 @@ void Simulation::showTime(double serial) {
     core::DateTimeParts p = core::DecodeDateTime(serial);
     // Every tick passes here: the texts are written into their own storage,
     // the date only when the day changed.
-    meTime_.clear();
-    appendZeroPadded(meTime_, p.hour, 2);
-    meTime_ += ':';
-    appendZeroPadded(meTime_, p.minute, 2);
-    meTime_ += ':';
-    appendZeroPadded(meTime_, p.second, 2);
+    assignThreeNumbers(meTime_, ':', p.hour, p.minute, p.second, 2);
     if (shownDay_.known && shownDay_.year == p.year && shownDay_.month == p.month && shownDay_.day == p.day) return;
-    meDate_.clear();
-    appendZeroPadded(meDate_, p.day, 2);
-    meDate_ += '-';
-    appendZeroPadded(meDate_, p.month, 2);
-    meDate_ += '-';
-    appendZeroPadded(meDate_, p.year, 4);
+    assignThreeNumbers(meDate_, '-', p.day, p.month, p.year, 4);
     shownDay_ = {p.year, p.month, p.day, true};
 }
 
