@@ -55,13 +55,11 @@ QIcon sumIcon() {
 
 }  // namespace
 
-EditActions::EditActions(QMainWindow& window, Workspace& ws, DocumentCommands& documents, WaypointCommands& waypoints)
-    : QObject(&window), window_(window), ws_(ws), documents_(documents), waypoints_(waypoints), commands_(ws) {
-    tree_ = window.findChild<QTreeView*>("VST");
-    lv1_ = window.findChild<QTreeView*>("LV1");
-    lv2_ = window.findChild<QTreeView*>("LV2");
-    pages_ = window.findChild<QTabWidget*>("PageControl1");
-    edit2_ = window.findChild<QLineEdit*>("Edit2");
+EditActions::EditActions(QMainWindow& window, const EditTargets& targets, Workspace& ws, DocumentCommands& documents,
+                         WaypointCommands& waypoints)
+    : QObject(&window), window_(window), ws_(ws), documents_(documents), waypoints_(waypoints), commands_(ws),
+      tree_(targets.tree), lv1_(targets.lv1), lv2_(targets.lv2), pages_(targets.pages), edit2_(targets.edit2),
+      plotPage_(targets.plotPage) {
     commands_.showPage = [this](int page) {
         pages_->setCurrentIndex(page);
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -70,7 +68,7 @@ EditActions::EditActions(QMainWindow& window, Workspace& ws, DocumentCommands& d
     buildEditMenu();
     buildTreeMenu();
     buildListMenu();
-    wireViews();
+    wireViews(targets);
     commands_.editingChanged.connect([this](bool editing) { setEditing(editing); });
 }
 
@@ -108,11 +106,6 @@ View EditActions::listViewForCommand() const {
     if (pages_->currentIndex() == kPointsPage) return View::Points;
     if (pages_->currentIndex() == kWaypointsPage) return View::Waypoints;
     return View::None;
-}
-
-void EditActions::setPlotRunner(PlotRunner runner) {
-    plot_ = std::move(runner);
-    for (QAction* a : plotActions_) a->setEnabled(static_cast<bool>(plot_));
 }
 
 void EditActions::buildListPanel() {
@@ -225,16 +218,10 @@ void EditActions::buildTreeMenu() {
                            "Plot time/speed diagram"};
     const char* names[] = {"mPlotPoints", "mPlotTimeWay", "mPlotTimeHeight", "mPlotTimeSpeed"};
     for (int i = 0; i < 4; ++i) {
-        QAction* a = add(plots[i], names[i], [this, i] {
-            if (plot_) {
-                plot_(i);
-            } else if (auto* page = window_.findChild<plot::ui::PlotPage*>()) {
-                // Failures are shown by the page itself.
-                (void)page->runCommand(static_cast<plot::ui::PlotPage::Command>(i));
-            }
+        // The page shows itself and reports its own failures.
+        add(plots[i], names[i], [this, i] {
+            if (!ws_.busy()) (void)plotPage_->runCommand(static_cast<plot::ui::PlotPage::Command>(i));
         });
-        a->setEnabled(false);
-        plotActions_.push_back(a);
     }
     treeMenu_->addSeparator();
     add("Add to Waypoints", "mAddToWaypoints", [this] { waypoints_.mAddToWaypointsClick(); });
@@ -251,9 +238,6 @@ void EditActions::prepareTreeMenu(QWidget* at, const QPoint& pos) {
     core::NodeId node = doc.focused();
     bool noPoints = node == core::kNoNode || node == doc.routes() || doc.roleOf(node) == core::NodeRole::Metadata;
     saveTrack_->setEnabled(!noPoints);
-    // The plot items work once the window has a plot page.
-    bool plots = plot_ || window_.findChild<plot::ui::PlotPage*>();
-    for (QAction* a : plotActions_) a->setEnabled(plots);
 }
 
 void EditActions::buildListMenu() {
@@ -293,7 +277,7 @@ void EditActions::prepareListMenu(QTreeView* view) {
     copyToTree_->setEnabled(!overLv1);
 }
 
-void EditActions::wireViews() {
+void EditActions::wireViews(const EditTargets& targets) {
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         prepareTreeMenu(tree_, pos);
@@ -324,7 +308,7 @@ void EditActions::wireViews() {
     });
 
     // The toolbar's sum button, just before the Google Earth button.
-    if (auto* bar = window_.findChild<QToolBar*>("ToolBar1")) {
+    if (QToolBar* bar = targets.toolBar) {
         auto* sum = new QAction(sumIcon(), "Calculate distance", &window_);
         sum->setObjectName("btSum");
         sum->setToolTip("Calculate distance");
@@ -333,7 +317,7 @@ void EditActions::wireViews() {
             if (page == kPointsPage) commands_.Berekenafstand1Click(View::Points);
             if (page == kWaypointsPage) commands_.Berekenafstand1Click(View::Waypoints);
         });
-        QAction* google = window_.findChild<QAction*>("btGoogle");
+        QAction* google = targets.google;
         if (google && bar->actions().contains(google)) {
             bar->insertAction(google, sum);
         } else {

@@ -15,6 +15,7 @@
 
 class QAction;
 class QLineEdit;
+class QToolBar;
 class QMainWindow;
 class QMenu;
 class QPushButton;
@@ -22,20 +23,31 @@ class QTabWidget;
 class QTreeView;
 class QWidget;
 
+namespace plot::ui {
+class PlotPage;
+}
+
 namespace app::ui {
+
+// The controls of the main window the editing commands work on.
+struct EditTargets {
+    QTreeView* tree = nullptr;  // VST
+    QTreeView* lv1 = nullptr;
+    QTreeView* lv2 = nullptr;
+    QTabWidget* pages = nullptr;  // PageControl1
+    QLineEdit* edit2 = nullptr;
+    QToolBar* toolBar = nullptr;
+    QAction* google = nullptr;  // the sum button goes before it
+    plot::ui::PlotPage* plotPage = nullptr;
+};
 
 class EditActions : public QObject {
 public:
-    // The plot commands of the tree menu, in menu order (points, time/way,
-    // time/height, time/speed).
-    using PlotRunner = std::function<void(int command)>;
-
-    EditActions(QMainWindow& window, Workspace& ws, DocumentCommands& documents, WaypointCommands& waypoints);
+    EditActions(QMainWindow& window, const EditTargets& targets, Workspace& ws, DocumentCommands& documents,
+                WaypointCommands& waypoints);
     ~EditActions() override;
 
     EditCommands& commands() { return commands_; }
-    // Until a runner is given the four plot items stay disabled.
-    void setPlotRunner(PlotRunner runner);
 
     QMenu* treeMenu() const { return treeMenu_; }
     QMenu* listMenu() const { return listMenu_; }
@@ -56,7 +68,7 @@ private:
     void buildTreeMenu();
     void buildListMenu();
     void buildListPanel();
-    void wireViews();
+    void wireViews(const EditTargets& targets);
     QTreeView* viewOf(EditCommands::View view) const;
     EditCommands::View listViewForCommand() const;
     void setEditing(bool editing);
@@ -71,6 +83,7 @@ private:
     QTreeView* lv2_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QLineEdit* edit2_ = nullptr;
+    plot::ui::PlotPage* plotPage_ = nullptr;
     QWidget* panel_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QMenu* treeMenu_ = nullptr;
@@ -81,8 +94,6 @@ private:
     QAction* moveClosest_ = nullptr;
     QAction* timeAsName_ = nullptr;
     QAction* copyToTree_ = nullptr;
-    std::vector<QAction*> plotActions_;
-    PlotRunner plot_;
     // The list the list menu was last opened over; None before it ever was.
     EditCommands::View menuView_ = EditCommands::View::None;
 };

@@ -91,7 +91,8 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     buildPages();
     buildStatusBar();
     buildMenusAndToolBar();
-    editActions_ = new EditActions(*this, ws_, commands_, waypoints_);
+    EditTargets targets{tree_, lv1_, lv2_, pages_, listName_, toolBar_, google_, plotPage_};
+    editActions_ = new EditActions(*this, targets, ws_, commands_, waypoints_);
     connectWorkspace();
 
     ws_.create();
@@ -113,7 +114,8 @@ CaptureCommands& MainWindow::captureCommands() {
     return *captureCommands_;
 }
 
-QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField) {
+QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField,
+                                   QTreeView*& view) {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -122,7 +124,7 @@ QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* mo
         listName_->setObjectName("Edit2");
         layout->addWidget(listName_);
     }
-    auto* view = new QTreeView(page);
+    view = new QTreeView(page);
     view->setObjectName(viewName);
     view->setRootIsDecorated(false);
     view->setUniformRowHeights(true);
@@ -143,8 +145,8 @@ void MainWindow::buildPages() {
     pointModel_ = new core::ui::ListModel(ws_.pointRows, this);
     waypointModel_ = new core::ui::ListModel(ws_.waypointRows, this);
     std::array<QWidget*, kPageCount> pages{};
-    pages[kPointsPage] = buildListPage("LV1", pointModel_, true);
-    pages[kWaypointsPage] = buildListPage("LV2", waypointModel_, false);
+    pages[kPointsPage] = buildListPage("LV1", pointModel_, true, lv1_);
+    pages[kWaypointsPage] = buildListPage("LV2", waypointModel_, false, lv2_);
 
     auto* logPage = new QWidget;
     auto* logLayout = new QVBoxLayout(logPage);
@@ -362,7 +364,7 @@ void MainWindow::buildHelpAndLanguageMenus() {
         const nmea::ChannelIndicators& i = ws_.channels->indicators();
         opened->setChecked(i.portOpenChecked);
         closed->setChecked(i.portClosedChecked);
-        if (auto* logging = findChild<QAction*>("Startloggen1")) logging->setChecked(i.loggingChecked);
+        if (logging_) logging_->setChecked(i.loggingChecked);
     };
     connections_.push_back(ws_.channels->indicatorsChanged.scoped(showChannel));
     showChannel();
@@ -426,9 +428,9 @@ void MainWindow::buildMenusAndToolBar() {
         if (!ws_.busy()) commands_.Sluiten1Click();
     })->setObjectName("Sluiten1");
     file->addSeparator();
-    QAction* logging = file->addAction("&Logging", this, [this] { ws_.channels->Startloggen1Click(ws_.host.prompts()); });
-    logging->setObjectName("Startloggen1");
-    logging->setCheckable(true);
+    logging_ = file->addAction("&Logging", this, [this] { ws_.channels->Startloggen1Click(ws_.host.prompts()); });
+    logging_->setObjectName("Startloggen1");
+    logging_->setCheckable(true);
     file->addSeparator();
     QAction* exit = file->addAction("&Exit", this, [this] { close(); });
     exit->setObjectName("Afsluiten1");
@@ -436,12 +438,12 @@ void MainWindow::buildMenusAndToolBar() {
 
     buildHelpAndLanguageMenus();
 
-    QAction* google = new QAction(globeIcon(), "Show in Google Earth", this);
-    google->setObjectName("btGoogle");
-    google->setToolTip("Show in Google Earth");
-    connect(google, &QAction::triggered, this, [this] { commands_.btGoogleClick(); });
+    google_ = new QAction(globeIcon(), "Show in Google Earth", this);
+    google_->setObjectName("btGoogle");
+    google_->setToolTip("Show in Google Earth");
+    connect(google_, &QAction::triggered, this, [this] { commands_.btGoogleClick(); });
 
-    auto* bar = addToolBar("ToolBar1");
+    auto* bar = toolBar_ = addToolBar("ToolBar1");
     bar->setObjectName("ToolBar1");
     bar->setMovable(false);
     bar->addSeparator();
@@ -459,7 +461,7 @@ void MainWindow::buildMenusAndToolBar() {
     receive->setObjectName("acOntvangen");
     receive->setToolTip("Receive from Garmin");
     bar->addSeparator();
-    bar->addAction(google);
+    bar->addAction(google_);
     bar->addSeparator();
 
     // Escape stops long work over points, whichever control has the focus.

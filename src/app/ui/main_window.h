@@ -104,7 +104,7 @@ protected:
 
 private:
     void buildPages();
-    QWidget* buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField);
+    QWidget* buildListPage(const char* viewName, core::ui::ListModel* model, bool withNameField, QTreeView*& view);
     void buildStatusBar();
     void buildMenusAndToolBar();
     void connectWorkspace();
@@ -120,6 +120,11 @@ private:
     QProgressBar* progress_ = nullptr;
     bool closing_ = false;
     QTreeView* tree_ = nullptr;
+    QTreeView* lv1_ = nullptr;
+    QTreeView* lv2_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QAction* google_ = nullptr;
+    QAction* logging_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
     nmea::ui::SimulationPage* simulationPage_ = nullptr;

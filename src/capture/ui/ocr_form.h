@@ -34,7 +34,7 @@ public:
     // `prepare` sees the window before it shows (the program puts the
     // chosen language on it).
     static bool run(host::DialogModel& model, QWidget* parent,
-                    const std::function<void(QWidget*)>& prepare = nullptr);
+                    const std::function<void(QWidget*)>& prepare);
 
 protected:
     void showEvent(QShowEvent* event) override;

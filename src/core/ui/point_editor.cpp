@@ -302,7 +302,7 @@ void PointEditor::joinDateTime() {
     box(PointField::DateTime)->setChecked(true);
 }
 
-bool PointEditor::run(host::DialogModel& dialog, QWidget* parent) {
+bool PointEditor::run(host::DialogModel& dialog, QWidget* parent, const std::function<void(QWidget*)>& setup) {
     auto* model = dynamic_cast<PointEditModel*>(&dialog);
     if (!model) return false;
     // One dialog, reused: it keeps nothing between uses but its last texts.
@@ -312,6 +312,7 @@ bool PointEditor::run(host::DialogModel& dialog, QWidget* parent) {
         editor = new PointEditor(parent);
     }
     editor->load(*model);
+    if (setup) setup(editor);
     if (editor->exec() != QDialog::Accepted) return false;
     editor->store(*model);
     return true;

@@ -2,6 +2,7 @@
 // TPointEditor: edits one point, or the checked fields of several rows.
 // A thin form over core::PointEditModel; the rules live in core/point_edit.
 
+#include <functional>
 #include <QDialog>
 #include <QPixmap>
 #include <array>
@@ -24,7 +25,7 @@ public:
     void load(const PointEditModel& model);
     void store(PointEditModel& model) const;
     // The runner the host's prompts call for a "TPointEditor" model.
-    static bool run(host::DialogModel& model, QWidget* parent);
+    static bool run(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup);
     // The 31 slider symbols side by side, each `cell` pixels wide.
     static QPixmap sliderPicture(int cell);
 

@@ -20,7 +20,7 @@ void fill(QListWidget* list, const std::vector<std::string>& entries, int select
 
 }  // namespace
 
-bool runFieldDialog(host::DialogModel& model, QWidget* parent) {
+bool runFieldDialog(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup) {
     auto* m = dynamic_cast<FieldSelectionModel*>(&model);
     if (!m) return false;
     QDialog dialog(parent);
@@ -68,6 +68,7 @@ bool runFieldDialog(host::DialogModel& model, QWidget* parent) {
     });
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (setup) setup(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -28,7 +28,7 @@ QPlainTextEdit* preview(const std::string& text, QWidget* parent) {
 
 }  // namespace
 
-bool runImportWizard(host::DialogModel& model, QWidget* parent) {
+bool runImportWizard(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup) {
     auto* m = dynamic_cast<ImportWizardModel*>(&model);
     if (!m) return false;
     QDialog dialog(parent);
@@ -121,6 +121,7 @@ bool runImportWizard(host::DialogModel& model, QWidget* parent) {
         m->cancel();
         dialog.reject();
     });
+    if (setup) setup(&dialog);
     dialog.exec();
     return m->result == ImportWizardModel::Result::Finish;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // TfrmImportWizzard: separator, then the data type of each of five columns.
 
+#include <functional>
 #include "formats/csv_import.h"
 #include "host/host.h"
 
@@ -8,6 +9,6 @@ class QWidget;
 
 namespace formats::ui {
 
-bool runImportWizard(host::DialogModel& model, QWidget* parent);
+bool runImportWizard(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup);
 
 }  // namespace formats::ui

@@ -68,10 +68,11 @@ void SaveDialog::resizeEvent(QResizeEvent* event) {
     fileName_->setFixedWidth(std::max(100, width() - fileName_->x() - 20));
 }
 
-bool SaveDialog::run(host::DialogModel& model, QWidget* parent) {
+bool SaveDialog::run(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup) {
     auto* m = dynamic_cast<SaveDialogModel*>(&model);
     if (!m) return false;
     SaveDialog dialog(*m, parent);
+    if (setup) setup(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // TfmSave: file name and one of the five save formats.
 
+#include <functional>
 #include <QDialog>
 
 #include "formats/save_dialog_model.h"
@@ -15,7 +16,7 @@ public:
     SaveDialog(SaveDialogModel& model, QWidget* parent = nullptr);
 
     // Shows the dialog for a model; true when the user pressed OK.
-    static bool run(host::DialogModel& model, QWidget* parent);
+    static bool run(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

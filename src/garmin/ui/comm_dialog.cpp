@@ -44,10 +44,11 @@ void TfmCommDialog::done(int result) {
     QDialog::done(result);
 }
 
-bool runCommDialog(host::DialogModel& model, QWidget* parent) {
+bool runCommDialog(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup) {
     auto* m = dynamic_cast<CommDialogModel*>(&model);
     if (!m) return false;
     TfmCommDialog dialog(*m, parent);
+    if (setup) setup(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

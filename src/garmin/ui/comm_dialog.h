@@ -1,6 +1,7 @@
 #pragma once
 // TfmCommDialog: what to transmit to or receive from the receiver.
 
+#include <functional>
 #include <QDialog>
 
 #include "garmin/commands.h"
@@ -23,6 +24,6 @@ private:
 };
 
 // The runner the host's prompts use for a CommDialogModel.
-bool runCommDialog(host::DialogModel& model, QWidget* parent);
+bool runCommDialog(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup);
 
 }  // namespace garmin::ui

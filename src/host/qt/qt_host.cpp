@@ -109,7 +109,7 @@ std::optional<std::string> QtPrompts::inputText(const std::string& title, const 
 
 bool QtPrompts::show(DialogModel& dialog) {
     for (auto& [name, runner] : dialogs_)
-        if (name == dialog.dialogName()) return gui_ && runner(dialog, parent_);
+        if (name == dialog.dialogName()) return gui_ && runner(dialog, parent_, setup_);
     return false;
 }
 

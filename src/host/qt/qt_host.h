@@ -30,13 +30,18 @@ public:
     bool show(DialogModel& dialog) override;
 
     // Our own dialogs register a function that shows them for their model.
-    using DialogRunner = std::function<bool(DialogModel&, QWidget* parent)>;
+    // The runner hands each dialog it makes to `setup` before showing it, so
+    // that the language chosen reaches dialogs made on demand.
+    using DialogSetup = std::function<void(QWidget* dialog)>;
+    using DialogRunner = std::function<bool(DialogModel&, QWidget* parent, const DialogSetup& setup)>;
     void registerDialog(const std::string& name, DialogRunner runner);
+    void setDialogSetup(DialogSetup setup) { setup_ = std::move(setup); }
 
 private:
     bool gui_;
     QWidget* parent_ = nullptr;
     std::vector<std::pair<std::string, DialogRunner>> dialogs_;
+    DialogSetup setup_;
 };
 
 class QtTimer : public Timer {

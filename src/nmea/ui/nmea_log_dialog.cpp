@@ -88,11 +88,12 @@ void TfmNmeaLogFile::store() {
     model_.options = {check_->isChecked(), split_->isChecked(), correct_->isChecked(), rmc_->isChecked()};
 }
 
-bool runNmeaLogDialog(host::DialogModel& model, QWidget* parent) {
+bool runNmeaLogDialog(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup) {
     auto* m = dynamic_cast<NmeaLogFileModel*>(&model);
     if (!m) return false;
     TfmNmeaLogFile dialog(*m, parent);
     dialog.FormShow();
+    if (setup) setup(&dialog);
     dialog.exec();
     return true;
 }

@@ -3,6 +3,7 @@
 // nmea::NmeaLogFileModel (register runNmeaLogDialog with QtPrompts under
 // "TfmNmeaLogFile").
 
+#include <functional>
 #include <QDialog>
 
 #include "host/host.h"
@@ -30,6 +31,6 @@ private:
     QCheckBox *check_, *split_, *correct_, *rmc_;
 };
 
-bool runNmeaLogDialog(host::DialogModel& model, QWidget* parent);
+bool runNmeaLogDialog(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup);
 
 }  // namespace nmea::ui

@@ -91,7 +91,7 @@ GroupWidgets buildGroup(QGroupBox* box, int n, const SettingsModel& m, const Set
 
 }  // namespace
 
-bool runSettingsDialog(host::DialogModel& model, QWidget* parent) {
+bool runSettingsDialog(host::DialogModel& model, QWidget* parent, const std::function<void(QWidget*)>& setup) {
     auto* m = dynamic_cast<SettingsModel*>(&model);
     if (!m) return false;
     QDialog dialog(parent);
@@ -166,6 +166,7 @@ bool runSettingsDialog(host::DialogModel& model, QWidget* parent) {
         dialog.accept();
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (setup) setup(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -18,7 +18,6 @@
 #include "app/ui/main_window.h"
 #include "core/ui/point_editor.h"
 #include "core/ui/tree_model.h"
-#include "plot/ui/plot_page.h"
 #include "host/fake/fake_host.h"
 
 namespace {
@@ -86,20 +85,6 @@ TEST(EditActions, MenusInTheirOrder) {
     for (QAction* a : w.window.menuBar()->actions()) top << a->text();
     ASSERT_GE(top.size(), 2);
     EXPECT_EQ(top[1], "&Edit");
-    // Without a plot page the plot items are there but disabled.
-    auto* tree = w.find<QTreeView>("VST");
-    w.window.editActions().prepareTreeMenu(tree, QPoint(1, 1));
-    bool hasPage = w.window.findChild<plot::ui::PlotPage*>() != nullptr;
-    EXPECT_EQ(w.treeItem("mPlotPoints")->isEnabled(), hasPage);
-    if (!hasPage) {
-        new plot::ui::PlotPage(w.ws, &w.window);
-        w.window.editActions().prepareTreeMenu(tree, QPoint(1, 1));
-        EXPECT_TRUE(w.treeItem("mPlotPoints")->isEnabled());
-    }
-    int ran = -1;
-    w.window.editActions().setPlotRunner([&ran](int command) { ran = command; });
-    w.treeItem("mPlotTimeSpeed")->trigger();
-    EXPECT_EQ(ran, 3);
 }
 
 TEST(EditActions, SavePointsAsIsDisabledOnRoutesAndEnabledOnARoute) {

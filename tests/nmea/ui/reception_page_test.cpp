@@ -130,7 +130,7 @@ TEST(SettingsDialog, FillsGreysAndStores) {
             d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
             checked = true;
         });
-        EXPECT_TRUE(ui::runSettingsDialog(model, nullptr));
+        EXPECT_TRUE(ui::runSettingsDialog(model, nullptr, {}));
     };
     EXPECT_TRUE(settings.Instellingen2Click(channels, host.fakePrompts));
     EXPECT_TRUE(checked);
