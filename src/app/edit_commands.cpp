@@ -138,12 +138,13 @@ void EditCommands::mShowPointsClick() {
         ws_.setListName("Waypoints");
         loader.ShowWaypoints(rows);
     } else if (node == doc.trackpoints()) {
-        ws_.setListName("All Tracks");
         loader.ShowAllTracks(rows);
+        // Listing names each track as it goes; the list is all of them.
+        ws_.setListName("All Tracks");
         LijstSorteren(View::Points);
     } else if (node == doc.routes()) {
-        ws_.setListName("All Routes");
         loader.ShowAllRoutes(rows);
+        ws_.setListName("All Routes");
         LijstSorteren(View::Points);
     } else if (doc.roleOf(node) == core::NodeRole::Track) {
         loader.ShowTrack(rows, node);
@@ -416,7 +417,11 @@ void EditCommands::Gebruiktijdalspuntnaam1Click(View view) {
 
 void EditCommands::Trackomkeren1Click() {
     core::ListRows& rows = ws_.pointRows;
-    if (rows.rows.empty()) return;  // no list edited: nothing changes
+    if (ws_.busy()) return;
+    if (rows.rows.empty()) {
+        reverseFocusedTrack();
+        return;
+    }
     Operations::Scope busy(ws_.operations);  // the busy cursor over long lists
     // The rows are reversed in place rather than through the memo's text,
     // so values holding ">" stay whole; the memo is emptied as before.
@@ -425,5 +430,38 @@ void EditCommands::Trackomkeren1Click() {
     ws_.document.documentModified = true;
     push("Reverse track", View::Points, [&rows] { core::ReverseRows(rows); }, [&rows] { core::ReverseRows(rows); });
 }
+
+void EditCommands::reverseFocusedTrack() {
+    core::Document& doc = ws_.document;
+    core::NodeId track = doc.ancestorWithRole(doc.focused(), core::NodeRole::Track);
+    if (track == core::kNoNode || listEditing()) {
+        ws_.host.prompts().show(OwnText(OwnMessage::NoTrackToReverse), host::Severity::Information);
+        return;
+    }
+    Operations::Scope busy(ws_.operations);
+    core::ReverseTrackInTree(doc, track);
+    ws_.report("Reverse track: " + doc.nameOf(track));
+    push("Reverse track", View::Tree, [this, track] { core::ReverseTrackInTree(ws_.document, track); },
+         [this, track] { core::ReverseTrackInTree(ws_.document, track); });
+}
+
+void EditCommands::addContainer(bool track) {
+    core::Document& doc = ws_.document;
+    if (ws_.busy() || listEditing()) return;
+    core::InsertWatch watch(doc);
+    if (track)
+        doc.NewTrack("new track");
+    else
+        doc.NewRoute("new route");
+    doc.documentModified = true;
+    auto change = std::make_shared<core::TreeChange>(watch.end(doc));
+    if (change->empty()) return;
+    push(track ? "New track" : "New route", View::Tree, [this, change] { core::UndoTreeChange(ws_.document, *change); },
+         [this, change] { core::RedoTreeChange(ws_.document, *change); });
+}
+
+void EditCommands::mNewTrackClick() { addContainer(true); }
+
+void EditCommands::mNewRouteClick() { addContainer(false); }
 
 }  // namespace app

@@ -55,7 +55,11 @@ public:
     void Berekenafstand1Click(View view);
     void Verplaatsnaardichtsbijzijnde1Click(View view, const Rows& selected);
     void Gebruiktijdalspuntnaam1Click(View view);
+    // The listed track's rows, or else the track focused in the tree.
     void Trackomkeren1Click();
+    // "New track" and "New route" of the tree's menu.
+    void mNewTrackClick();
+    void mNewRouteClick();
 
     // --- undo ---
     bool canUndo() const;
@@ -66,6 +70,8 @@ public:
 
 private:
     void push(std::string label, View view, std::function<void()> undo, std::function<void()> redo);
+    void reverseFocusedTrack();
+    void addContainer(bool track);
     void treeCopy();
     void treeCut();
     void treePaste();

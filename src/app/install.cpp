@@ -1,5 +1,7 @@
 #include "app/install.h"
 
+#include <vector>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -128,10 +130,60 @@ std::string UpdateUrl() {
     return url && *url ? url : kVersionFileUrl;
 }
 
+namespace {
+
+struct VersionPart {
+    std::string digits;  // the part's leading digits
+    std::string rest;    // what follows them ("b" of "4.03b")
+};
+
+std::vector<VersionPart> VersionParts(const std::string& v) {
+    std::vector<VersionPart> parts;
+    size_t i = 0;
+    while (true) {
+        size_t dot = v.find('.', i);
+        std::string part = v.substr(i, dot == std::string::npos ? std::string::npos : dot - i);
+        size_t n = 0;
+        while (n < part.size() && part[n] >= '0' && part[n] <= '9') ++n;
+        parts.push_back({part.substr(0, n), part.substr(n)});
+        if (dot == std::string::npos) return parts;
+        i = dot + 1;
+    }
+}
+
+// Whole numbers by value: "10" > "9".
+int CompareWhole(std::string a, std::string b) {
+    a.erase(0, std::min(a.find_first_not_of('0'), a.size()));
+    b.erase(0, std::min(b.find_first_not_of('0'), b.size()));
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+}
+
+// Decimals by value: ".1" > ".03", ".030" == ".03".
+int CompareFraction(std::string a, std::string b) {
+    size_t n = std::max(a.size(), b.size());
+    a.resize(n, '0');
+    b.resize(n, '0');
+    return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+}
+
+}  // namespace
+
 bool IsNewerVersion(const std::string& latest, const std::string& ours) {
-    // std::string compares character codes from the left; a longer text wins
-    // when the shorter is its beginning.
-    return latest > ours;
+    // Versions read as numbers: "10.0" is newer than "4.03", "4.1" newer
+    // than "4.03" (the first two parts are a decimal number, as this
+    // program numbers its versions), and "4.03.2" newer than "4.03". What
+    // follows a part's digits decides only between equal numbers.
+    if (latest.empty()) return false;
+    std::vector<VersionPart> a = VersionParts(latest), b = VersionParts(ours);
+    a.resize(std::max(a.size(), b.size()));
+    b.resize(a.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        int c = i == 1 ? CompareFraction(a[i].digits, b[i].digits) : CompareWhole(a[i].digits, b[i].digits);
+        if (c == 0) c = a[i].rest.compare(b[i].rest);
+        if (c != 0) return c > 0;
+    }
+    return false;
 }
 
 core::Result FetchVersionInfo(host::Http& http, const std::string& url, const std::string& versionFile,

@@ -89,6 +89,8 @@ std::string OwnText(OwnMessage message) {
         case OwnMessage::KmlViewerFailed: return "Error starting Calc!";
         case OwnMessage::NothingSaved: return "Nothing was saved: no part of the document is selected.";
         case OwnMessage::ReadCancelled: return "Reading stopped by the user";
+        case OwnMessage::NoTrackToReverse:
+            return "Choose a track in the tree, or list one with \"Edit list of points\", to reverse it.";
     }
     return {};
 }

@@ -45,6 +45,7 @@ enum class OwnMessage {
     KmlViewerFailed,     // the desktop has no program for KML files
     NothingSaved,        // a save that had nothing to write
     ReadCancelled,       // Escape during an open
+    NoTrackToReverse,    // "Reverse track" with neither a listed nor a focused track
 };
 std::string OwnText(OwnMessage message);
 

@@ -134,4 +134,29 @@ void RedoTreeChange(Document& doc, const TreeChange& change) {
     doc.endBulk();
 }
 
+bool ReverseTrackInTree(Document& doc, NodeId track) {
+    if (track == kNoNode || doc.roleOf(track) != NodeRole::Track) return false;
+    doc.beginBulk();
+    for (NodeId seg = doc.firstChild(track); seg != kNoNode; seg = doc.nextSibling(seg)) {
+        if (doc.roleOf(seg) != NodeRole::Segment) continue;
+        std::vector<NodeId> points;
+        points.reserve(doc.childCount(seg));
+        for (NodeId p = doc.firstChild(seg); p != kNoNode; p = doc.nextSibling(p)) points.push_back(p);
+        for (auto it = points.rbegin(); it != points.rend(); ++it) doc.moveNode(*it, seg, kNoNode);
+        // A point's label is its place in the segment unless it carries a name.
+        long number = 0;
+        for (NodeId p = doc.firstChild(seg); p != kNoNode; p = doc.nextSibling(p)) {
+            ++number;
+            std::string text = doc.getText(p);
+            if (text.starts_with("trkpt (") && text.size() > 8 &&
+                std::all_of(text.begin() + 7, text.end() - 1, [](char c) { return c >= '0' && c <= '9'; }))
+                doc.setText(p, "trkpt (" + std::to_string(number) + ")");
+        }
+    }
+    doc.documentModified = true;
+    doc.plotMode = 0;
+    doc.endBulk();
+    return true;
+}
+
 }  // namespace core

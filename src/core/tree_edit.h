@@ -52,6 +52,11 @@ private:
 };
 
 void UndoTreeChange(Document& doc, const TreeChange& change);
+
+// Turns the points of every segment of `track` round in the tree and numbers
+// them anew; doing it twice gives the track back. False when `track` is no
+// track.
+bool ReverseTrackInTree(Document& doc, NodeId track);
 void RedoTreeChange(Document& doc, const TreeChange& change);
 
 }  // namespace core

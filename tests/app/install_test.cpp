@@ -231,7 +231,7 @@ struct UpdateRun {
 
 }  // namespace
 
-TEST(UpdateCheck, ComparesAsText) {
+TEST(UpdateCheck, ComparesAsNumbers) {
     const std::string m51 = "You are using the most recent version of the application.";
     const std::string m52 =
         "A newer version of the application is available. Please go to the website to download the new version.";
@@ -243,9 +243,11 @@ TEST(UpdateCheck, ComparesAsText) {
     const Row rows[] = {
         {"same", "[General]\ncurrentversion=4.03\nreleasedate=1 May 2008\n", false},
         {"next", "[General]\ncurrentversion=4.04\nreleasedate=1 May 2008\n", true},
-        {"text order", "[General]\ncurrentversion=4.1\nreleasedate=1 May 2008\n", true},
-        {"longer", "[General]\ncurrentversion=4.030\nreleasedate=1 May 2008\n", true},
-        {"ten is older as text", "[General]\ncurrentversion=10.0\nreleasedate=1 May 2008\n", false},
+        {"a tenth is more than three hundredths", "[General]\ncurrentversion=4.1\nreleasedate=1 May 2008\n", true},
+        {"a trailing zero is the same number", "[General]\ncurrentversion=4.030\nreleasedate=1 May 2008\n", false},
+        {"ten is newer than four", "[General]\ncurrentversion=10.0\nreleasedate=1 May 2008\n", true},
+        {"a third part", "[General]\ncurrentversion=4.03.1\n", true},
+        {"whole part first", "[General]\ncurrentversion=9.99\n", true},
         {"older", "[General]\ncurrentversion=4.02\n", false},
         {"no key", "[General]\nreleasedate=1 May 2008\n", false},
         {"not an INI file", "<html><body>Not found</body></html>", false},

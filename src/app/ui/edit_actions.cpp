@@ -205,14 +205,8 @@ void EditActions::buildTreeMenu() {
     add("Copy", "mCopy", [this] { commands_.Kopieren1Click(View::Tree, {}); })->setShortcut(QKeySequence::Copy);
     add("Paste", "mPaste", [this] { commands_.Plakken1Click(View::Tree, {}); })->setShortcut(QKeySequence::Paste);
     treeMenu_->addSeparator();
-    add("New track", "mNewTrack", [this] {
-        ws_.document.NewTrack("new track");
-        ws_.document.documentModified = true;
-    });
-    add("New route", "mNewRoute", [this] {
-        ws_.document.NewRoute("new route");
-        ws_.document.documentModified = true;
-    });
+    add("New track", "mNewTrack", [this] { commands_.mNewTrackClick(); });
+    add("New route", "mNewRoute", [this] { commands_.mNewRouteClick(); });
     treeMenu_->addSeparator();
     const char* plots[] = {"Plot points", "Plot time/way diagram", "Plot time/height diagram",
                            "Plot time/speed diagram"};

@@ -22,6 +22,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -538,8 +539,33 @@ void MainWindow::connectWorkspace() {
         label->setText(QString::fromStdString(text));
         label->repaint();
     }));
-    connections_.push_back(ws_.captionChanged.scoped(
-        [this](const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }));
+    // The title says when the document has unsaved changes. The flag has no
+    // signal of its own: the title is looked at once the event that may
+    // have changed it is done.
+    titleTimer_ = new QTimer(this);
+    titleTimer_->setSingleShot(true);
+    titleTimer_->setInterval(0);
+    connect(titleTimer_, &QTimer::timeout, this, [this] { showTitle(); });
+    auto titleMayChange = [this] { titleTimer_->start(); };
+    connections_.push_back(ws_.captionChanged.scoped([this](const std::string&) { showTitle(); }));
+    core::Document& doc = ws_.document;
+    connections_.push_back(doc.reset.scoped(titleMayChange));
+    connections_.push_back(doc.inserted.scoped([titleMayChange](core::NodeId, core::NodeId) { titleMayChange(); }));
+    connections_.push_back(doc.removed.scoped([titleMayChange](core::NodeId) { titleMayChange(); }));
+    connections_.push_back(doc.childrenRemoved.scoped([titleMayChange](core::NodeId) { titleMayChange(); }));
+    connections_.push_back(doc.moved.scoped([titleMayChange](core::NodeId) { titleMayChange(); }));
+    connections_.push_back(doc.textChanged.scoped([titleMayChange](core::NodeId) { titleMayChange(); }));
+    for (QAbstractItemModel* m : {static_cast<QAbstractItemModel*>(pointModel_), static_cast<QAbstractItemModel*>(waypointModel_)}) {
+        connect(m, &QAbstractItemModel::rowsRemoved, this, titleMayChange);
+        connect(m, &QAbstractItemModel::rowsInserted, this, titleMayChange);
+        connect(m, &QAbstractItemModel::dataChanged, this, titleMayChange);
+        connect(m, &QAbstractItemModel::layoutChanged, this, titleMayChange);
+        connect(m, &QAbstractItemModel::modelReset, this, titleMayChange);
+    }
+    connect(menuBar(), &QMenuBar::triggered, this, titleMayChange);
+    connect(editActions_->treeMenu(), &QMenu::triggered, this, titleMayChange);
+    connect(editActions_->listMenu(), &QMenu::triggered, this, titleMayChange);
+    keepExpansion();
     connections_.push_back(ws_.progress.scoped([this](double fraction) {
         if (fraction < 0) {
             progress_->hide();
@@ -567,6 +593,41 @@ void MainWindow::connectWorkspace() {
                 core::NodeId n = treeModel_->nodeOf(current);
                 ws_.document.setFocused(current.isValid() ? n : core::kNoNode);
             });
+}
+
+// An undo, a redo or a paste rebuilds the tree view from the document; the
+// nodes the user had opened stay open when they are still there.
+void MainWindow::keepExpansion() {
+    auto expanded = std::make_shared<std::vector<std::pair<core::NodeId, std::string>>>();
+    connect(treeModel_, &QAbstractItemModel::modelAboutToBeReset, this, [this, expanded] {
+        expanded->clear();
+        std::vector<QModelIndex> open{QModelIndex()};
+        while (!open.empty()) {
+            QModelIndex parent = open.back();
+            open.pop_back();
+            for (int r = 0, n = treeModel_->rowCount(parent); r < n; ++r) {
+                QModelIndex i = treeModel_->index(r, 0, parent);
+                if (!tree_->isExpanded(i)) continue;
+                core::NodeId node = treeModel_->nodeOf(i);
+                expanded->emplace_back(node, ws_.document.getText(node));
+                open.push_back(i);
+            }
+        }
+    });
+    connect(treeModel_, &QAbstractItemModel::modelReset, this, [this, expanded] {
+        // A new document reuses node numbers: a node counts as the same one
+        // only with the same text.
+        for (const auto& [node, text] : *expanded)
+            if (ws_.document.alive(node) && ws_.document.inTree(node) && ws_.document.getText(node) == text)
+                tree_->expand(treeModel_->indexOf(node));
+        expanded->clear();
+    });
+}
+
+void MainWindow::showTitle() {
+    QString title = QString::fromStdString(ws_.caption());
+    if (ws_.document.documentModified) title += " *";
+    if (title != windowTitle()) setWindowTitle(title);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -27,6 +27,7 @@ class QProgressBar;
 class QToolBar;
 class QMenu;
 class QAction;
+class QTimer;
 
 namespace core::ui {
 class TreeModel;
@@ -112,6 +113,8 @@ private:
     void buildHelpAndLanguageMenus();
     QWidget* buildRoutePlannerPage();
     void comingLater(QAction* action, const char* objectName);
+    void showTitle();
+    void keepExpansion();
 
     Workspace& ws_;
     DocumentCommands commands_;
@@ -126,6 +129,7 @@ private:
     QAction* google_ = nullptr;
     QAction* logging_ = nullptr;
     QTabWidget* pages_ = nullptr;
+    QTimer* titleTimer_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
     nmea::ui::SimulationPage* simulationPage_ = nullptr;
     QMenu* languageMenu_ = nullptr;

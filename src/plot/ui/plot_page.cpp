@@ -1,6 +1,7 @@
 #include "plot/ui/plot_page.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -153,12 +154,20 @@ core::Result PlotPage::runCommand(Command command) {
                     [this](int n) { return ws_.message(n); },
                     [this](const std::string& s) { ws_.status(s); },
                     [this](int ms) { pause(ms); },
-                    [this] {
-                        if (showPage) showPage();
-                    },
+                    {},
                     [this] { repaintThrottled(); },
                     compas_,
                     compasBackground_};
+        env.showPage = [this, &env] {
+            if (showPage) showPage();
+            // The page was hidden and never laid out: the picture takes the
+            // size Image1 has in front, or the plot lands on a stale canvas
+            // that the next resize wipes.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            if (layout()) layout()->activate();
+            env.imageWidth = image_->width();
+            env.imageHeight = image_->height();
+        };
         switch (command) {
             case Command::Points: r = mPlotpointsClick(data, env); break;
             case Command::TimeWay: r = mPlotTimeWayClick(data, env); break;

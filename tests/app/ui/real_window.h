@@ -101,6 +101,13 @@ public:
         return [b](QWidget* w) { static_cast<QMessageBox*>(w)->button(b)->click(); };
     }
     static Act ok() { return button(QMessageBox::Ok); }
+    // "No" where the box asks, "OK" where it tells.
+    static Act dismiss() {
+        return [](QWidget* w) {
+            auto* box = static_cast<QMessageBox*>(w);
+            (box->button(QMessageBox::No) ? box->button(QMessageBox::No) : box->button(QMessageBox::Ok))->click();
+        };
+    }
     static Act choose(const std::string& path) {
         return [path](QWidget* w) { chooseFile(static_cast<QFileDialog*>(w), QString::fromStdString(path), 100); };
     }
@@ -224,7 +231,10 @@ struct RealWindow {
     void treeMenu(core::NodeId node, const char* item) {
         auto* tree = find<QTreeView>("VST");
         QModelIndex index = window->treeModel()->indexOf(node);
+        for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) tree->expand(p);
         tree->scrollTo(index);
+        QApplication::processEvents();
+        EXPECT_TRUE(tree->visualRect(index).isValid()) << "node not on screen";
         QPoint pos = tree->visualRect(index).center();
         answers.expect("menu", Answers::pick(item));
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree->viewport()->mapToGlobal(pos));
