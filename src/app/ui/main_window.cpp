@@ -276,6 +276,7 @@ capture::ui::TLocatorForm* MainWindow::locatorForm() {
     locatorHint_->prepare(QString::fromStdString(ws_.message(28)),
                           QRect(work.left, work.top, work.width(), work.height()));
     locatorForm_->setCaptureHint(locatorHint_.get());
+    applyCurrentLanguage(locatorForm_.get());
     return locatorForm_.get();
 }
 

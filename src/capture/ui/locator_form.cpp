@@ -51,25 +51,25 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
-    layout->addWidget(label(this, "Label5", QString::fromUtf8("Gelezen co\xC3\xB6rdinaten:")));
+    layout->addWidget(label(this, "Label5", "Captured co-ordinates"));
     latitude_ = label(this, "Label1");
     longitude_ = label(this, "Label2");
     layout->addWidget(latitude_);
     layout->addWidget(longitude_);
 
-    QPushButton* ready = button(this, "BitBtn1", "Klaar");
+    QPushButton* ready = button(this, "BitBtn1", "Ready");
     ready->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     layout->addWidget(ready);
     auto* row = new QHBoxLayout;
-    QPushButton* deleteLast = button(this, "SpeedButton1", "Wis laatste punt");
-    QPushButton* deleteAll = button(this, "SpeedButton2", "Wis alles");
+    QPushButton* deleteLast = button(this, "SpeedButton1", "Erase last point");
+    QPushButton* deleteAll = button(this, "SpeedButton2", "Erase all");
     row->addWidget(deleteLast);
     row->addWidget(deleteAll);
     layout->addLayout(row);
 
-    sendRmc_ = new QCheckBox("Verzend als NMEA RMC", this);
+    sendRmc_ = new QCheckBox("Transmit as NMEA RMC", this);
     sendRmc_->setObjectName("CheckBox1");
-    pushpins_ = new QCheckBox("Pushpins maken", this);
+    pushpins_ = new QCheckBox("Create Pushpins", this);
     pushpins_->setObjectName("CheckBox2");
     for (QCheckBox* c : {sendRmc_, pushpins_}) {
         c->setFocusPolicy(Qt::NoFocus);

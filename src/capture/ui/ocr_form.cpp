@@ -45,9 +45,9 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
 
     auto* versionBox = new QGroupBox("Route 66 version:", this);
     versionBox->setObjectName("rgVersion");
-    radio2002_ = new QRadioButton("Versie 2002", versionBox);
+    radio2002_ = new QRadioButton("Version 2002", versionBox);
     radio2002_->setObjectName("RadioButton1");
-    radio2004_ = new QRadioButton("Versie 2004", versionBox);
+    radio2004_ = new QRadioButton("Version 2004", versionBox);
     radio2004_->setObjectName("RadioButton2");
     auto* versionLayout = new QHBoxLayout(versionBox);
     versionLayout->addWidget(radio2002_);
@@ -72,7 +72,7 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     auto* lineBox = new QWidget(this);
     auto* lineLayout = new QVBoxLayout(lineBox);
     lineLayout->setContentsMargins(0, 0, 0, 0);
-    auto* resultLabel = new QLabel("OCR resultaat:", lineBox);
+    auto* resultLabel = new QLabel("OCR Result:", lineBox);
     resultLabel->setObjectName("lbOcrResult");
     lineLayout->addWidget(resultLabel);
     for (int i = 0; i < kMaxOcrLines; ++i) {
@@ -110,7 +110,7 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     reading->addWidget(image2_);
     grid->addLayout(reading, 3, 0, 1, 2);
     auto* fields = new QHBoxLayout;
-    auto* capturedLabel = new QLabel("Gelezen co\u00F6rdinaten:", this);
+    auto* capturedLabel = new QLabel("Captured co-ordinates", this);
     capturedLabel->setObjectName("lbCaptured");
     fields->addWidget(capturedLabel);
     fields->addWidget(latitude_);

@@ -4,6 +4,8 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QVBoxLayout>
+#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -26,7 +28,11 @@ bool runFieldDialog(host::DialogModel& model, QWidget* parent, const std::functi
     QDialog dialog(parent);
     dialog.setObjectName("TfmSelectField");
     dialog.setWindowTitle("Select field");
-    auto* grid = new QGridLayout(&dialog);
+    auto* outer = new QVBoxLayout(&dialog);
+    auto* group = new QGroupBox("Select field", &dialog);
+    group->setObjectName("GroupBox1");
+    outer->addWidget(group);
+    auto* grid = new QGridLayout(group);
     auto* available = new QListWidget(&dialog);
     available->setObjectName("ListBox1");
     auto* chosen = new QListWidget(&dialog);
@@ -35,15 +41,19 @@ bool runFieldDialog(host::DialogModel& model, QWidget* parent, const std::functi
     auto* remove = new QPushButton("<", &dialog);
     auto* saveDefault = new QPushButton("Save as default", &dialog);
     saveDefault->setObjectName("SaveAsDefault");
-    grid->addWidget(new QLabel("Available Fields:", &dialog), 0, 0);
-    grid->addWidget(new QLabel("Selected Fields:", &dialog), 0, 2);
+    auto* fieldsCaption = new QLabel("Fields", &dialog);
+    fieldsCaption->setObjectName("Label1");
+    auto* namesCaption = new QLabel("Field names", &dialog);
+    namesCaption->setObjectName("Label2");
+    grid->addWidget(fieldsCaption, 0, 0);
+    grid->addWidget(namesCaption, 0, 2);
     grid->addWidget(available, 1, 0, 3, 1);
     grid->addWidget(add, 1, 1);
     grid->addWidget(remove, 2, 1);
     grid->addWidget(chosen, 1, 2, 3, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->addButton(saveDefault, QDialogButtonBox::ActionRole);
-    grid->addWidget(buttons, 4, 0, 1, 3);
+    outer->addWidget(buttons);
     fill(available, m->available, 0);
     fill(chosen, m->chosen, 0);
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -39,43 +40,53 @@ bool runImportWizard(host::DialogModel& model, QWidget* parent, const std::funct
     auto* pages = new QStackedWidget(&dialog);
     layout->addWidget(pages);
 
+    auto named = [](auto* widget, const char* name) {
+        widget->setObjectName(name);
+        return widget;
+    };
     auto* sepPage = new QWidget;
     auto* sepLayout = new QVBoxLayout(sepPage);
-    sepLayout->addWidget(new QLabel("Choose that character that separates your fields:"));
-    std::array<QRadioButton*, 3> seps = {new QRadioButton("Tab"), new QRadioButton("Semicolon"),
-                                         new QRadioButton("Comma")};
+    sepLayout->addWidget(named(new QLabel("Separator character"), "lbSeparatorStep"));
+    auto* settings = named(new QGroupBox("Settings"), "gbSettings");
+    auto* settingsLayout = new QVBoxLayout(settings);
+    settingsLayout->addWidget(named(new QLabel("Choose that character that separates your fields:"), "lbSeparator"));
+    std::array<QRadioButton*, 3> seps = {named(new QRadioButton("Tab"), "rbTab"),
+                                         named(new QRadioButton("Semicolon"), "rbSemicolon"),
+                                         named(new QRadioButton("Comma"), "rbComma")};
     const char sepChars[] = {'\t', ';', ','};
     auto* sepRow = new QHBoxLayout;
     for (auto* r : seps) sepRow->addWidget(r);
-    sepLayout->addLayout(sepRow);
-    sepLayout->addWidget(new QLabel("Contents of file:"));
+    settingsLayout->addLayout(sepRow);
+    sepLayout->addWidget(settings);
+    sepLayout->addWidget(named(new QLabel("Contents of file:"), "lbContents1"));
     sepLayout->addWidget(preview(m->preview, sepPage));
     seps[0]->setChecked(true);
     pages->addWidget(sepPage);
 
     auto* fieldPage = new QWidget;
     auto* fieldLayout = new QVBoxLayout(fieldPage);
-    fieldLayout->addWidget(new QLabel("Data type:"));
+    fieldLayout->addWidget(named(new QLabel("Field assignment"), "lbFieldStep"));
+    fieldLayout->addWidget(named(new QLabel("Data type:"), "lbDataType"));
     auto* typeRow = new QHBoxLayout;
     // One list per field of the file's first line; the others stay hidden.
     std::array<QComboBox*, kCsvMaxFields> types{};
     for (auto& t : types) {
-        t = new QComboBox;
+        t = named(new QComboBox, "cbDataType");
         for (const char* name : kCsvTypeNames) t->addItem(name);
         typeRow->addWidget(t);
     }
     fieldLayout->addLayout(typeRow);
-    auto* header = new QCheckBox("First row contains column headings");
+    auto* header = named(new QCheckBox("First row contains column headings"), "cbHeadings");
     fieldLayout->addWidget(header);
-    fieldLayout->addWidget(new QLabel("Contents of file:"));
+    fieldLayout->addWidget(named(new QLabel("Contents of file:"), "lbContents2"));
     fieldLayout->addWidget(preview(m->preview, fieldPage));
     pages->addWidget(fieldPage);
 
     auto* buttons = new QHBoxLayout;
-    auto* previous = new QPushButton("< Previous");
-    auto* next = new QPushButton("Next >");
-    auto* finish = new QPushButton("Finish");
-    auto* cancel = new QPushButton("Cancel");
+    auto* previous = named(new QPushButton("< Previous"), "btPrevious");
+    auto* next = named(new QPushButton("Next >"), "btNext");
+    auto* finish = named(new QPushButton("Finish"), "btFinish");
+    auto* cancel = named(new QPushButton("Cancel"), "btCancel");
     for (auto* b : {previous, next, finish, cancel}) buttons->addWidget(b);
     layout->addLayout(buttons);
     auto* status = new QStatusBar;

@@ -19,19 +19,25 @@ QLineEdit* field(QWidget* parent, const char* name, int width) {
 }  // namespace
 
 ConverterBlock::ConverterBlock(char separator, std::function<void(const std::string&)> error, QWidget* parent)
-    : QGroupBox("Graden omrekenen", parent), separator_(separator), error_(std::move(error)) {
+    : QGroupBox("Conversion of Degree formats", parent), separator_(separator), error_(std::move(error)) {
     setObjectName("GroupBox2");
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel("Graden (decimaal)", this), 0, 1);
-    grid->addWidget(new QLabel("Graden, Minuten, Sec, Richting", this), 0, 3, 1, 4);
-    grid->addWidget(new QLabel("Graden, Minuten.m", this), 0, 8, 1, 2);
+    auto caption = [this](const char* text, const char* name) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(name);
+        return label;
+    };
+    grid->addWidget(caption("Degrees (decimal)", "gbDecimal"), 0, 1);
+    grid->addWidget(caption("Degrees, Minutes, Sec, Heading", "gbDms"), 0, 3, 1, 4);
+    grid->addWidget(caption("Degrees, Minutes.m", "gbDecimalMinutes"), 0, 8, 1, 2);
     const char* names[2][7] = {{"Edit5", "Edit9", "Edit10", "Edit11", "Edit13", "Edit14", "Edit15"},
                                {"Edit4", "Edit6", "Edit7", "Edit8", "Edit12", "Edit16", "Edit17"}};
-    const char* captions[2] = {"Breedtegraad:", "Lengtegraad:"};
+    const char* captions[2] = {"Latitude:", "Longitude:"};
+    const char* captionNames[2] = {"lbConversionLatitude", "lbConversionLongitude"};
     for (int r = 0; r < 2; ++r) {
         Row& row = rows_[static_cast<size_t>(r)];
         row.axis = r == 0 ? Axis::Latitude : Axis::Longitude;
-        grid->addWidget(new QLabel(captions[r], this), r + 1, 0);
+        grid->addWidget(caption(captions[r], captionNames[r]), r + 1, 0);
         row.decimal = field(this, names[r][0], 110);
         row.degrees = field(this, names[r][1], 40);
         row.minutes = field(this, names[r][2], 40);
@@ -64,7 +70,7 @@ ConverterBlock::ConverterBlock(char separator, std::function<void(const std::str
         connect(button, &QPushButton::clicked, this, [this, conversion] { convert(conversion); });
         grid->addWidget(button, b.row, b.column);
     }
-    send_ = new QPushButton("Zend als RMC bericht", this);
+    send_ = new QPushButton("Transmit as RMC message", this);
     send_->setObjectName("Button4");
     send_->setEnabled(false);
     grid->addWidget(send_, 5, 0, 1, 3);

@@ -35,30 +35,39 @@ ReceptionPage::ReceptionPage(GpsDisplay& display, Channels& channels, QWidget* p
     auto* left = new QVBoxLayout;
     layout->addLayout(left);
 
-    auto* info = new QGroupBox("GPS info", this);
+    auto* info = new QGroupBox("NMEA reception", this);
+    info->setObjectName("gbReception");
     auto* form = new QFormLayout(info);
-    const std::pair<const char*, std::pair<const char*, const std::string*>> rows[] = {
-        {"Status:", {"lbStatus", &display_.lbStatus}},
-        {"Lengtegraad:", {"lbLengte", &display_.lbLengte}},
-        {"Breedtegraad:", {"lbBreedte", &display_.lbBreedte}},
-        {"Snelheid:", {"lbSnelheid", &display_.lbSnelheid}},
-        {"Hoogte:", {"lbHoogte", &display_.lbHoogte}},
-        {"Richting:", {"lbRichting", &display_.lbRichting}},
-        {"Tijd:", {"lbTijd", &display_.lbTijd}},
-        {"Verval:", {"lbDeclination", &display_.lbDeclination}},
-        {"Aantal sat: ", {"lbSat", &display_.lbSat}},
+    struct Row {
+        const char* caption;
+        const char* captionName;
+        const char* valueName;
+        const std::string* value;
     };
-    for (const auto& [caption, field] : rows) {
+    const Row rows[] = {
+        {"Status:", "lbReceptionStatus", "lbStatus", &display_.lbStatus},
+        {"Longitude:", "lbReceptionLongitude", "lbLengte", &display_.lbLengte},
+        {"Latitude:", "lbReceptionLatitude", "lbBreedte", &display_.lbBreedte},
+        {"Speed:", "lbReceptionSpeed", "lbSnelheid", &display_.lbSnelheid},
+        {"Altitude:", "lbReceptionAltitude", "lbHoogte", &display_.lbHoogte},
+        {"Direction:", "lbReceptionDirection", "lbRichting", &display_.lbRichting},
+        {"Time:", "lbReceptionTime", "lbTijd", &display_.lbTijd},
+        {"Declination:", "lbReceptionDeclination", "lbDeclination", &display_.lbDeclination},
+        {"Nr of sat:", "lbReceptionSatCount", "lbSat", &display_.lbSat},
+    };
+    for (const Row& row : rows) {
+        auto* caption = new QLabel(row.caption, info);
+        caption->setObjectName(row.captionName);
         auto* value = new QLabel(info);
-        value->setObjectName(field.first);
+        value->setObjectName(row.valueName);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(caption, value);
-        info_.emplace_back(value, field.second);
+        info_.emplace_back(value, row.value);
     }
     left->addWidget(info);
 
-    auto* sats = new QGroupBox("Satellieten", this);
-    sats->setObjectName("Satellieten");
+    auto* sats = new QGroupBox("Satellites", this);
+    sats->setObjectName("gbSatellites");
     sats->setMinimumSize(kBarLeft * 2 + kSatSlots * kBarPitch, kBarBaseY + 24);
     for (int i = 0; i < kSatSlots; ++i) {
         auto* shape = new QFrame(sats);
@@ -72,7 +81,8 @@ ReceptionPage::ReceptionPage(GpsDisplay& display, Channels& channels, QWidget* p
     }
     left->addWidget(sats);
 
-    auto* comm = new QGroupBox("Communicatie", this);
+    auto* comm = new QGroupBox("Communication", this);
+    comm->setObjectName("gbCommunication");
     auto* commLayout = new QFormLayout(comm);
     rxd1_ = new QLabel(comm);
     rxd1_->setObjectName("Rxd1");
@@ -81,8 +91,12 @@ ReceptionPage::ReceptionPage(GpsDisplay& display, Channels& channels, QWidget* p
     for (QLabel* lamp : {rxd1_, txd1_}) lamp->setFixedSize(kLampSize, kLampSize);
     label34_ = new QLabel(comm);
     label34_->setObjectName("Label34");
-    commLayout->addRow("RxD Kanaal 1", rxd1_);
-    commLayout->addRow("TxD Kanaal 1", txd1_);
+    auto* rxdCaption = new QLabel("RxD Channel 1", comm);
+    rxdCaption->setObjectName("lbRxD1");
+    auto* txdCaption = new QLabel("TxD Channel 1", comm);
+    txdCaption->setObjectName("lbTxD1");
+    commLayout->addRow(rxdCaption, rxd1_);
+    commLayout->addRow(txdCaption, txd1_);
     commLayout->addRow(label34_);
     left->addWidget(comm);
     left->addStretch();

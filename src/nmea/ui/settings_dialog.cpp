@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -68,21 +69,26 @@ GroupWidgets buildGroup(QGroupBox* box, int n, const SettingsModel& m, const Set
         pickList("lbBits" + k, toList(SettingsModel::BitsItems()), g.bits, box),
         pickList("lbParity" + k, toList(SettingsModel::ParityItems()), g.parity, box),
         pickList("lbStopbits" + k, toList(SettingsModel::StopItems()), g.stop, box),
-        new QCheckBox("Client socket", box),
+        new QCheckBox("Socket", box),
         new QLineEdit(q(g.address), box),
         new QLineEdit(q(g.ipPort), box),
     };
     w.socket->setObjectName(n == 1 ? "CheckBox1" : "CheckBox2");
     w.address->setObjectName(n == 1 ? "Edit1" : "Edit3");
     w.ipPort->setObjectName(n == 1 ? "Edit2" : "Edit4");
-    form->addRow("Poort:", w.port);
-    form->addRow("Speed: ", w.speed);
-    form->addRow("Databits:", w.bits);
-    form->addRow("Parity:", w.parity);
-    form->addRow("Stopbits:", w.stop);
+    auto caption = [box, &k](const char* text, const char* name) {
+        auto* label = new QLabel(text, box);
+        label->setObjectName(name + k);
+        return label;
+    };
+    form->addRow(caption("Port:", "lbPortText"), w.port);
+    form->addRow(caption("Speed:", "lbSpeedText"), w.speed);
+    form->addRow(caption("Data bits:", "lbBitsText"), w.bits);
+    form->addRow(caption("Parity:", "lbParityText"), w.parity);
+    form->addRow(caption("Stop bits:", "lbStopText"), w.stop);
     form->addRow(w.socket);
-    form->addRow("IP address:", w.address);
-    form->addRow("port number:", w.ipPort);
+    form->addRow(caption("IP address:", "lbAddressText"), w.address);
+    form->addRow(caption("port number:", "lbIpPortText"), w.ipPort);
     w.socket->setChecked(g.clientSocket);
     w.enableSerial(g.serialEnabled());
     QObject::connect(w.socket, &QCheckBox::toggled, box, [w](bool on) { w.enableSerial(!on); });
@@ -100,13 +106,16 @@ bool runSettingsDialog(host::DialogModel& model, QWidget* parent, const std::fun
     auto* grid = new QGridLayout(&dialog);
 
     auto* garminBox = new QGroupBox("Garmin mode", &dialog);
+    garminBox->setObjectName("GroupBox1");
     auto* nmeaBox = new QGroupBox("NMEA mode", &dialog);
+    nmeaBox->setObjectName("GroupBox2");
     GroupWidgets g1 = buildGroup(garminBox, 1, *m, m->groups[0]);
     GroupWidgets g2 = buildGroup(nmeaBox, 2, *m, m->groups[1]);
     grid->addWidget(garminBox, 0, 0);
     grid->addWidget(nmeaBox, 0, 1);
 
     auto* serverBox = new QGroupBox("Server socket", &dialog);
+    serverBox->setObjectName("GroupBox3");
     auto* serverForm = new QFormLayout(serverBox);
     auto* listener = new QCheckBox("Enable port listener", serverBox);
     listener->setObjectName("CheckBox3");
@@ -116,7 +125,9 @@ bool runSettingsDialog(host::DialogModel& model, QWidget* parent, const std::fun
     allInterfaces->setObjectName("cbListenAll");
     allInterfaces->setChecked(m->listenAllInterfaces);
     serverForm->addRow(listener);
-    serverForm->addRow("port number:", listenerPort);
+    auto* listenerCaption = new QLabel("port number:", serverBox);
+    listenerCaption->setObjectName("lbIpPortTextS");
+    serverForm->addRow(listenerCaption, listenerPort);
     serverForm->addRow(allInterfaces);
     listener->setChecked(m->listener);
     grid->addWidget(serverBox, 1, 0);

@@ -23,6 +23,18 @@ namespace nmea::ui {
 
 namespace {
 
+// The live lines begin with their caption ("Status: ", "Transmitted: "),
+// which the caption label beside them shows in the chosen language.
+QString withoutCaption(const std::string& line) {
+    QString text = QString::fromStdString(line);
+    int colon = text.indexOf(':');
+    return colon >= 0 && colon < 24 ? text.mid(colon + 1).trimmed() : text;
+}
+
+}  // namespace
+
+namespace {
+
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
 // Sets a text only when it differs, so the cursor of a field is not reset
@@ -168,13 +180,20 @@ QWidget* SimulationPage::buildPlayback() {
     timerBeat_->setAttribute(Qt::WA_TransparentForMouseEvents);  // a heartbeat, not a choice
     timerBeat_->setFocusPolicy(Qt::NoFocus);
     grid->addWidget(timerBeat_, 3, 0);
+    // The captions stand beside the live lines, so the language reaches them.
+    auto* statusCaption = new QLabel("Status:", box);
+    statusCaption->setObjectName("lbSimulationStatus");
+    grid->addWidget(statusCaption, 3, 1);
     label17_ = new QLabel(box);
     label17_->setObjectName("Label17");
-    grid->addWidget(label17_, 3, 1, 1, 4);
+    grid->addWidget(label17_, 3, 2, 1, 3);
+    auto* sentCaption = new QLabel("Transmitted:", box);
+    sentCaption->setObjectName("lbTransmitted");
+    grid->addWidget(sentCaption, 4, 0);
     label28_ = new QLabel(box);
     label28_->setObjectName("Label28");
     label28_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(label28_, 4, 0, 1, 5);
+    grid->addWidget(label28_, 4, 1, 1, 4);
 
     compas_ = new CompassView(box);
     grid->addWidget(compas_, 5, 0, 4, 1, Qt::AlignTop);
@@ -293,8 +312,8 @@ void SimulationPage::showState() {
     label35_->setText(q(sim_.Label35()));
     cbRepeat_->setChecked(sim_.repeat());
     timerBeat_->setChecked(sim_.timerBeat());
-    label17_->setText(q(sim_.Label17()));
-    label28_->setText(q(sim_.Label28()));
+    label17_->setText(withoutCaption(sim_.Label17()));
+    label28_->setText(withoutCaption(sim_.Label28()));
     setText(meTime_, sim_.meTime());
     setText(meDate_, sim_.meDate());
     QRadioButton* chosen = timeOptions_[static_cast<int>(sim_.timeOption()) - 2];

@@ -56,7 +56,7 @@ void PlotPage::build() {
     save_->setText("Save image");
     bar->addWidget(save_);
     auto* label = new QLabel("maximum height (in meters):", this);
-    label->setObjectName("Label1");
+    label->setObjectName("lbMaxHeight");
     bar->addWidget(label);
     edit1_ = new QLineEdit(QString::fromStdString(controls_.edit1), this);
     edit1_->setObjectName("Edit1");

@@ -70,8 +70,9 @@ TEST(SimulationPage, ControlsStartAsTheWindowShowsThem) {
     EXPECT_EQ(interval->value(), 1000);
     EXPECT_EQ(p.get<QLineEdit>("Edit3")->text(), "1000");
     EXPECT_EQ(p.get<QRadioButton>("RadioButton1")->text(), "Timer");
-    EXPECT_EQ(p.get<QLabel>("Label17")->text(), "Status: ");
-    EXPECT_EQ(p.get<QLabel>("Label28")->text(), "Verzonden:");
+    EXPECT_EQ(p.get<QLabel>("lbSimulationStatus")->text(), "Status:");
+    EXPECT_EQ(p.get<QLabel>("Label17")->text(), "");
+    EXPECT_EQ(p.get<QLabel>("Label28")->text(), "");
     EXPECT_TRUE(p.get<QRadioButton>("RadioButton4")->isChecked());
     EXPECT_EQ(p.get<QRadioButton>("RadioButton2")->text(), "Original date/time");
     EXPECT_EQ(p.get<QRadioButton>("RadioButton3")->text(), "Start from following:");
@@ -121,13 +122,13 @@ TEST(SimulationPage, TracksAreSortedAndPlayedFromTheButtons) {
     ASSERT_EQ(p.sent.size(), 1u);
     EXPECT_NE(p.sent[0].find(",5400.0000,N,"), std::string::npos);
     EXPECT_EQ(p.get<QRadioButton>("RadioButton1")->isChecked(), !beat);
-    EXPECT_EQ(p.get<QLabel>("Label17")->text(), "Status: afspelen (1 - 3)");
-    EXPECT_TRUE(p.get<QLabel>("Label28")->text().startsWith("Transmitted: $GPRMC,120000,A,5400.0000,N"));
+    EXPECT_EQ(p.get<QLabel>("Label17")->text(), "afspelen (1 - 3)");
+    EXPECT_TRUE(p.get<QLabel>("Label28")->text().startsWith("$GPRMC,120000,A,5400.0000,N"));
     EXPECT_EQ(p.get<QLineEdit>("Edit18")->text(), "54");
     EXPECT_EQ(p.get<QLineEdit>("Edit19")->text(), "5");
     EXPECT_EQ(p.get<QLineEdit>("Edit20")->text(), "3.6");  // from 0 N 0 E: 3.62 by the standard formula
     p.get<QToolButton>("SpeedButton3")->click();
-    EXPECT_EQ(p.get<QLabel>("Label17")->text(), "Status: pauze (2 - 3)");
+    EXPECT_EQ(p.get<QLabel>("Label17")->text(), "pauze (2 - 3)");
     p.get<QToolButton>("SpeedButton2")->click();
     EXPECT_FALSE(p.sim->timerRunning());
 }

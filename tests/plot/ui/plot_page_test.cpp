@@ -46,7 +46,7 @@ TEST(PlotPageTest, ControlsAndDefaults) {
     EXPECT_EQ(p.find<QToolButton>("SpeedButton18")->text(), "Save image");
     ASSERT_NE(p.find<QLineEdit>("Edit1"), nullptr);
     EXPECT_EQ(p.find<QLineEdit>("Edit1")->text(), "200");
-    auto* label = p.find<QLabel>("Label1");
+    auto* label = p.find<QLabel>("lbMaxHeight");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), "maximum height (in meters):");
     struct Box {
