@@ -48,6 +48,8 @@ SECTIONS = {
         (26, "&Export application text strings for translation", "Teksten &exporteren voor vertaling",
          "Programmtexte für Übersetzung &exportieren"),
         (27, "&NMEA log file functions...", "&NMEA logbestand functies...", "&NMEA-Protokolldatei-Funktionen..."),
+        (28, "&Undo", "&Ongedaan maken", "&Rückgängig"),
+        (29, "&Redo", "Opn&ieuw", "&Wiederholen"),
     ],
     "Popup2": [
         (1, "Edit list of points", "Lijst met punten bewerken", "Punkteliste bearbeiten"),
@@ -85,6 +87,8 @@ SECTIONS = {
         (9, "Symbol", "Symbool", "Symbol"),
         (10, "Comment", "Commentaar", "Kommentar"),
         (11, "Description", "Omschrijving", "Beschreibung"),
+        (12, "OK", "OK", "OK"),
+        (13, "Cancel", "Annuleren", "Abbrechen"),
     ],
     "fmSelectField": [
         (1, "Select field", "Selecteer veld", "Feld auswählen"),
@@ -141,6 +145,9 @@ SECTIONS = {
         (16, "Current time/date", "Huidige tijd/datum", "Aktuelle Zeit/Datum"),
         (17, "Distance:", "Afstand:", "Entfernung:"),
         (18, "Given speed", "Opgegeven snelheid", "Vorgegebene Geschwindigkeit"),
+        (19, "Latitude:", "Breedte:", "Breite:"),
+        (20, "Longitude:", "Lengte:", "Länge:"),
+        (21, "Direction:", "Richting:", "Richtung:"),
     ],
     "Tab4": [
         (0, "Message log", "Berichtenlog", "Meldungsprotokoll"),
@@ -219,6 +226,7 @@ SECTIONS = {
         (10, "port number:", "poortnummer:", "Portnummer:"),
         (11, "Server socket", "Server socket", "Server-Socket"),
         (12, "Enable port listener", "Poort luisteraar inschakelen", "Port-Listener aktivieren"),
+        (13, "Listen on all interfaces", "Luisteren op alle netwerkkaarten", "Auf allen Schnittstellen empfangen"),
     ],
     "fmSave": [
         (1, "Save points as", "Punten opslaan als", "Punkte speichern als"),

@@ -55,6 +55,9 @@ const std::vector<SettingRow>& settingRows() {
         {"General", "AllTalkers", BoolField([](UserSettings& s) -> bool& { return s.allTalkers; })},
         {"General", "LastPath", TextField([](UserSettings& s) -> std::string& { return s.lastPath; })},
         {"Languages", "CurrentLanguage", IntField([](UserSettings& s) -> int& { return s.currentLanguage; })},
+        {"Window", "Width", IntField([](UserSettings& s) -> int& { return s.windowWidth; })},
+        {"Window", "Height", IntField([](UserSettings& s) -> int& { return s.windowHeight; })},
+        {"Window", "TreeWidth", IntField([](UserSettings& s) -> int& { return s.treeWidth; })},
     };
     return rows;
 }

@@ -44,6 +44,9 @@ struct UserSettings {
     bool allTalkers = false;       // decode GN, GL, GA, GB, BD and GQ sentences too
     std::string lastPath;
     int currentLanguage = 2;
+    // The main window's size and the tree's width when it last closed; 0
+    // until then (the window then picks a size that shows all its pages).
+    int windowWidth = 0, windowHeight = 0, treeWidth = 0;
     std::vector<std::string> fields;  // the text export's chosen fields
 
     static UserSettings read(const IniFile& ini);

@@ -66,6 +66,8 @@ std::vector<TextKey> buildKeys() {
         {"Menus", 25, "About...", {{kMain, "Info2", C}}},
         {"Menus", 26, "&Export application text strings for translation", {{kMain, "ExportTextstrings1", C}}},
         {"Menus", 27, "&NMEA log file functions...", {{kMain, "NMEAlogfile1", C}}},
+        {"Menus", 28, "&Undo", {{kMain, "Ongedaan1", C}}},
+        {"Menus", 29, "&Redo", {{kMain, "Opnieuw1", C}}},
         // Context menu of the document tree.
         {"Popup2", 1, "Edit list of points", {{kMain, "mShowPoints", C}}},
         {"Popup2", 2, "Edit point", {{kMain, "mEditPoint", C}}},
@@ -100,6 +102,8 @@ std::vector<TextKey> buildKeys() {
         {"Tab1", 9, "Symbol", column(8)},
         {"Tab1", 10, "Comment", column(9)},
         {"Tab1", 11, "Description", column(10)},
+        {"Tab1", 12, "OK", {{kMain, "btOK", C}}},
+        {"Tab1", 13, "Cancel", {{kMain, "btCancel", C}}},
         // Field selection of the text export.
         {"fmSelectField", 1, "Select field", {{kSelectField, kSelectField, W}}},
         {"fmSelectField", 2, "Select field", {{kSelectField, "GroupBox1", C}}},
@@ -149,6 +153,9 @@ std::vector<TextKey> buildKeys() {
         {"Tab3", 16, "Current time/date", {{kMain, "RadioButton4", C}}},
         {"Tab3", 17, "Distance:", {{kMain, "lbSimulationDistance", C}}},
         {"Tab3", 18, "Given speed", {{kMain, "RadioButton5", C}}},
+        {"Tab3", 19, "Latitude:", {{kMain, "lbSimulationLatitude", C}}},
+        {"Tab3", 20, "Longitude:", {{kMain, "lbSimulationLongitude", C}}},
+        {"Tab3", 21, "Direction:", {{kMain, "lbSimulationDirection", C}}},
         {"Tab4", 0, "Message log", {{kMain, "TabSheet5", P}}},
         // Conversion page.
         {"Tab5", 0, "Conversion", {{kMain, "TabSheet6", P}}},
@@ -216,6 +223,7 @@ std::vector<TextKey> buildKeys() {
          {{kSettings, "lbIpPortText1", C}, {kSettings, "lbIpPortText2", C}, {kSettings, "lbIpPortTextS", C}}},
         {"fmSettings", 11, "Server socket", {{kSettings, "GroupBox3", C}}},
         {"fmSettings", 12, "Enable port listener", {{kSettings, "CheckBox3", C}}},
+        {"fmSettings", 13, "Listen on all interfaces", {{kSettings, "cbListenAll", C}}},
         // Save-as dialog; its format list runs GPX, KML, PLT, WPT, TXT.
         {"fmSave", 1, "Save points as", {{kSave, kSave, W}}},
         {"fmSave", 2, "File name", {{kSave, "Button1", C}}},

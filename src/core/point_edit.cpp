@@ -1,6 +1,7 @@
 #include "core/point_edit.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "core/fn.h"
@@ -48,20 +49,92 @@ std::vector<int> numbersIn(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> JoinDateTime(const std::string& date, const std::string& time, char decimalSeparator) {
+namespace {
+
+// The letters and digit runs of a date text: "14 Jun 2026" -> 14, Jun, 2026.
+std::vector<std::string> dateTokens(std::string_view text) {
+    std::vector<std::string> tokens;
+    std::string token;
+    bool digits = false;
+    for (unsigned char c : text) {
+        bool isDigit = std::isdigit(c) != 0;
+        bool isWord = !isDigit && (std::isalpha(c) || c >= 0x80);
+        if ((!isDigit && !isWord) || (!token.empty() && digits != isDigit)) {
+            if (!token.empty()) tokens.push_back(token);
+            token.clear();
+        }
+        if (isDigit || isWord) {
+            digits = isDigit;
+            token.push_back(static_cast<char>(c));
+        }
+    }
+    if (!token.empty()) tokens.push_back(token);
+    return tokens;
+}
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Reads a date the way the locale writes it: a probe date shows where the
+// day, month and year stand and whether the month is a name.
+std::optional<std::array<int, 3>> parseShortDate(const std::string& text, const host::LocaleInfo& locale) {
+    constexpr int kYear = 2033, kMonth = 11, kDay = 22;
+    std::vector<std::string> probe = dateTokens(locale.formatShortDate(kYear, kMonth, kDay));
+    std::vector<std::string> given = dateTokens(text);
+    if (probe.empty() || given.size() != probe.size()) return std::nullopt;
+    int year = -1, month = -1, day = -1;
+    for (size_t i = 0; i < probe.size(); ++i) {
+        const std::string& p = probe[i];
+        const std::string& g = given[i];
+        bool number = std::all_of(g.begin(), g.end(), [](char c) { return c >= '0' && c <= '9'; }) && g.size() <= 6;
+        if (p == "22") {
+            if (!number) return std::nullopt;
+            day = std::stoi(g);
+        } else if (p == "11") {
+            if (!number) return std::nullopt;
+            month = std::stoi(g);
+        } else if (p == "33" || p == "2033") {
+            if (!number) return std::nullopt;
+            year = std::stoi(g);
+            if (g.size() <= 2) year += year < 50 ? 2000 : 1900;
+        } else if (!std::isdigit(static_cast<unsigned char>(p[0]))) {
+            // A month's name, or a weekday's, which says nothing new.
+            for (int m = 1; m <= 12 && month < 0; ++m) {
+                std::vector<std::string> named = dateTokens(locale.formatShortDate(kYear, m, kDay));
+                if (named.size() == probe.size() && lowerAscii(named[i]) == lowerAscii(g)) month = m;
+            }
+        }
+    }
+    if (year < 0 || month < 0 || day < 0) return std::nullopt;
+    return std::array<int, 3>{year, month, day};
+}
+
+}  // namespace
+
+std::optional<std::string> JoinDateTime(const std::string& date, const std::string& time,
+                                        const host::LocaleInfo& locale) {
     long double value = 0;
     if (!Trim(date).empty()) {
-        // Day, month and year in the order the dialog wrote them; a year
-        // comes first only when it has four digits.
-        std::vector<int> d = numbersIn(date);
-        if (d.size() != 3) return std::nullopt;
-        int day = d[0], month = d[1], year = d[2];
-        if (d[0] > 31) {
-            year = d[0];
-            month = d[1];
-            day = d[2];
+        int year = 0, month = 0, day = 0;
+        if (auto parsed = parseShortDate(date, locale)) {
+            year = (*parsed)[0];
+            month = (*parsed)[1];
+            day = (*parsed)[2];
+        } else {
+            // "dd-mm-yyyy", or any three numbers day first; a year comes
+            // first only when it has four digits.
+            std::vector<int> d = numbersIn(date);
+            if (d.size() != 3) return std::nullopt;
+            day = d[0], month = d[1], year = d[2];
+            if (d[0] > 31) {
+                year = d[0];
+                month = d[1];
+                day = d[2];
+            }
+            if (year < 100) year += year < 50 ? 2000 : 1900;
         }
-        if (year < 100) year += year < 50 ? 2000 : 1900;
         if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
         value = static_cast<long double>(EncodeDate(year, month, day));
     }
@@ -73,7 +146,7 @@ std::optional<std::string> JoinDateTime(const std::string& date, const std::stri
         value += (t[0] * 3600.0L + t[1] * 60.0L + t[2]) / 86400.0L;
     }
     if (value == 0) return std::nullopt;
-    return ToLocalDecimal(FloatToStrGeneral(value), decimalSeparator);
+    return ToLocalDecimal(FloatToStrGeneral(value), locale.decimalSeparator());
 }
 
 namespace {

@@ -50,10 +50,12 @@ struct DateAndTime {
     std::string date, time;
 };
 std::optional<DateAndTime> SplitDateTime(const std::string& serialText, const host::LocaleInfo& locale);
-// SpeedButton1: the serial text from a date ("dd-mm-yyyy" or the short
-// date format's day, month, year order) and a time "hh:mm:ss"; none when
-// the result is 0 or the date cannot be read.
-std::optional<std::string> JoinDateTime(const std::string& date, const std::string& time, char decimalSeparator);
+// SpeedButton1: the serial text from a date as the dialog shows it (the
+// locale's short date, whatever its order and month names, or
+// "dd-mm-yyyy") and a time "hh:mm:ss"; none when the result is 0 or the
+// date cannot be read.
+std::optional<std::string> JoinDateTime(const std::string& date, const std::string& time,
+                                        const host::LocaleInfo& locale);
 
 // Fills the model from a list row.
 PointEditModel ModelFromRow(const ListRow& row, bool multi);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tree_fixture.h"
 
 using core::PointField;
@@ -26,11 +28,40 @@ TEST(PointEdit, DateAndTimeBothWays) {
     EXPECT_EQ(split->date, "01-05-2008");
     EXPECT_EQ(split->time, "12:00:00");
     EXPECT_FALSE(core::SplitDateTime("tomorrow", locale));
-    EXPECT_EQ(core::JoinDateTime("01-05-2008", "12:00:00", ','), "39569,5");
-    EXPECT_EQ(core::JoinDateTime("01-05-2008", "", '.'), "39569");
-    EXPECT_EQ(core::JoinDateTime("", "06:00:00", '.'), "0.25");
-    EXPECT_FALSE(core::JoinDateTime("", "", '.'));
-    EXPECT_FALSE(core::JoinDateTime("31-13-2008", "", '.'));
+    locale.separator = ',';
+    EXPECT_EQ(core::JoinDateTime("01-05-2008", "12:00:00", locale), "39569,5");
+    locale.separator = '.';
+    EXPECT_EQ(core::JoinDateTime("01-05-2008", "", locale), "39569");
+    EXPECT_EQ(core::JoinDateTime("", "06:00:00", locale), "0.25");
+    EXPECT_FALSE(core::JoinDateTime("", "", locale));
+    EXPECT_FALSE(core::JoinDateTime("31-13-2008", "", locale));
+}
+
+// "^" reads back what the dialog wrote, whatever the desktop's date format:
+// month first, month names, year first, two-digit years.
+TEST(PointEdit, DateReadBackInEveryShortFormat) {
+    struct Format : host::LocaleInfo {
+        std::function<std::string(int, int, int)> write;
+        char decimalSeparator() const override { return '.'; }
+        std::string formatShortDate(int y, int m, int d) const override { return write(y, m, d); }
+    };
+    const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    auto two = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    const std::pair<const char*, std::function<std::string(int, int, int)>> formats[] = {
+        {"en_US M/d/yy", [&](int y, int m, int d) { return std::to_string(m) + "/" + std::to_string(d) + "/" + two(y % 100); }},
+        {"de dd.MM.yy", [&](int y, int m, int d) { return two(d) + "." + two(m) + "." + two(y % 100); }},
+        {"C d MMM yyyy", [&](int y, int m, int d) { return std::to_string(d) + " " + months[m - 1] + " " + std::to_string(y); }},
+        {"ISO yyyy-MM-dd", [&](int y, int m, int d) { return std::to_string(y) + "-" + two(m) + "-" + two(d); }},
+    };
+    for (const auto& [name, write] : formats) {
+        Format locale;
+        locale.write = write;
+        for (const char* serial : {"43983.5", "44196.25", "39569"}) {  // 2020-06-01, 2020-12-31, 2008-05-01
+            auto split = core::SplitDateTime(serial, locale);
+            ASSERT_TRUE(split) << name;
+            EXPECT_EQ(core::JoinDateTime(split->date, split->time, locale), serial) << name << " " << split->date;
+        }
+    }
 }
 
 TEST(PointEdit, MultiEditWritesOnlyCheckedFields) {

@@ -13,12 +13,15 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -50,7 +53,8 @@ namespace app::ui {
 
 namespace {
 
-constexpr int kTreeWidth = 200;
+constexpr int kTreeWidth = 260;  // wide enough for "trk (" and a track's name
+constexpr int kWindowHeight = 680;
 constexpr int kSplitterWidth = 4;
 constexpr std::array<int, StatusLine::kPanels> kPanelWidths = {100, 200, 200};
 
@@ -68,7 +72,7 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     setWindowTitle(kProgramName);
     resize(789, 510);
 
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    auto* splitter = splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName("Splitter1");
     splitter->setHandleWidth(kSplitterWidth);
     splitter->setChildrenCollapsible(false);
@@ -131,12 +135,23 @@ QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* mo
     view->setUniformRowHeights(true);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setModel(model);
+    // Wide enough for the longest value a column usually holds and for its
+    // caption: a seven-digit number, a full date, a negative altitude.
+    const std::string date = ws_.host.locale().formatShortDate(2026, 12, 31);
+    const std::array<QString, core::kColumnCount> samples = {
+        "8888888", "-88.8888888", "-188.8888888", "-8888.8", "", QString::fromStdString(date), "88:88:88",
+        "", "Flag, Green", "", ""};
+    QFontMetrics metrics(view->font());
     for (int c = 0; c < core::kColumnCount; ++c) {
         int width = core::kListColumns[static_cast<size_t>(c)].width;
-        if (width == 0)
+        if (width == 0) {
             view->setColumnHidden(c, true);
-        else
-            view->setColumnWidth(c, width);
+            continue;
+        }
+        QString caption = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        int needed = std::max(metrics.horizontalAdvance(samples[static_cast<size_t>(c)]),
+                              metrics.horizontalAdvance(caption)) + 16;
+        view->setColumnWidth(c, std::max(width, needed));
     }
     layout->addWidget(view);
     return page;
@@ -471,12 +486,27 @@ void MainWindow::buildMenusAndToolBar() {
     connect(escape, &QShortcut::activated, this, [this] { ws_.operations.requestCancel(); });
 }
 
+// The size it had when it last closed, or one that shows every page's tab
+// in the language chosen; never more than the screen.
+void MainWindow::applyWindowSize() {
+    const UserSettings& s = ws_.settings;
+    int tree = s.treeWidth > 0 ? s.treeWidth : kTreeWidth;
+    QSize size(s.windowWidth, s.windowHeight);
+    if (size.width() <= 0 || size.height() <= 0)
+        size = QSize(tree + kSplitterWidth + pages_->tabBar()->sizeHint().width() + 24, kWindowHeight);
+    if (QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
+    size = size.expandedTo(QSize(480, 320));
+    resize(size);
+    splitter_->setSizes({tree, std::max(100, size.width() - tree - kSplitterWidth)});
+}
+
 void MainWindow::startUp(const std::string& startupFile) {
     StartUpSteps steps;
     steps.startupFile = startupFile;
     steps.executablePath = QCoreApplication::applicationFilePath().toStdString();
     steps.applyLanguage = [this](const LanguageTexts& texts) { applyLanguage(texts); };
     StartUp(ws_, commands_, waypoints_, steps);
+    applyWindowSize();
 }
 
 garmin::ui::TGarminForm* MainWindow::garminWindow() {
@@ -522,6 +552,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     if (!closing_) {
+        ws_.settings.windowWidth = width();
+        ws_.settings.windowHeight = height();
+        ws_.settings.treeWidth = tree_->width();
         if (!ShutDown(ws_, commands_, waypoints_)) {
             event->ignore();  // the user kept the document
             return;

@@ -28,6 +28,7 @@ class QToolBar;
 class QMenu;
 class QAction;
 class QTimer;
+class QSplitter;
 
 namespace core::ui {
 class TreeModel;
@@ -114,6 +115,7 @@ private:
     QWidget* buildRoutePlannerPage();
     void comingLater(QAction* action, const char* objectName);
     void showTitle();
+    void applyWindowSize();
     void keepExpansion();
 
     Workspace& ws_;
@@ -122,6 +124,7 @@ private:
     NmeaFileCommands nmeaFiles_;
     QProgressBar* progress_ = nullptr;
     bool closing_ = false;
+    QSplitter* splitter_ = nullptr;
     QTreeView* tree_ = nullptr;
     QTreeView* lv1_ = nullptr;
     QTreeView* lv2_ = nullptr;

@@ -294,8 +294,8 @@ void PointEditor::dateTimeEdited(const QString& text) {
 }
 
 void PointEditor::joinDateTime() {
-    char separator = locale_ ? locale_->decimalSeparator() : '.';
-    if (auto serial = JoinDateTime(date_->text().toStdString(), time_->text().toStdString(), separator)) {
+    if (!locale_) return;
+    if (auto serial = JoinDateTime(date_->text().toStdString(), time_->text().toStdString(), *locale_)) {
         QSignalBlocker block(field(PointField::DateTime));
         field(PointField::DateTime)->setText(QString::fromStdString(*serial));
     }

@@ -199,13 +199,13 @@ QWidget* SimulationPage::buildPlayback() {
     grid->addWidget(compas_, 5, 0, 4, 1, Qt::AlignTop);
     const char* names[6] = {"Edit18", "Edit19", "Edit20", "Edit21", "Edit22", "Edit23"};
     for (int i = 0; i < 6; ++i) panel_[i] = panelField(box, names[i]);
-    grid->addWidget(new QLabel("Latitude:", box), 5, 1);
+    grid->addWidget(label("Latitude:", "lbSimulationLatitude", box), 5, 1);
     grid->addWidget(panel_[0], 5, 2);
     grid->addWidget(panel_[3], 5, 3, 1, 2);
-    grid->addWidget(new QLabel("Longitude:", box), 6, 1);
+    grid->addWidget(label("Longitude:", "lbSimulationLongitude", box), 6, 1);
     grid->addWidget(panel_[1], 6, 2);
     grid->addWidget(panel_[4], 6, 3, 1, 2);
-    grid->addWidget(new QLabel("Direction:", box), 7, 1);
+    grid->addWidget(label("Direction:", "lbSimulationDirection", box), 7, 1);
     grid->addWidget(panel_[2], 7, 2);
     grid->addWidget(label("Distance:", "lbSimulationDistance", box), 8, 1);
     grid->addWidget(panel_[5], 8, 2);
