@@ -101,11 +101,17 @@ std::string StrToHex(std::span<const std::uint8_t> bytes) {
 std::string StrToString(std::span<const std::uint8_t> bytes) {
     std::string out;
     for (std::uint8_t b : bytes) {
-        if (b < 33) {
+        if (b < 33 || b == 0x7F) {
             out += "   ";
-        } else {
+        } else if (b < 0x80) {
             out += "  ";
             out.push_back(static_cast<char>(b));
+        } else {
+            // Receivers write Latin-1: shown as its character, not as half
+            // of a UTF-8 sequence that no window can show.
+            out += "  ";
+            out.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
         }
     }
     return out;

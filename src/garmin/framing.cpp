@@ -62,6 +62,7 @@ FrameReader::Event FrameReader::feed(std::uint8_t byte) {
 
 FrameReader::Event FrameReader::finish() {
     Bytes body = std::move(body_);
+    frame_ = raw_;
     clear();
     badId_ = body.empty() ? 0 : body[0];
     if (body.size() < 3) {

@@ -31,6 +31,8 @@ public:
 
     // Raw bytes of the frame being assembled, for the receive display.
     const Bytes& RxBuf() const { return raw_; }
+    // The last finished frame's bytes as they came, stuffing included.
+    const Bytes& lastFrame() const { return frame_; }
     bool empty() const { return raw_.empty(); }
     void clear();
 
@@ -44,6 +46,7 @@ private:
 
     State state_ = State::Hunt;
     Bytes raw_;
+    Bytes frame_;
     Bytes body_;
     Packet packet_;
     std::uint8_t badId_ = 0;

@@ -49,7 +49,7 @@ void Link::Receive(std::uint8_t byte) {
 void Link::goodFrame(const Packet& packet) {
     if (showHex) {
         Bytes pk = packet.bytes();
-        log("> " + StrToHex(EncodeFrame(packet)));
+        log("> " + StrToHex(rx_.lastFrame()));
         log("  Pk:" + StrToHex(pk));
         log("    " + StrToString(pk));
     }

@@ -101,7 +101,10 @@ TEST(GarminFrame, DecodeTable) {
             E e = r.feed(b);
             if (e == E::None) continue;
             events += e == E::Good ? "G" : "B";
-            if (e == E::Good) last = r.packet();
+            if (e == E::Good) {
+                last = r.packet();
+                EXPECT_EQ(r.lastFrame(), EncodeFrame(last)) << row.name;
+            }
         }
         EXPECT_EQ(events, row.events) << row.name;
         if (*row.last) {
@@ -194,7 +197,8 @@ TEST(GarminBytes, TextsNeverReadPastThePacket) {
 TEST(GarminBytes, LogTexts) {
     Bytes b{0x10, 0xFE, 0x41};
     EXPECT_EQ(StrToHex(b), "10 FE 41 ");
-    EXPECT_EQ(StrToString(b), std::string("   ") + "  \xFE" + "  A");
+    // A byte past ASCII is its Latin-1 character, written as UTF-8.
+    EXPECT_EQ(StrToString(b), std::string("   ") + "  \xC3\xBE" + "  A");
 }
 
 }  // namespace

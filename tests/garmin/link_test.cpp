@@ -227,7 +227,7 @@ TEST(GarminLink, HexLogLines) {
     EXPECT_EQ(w.log[0], std::string(47, '-'));
     EXPECT_EQ(w.log[1], "< 10 FE 00 02 10 03 ");
     EXPECT_EQ(w.log[2], "  Pk:FE 00 ");
-    EXPECT_EQ(w.log[3], "    " + std::string("  \xFE") + "   ");
+    EXPECT_EQ(w.log[3], "    " + std::string("  \xC3\xBE") + "   ");
 }
 
 }  // namespace

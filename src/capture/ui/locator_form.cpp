@@ -41,7 +41,9 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint), desktop_(env.desktop) {
     setObjectName("LocatorForm");
     setWindowTitle("AutoRoute");
-    setFixedWidth(kWidth);
+    // At least as narrow as the planner's sensor window; wider when a
+    // language's captions need it, never cut.
+    setMinimumWidth(kWidth);
     if (!env.foregroundSelf) env.foregroundSelf = [this] { foreground(); };
     hintText_ = env.message(kMsgCaptureHint);
     ownHint_ = std::make_unique<TCaptureHint>();
@@ -60,12 +62,10 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     QPushButton* ready = button(this, "BitBtn1", "Ready");
     ready->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     layout->addWidget(ready);
-    auto* row = new QHBoxLayout;
     QPushButton* deleteLast = button(this, "SpeedButton1", "Erase last point");
     QPushButton* deleteAll = button(this, "SpeedButton2", "Erase all");
-    row->addWidget(deleteLast);
-    row->addWidget(deleteAll);
-    layout->addLayout(row);
+    layout->addWidget(deleteLast);
+    layout->addWidget(deleteAll);
 
     sendRmc_ = new QCheckBox("Transmit as NMEA RMC", this);
     sendRmc_->setObjectName("CheckBox1");
@@ -98,6 +98,7 @@ TLocatorForm::TLocatorForm(AutoRouteEnv env, QWidget* parent)
     connect(pushpins_, &QCheckBox::toggled, this, [this](bool on) { capture_->makePushpins = on; });
     connections_.push_back(capture_->changed.scoped([this] { sync(); }));
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+    resize(kWidth, sizeHint().height());
 }
 
 TLocatorForm::~TLocatorForm() = default;

@@ -10,8 +10,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QHeaderView>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 namespace formats::ui {
@@ -19,6 +22,7 @@ namespace formats::ui {
 namespace {
 
 constexpr size_t kPreviewBytes = 64 * 1024;  // enough to see the layout of any file
+constexpr int kPreviewRows = 50;             // lines of the file shown in columns
 
 QPlainTextEdit* preview(const std::string& text, QWidget* parent) {
     auto* p = new QPlainTextEdit(QString::fromStdString(text.substr(0, kPreviewBytes)), parent);
@@ -60,27 +64,50 @@ bool runImportWizard(host::DialogModel& model, QWidget* parent, const std::funct
     sepLayout->addWidget(settings);
     sepLayout->addWidget(named(new QLabel("Contents of file:"), "lbContents1"));
     sepLayout->addWidget(preview(m->preview, sepPage));
-    seps[0]->setChecked(true);
+    // The separator the file itself uses is the likely answer.
+    const char guessed = GuessCsvSeparator(m->preview);
+    for (size_t i = 0; i < seps.size(); ++i) seps[i]->setChecked(sepChars[i] == guessed);
+    if (std::none_of(seps.begin(), seps.end(), [](QRadioButton* r) { return r->isChecked(); })) seps[0]->setChecked(true);
     pages->addWidget(sepPage);
 
     auto* fieldPage = new QWidget;
     auto* fieldLayout = new QVBoxLayout(fieldPage);
     fieldLayout->addWidget(named(new QLabel("Field assignment"), "lbFieldStep"));
     fieldLayout->addWidget(named(new QLabel("Data type:"), "lbDataType"));
-    auto* typeRow = new QHBoxLayout;
-    // One list per field of the file's first line; the others stay hidden.
-    std::array<QComboBox*, kCsvMaxFields> types{};
-    for (auto& t : types) {
-        t = named(new QComboBox, "cbDataType");
-        for (const char* name : kCsvTypeNames) t->addItem(name);
-        typeRow->addWidget(t);
-    }
-    fieldLayout->addLayout(typeRow);
     auto* header = named(new QCheckBox("First row contains column headings"), "cbHeadings");
     fieldLayout->addWidget(header);
     fieldLayout->addWidget(named(new QLabel("Contents of file:"), "lbContents2"));
-    fieldLayout->addWidget(preview(m->preview, fieldPage));
+    // The file's first lines in columns, each under the list that says what
+    // the column holds; columns past the first line's fields stay hidden.
+    auto* table = named(new QTableWidget(kPreviewRows + 1, kCsvMaxFields), "sgFields");
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    std::array<QComboBox*, kCsvMaxFields> types{};
+    for (int k = 0; k < kCsvMaxFields; ++k) {
+        auto* t = types[static_cast<size_t>(k)] = named(new QComboBox, "cbDataType");
+        for (const char* name : kCsvTypeNames) t->addItem(name);
+        table->setCellWidget(0, k, t);
+    }
+    fieldLayout->addWidget(table, 1);
     pages->addWidget(fieldPage);
+    auto showFields = [m, table] {
+        std::string_view text = m->preview;
+        table->setRowCount(kPreviewRows + 1);
+        int row = 1;
+        for (; row <= kPreviewRows && !text.empty(); ++row) {
+            size_t end = text.find('\n');
+            std::string_view line = text.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            auto fields = SplitCsvLine(line, m->separator);
+            for (int k = 0; k < kCsvMaxFields; ++k)
+                table->setItem(row, k, new QTableWidgetItem(QString::fromStdString(fields[static_cast<size_t>(k + 1)])));
+            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        }
+        table->setRowCount(row);
+        for (int k = 0; k < kCsvMaxFields; ++k) table->setColumnHidden(k, k >= m->columnCount);
+        table->resizeColumnsToContents();
+    };
 
     auto* buttons = new QHBoxLayout;
     auto* previous = named(new QPushButton("< Previous"), "btPrevious");
@@ -103,7 +130,7 @@ bool runImportWizard(host::DialogModel& model, QWidget* parent, const std::funct
             m->columnTypes[k] = static_cast<int>(k) < m->columnCount ? types[k]->currentIndex() : kCsvSkip;
         m->headerRow = header->isChecked();
     };
-    QObject::connect(next, &QPushButton::clicked, &dialog, [=] {
+    QObject::connect(next, &QPushButton::clicked, &dialog, [=, &showFields] {
         readSeparator();
         m->next();
         for (size_t k = 0; k < types.size(); ++k) {
@@ -111,6 +138,7 @@ bool runImportWizard(host::DialogModel& model, QWidget* parent, const std::funct
             types[k]->setVisible(static_cast<int>(k) < m->columnCount);
         }
         header->setChecked(m->headerRow);
+        showFields();
         pages->setCurrentIndex(1);
         next->setEnabled(false);
         previous->setEnabled(true);

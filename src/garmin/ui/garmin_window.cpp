@@ -89,18 +89,23 @@ TGarminForm::TGarminForm(GarminWindowEnv env, QWidget* parent) : QWidget(parent,
     auto* txTracks = button("TxTrackpoints", "Transmit trackpoints");
     auto* txWaypoints = button("TxWaypoint", "Transmit waypoints");
 
-    grid->addWidget(memo_, 0, 0, 9, 1);
+    // The packet log takes whatever room the window has.
+    memo_->setMinimumWidth(320);
+    grid->addWidget(memo_, 0, 0, 11, 1);
     int row = 0;
     for (QWidget* w : std::initializer_list<QWidget*>{identify, combo_, command, clear, abort, txTracks, txWaypoints,
                                                       hex_, explain_})
         grid->addWidget(w, row++, 1);
     grid->addWidget(simulate_, row++, 1);
     grid->addWidget(protocols_, 0, 2, 5, 1);
-    grid->addWidget(commands_, 5, 2, 5, 1);
-    grid->addWidget(label1_, 10, 0, 1, 3);
-    grid->addWidget(label2_, 11, 0);
-    grid->addWidget(label4_, 11, 1);
-    grid->addWidget(status, 12, 0, 1, 3);
+    grid->addWidget(commands_, 5, 2, 6, 1);
+    grid->addWidget(label1_, 11, 0, 1, 3);
+    grid->addWidget(label2_, 12, 0);
+    grid->addWidget(label4_, 12, 1);
+    grid->addWidget(status, 13, 0, 1, 3);
+    grid->setRowStretch(10, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(2, 1);
 
     progress_ = new TfmProgress(this);
     progress_->onAbort = [this] { session_->link().AbortTransfer(); };

@@ -14,7 +14,7 @@ namespace {
 
 // Geometry of the "Satellieten" block, in pixels.
 constexpr int kBarWidth = 9;
-constexpr int kBarPitch = 16;
+constexpr int kBarPitch = 24;  // room for two-digit numbers with a gap between them
 constexpr int kBarLeft = 8;
 constexpr int kLampSize = 14;
 
@@ -76,7 +76,9 @@ ReceptionPage::ReceptionPage(GpsDisplay& display, Channels& channels, QWidget* p
         shapes_[i] = shape;
         auto* number = new QLabel(sats);
         number->setObjectName(QString("lb%1").arg(i + 1));
-        number->setGeometry(kBarLeft + i * kBarPitch - 3, kBarBaseY + 2, kBarPitch, 16);
+        // Centred under its bar, one pitch wide, so neighbours never touch.
+        number->setGeometry(kBarLeft + i * kBarPitch + kBarWidth / 2 - kBarPitch / 2 + 1, kBarBaseY + 2, kBarPitch - 2, 16);
+        number->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         numbers_[i] = number;
     }
     left->addWidget(sats);
@@ -105,6 +107,7 @@ ReceptionPage::ReceptionPage(GpsDisplay& display, Channels& channels, QWidget* p
     memo4_->setObjectName("Memo4");
     memo4_->setReadOnly(true);
     memo4_->setMaximumBlockCount(kMemoLines);
+    memo4_->setLineWrapMode(QPlainTextEdit::NoWrap);  // a sentence stays on one line
     memo4_->setFont(QFont("Monospace"));
     layout->addWidget(memo4_, 1);
 

@@ -73,33 +73,6 @@ struct MiniMain {
 
 }  // namespace
 
-TEST(ApplyLanguage, DutchReachesEveryKindOfControl) {
-    MiniMain m;
-    LanguageTexts nl = ReadLanguage(IniFile::load(kShipped), 1);
-    QStringList missed = ui::ApplyLanguage(&m.window, nl);
-
-    EXPECT_EQ(named<QMenu>(&m.window, "Bestand1")->title(), "&Bestand");
-    EXPECT_EQ(named<QAction>(&m.window, "acOpenen")->text(), "&Openen...");
-    EXPECT_EQ(named<QAction>(&m.window, "acOpenen")->toolTip(), "Openen");
-    EXPECT_EQ(named<QMenu>(&m.window, "Taal1")->title(), "&Taal");
-    auto* pages = named<QTabWidget>(&m.window, "PageControl1");
-    EXPECT_EQ(pages->tabText(0), "Punten");
-    EXPECT_EQ(pages->tabText(1), "NMEA simulatie");
-    EXPECT_EQ(m.model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Breedtegraad");
-    EXPECT_EQ(m.model.headerData(10, Qt::Horizontal, Qt::DisplayRole).toString(), "Omschrijving");
-    EXPECT_EQ(named<QGroupBox>(&m.window, "gbSimulation")->title(), "Tracklog als NMEA verzenden");
-    EXPECT_EQ(named<QRadioButton>(&m.window, "RadioButton5")->text(), "Opgegeven snelheid");
-    EXPECT_EQ(named<QLabel>(&m.window, "lbInterval")->text(), "Intervaltijd:");
-
-    // Controls this small window lacks are reported, the ones it has are not.
-    EXPECT_TRUE(missed.contains("LV2"));
-    EXPECT_TRUE(missed.contains("TabSheet3"));
-    EXPECT_FALSE(missed.contains("LV1"));
-    EXPECT_FALSE(missed.contains("Bestand1"));
-    // Texts of other windows are left to those windows.
-    EXPECT_FALSE(missed.contains("cbDataType"));
-}
-
 TEST(ApplyLanguage, TranslatedFileMenuKeepsItsAccessKey) {
     MiniMain m;
     IniFile ini = IniFile::fromText("[Languages]\nnumber=2\nprefix2=gb\n[Menus]\ngb1=&Bestand\n");
@@ -108,25 +81,6 @@ TEST(ApplyLanguage, TranslatedFileMenuKeepsItsAccessKey) {
     EXPECT_EQ(file->title(), "&Bestand");
     EXPECT_EQ(QKeySequence::mnemonic(file->title()), QKeySequence(Qt::ALT | Qt::Key_B));
     EXPECT_EQ(named<QAction>(&m.window, "acOpenen")->text(), "&Open...");
-}
-
-TEST(ApplyLanguage, DialogWindowTitleAndBuiltList) {
-    QDialog wizard;
-    wizard.setObjectName("TfrmImportWizzard");
-    for (int i = 0; i < 2; ++i) (new QComboBox(&wizard))->setObjectName("cbDataType");
-    (new QRadioButton("Tab", &wizard))->setObjectName("rbTab");
-    QDialog save;
-    save.setObjectName("TfmSave");
-
-    LanguageTexts ge = ReadLanguage(IniFile::load(kShipped), 3);
-    ui::ApplyLanguageToAllWindows(ge);
-    EXPECT_EQ(save.windowTitle(), "Punkte speichern als");
-    EXPECT_EQ(named<QRadioButton>(&wizard, "rbTab")->text(), "Tabulator");
-    const QStringList expected = {"<überspringen>", "Breite", "Länge", "Zeit", "Höhe (m)"};
-    for (QComboBox* c : wizard.findChildren<QComboBox*>("cbDataType")) {
-        ASSERT_EQ(c->count(), 5);
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(c->itemText(i), expected[i]);
-    }
 }
 
 TEST(LanguageMenu, OneCheckMarkFollowsTheChoice) {
@@ -148,20 +102,3 @@ TEST(LanguageMenu, OneCheckMarkFollowsTheChoice) {
     for (QAction* a : menu.actions()) EXPECT_FALSE(a->isChecked());
 }
 
-// The program's own main window carries the names the language table uses.
-TEST(ApplyLanguage, TheMainWindowSpeaksDutch) {
-    host::FakeHost host;
-    Workspace ws{host, BuildPaths({"/nonexistent", "/tmp", "", "", "", PATHKEEP_DATA_DIR, "", ""})};
-    ui::MainWindow window{ws};
-    QStringList missed = ui::ApplyLanguage(&window, ReadLanguage(IniFile::load(kShipped), 1));
-    for (const char* name : {"Bestand1", "acOpenen", "acOpslaan", "Sluiten1", "Afsluiten1", "btGoogle", "LV1", "LV2",
-                             "TabSheet1", "TabSheet5", "TabSheet8", "Button6"})
-        EXPECT_FALSE(missed.contains(name)) << name;
-    auto* pages = named<QTabWidget>(&window, "PageControl1");
-    EXPECT_EQ(pages->tabText(0), "Punten");
-    EXPECT_EQ(pages->tabText(4), "Berichtenlog");
-    EXPECT_EQ(named<QMenu>(&window, "Bestand1")->title(), "&Bestand");
-    EXPECT_EQ(named<QAction>(&window, "btGoogle")->toolTip(), "Tonen in Google Earth");
-    auto* lv1 = named<QTreeView>(&window, "LV1");
-    EXPECT_EQ(lv1->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Lengtegraad");
-}

@@ -55,7 +55,7 @@ TEST(ReceptionPage, ShowsTheDisplayStateByObjectName) {
     EXPECT_EQ(p.text("lb1"), "-");
     EXPECT_EQ(p.shape(1)->height(), 2);  // start value 2: (2 + 1) x 97 div 100
     EXPECT_EQ(p.shape(1)->y() + p.shape(1)->height(), 113);
-    EXPECT_EQ(p.shape(2)->x() - p.shape(1)->x(), 16);
+    EXPECT_EQ(p.shape(2)->x() - p.shape(1)->x(), 24);
     EXPECT_EQ(p.shape(1)->width(), 9);
 
     p.link->deliver(withSum("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W") + "\r\n" +
