@@ -125,6 +125,23 @@ const std::vector<Row>& Walk() {
              w.menu("Opnieuw1");
              EXPECT_EQ(w.doc().childCount(w.doc().trackpoints()), tracks + 1);
          }},
+        {"EditUndoOfAListKeepsTheTreeOpenAndItsCount", [](RealWindow& w) {
+             core::NodeId track = FirstTrack(w);
+             auto* tree = w.find<QTreeView>("VST");
+             tree->expand(w.window->treeModel()->indexOf(track));
+             std::string count = w.doc().getText(w.doc().countLineOf(track));
+             ListFirstTrack(w);
+             auto* lv1 = w.find<QTreeView>("LV1");
+             lv1->selectionModel()->select(lv1->model()->index(1, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+             lv1->setFocus();
+             QTest::keyClick(lv1, Qt::Key_Delete);
+             QTest::mouseClick(w.find<QPushButton>("btOK"), Qt::LeftButton);
+             EXPECT_NE(w.doc().getText(w.doc().countLineOf(track)), count);
+             w.menu("Ongedaan1");
+             EXPECT_EQ(w.doc().getText(w.doc().countLineOf(track)), count);
+             EXPECT_TRUE(tree->isExpanded(w.window->treeModel()->indexOf(track)));
+         }},
         {"EditCutCopyPasteOnTheTree", [](RealWindow& w) {
              uint32_t count = w.doc().childCount(w.doc().waypoints());
              w.doc().setFocused(FirstWaypoint(w));
