@@ -21,6 +21,7 @@ public:
     LinkState state() const override;
     bool write(std::string_view bytes) override;
     void setReceiving(bool on) override;
+    void probe() override;
     std::string peer() const override;
     void onBytes(std::function<void(const char*, size_t)> handler) override { bytes_ = std::move(handler); }
     void onState(std::function<void(LinkState)> handler) override { state_ = std::move(handler); }
@@ -30,6 +31,7 @@ private:
     void wire();
     void readAvailable();
     bool receiving_ = true;
+    bool closePending_ = false;  // the peer hung up; bytes of it still to hand on
     QPointer<QTcpSocket> socket_;
     std::function<void(const char*, size_t)> bytes_;
     std::function<void(LinkState)> state_;
