@@ -339,6 +339,10 @@ closed_port = closed.getsockname()[1]
 closed.close()
 run = receive_tcp(closed_port, timeout=20)
 check('refused connection -> 1', run.returncode == 1, run.stderr)
+port = serve_once([good * 50])
+run = receive_tcp(port, ['--log', '/dev/full'])
+check('a log that cannot be written -> 1, said once', run.returncode == 1 and run.stderr.count('/dev/full') == 1,
+      run.stderr)
 run = subprocess.run([cli, 'receive', '--serial', '/nonexistent/ttyUSB9'], capture_output=True, text=True, timeout=10)
 check('missing serial device -> 1, said once in words', run.returncode == 1 and
       run.stderr.splitlines() == ['No such device: /nonexistent/ttyUSB9'], run.stderr)
