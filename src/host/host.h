@@ -164,6 +164,8 @@ public:
     virtual void close() = 0;
     virtual bool listening() const = 0;
     virtual int port() const = 0;  // the port bound (useful after listening on 0)
+    // While off, new connections wait in the system's queue, not refused.
+    virtual void setAccepting(bool on) = 0;
     // Each accepted connection, already open; the handler owns it.
     virtual void onClient(std::function<void(std::unique_ptr<ByteLink> client)> handler) = 0;
 };

@@ -333,6 +333,7 @@ bool Channels::setListener(bool enabled, int port) {
         if (sinks_.report) sinks_.report(ChannelMessage(ChannelText::ListenFailed, {std::to_string(port), error}));
         return false;
     }
+    holdBackClients();
     return true;
 }
 
@@ -361,7 +362,7 @@ void Channels::refuse(host::ByteLink& link) {
 
 void Channels::onListenerClient(std::unique_ptr<host::ByteLink> link) {
     sweepClients();
-    if (clients_.size() >= kMaxClients + kMaxDraining) return refuse(*link);
+    if (clients_.size() >= kMaxClients + kMaxDraining) return refuse(*link);  // not accepting: a race
     auto client = std::make_unique<ListenerClient>();
     ListenerClient* c = client.get();
     c->link = std::move(link);
@@ -385,6 +386,13 @@ void Channels::onListenerClient(std::unique_ptr<host::ByteLink> link) {
         if (sinks_.report) sinks_.report("ServerSocket: " + c->link->peer() + ": " + error);
     });
     clients_.push_back(std::move(client));
+    holdBackClients();
+}
+
+void Channels::holdBackClients() {
+    // Clients that hung up wait to be read while the queue is full; more of
+    // them wait in the system's queue of connections, held back by TCP.
+    listener_->setAccepting(clients_.size() < kMaxClients + kMaxDraining);
 }
 
 void Channels::setSocketsReceiving(bool on) {
@@ -408,6 +416,7 @@ void Channels::sweepClients() {
             refuse(*c->link);
         }
     }
+    holdBackClients();
 }
 
 }  // namespace nmea

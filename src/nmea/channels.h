@@ -86,7 +86,7 @@ public:
     static constexpr size_t kMaxClients = 8;  // connected at once
     // Clients that hung up but whose bytes still wait (the queue is full):
     // they hold no place among the connected, and each holds at most a
-    // socket buffer.
+    // socket buffer. With this many the listener stops accepting for a while.
     static constexpr size_t kMaxDraining = 64;
     static constexpr int kWaitTicks = 2;  // RxTimer ticks a client waits for a place
     static constexpr size_t kSocketPiece = 128;         // bytes per socket write
@@ -163,6 +163,7 @@ private:
     void onListenerClient(std::unique_ptr<host::ByteLink> link);
     void refuse(host::ByteLink& link);
     void probeClients();
+    void holdBackClients();
     void sweepClients();
     void setSocketsReceiving(bool on);
     std::string message(int n) const;

@@ -111,6 +111,8 @@ public:
     void close() override { listening_ = false; }
     bool listening() const override { return listening_; }
     int port() const override { return port_; }
+    void setAccepting(bool on) override { accepting = on; }
+    bool accepting = true;
     void onClient(std::function<void(std::unique_ptr<ByteLink>)> handler) override { client_ = std::move(handler); }
 
     // A client connects; returns it (owned by the code under test), or

@@ -111,12 +111,26 @@ std::string QtByteLink::peer() const {
 }
 
 QtListener::QtListener() : server_(new QTcpServer) {
-    QObject::connect(server_, &QTcpServer::newConnection, server_, [this] {
-        while (QTcpSocket* s = server_->nextPendingConnection()) {
-            auto link = std::make_unique<QtByteLink>(s);
-            if (client_) client_(std::move(link));
-        }
-    });
+    QObject::connect(server_, &QTcpServer::newConnection, server_, [this] { takePending(); });
+}
+
+void QtListener::takePending() {
+    // Connections Qt took before accepting was paused wait in its queue.
+    while (accepting_) {
+        QTcpSocket* s = server_->nextPendingConnection();
+        if (!s) break;
+        auto link = std::make_unique<QtByteLink>(s);
+        if (client_) client_(std::move(link));
+    }
+}
+
+void QtListener::setAccepting(bool on) {
+    if (on == accepting_) return;
+    accepting_ = on;
+    if (!on) return server_->pauseAccepting();
+    server_->resumeAccepting();
+    // Not from inside the caller, which may be handling a client.
+    QMetaObject::invokeMethod(server_, [this] { takePending(); }, Qt::QueuedConnection);
 }
 
 QtListener::~QtListener() {

@@ -46,10 +46,13 @@ public:
     void close() override { server_->close(); }
     bool listening() const override { return server_->isListening(); }
     int port() const override { return server_->serverPort(); }
+    void setAccepting(bool on) override;
     void onClient(std::function<void(std::unique_ptr<ByteLink>)> handler) override { client_ = std::move(handler); }
 
 private:
+    void takePending();
     QTcpServer* server_;
+    bool accepting_ = true;
     std::function<void(std::unique_ptr<ByteLink>)> client_;
 };
 
