@@ -9,6 +9,7 @@ each capture (noted beside them); line counts, checksum errors and log file
 contents come from the framing and checksum rules written out below in
 Python, independent of the program."""
 
+import fcntl
 import functools
 import os
 import pty
@@ -174,7 +175,13 @@ def replay_pty(name, bits_per_second, extra=(), hang_up=False):
         if delay > 0:
             time.sleep(delay)
     if hang_up:
-        time.sleep(1.0)  # read by then; then the receiver is unplugged
+        # Unplugged once the program has read every byte (bounded wait).
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            waiting = fcntl.ioctl(slave, termios.FIONREAD, b'\0\0\0\0')
+            if int.from_bytes(waiting, sys.byteorder) == 0:
+                break
+            time.sleep(0.01)
         os.close(master)
         os.close(slave)
     try:
