@@ -125,7 +125,7 @@ void QtListener::takePending() {
 }
 
 void QtListener::setAccepting(bool on) {
-    if (on == accepting_) return;
+    if (on == accepting_ || !server_->isListening()) return;  // Qt's pause needs a listening socket
     accepting_ = on;
     if (!on) return server_->pauseAccepting();
     server_->resumeAccepting();
@@ -140,7 +140,7 @@ QtListener::~QtListener() {
 }
 
 bool QtListener::listen(int port, bool allInterfaces, std::string& error) {
-    server_->close();
+    close();
     QHostAddress address = allInterfaces ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost);
     if (port < 0 || port > 65535 || !server_->listen(address, static_cast<quint16>(port))) {
         error = port < 0 || port > 65535 ? "port number out of range" : server_->errorString().toStdString();

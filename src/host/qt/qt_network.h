@@ -43,7 +43,10 @@ public:
     QtListener();
     ~QtListener() override;
     bool listen(int port, bool allInterfaces, std::string& error) override;
-    void close() override { server_->close(); }
+    void close() override {
+        server_->close();
+        accepting_ = true;  // a new socket accepts from the start
+    }
     bool listening() const override { return server_->isListening(); }
     int port() const override { return server_->serverPort(); }
     void setAccepting(bool on) override;
