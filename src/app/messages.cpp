@@ -109,7 +109,15 @@ std::string MessageTable::GetDialogText(int n) const {
 
 void MessageLog::keep(std::string line) {
     // Dropped a tenth at a time, so keeping the bound costs little per line.
-    if (lines_.size() >= kMaxLines) lines_.erase(lines_.begin(), lines_.begin() + kMaxLines / 10);
+    if (lines_.size() >= kMaxLines) {
+        // The first line is the count of dropped lines once there are any.
+        auto first = lines_.begin() + (dropped_ > 0 ? 1 : 0);
+        lines_.erase(first, first + kMaxLines / 10);
+        dropped_ += kMaxLines / 10;
+        std::string note = "(" + std::to_string(dropped_) + " earlier lines dropped)";
+        if (first == lines_.begin()) lines_.insert(lines_.begin(), std::move(note));
+        else lines_.front() = std::move(note);
+    }
     lines_.push_back(std::move(line));
     lineAdded(lines_.back());
 }
@@ -125,6 +133,7 @@ void MessageLog::warning(const std::string& message) {
 
 void MessageLog::clear() {
     lines_.clear();
+    dropped_ = 0;
     cleared();
 }
 

@@ -52,8 +52,9 @@ std::string OwnText(OwnMessage message);
 // The time-stamped lines of the "Berichtenlog" page. Lines are only added.
 class MessageLog {
 public:
-    // A live channel adds lines for hours: the oldest go beyond this many.
-    static constexpr size_t kMaxLines = 100000;
+    // A live channel adds lines for hours: the oldest go beyond this many,
+    // a tenth at a time, and the first line then says how many went.
+    static constexpr size_t kMaxLines = 10000;
 
     explicit MessageLog(const host::Clock& clock) : clock_(clock) {}
     void Report(const std::string& message);
@@ -64,6 +65,7 @@ public:
     void warning(const std::string& message);
     void clear();
     const std::vector<std::string>& lines() const { return lines_; }
+    size_t droppedLines() const { return dropped_; }
 
     core::Signal<const std::string&> lineAdded;
     core::Signal<const std::string&> warningAdded;  // the message, without time stamp
@@ -74,6 +76,7 @@ private:
 
     const host::Clock& clock_;
     std::vector<std::string> lines_;
+    size_t dropped_ = 0;
 };
 
 // The three panels of the status bar: channel state, logging state, general text.

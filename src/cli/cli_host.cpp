@@ -1,5 +1,7 @@
 #include "cli/cli_host.h"
 
+#include <filesystem>
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -32,6 +34,11 @@ bool ToHostAndPort(const std::string& text, std::string& hostName, int& port) {
     hostName = text.substr(0, colon);
     port = static_cast<int>(number);
     return true;
+}
+
+bool IsFolder(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
 }
 
 namespace {

@@ -18,6 +18,8 @@ bool ToWholeNumber(const std::string& text, long long& value);
 app::ProgramPaths PathsBesideThisProgram();
 // "HOST:PORT" with a port of 1 to 65535.
 bool ToHostAndPort(const std::string& text, std::string& hostName, int& port);
+// True when the path names an existing folder: no place for an output file.
+bool IsFolder(const std::string& path);
 
 // Nobody is there to answer: questions get their safe answer (No, Cancel)
 // and are printed on stderr with it. Commands fill the readers' and writers'

@@ -76,11 +76,9 @@ int garminCommand(const std::vector<std::string>& args) {
             if (a == "--serial") serial = v;
             if (a == "--tcp") tcp = v;
             if (a == "--speed") {
-                try {
-                    speed = std::stol(v);
-                } catch (...) {
-                    return usage("--speed takes a number");
-                }
+                long long n = 0;
+                if (!ToWholeNumber(v, n) || n <= 0 || n > 4000000) return usage("--speed takes a speed in bit/s, not '" + v + "'");
+                speed = static_cast<long>(n);
             }
             continue;
         }
@@ -108,6 +106,7 @@ int garminCommand(const std::vector<std::string>& args) {
             }
         }
         if (file.empty()) return usage(action + " needs a GPX file");
+        if (action == "download" && IsFolder(file)) return usage("'" + file + "' is a folder, give a file to write");
         if (!kinds.tracks && !kinds.waypoints && !kinds.routes) kinds = Kinds{true, true, true};
     } else {
         return usage("unknown action '" + action + "'");

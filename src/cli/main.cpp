@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <cctype>
 #include <chrono>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -294,6 +296,7 @@ int convertToNmea(const ConvertArgs& c) {
 int convertCommand(const std::vector<std::string>& args) {
     ConvertArgs c;
     if (std::string error = parseConvertArgs(args, c); !error.empty()) return usageError(error);
+    if (cli::IsFolder(c.files[1])) return usageError("'" + c.files[1] + "' is a folder, give a file to write");
     if (c.formatId == "nmea" || (c.formatId.empty() && formats::ExtensionOf(c.files[1]) == ".log"))
         return convertToNmea(c);
     const formats::SaveFormatRow* row = c.formatId.empty()
@@ -374,10 +377,16 @@ int coordCommand(const std::vector<std::string>& args) {
         } else {
             return usageError("'" + value + "' is neither decimal degrees nor \"D M S DIR\"");
         }
-        if (!error.empty()) {
-            std::fprintf(stderr, "pathkeep-cli: %s\n", error.c_str());
-            return kExitFailed;
-        }
+        // A value the converter refuses is a wrong argument, named as given.
+        if (!error.empty()) return usageError("coord '" + value + "': " + error);
+        double degrees = 0;
+        const double limit = axis == nmea::Axis::Latitude ? 90 : 180;
+        auto [end, ec] = std::from_chars(f.decimal.data(), f.decimal.data() + f.decimal.size(), degrees);
+        if (ec != std::errc() || std::fabs(degrees) > limit)
+            return usageError("coord '" + value + "': a " +
+                              (axis == nmea::Axis::Latitude ? std::string("latitude") : std::string("longitude")) +
+                              " lies between -" + std::to_string(static_cast<int>(limit)) + " and " +
+                              std::to_string(static_cast<int>(limit)) + " degrees");
         std::printf("%s: %s | %s %s %s %s | %s %s\n", axis == nmea::Axis::Latitude ? "latitude" : "longitude",
                     f.decimal.c_str(), f.degrees.c_str(), f.minutes.c_str(), f.seconds.c_str(), f.direction.c_str(),
                     f.dmDegrees.c_str(), f.dmMinutes.c_str());

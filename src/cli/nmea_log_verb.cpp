@@ -13,9 +13,10 @@ const char* const kNmeaLogUsage =
     "  nmea-log FILE [--check] [--split] [--remove-bad] [--rmc-only]\n"
     "                         process an NMEA log into new files beside it (FILE is\n"
     "                         never changed): --check counts the lines with a bad\n"
-    "                         checksum, --split writes one file per date, --remove-bad\n"
-    "                         drops the lines with a bad checksum, --rmc-only keeps\n"
-    "                         only $GPRMC lines; prints the files written and the errors\n";
+    "                         checksum (alone it writes nothing), --split writes one\n"
+    "                         file per date, --remove-bad drops the lines with a bad\n"
+    "                         checksum, --rmc-only keeps only $GPRMC lines; prints the\n"
+    "                         files written and the errors\n";
 
 namespace {
 
@@ -47,6 +48,8 @@ int nmeaLogCommand(const std::vector<std::string>& args) {
         else files.push_back(a);
     }
     if (files.size() != 1) return usage("nmea-log needs exactly one FILE");
+    // A check on its own only counts: nobody asked for a copy.
+    options.countOnly = options.check && !options.split && !options.removeBad && !options.rmcOnly;
     app::MessageTable messages;
     if (!options.any()) {
         std::fprintf(stderr, "%s\n", lines(messages.GetDialogText(53)).c_str());

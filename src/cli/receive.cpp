@@ -78,6 +78,7 @@ std::string parse(const std::vector<std::string>& args, Options& o) {
             if (v != "1" && v != "1,5" && v != "1.5" && v != "2") return "--stop takes 1, 1,5 or 2";
             o.stop = v == "1.5" ? "1,5" : v;
         } else if (a == "--log") {
+            if (IsFolder(v)) return "--log " + v + ": is a folder, give a file";
             o.log = v;
         } else if (a == "--lines") {
             if (!number || n < 1) return "--lines takes a positive number";
@@ -127,7 +128,9 @@ int receiveCommand(const std::vector<std::string>& args) {
         if (line.rfind("ServerSocket: ", 0) != 0) std::fprintf(stderr, "%s\n", line.c_str());  // not the data itself
     };
     sinks.setPanel = [](int panel, const std::string& text) {
-        if (panel == 0 && !text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
+        // The error code of the panel is said in words by the report.
+        if (panel == 0 && !text.empty() && text.rfind("Error: GetLastError", 0) != 0)
+            std::fprintf(stderr, "%s\n", text.c_str());
     };
     sinks.message = [&ws](int n) { return ws.message(n); };
     nmea::PortMap ports;
@@ -176,14 +179,25 @@ int receiveCommand(const std::vector<std::string>& args) {
 
     QTimer watch;
     watch.setInterval(kWatchMs);
+    bool quitting = false;
     QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (quitting) return;
         bool streamEnded = false;
         if (!o.serial.empty()) streamEnded = channels.Kabel1.hungUp();
         // Bytes held back by a paused socket are still to come.
         if (!o.tcpHost.empty()) streamEnded = tcpEnded && channels.queue().empty() && !channels.socketsPaused();
         bool enough = o.lines > 0 && channels.counts().lines >= o.lines;
         if (streamEnded) channels.ProcessAllWaiting();
-        if (streamEnded || enough) QCoreApplication::quit();
+        enough = enough || (o.lines > 0 && channels.counts().lines >= o.lines);
+        if (streamEnded && !enough && (o.lines > 0 || o.seconds > 0)) {
+            // Lines or seconds were asked for: a stream that ends first is a failure.
+            std::fprintf(stderr, "The stream ended after %lld lines.\n", channels.counts().lines);
+            status = kExitFailed;
+        }
+        if (streamEnded || enough) {
+            quitting = true;
+            QCoreApplication::quit();
+        }
     });
     watch.start();
     if (o.seconds > 0) QTimer::singleShot(static_cast<int>(o.seconds * 1000), [] { QCoreApplication::quit(); });
@@ -191,6 +205,7 @@ int receiveCommand(const std::vector<std::string>& args) {
 
     channels.ProcessAllWaiting();
     if (channels.logFile().logging()) channels.stopLogging();
+    if (channels.logFile().unwritten() > 0) status = kExitFailed;  // the reason was reported when it happened
     channels.StopCommunication1();
     channels.setListener(false, 0);
     if (status == kExitOk) printDisplay(display, channels.counts());

@@ -128,6 +128,17 @@ public:
     // Before the end: everything written reaches the peer (bounded).
     virtual void flush() {}
     virtual bool ready() const { return true; }  // playback may start
+    // Why the output can take no more (the peer hung up, the device went
+    // away); empty while it works. Playback stops at the first failure.
+    const std::string& failure() const { return failure_; }
+
+protected:
+    void fail(const std::string& text) {
+        if (failure_.empty()) failure_ = text;
+    }
+
+private:
+    std::string failure_;
 };
 
 // A playback as fast as possible gathers its sentences into blocks (it may
@@ -163,9 +174,10 @@ private:
 // The serial device through the channel of the NMEA mode, as the window sends.
 class SerialOutput : public Output {
 public:
-    SerialOutput(host::Host& host, const Options& o) {
+    SerialOutput(host::Host& host, const Options& o) : device_(o.serial) {
         nmea::ChannelSinks sinks;
-        sinks.report = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+        // Reports become the one failure message (an open that failed, a device gone).
+        sinks.report = [this](const std::string& line) { fail(line); };
         nmea::PortMap ports;
         ports.setPath(1, o.serial);
         channels_ = std::make_unique<nmea::Channels>(host, sinks, ports, display_);
@@ -179,13 +191,19 @@ public:
     }
     bool open(std::string& error) override {
         if (channels_->StartCommunication1()) return true;
-        error = "cannot open the serial device";
+        error = failure().empty() ? "cannot open " + device_ : failure();
         return false;
     }
-    void write(std::string_view bytes) override { channels_->Transmit1(bytes); }
+    void write(std::string_view bytes) override {
+        // Once gone the device is not opened again for every sentence.
+        if (!failure().empty()) return;
+        if (!channels_->channelOpen() || channels_->Kabel1.hungUp()) return fail("No such device: " + device_);
+        channels_->Transmit1(bytes);
+    }
     ~SerialOutput() override { channels_->StopCommunication1(); }
 
 private:
+    std::string device_;
     nmea::GpsDisplay display_;
     std::unique_ptr<nmea::Channels> channels_;
 };
@@ -202,16 +220,29 @@ public:
     TcpOutput(std::string host, int port) : host_(std::move(host)), port_(port) {}
     bool open(std::string& error) override {
         socket_.connectToHost(QString::fromStdString(host_), static_cast<quint16>(port_));
-        if (socket_.waitForConnected(kConnectTimeoutMs)) return true;
-        error = host_ + ":" + std::to_string(port_) + ": " + socket_.errorString().toStdString();
-        return false;
+        if (!socket_.waitForConnected(kConnectTimeoutMs)) {
+            error = host_ + ":" + std::to_string(port_) + ": " + socket_.errorString().toStdString();
+            return false;
+        }
+        QObject::connect(&socket_, &QTcpSocket::disconnected, &socket_,
+                         [this] { fail(host_ + ":" + std::to_string(port_) + ": the peer closed the connection"); });
+        QObject::connect(&socket_, &QTcpSocket::errorOccurred, &socket_, [this](QAbstractSocket::SocketError e) {
+            if (e != QAbstractSocket::RemoteHostClosedError)
+                fail(host_ + ":" + std::to_string(port_) + ": " + socket_.errorString().toStdString());
+        });
+        return true;
     }
     void write(std::string_view bytes) override {
         if (socket_.state() == QAbstractSocket::ConnectedState)
             socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        else
+            fail(host_ + ":" + std::to_string(port_) + ": the peer closed the connection");
     }
     void flush() override {
         flushSocket(&socket_);
+        if (failure().empty() && socket_.bytesToWrite() > 0)
+            fail(host_ + ":" + std::to_string(port_) + ": not every sentence could be delivered");
+        QObject::disconnect(&socket_, nullptr, &socket_, nullptr);  // our own hang-up is no failure
         socket_.disconnectFromHost();
     }
 
@@ -329,9 +360,9 @@ int simulateCommand(const std::vector<std::string>& args) {
     std::string shown;  // what the simulation would have put in a message box
     nmea::SimulationLinks links;
     links.transmit = [&](std::string_view bytes) {
-        if (o.count >= 0 && sent >= o.count) return;
+        if ((o.count >= 0 && sent >= o.count) || !out->failure().empty()) return;
         out->write(bytes);
-        ++sent;
+        if (out->failure().empty()) ++sent;
     };
     links.show = [&](const std::string& text, host::Severity) { shown = text; };
     links.message = [&ws](int n) { return ws.message(n); };
@@ -351,7 +382,7 @@ int simulateCommand(const std::vector<std::string>& args) {
     std::string error;
     if (!out->open(error)) return failed(error);
     auto enough = [&] { return o.count >= 0 && sent >= o.count; };
-    auto done = [&] { return enough() || sim.track().status != nmea::kPlaying; };
+    auto done = [&] { return enough() || sim.track().status != nmea::kPlaying || !out->failure().empty(); };
     // The event loop runs until the output may start, then until playback ends.
     QTimer watch;
     watch.setInterval(10);
@@ -391,6 +422,10 @@ int simulateCommand(const std::vector<std::string>& args) {
     }
     sim.SpeedButton2Click();
     out->flush();
+    if (!out->failure().empty()) {
+        std::fprintf(stderr, "%lld sentences sent before the failure\n", sent);
+        return failed(out->failure());
+    }
     if (!shown.empty()) return failed(shown);
     std::fprintf(stderr, "%lld sentences sent\n", sent);
     return kExitOk;

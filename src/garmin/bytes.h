@@ -32,6 +32,7 @@ enum PacketId : std::uint8_t {
     kRouteWaypoint = 0x1E,
     kTrackData = 0x22,
     kWaypointData = 0x23,
+    kPvtData = 0x33,  // position data a receiver in PVT mode streams unasked
     kRouteLink = 0x62,
     kTrackHeader = 0x63,
     kProtocolArray = 0xFD,

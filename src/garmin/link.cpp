@@ -39,11 +39,12 @@ void Link::Receive(std::uint8_t byte) {
         hooks_.showReceiveBuffer("RxBuf (" + std::to_string(rx_.RxBuf().size()) + ") : " + StrToHex(rx_.RxBuf()));
     if (event == FrameReader::Event::None) return;
     log(kLogSeparator);
-    if (event == FrameReader::Event::Good)
-        goodFrame(rx_.packet());
-    else
-        badFrame();
-    StateTimeout = kQuietTicks;
+    if (event != FrameReader::Event::Good) return badFrame();
+    // Before the frame is handled: a frame that completes the exchange may
+    // end the wait at once (exchangeDone).
+    std::uint8_t id = rx_.packet().id;
+    if (id != kAck && id != kNak && id != kPvtData) StateTimeout = kQuietTicks;
+    goodFrame(rx_.packet());
 }
 
 void Link::goodFrame(const Packet& packet) {
@@ -80,9 +81,7 @@ void Link::badFrame() {
     if (++nakCount == 1) Transmit(Packet{kNak, {rx_.badId(), 0}});
 }
 
-bool Link::idle() const {
-    return queue_.empty() && commands_.empty() && StateTimeout == 0 && rx_.empty();
-}
+bool Link::idle() const { return queue_.empty() && commands_.empty() && StateTimeout == 0; }
 
 void Link::Timer1Timer() {
     inStep_ = true;
@@ -90,7 +89,6 @@ void Link::Timer1Timer() {
     // A frame cut off for good (the receiver stopped mid-frame) would keep
     // the link busy for ever; after the quiet time it is dropped.
     if (!rx_.empty() && ++quietTicks_ > kQuietTicks) rx_.clear();
-    if (!rx_.empty()) StateTimeout = kQuietTicks;
     bool closedOrReady = linkState == LinkState::Closed || linkState == LinkState::Ready;
     if (closedOrReady && queue_.empty())
         idlePath();
@@ -176,6 +174,11 @@ void Link::clearQueue(int reason) {
 void Link::AbortTransfer() {
     ClearQueue();
     Queue(CommandPacket(kCmdAbort));
+}
+
+void Link::AbortTransferNow() {
+    ClearQueue();
+    if (!simulate && hooks_.isOpen && hooks_.isOpen()) Transmit(CommandPacket(kCmdAbort));
 }
 
 }  // namespace garmin

@@ -13,6 +13,12 @@
 // than ACK and NAK is acknowledged; a bad frame gets one NAK until a good
 // frame comes. The queue grows as far as a transfer needs: an unsent packet
 // is never overwritten.
+//
+// Quiet: the next command word waits until no frame of the exchange came
+// for kQuietTicks. Frames nobody asked for (ACKs and NAKs, position data of
+// a receiver in PVT mode, noise that fails its checksum) are answered and
+// logged but do not count, or a receiver that streams them would hold every
+// command word back for ever.
 
 #include <cstdint>
 #include <deque>
@@ -69,6 +75,12 @@ public:
     void ClearQueue() { clearQueue(0); }
     // "Abort transfer": ClearQueue, then the abort command.
     void AbortTransfer();
+    // ClearQueue, and the abort command sent at once rather than queued:
+    // for a caller that stops ticking the link right after.
+    void AbortTransferNow();
+    // The running word's exchange is over: the next word need not wait
+    // for quiet.
+    void exchangeDone() { StateTimeout = 0; }
 
     void appendCommand(const std::string& word) { commands_.push_back(word); }
     const std::deque<std::string>& commandQueue() const { return commands_; }

@@ -44,7 +44,9 @@ std::int32_t DegToSemicircles(double degrees) {
 double SemicirclesToDeg(std::int32_t semicircles) { return semicircles / kSemicirclesPerDegree; }
 
 double MakeFloat(float value) {
-    if (!std::isfinite(value) || value > kLargestKnownFloat) return 0;
+    // Beyond a million either way is no altitude or depth a receiver can
+    // mean; a huge negative one would also not fit the whole metres we show.
+    if (!std::isfinite(value) || std::fabs(value) > kLargestKnownFloat) return 0;
     return value;
 }
 

@@ -34,7 +34,7 @@ enum Command : std::uint8_t {
 };
 
 constexpr float kUnknownFloat = 1.0e25f;      // what receivers send for "no value"
-constexpr double kLargestKnownFloat = 1.0e6;  // anything above reads as unknown
+constexpr double kLargestKnownFloat = 1.0e6;  // anything farther from 0 reads as unknown
 constexpr std::uint32_t kNoTime = 0xFFFFFFFF;
 constexpr std::uint16_t kSymbolWaypoint = 18;
 constexpr std::uint16_t kSymbolUnknown = 178;

@@ -18,7 +18,9 @@ core::Result RunSession(Session& session, ByteTransport& transport, const RunOpt
     Bytes received;
     while (!session.finished()) {
         if (options.cancelled && options.cancelled()) {
-            session.link().AbortTransfer();
+            // The receiver hears of it before we go: it stops sending or
+            // drops a half upload.
+            session.link().AbortTransferNow();
             return core::Result::cancelled("Transfer cancelled.");
         }
         auto now = Clock::now();

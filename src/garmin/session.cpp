@@ -49,8 +49,9 @@ Session::Session(DocumentAccess access, const host::LocaleInfo& locale, Hooks ho
     h.analyze = [this](char direction, const Packet& p) { AnalyzePacket(direction, p); };
     h.runCommand = [this](const std::string& word) { runCommand(word); };
     h.acknowledged = [this](long sequence) {
-        if (pending_.active && pending_.kind == Kind::Put && sequence >= pending_.lastSequence)
-            pending_.complete = true;
+        if (!pending_.active || pending_.kind != Kind::Put) return;
+        pending_.acknowledged = sequence - pending_.firstSequence + 1;
+        if (sequence >= pending_.lastSequence) completed();
     };
     h.cleared = [this](int reason, const std::deque<std::string>& dropped) { cleared(reason, dropped); };
     h.channelOpened = [this] {
@@ -82,6 +83,7 @@ core::Result Session::queueTransfers(const std::vector<Transfer>& transfers, con
     if (!error.empty()) return core::Result::failed(error);
     if (transfers.empty()) return core::Result::nothingToDo("No " + what + " to transmit.");
     long records = 0;
+    firstQueued_ = link_.writePointer() + 1;
     for (const Transfer& t : transfers) {
         records += static_cast<long>(t.size()) - 2;
         for (const Packet& p : t) lastQueued_ = link_.Queue(p);
@@ -141,10 +143,11 @@ void Session::runCommand(const std::string& word) {
     if (put || word == "power off") {
         if (put) progress(word);
         core::Result r = put ? (this->*put)() : core::Result::done();
-        if (!put) lastQueued_ = link_.Queue(CommandPacket(kCmdPowerOff));
+        if (!put) firstQueued_ = lastQueued_ = link_.Queue(CommandPacket(kCmdPowerOff));
         if (!r.isDone() || link_.simulate) return finishWord(word, std::move(r));
         pending_.active = true;
         pending_.kind = Kind::Put;
+        pending_.firstSequence = firstQueued_;
         pending_.lastSequence = lastQueued_;
         pending_.outcome = std::move(r);
         return;
@@ -179,18 +182,21 @@ void Session::finishPending() {
                                           ", product " + std::to_string(product.productId) + ", software " +
                                           std::to_string(product.softwareVersion) + ", protocols " +
                                           std::string(core::Trim(protocolList.text()))));
-        case Kind::Get:
+        case Kind::Get: {
             if (p.outcome) return finishWord(p.word, std::move(*p.outcome));
+            bool announced = incoming_.active();
+            std::string counts = std::to_string(incoming_.distinct()) + " of " +
+                                 std::to_string(incoming_.announced()) + " records arrived.";
             incoming_.reset();
-            return finishWord(p.word, core::Result::failed(
-                                          nRecords > 0 || recordIndex > 0
-                                              ? "The transfer did not complete: " + std::to_string(recordIndex) +
-                                                    " of " + std::to_string(nRecords) + " records arrived."
-                                              : "The receiver sent no records."));
+            return finishWord(p.word, core::Result::failed(announced ? "The transfer did not complete: " + counts
+                                                                     : "The receiver sent no records."));
+        }
         case Kind::Put:
             if (p.complete && p.outcome) return finishWord(p.word, std::move(*p.outcome));
-            return finishWord(p.word,
-                              core::Result::failed("The receiver did not acknowledge the whole transfer."));
+            return finishWord(p.word, core::Result::failed("The receiver did not acknowledge the whole transfer: " +
+                                                           std::to_string(p.acknowledged) + " of " +
+                                                           std::to_string(p.lastSequence - p.firstSequence + 1) +
+                                                           " packets acknowledged."));
         case Kind::Other: break;
     }
 }
@@ -199,17 +205,46 @@ void Session::cleared(int reason, const std::deque<std::string>& dropped) {
     incoming_.reset();
     protocolList.clear();
     lbProtocol.clear();
-    auto outcome = [&] {
-        return reason == 0 ? core::Result::cancelled("Transfer aborted.")
-                           : core::Result::failed(hooks_.message ? oneLine(hooks_.message(reason))
-                                                                 : "Message " + std::to_string(reason));
+    auto outcome = [&](const std::string& counts) {
+        return reason == 0 ? core::Result::cancelled("Transfer aborted." + counts)
+                           : core::Result::failed(
+                                 (hooks_.message ? oneLine(hooks_.message(reason)) : "Message " + std::to_string(reason)) +
+                                 counts);
     };
     if (pending_.active) {
-        std::string word = pending_.word;
+        std::string word = pending_.word, counts = countsOfPending();
         pending_ = Pending{};
-        finishWord(word, outcome());
+        finishWord(word, outcome(counts));
     }
-    for (const auto& word : dropped) finishWord(word, outcome());
+    for (const auto& word : dropped) finishWord(word, outcome(" (not started)"));
+}
+
+std::string Session::countsOfPending() const {
+    if (pending_.kind == Kind::Get && incoming_.active())
+        return " (" + std::to_string(incoming_.distinct()) + " of " + std::to_string(incoming_.announced()) +
+               " records arrived)";
+    if (pending_.kind == Kind::Put)
+        return " (" + std::to_string(pending_.acknowledged) + " of " +
+               std::to_string(pending_.lastSequence - pending_.firstSequence + 1) + " packets acknowledged)";
+    return {};
+}
+
+void Session::completed() {
+    pending_.complete = true;
+    link_.exchangeDone();
+}
+
+void Session::receivedRecord() {
+    if (!pending_.active || pending_.kind != Kind::Get || pending_.complete || !incoming_.active()) return;
+    long arrived = incoming_.distinct();
+    if (arrived <= incoming_.announced()) return;
+    // More than announced: the count cannot be trusted, nor what came. The
+    // word fails now, and the receiver is told to stop sending the rest.
+    std::string word = pending_.word, announced = std::to_string(incoming_.announced());
+    pending_ = Pending{};
+    incoming_.reset();
+    link_.Queue(CommandPacket(kCmdAbort));
+    finishWord(word, core::Result::failed(std::to_string(arrived) + " records arrived, " + announced + " announced."));
 }
 
 void Session::receivedComplete(std::uint8_t command) {
@@ -222,7 +257,7 @@ void Session::receivedComplete(std::uint8_t command) {
     std::string error;
     std::optional<std::vector<Packet>> records = incoming_.finish(error);
     if (!pending_.active || pending_.kind != Kind::Get || pending_.complete) return;  // a repeat after the commit
-    pending_.complete = true;
+    completed();
     if (!records) {
         pending_.outcome = core::Result::failed(error);
         return;
@@ -300,7 +335,8 @@ void Session::AnalyzePacket(char direction, const Packet& packet) {
                 if (received) lbProtocol.push_back(tag);
                 protocolList.add(tag);
             }
-            if (received && pending_.kind == Kind::Identify) pending_.complete = true;
+            // The array is the last answer to the product request.
+            if (received && pending_.active && pending_.kind == Kind::Identify) completed();
             break;
         case kProductData:
             if (received) {
@@ -314,7 +350,10 @@ void Session::AnalyzePacket(char direction, const Packet& packet) {
     // one whose layout this program cannot read (it is then left out).
     bool record = packet.id == kRouteHeader || packet.id == kRouteLink || packet.id == kTrackHeader ||
                   packet.id == kTrackData || packet.id == kWaypointData || packet.id == kRouteWaypoint;
-    if (received && record) incoming_.add(packet);
+    if (received && record) {
+        incoming_.add(packet);
+        receivedRecord();
+    }
     if (!known) {
         log(kUnknownPacketLine);
         return;

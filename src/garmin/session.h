@@ -89,7 +89,9 @@ private:
         std::string word;
         Kind kind = Kind::Other;
         std::uint8_t command = 0;
-        long lastSequence = 0;  // a put is done when this packet is acknowledged
+        long firstSequence = 0;  // a put's packets, for the counts of a failure
+        long lastSequence = 0;   // a put is done when this packet is acknowledged
+        long acknowledged = 0;
         bool complete = false;
         std::optional<core::Result> outcome;
     };
@@ -100,6 +102,9 @@ private:
     core::Result queueTransfers(const std::vector<Transfer>& transfers, const std::string& error,
                                 const std::string& what);
     void receivedComplete(std::uint8_t command);
+    void receivedRecord();
+    void completed();
+    std::string countsOfPending() const;
     void cleared(int reason, const std::deque<std::string>& dropped);
     void log(const std::string& line) {
         if (hooks_.log) hooks_.log(line);
@@ -114,7 +119,7 @@ private:
     Link link_;
     IncomingTransfer incoming_;
     Pending pending_;
-    long lastQueued_ = 0;
+    long firstQueued_ = 0, lastQueued_ = 0;
     std::vector<WordResult> results_;
 };
 

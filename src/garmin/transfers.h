@@ -50,6 +50,8 @@ public:
     // At Transfer complete: the records, each once, or none with `error` set.
     std::optional<std::vector<Packet>> finish(std::string& error);
     long received() const;
+    // Records told apart from a resend of the one before (a lost ACK).
+    long distinct() const { return static_cast<long>(groups_.size()); }
     std::uint16_t announced() const { return announced_; }
 
 private:

@@ -83,6 +83,10 @@ public:
             return false;
         }
         fd_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd_ < 0 && errno == ENOENT) {
+            error_ = "No such device: " + path_;  // an unplugged receiver, not a missing file
+            return false;
+        }
         if (fd_ < 0) return fail("cannot open " + path_);
         termios t{};
         if (tcgetattr(fd_, &t) != 0) return fail(path_ + " is not a terminal");

@@ -139,11 +139,17 @@ public:
     // While off, no bytes are taken from the peer: TCP's flow control then
     // holds the sender back instead of our buffers growing.
     virtual void setReceiving(bool on) = 0;
+    // Looks, without waiting, for bytes or a hang-up the system holds but
+    // has not announced; the handlers may run from inside.
+    virtual void probe() {}
     // "127.0.0.1:40312", for log lines.
     virtual std::string peer() const = 0;
     // Bytes as they arrive, in order; the data is valid during the call only.
     virtual void onBytes(std::function<void(const char* data, size_t size)> handler) = 0;
-    // Every change of state, also when the peer closes the connection.
+    // Every change of state, also when the peer closes the connection. A
+    // peer's close is announced after every byte it sent was handed to
+    // onBytes (later, while receiving is off); state() tells the connection
+    // itself, so it may say Closed before that.
     virtual void onState(std::function<void(LinkState state)> handler) = 0;
     // A failure (refused, reset, unreachable); the link is closed after it.
     virtual void onError(std::function<void(const std::string& message)> handler) = 0;
@@ -158,6 +164,8 @@ public:
     virtual void close() = 0;
     virtual bool listening() const = 0;
     virtual int port() const = 0;  // the port bound (useful after listening on 0)
+    // While off, new connections wait in the system's queue, not refused.
+    virtual void setAccepting(bool on) = 0;
     // Each accepted connection, already open; the handler owns it.
     virtual void onClient(std::function<void(std::unique_ptr<ByteLink> client)> handler) = 0;
 };

@@ -61,6 +61,10 @@ struct Channels::ListenerClient {
     std::unique_ptr<host::ByteLink> link;
     LineFramer framer;
     bool gone = false;
+    // Came while all places were taken: not read until a place is free or
+    // it turns out to have hung up already (then it only drains).
+    bool waiting = false;
+    int waitedTicks = 0;
 };
 
 Channels::Channels(host::Host& host, ChannelSinks sinks, PortMap ports, GpsDisplay& display)
@@ -329,6 +333,7 @@ bool Channels::setListener(bool enabled, int port) {
         if (sinks_.report) sinks_.report(ChannelMessage(ChannelText::ListenFailed, {std::to_string(port), error}));
         return false;
     }
+    holdBackClients();
     return true;
 }
 
@@ -336,21 +341,38 @@ bool Channels::listening() const { return listener_->listening(); }
 int Channels::listenerPort() const { return listener_->port(); }
 
 size_t Channels::listenerClients() const {
-    return static_cast<size_t>(std::count_if(clients_.begin(), clients_.end(), [](const auto& c) { return !c->gone; }));
+    // A client that hung up frees its place at once, even while its last
+    // bytes still wait to be read.
+    return static_cast<size_t>(std::count_if(clients_.begin(), clients_.end(), [](const auto& c) {
+        return !c->gone && !c->waiting && c->link->state() != host::LinkState::Closed;
+    }));
+}
+
+void Channels::probeClients() {
+    // Handlers may run and mark clients gone; none is removed meanwhile.
+    for (auto& c : clients_)
+        if (!c->gone) c->link->probe();
+}
+
+void Channels::refuse(host::ByteLink& link) {
+    if (sinks_.report)
+        sinks_.report(ChannelMessage(ChannelText::ClientRefused, {link.peer(), std::to_string(kMaxClients)}));
+    link.close();
 }
 
 void Channels::onListenerClient(std::unique_ptr<host::ByteLink> link) {
     sweepClients();
-    if (listenerClients() >= kMaxClients) {
-        if (sinks_.report)
-            sinks_.report(ChannelMessage(ChannelText::ClientRefused, {link->peer(), std::to_string(kMaxClients)}));
-        link->close();
-        return;
-    }
+    if (clients_.size() >= kMaxClients + kMaxDraining) return refuse(*link);  // not accepting: a race
     auto client = std::make_unique<ListenerClient>();
     ListenerClient* c = client.get();
     c->link = std::move(link);
-    if (socketsPaused_) c->link->setReceiving(false);
+    // Clients that connect, send and hang up one after another are accepted
+    // in a batch before their ends are read: a full house only refuses one
+    // that is still connected after a wait.
+    if (listenerClients() >= kMaxClients) probeClients();
+    c->waiting = listenerClients() >= kMaxClients;
+    if (socketsPaused_ || c->waiting) c->link->setReceiving(false);
+    if (c->waiting && !rxTimer_->running()) rxTimer_->start();  // its ticks decide
     c->link->onBytes([this, c](const char* data, size_t size) {  // ServerSocketClientRead
         if (sinks_.packetLog) sinks_.packetLog("ServerSocket: " + std::string(data, size));
         receive(c->framer, data, size);
@@ -364,17 +386,37 @@ void Channels::onListenerClient(std::unique_ptr<host::ByteLink> link) {
         if (sinks_.report) sinks_.report("ServerSocket: " + c->link->peer() + ": " + error);
     });
     clients_.push_back(std::move(client));
+    holdBackClients();
+}
+
+void Channels::holdBackClients() {
+    // Clients that hung up wait to be read while the queue is full; more of
+    // them wait in the system's queue of connections, held back by TCP.
+    listener_->setAccepting(clients_.size() < kMaxClients + kMaxDraining);
 }
 
 void Channels::setSocketsReceiving(bool on) {
     socketsPaused_ = !on;
     client_->setReceiving(on);
-    for (auto& c : clients_) c->link->setReceiving(on);
+    for (auto& c : clients_) c->link->setReceiving(on && !c->waiting);
 }
 
 void Channels::sweepClients() {
     // A client that went away mid-line takes its partial line with it.
     std::erase_if(clients_, [](const auto& c) { return c->gone; });
+    if (std::any_of(clients_.begin(), clients_.end(), [](const auto& c) { return c->waiting; })) probeClients();
+    for (auto& c : clients_) {
+        if (!c->waiting) continue;
+        bool hungUp = c->link->state() == host::LinkState::Closed;
+        if (hungUp || listenerClients() < kMaxClients) {
+            c->waiting = false;
+            c->link->setReceiving(!socketsPaused_);
+        } else if (++c->waitedTicks > kWaitTicks) {
+            c->gone = true;
+            refuse(*c->link);
+        }
+    }
+    holdBackClients();
 }
 
 }  // namespace nmea

@@ -83,7 +83,12 @@ struct ChannelCounts {
 
 class Channels {
 public:
-    static constexpr size_t kMaxClients = 8;
+    static constexpr size_t kMaxClients = 8;  // connected at once
+    // Clients that hung up but whose bytes still wait (the queue is full):
+    // they hold no place among the connected, and each holds at most a
+    // socket buffer. With this many the listener stops accepting for a while.
+    static constexpr size_t kMaxDraining = 64;
+    static constexpr int kWaitTicks = 2;  // RxTimer ticks a client waits for a place
     static constexpr size_t kSocketPiece = 128;         // bytes per socket write
     static constexpr size_t kMaxPendingSend = 65536;    // bytes kept while a client socket connects
     static constexpr int kIdleIntervalMs = 100;
@@ -156,6 +161,9 @@ private:
     void setChannelState(const std::string& text, bool open);
     void toggle(bool& lamp);
     void onListenerClient(std::unique_ptr<host::ByteLink> link);
+    void refuse(host::ByteLink& link);
+    void probeClients();
+    void holdBackClients();
     void sweepClients();
     void setSocketsReceiving(bool on);
     std::string message(int n) const;

@@ -146,7 +146,8 @@ LogToolResult RunLogTool(const std::string& source, const LogToolOptions& option
     }
     Outputs files(source, options.split);
     LogLineRules rules(options, date);
-    if (!files.start(date)) {
+    const bool writing = !options.countOnly;
+    if (writing && !files.start(date)) {
         out.result = core::Result::failed(files.error());
         return out;
     }
@@ -164,8 +165,8 @@ LogToolResult RunLogTool(const std::string& source, const LogToolOptions& option
             continue;
         }
         LineDecision d = rules.take(line);
-        if (d.newFile) ok = files.start(rules.currentDate());
-        if (ok && d.write) ok = files.write(line);
+        if (writing && d.newFile) ok = files.start(rules.currentDate());
+        if (writing && ok && d.write) ok = files.write(line);
     }
     operation.hideProgress();
     out.errors = rules.errors();
@@ -177,12 +178,12 @@ LogToolResult RunLogTool(const std::string& source, const LogToolOptions& option
         out.result = core::Result::cancelled();
         return out;
     }
-    if (!files.finish()) {
+    if (writing && !files.finish()) {
         out.result = core::Result::failed(files.error());
         return out;
     }
-    files.keep();
-    out.filesWritten = files.written();
+    if (writing) files.keep();
+    out.filesWritten = writing ? files.written() : std::vector<std::string>{};
     out.result = core::Result::done();
     return out;
 }

@@ -22,6 +22,7 @@ struct LogToolOptions {
     bool split = false;      // "Split file (one file for each date)"
     bool removeBad = false;  // "Remove incorrect records (incorrect CRC)"
     bool rmcOnly = false;    // "Only preserve RMC records"
+    bool countOnly = false;  // count the errors and write no file (a check from the command line)
     bool any() const { return check || split || removeBad || rmcOnly; }
 };
 

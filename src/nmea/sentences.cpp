@@ -149,10 +149,13 @@ DecodeResult DecodeGSA(const NmeaFields& f, const DecodeOptions& o, GpsDisplay& 
 // message 1, find no slot and are dropped.
 DecodeResult DecodeGSV(const NmeaFields& f, const DecodeOptions&, GpsDisplay& d) {
     if (f[3] == "1") d.nextSlot = 1;
+    // NMEA 4.10 adds a signal ID after the last group ("...,40,1*hh"): one
+    // field more than whole groups give. It is no satellite number.
+    const int signalIdField = f.count() > 4 && (f.count() - 4) % 4 == 1 ? f.count() : 0;
     for (int k = 1; k <= 4; ++k) {
         if (d.nextSlot < 1 || d.nextSlot > kSatSlots) break;
         TSats& slot = d.Sats[static_cast<size_t>(d.nextSlot - 1)];
-        slot.number = std::string(f[4 * k + 1]);
+        slot.number = 4 * k + 1 == signalIdField ? std::string() : std::string(f[4 * k + 1]);
         std::string_view signal = f[4 * k + 4];
         if (!signal.empty()) {
             std::int32_t value = 0;

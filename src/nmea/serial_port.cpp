@@ -120,7 +120,8 @@ bool TCommPortDriver::Open() {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         lastError_ = errno;
-        lastErrorText_ = path + ": " + std::strerror(lastError_);
+        // A device path that is missing is an unplugged receiver, not a file.
+        lastErrorText_ = std::string(lastError_ == ENOENT ? "No such device" : std::strerror(lastError_)) + ": " + path;
         return false;
     }
     // Opened without sharing, as the port is ours alone while open.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "../temp_dir.h"
 #include "app/channel_settings.h"
 #include "host/fake/fake_host.h"
@@ -88,25 +90,34 @@ TEST(IniFile, PortsSectionNamesTheDevices) {
 }
 
 TEST(IniFile, ChannelRecordsRoundTrip) {
-    UserSettings s = UserSettings::read(IniFile::fromText("[General]\nport2=4\nspeed2=115200\nparity2=MARK\nSocketC1=1\n"
-                                                          "IpAddressC1=gps.local\nSocketS=1\nIpPortS=7100\nAllTalkers=1\n"));
+    // Every channel key as a user's file spells it, each with a value of its
+    // own, so a misspelt or swapped key cannot pass.
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {"port1", "2"},        {"speed1", "19200"},          {"bits1", "7"},       {"parity1", "odd"},
+        {"stop1", "2"},        {"port2", "4"},               {"speed2", "115200"}, {"bits2", "6"},
+        {"parity2", "mark"},   {"stop2", "1,5"},             {"SocketC1", "1"},    {"IpAddressC1", "gps.local"},
+        {"IpPortC1", "7101"},  {"SocketC2", "1"},            {"IpAddressC2", "10.0.0.7"},
+        {"IpPortC2", "7102"},  {"SocketS", "1"},             {"IpPortS", "7100"},  {"AllTalkers", "1"},
+    };
+    std::string text = "[General]\n";
+    for (const auto& [key, value] : keys) text += key + "=" + value + "\n";
+    UserSettings s = UserSettings::read(IniFile::fromText(text));
     host::FakeHost host;
     nmea::GpsDisplay display;
     nmea::Channels channels(host, {}, nmea::PortMap(), display);
     ApplyChannelSettings(s, channels);
-    EXPECT_EQ(channels.Protocol(), "NMEA");
-    EXPECT_EQ(channels.Poort[1].Port, 4);
-    EXPECT_EQ(channels.Poort[1].Speed, 115200);
-    EXPECT_EQ(channels.Poort[1].Parity, "mark");
-    EXPECT_TRUE(channels.Poort[0].SocketC);
-    EXPECT_EQ(channels.Poort[0].IpAddressC, "gps.local");
-    EXPECT_TRUE(channels.Poort[0].SocketS);
-    EXPECT_EQ(channels.Poort[0].IpPortS, 7100);
+    EXPECT_EQ(channels.Protocol(), "NMEA");  // never stored
+    const nmea::TPoort &r1 = channels.Poort[0], &r2 = channels.Poort[1];
+    EXPECT_EQ(std::tie(r1.Port, r1.Speed, r1.Bits, r1.Parity, r1.Stop), std::make_tuple(2, 19200, 7, "odd", "2"));
+    EXPECT_EQ(std::tie(r2.Port, r2.Speed, r2.Bits, r2.Parity, r2.Stop), std::make_tuple(4, 115200, 6, "mark", "1,5"));
+    EXPECT_EQ(std::tie(r1.SocketC, r1.IpAddressC, r1.IpPortC), std::make_tuple(true, "gps.local", 7101));
+    EXPECT_EQ(std::tie(r2.SocketC, r2.IpAddressC, r2.IpPortC), std::make_tuple(true, "10.0.0.7", 7102));
+    EXPECT_EQ(std::tie(r1.SocketS, r1.IpPortS), std::make_tuple(true, 7100));
     EXPECT_TRUE(channels.decodeOptions.allTalkers);
+    // Written back under the same names.
     UserSettings back;
     StoreChannelSettings(channels, back);
-    EXPECT_EQ(back.channel2.speed, 115200);
-    EXPECT_EQ(back.channel1.ipAddress, "gps.local");
-    EXPECT_EQ(back.serverPort, 7100);
-    EXPECT_TRUE(back.allTalkers);
+    IniFile out = IniFile::fromText("");
+    back.writeGeneral(out);
+    for (const auto& [key, value] : keys) EXPECT_EQ(out.get("General", key).value_or("<missing>"), value) << key;
 }

@@ -72,8 +72,17 @@ TEST(MessageLog, KeepsAtMostItsBoundOfLinesDroppingTheOldest) {
     app::MessageLog log(clock);
     size_t heard = 0;
     log.lineAdded.connect([&](const std::string&) { ++heard; });
-    for (size_t i = 0; i < app::MessageLog::kMaxLines + 5; ++i) log.append("Live> " + std::to_string(i));
-    EXPECT_LE(log.lines().size(), app::MessageLog::kMaxLines);
-    EXPECT_EQ(log.lines().back(), "Live> " + std::to_string(app::MessageLog::kMaxLines + 4));
-    EXPECT_EQ(heard, app::MessageLog::kMaxLines + 5);  // every line is still shown as it comes
+    // Hours of reception: several times the bound.
+    const size_t total = 3 * app::MessageLog::kMaxLines + 5;
+    for (size_t i = 0; i < total; ++i) log.append("Live> " + std::to_string(i));
+    const auto& lines = log.lines();
+    ASSERT_LE(lines.size(), app::MessageLog::kMaxLines);
+    EXPECT_EQ(lines.back(), "Live> " + std::to_string(total - 1));
+    // The first line tells how many went; the rest are the newest, in order.
+    EXPECT_EQ(lines.front(), "(" + std::to_string(log.droppedLines()) + " earlier lines dropped)");
+    EXPECT_EQ(log.droppedLines() + lines.size() - 1, total);
+    EXPECT_EQ(lines[1], "Live> " + std::to_string(log.droppedLines()));
+    EXPECT_EQ(heard, total);  // every line is still shown as it comes
+    log.clear();
+    EXPECT_EQ(log.droppedLines(), 0u);
 }

@@ -67,6 +67,16 @@ check('a CSV import that gives no point exits 1 and says so', code == 1 and 'No 
 code, err = convert(csv, os.path.join(work, 'some.gpx'), '--csv-separator', 'comma', '--csv-columns', 'lat,lon')
 check('the same file with columns converts', code == 0, '%d %r' % (code, err))
 
+# Wrong usage exits 2 and names the offending word, once.
+for args, word in ((['convert', csv, work], work), (['coord', 'abc'], 'abc'), (['coord', '95', '200'], '95'),
+                   (['receive', '--tcp', '127.0.0.1:9', '--log', work], work)):
+    r = subprocess.run([CLI] + args, capture_output=True, text=True, timeout=30,
+                       env=dict(os.environ, PATHKEEP_HOME=os.path.join(work, 'home')))
+    first = r.stderr.splitlines()[:1]
+    check('usage: %s exits 2 naming %r' % (' '.join(args[:2]), word),
+          r.returncode == 2 and first and word in first[0] and r.stderr.count(word) == 1,
+          '%d %r' % (r.returncode, r.stderr[:300]))
+
 failed = results.count(False)
 print('%d passed, %d failed' % (len(results) - failed, failed))
 sys.exit(1 if failed else 0)

@@ -205,6 +205,27 @@ with tempfile.TemporaryDirectory() as tmp:
     rc, out, err = run([gpx, "--tcp", "127.0.0.1:%d" % free_port()])
     check(rc == 1 and "127.0.0.1" in err, "tcp: a refused connection fails", (rc, err))
 
+    # A server that hangs up: the endless playback fails with one message.
+    srv = socket.socket()
+    srv.bind(("127.0.0.1", 0))
+    srv.listen(1)
+
+    def hang_up():
+        srv.settimeout(10)
+        try:
+            conn, _ = srv.accept()
+            conn.recv(100)
+            conn.close()
+        except OSError:
+            pass
+
+    t = threading.Thread(target=hang_up)
+    t.start()
+    rc, out, err = run([gpx, "--interval", "50", "--repeat", "--tcp", "127.0.0.1:%d" % srv.getsockname()[1]])
+    t.join(15)
+    srv.close()
+    check(rc == 1 and err.count("closed the connection") == 1, "tcp: a server that hangs up fails once", (rc, err))
+
     # --serial: a kernel pseudo-terminal; we read its other end.
     master, slave = pty.openpty()
     tty.setraw(master)
@@ -221,6 +242,28 @@ with tempfile.TemporaryDirectory() as tmp:
     got = sentences(data.decode("latin-1"))
     check(rc == 0 and len(got) == 4 and expect_position(got[3], 52.103, 5.102), "serial: four sentences",
           (rc, err, data))
+
+    # A receiver unplugged during an endless playback: one message, exit 1.
+    master, slave = pty.openpty()
+    tty.setraw(master)
+    p = subprocess.Popen([CLI, "simulate", gpx, "--interval", "50", "--repeat", "--serial", os.ttyname(slave)],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
+    data = b""
+    deadline = time.time() + 10
+    while data.count(b"\r\n") < 3 and time.time() < deadline:
+        if select.select([master], [], [], 0.5)[0]:
+            data += os.read(master, 4096)
+    os.close(master)
+    os.close(slave)
+    try:
+        out, err = p.communicate(timeout=20)
+    except subprocess.TimeoutExpired:
+        p.kill()
+        out, err = p.communicate()
+    err = err.decode("latin-1")
+    gone = [l for l in err.splitlines() if "gone" in l or "No such device" in l]
+    check(data.count(b"\r\n") >= 3 and p.returncode == 1 and len(gone) == 1,
+          "serial: a receiver that goes away fails once", (p.returncode, err))
 
 if failures:
     print("%d failed: %s" % (len(failures), ", ".join(failures)))

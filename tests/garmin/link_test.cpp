@@ -176,21 +176,42 @@ TEST(GarminLink, PacketInFlightWhenTheChannelDropsIsSentAgain) {
     EXPECT_EQ(w.sent[1], CommandPacket(1));
 }
 
-TEST(GarminLink, CommandWordsWaitForSixQuietTicks) {
-    Wire w;
-    Link link(w.hooks());
-    feed(link, Packet{kProductData, {}});
-    link.appendCommand("get waypoints");
-    link.appendCommand("get routes");
-    int tick = 0;
-    while (w.words.empty() && tick < 20) {
+TEST(GarminLink, CommandWordsWaitForSixQuietTicksOfTheExchange) {
+    // What arrives between ticks while the next word waits: only frames of
+    // the exchange restart the wait, not what a receiver sends unasked.
+    Bytes spoiled = EncodeFrame(Packet{kPvtData, Bytes(8, 0x55)});
+    spoiled[spoiled.size() - 3] ^= 0x01;
+    struct Row {
+        const char* name;
+        std::vector<Bytes> everyTick;
+        int wordAtTick;  // 0: held back for as long as it comes
+    } rows[] = {
+        {"nothing", {}, 6},
+        {"position data of PVT mode", {EncodeFrame(Packet{kPvtData, Bytes(64, 0)})}, 6},
+        {"stray ACKs and NAKs", {EncodeFrame(ack(0x99)), EncodeFrame(Packet{kNak, {0x98, 0}})}, 6},
+        {"noise that fails its checksum", {spoiled, Bytes{0x55, 0xAA, 0x00}}, 6},
+        {"records", {EncodeFrame(Packet{kTrackData, {1, 2, 3}})}, 0},
+    };
+    for (const auto& r : rows) {
+        Wire w;
+        Link link(w.hooks());
+        feed(link, Packet{kProductData, {}});
+        link.appendCommand("get waypoints");
+        link.appendCommand("get routes");
+        int tick = 0;
+        while (w.words.empty() && tick < 20) {
+            for (const Bytes& b : r.everyTick) link.Receive(b.data(), b.size());
+            link.Timer1Timer();
+            ++tick;
+        }
+        EXPECT_EQ(w.words.empty() ? 0 : tick, r.wordAtTick) << r.name;
+        if (r.wordAtTick == 0) continue;
+        EXPECT_EQ(w.words, std::vector<std::string>{"get waypoints"}) << r.name;
+        feed(link, Packet{kTransferComplete, {7, 0}});  // the word's answer is complete:
+        link.exchangeDone();                             // the next one need not wait for quiet
         link.Timer1Timer();
-        ++tick;
+        EXPECT_EQ(w.words.size(), 2u) << r.name;
     }
-    EXPECT_EQ(tick, 6);
-    EXPECT_EQ(w.words, std::vector<std::string>{"get waypoints"});
-    link.Timer1Timer();
-    EXPECT_EQ(w.words.size(), 2u);  // nothing was received in between
 }
 
 TEST(GarminLink, AFrameCutOffForGoodDoesNotBlockTheQueue) {
@@ -199,9 +220,10 @@ TEST(GarminLink, AFrameCutOffForGoodDoesNotBlockTheQueue) {
     Bytes start{0x10, 0x22, 0x18, 0x01};  // a track point frame that never ends
     link.Receive(start.data(), start.size());
     link.appendCommand("get routes");
-    for (int tick = 0; tick < 20 && w.words.empty(); ++tick) link.Timer1Timer();
-    EXPECT_EQ(w.words, std::vector<std::string>{"get routes"});
-    EXPECT_TRUE(link.rx().empty());
+    link.Timer1Timer();
+    EXPECT_EQ(w.words, std::vector<std::string>{"get routes"});  // a half frame is no exchange
+    for (int tick = 0; tick < kQuietTicks; ++tick) link.Timer1Timer();
+    EXPECT_TRUE(link.rx().empty());  // and it is dropped after the quiet time
 }
 
 TEST(GarminLink, SimulationOnlyLogs) {

@@ -49,6 +49,8 @@ TEST(GarminRecords, UnknownFloatsReadAsZero) {
     EXPECT_EQ(MakeFloat(1000001.0f), 0.0);
     EXPECT_EQ(MakeFloat(1000000.0f), 1000000.0);
     EXPECT_EQ(MakeFloat(-12.5f), -12.5);
+    EXPECT_EQ(MakeFloat(-1.0e25f), 0.0);  // once cast to whole metres out of range
+    EXPECT_EQ(MakeFloat(-1000000.0f), -1000000.0);
 }
 
 TEST(GarminRecords, SymbolNumberRule) {

@@ -260,22 +260,41 @@ TEST_F(GarminSession, RecordsOfAnUnknownLayoutCountButAreLeftOut) {
     EXPECT_TRUE(logged("> \"UNKNOWN PACKET\""));
 }
 
-TEST_F(GarminSession, IncompleteTransferLeavesTheDocumentAlone) {
-    identify(kTags);
-    session->appendCommand("get trackpoints");
-    bool sentOnce = false;
-    run(true, [&] {
-        if (sentOnce || sentData().empty() || sentData().back() != CommandPacket(kCmdTrackLog)) return;
-        sentOnce = true;
-        receive(RecordsPacket(3));
-        receive(trackPoint(52, 5, 1, true));
-        receive(trackPoint(52, 5.1, 2));
-        // ... and the receiver falls silent
-    });
-    EXPECT_EQ(trackPoints(), 0);
-    ASSERT_EQ(session->results().size(), 2u);
-    EXPECT_TRUE(session->results().back().result.isFailed());
-    EXPECT_EQ(session->results().back().result.message(), "The transfer did not complete: 2 of 3 records arrived.");
+TEST_F(GarminSession, IncompleteOrOversentTransferLeavesTheDocumentAlone) {
+    struct Row {
+        const char* name;
+        int announced, sent;
+        bool complete;  // Transfer complete follows the records
+        const char* message;
+    } rows[] = {
+        {"falls silent after 2 of 3", 3, 2, false, "The transfer did not complete: 2 of 3 records arrived."},
+        {"sends 3 after announcing 2", 2, 3, true, "3 records arrived, 2 announced."},
+    };
+    for (const auto& r : rows) {
+        makeSession();
+        sent.clear();
+        toAck.clear();
+        identify(kTags);
+        session->appendCommand("get trackpoints");
+        bool sentOnce = false, failedAtOnce = false;
+        run(true, [&] {
+            if (sentOnce || sentData().empty() || sentData().back() != CommandPacket(kCmdTrackLog)) return;
+            sentOnce = true;
+            receive(RecordsPacket(static_cast<std::uint16_t>(r.announced)));
+            for (int i = 0; i < r.sent; ++i) receive(trackPoint(52, 5 + i * 0.1, 1 + i, i == 0));
+            failedAtOnce = session->results().size() == 2;
+            if (r.complete) receive(TransferCompletePacket(kCmdTrackLog));
+        });
+        EXPECT_EQ(trackPoints(), 0) << r.name;
+        ASSERT_EQ(session->results().size(), 2u) << r.name;
+        EXPECT_TRUE(session->results().back().result.isFailed()) << r.name;
+        EXPECT_EQ(session->results().back().result.message(), r.message) << r.name;
+        if (r.complete) {
+            // Failed at once, and the receiver told to stop sending.
+            EXPECT_TRUE(failedAtOnce) << r.name;
+            EXPECT_EQ(sentData().back(), CommandPacket(kCmdAbort)) << r.name;
+        }
+    }
 }
 
 TEST_F(GarminSession, RepeatsAfterALostAckAreTakenOnce) {
@@ -399,10 +418,9 @@ TEST_F(GarminSession, SilentReceiverFailsEveryWord) {
     session->appendCommand("get waypoints");
     run(false);
     ASSERT_EQ(session->results().size(), 2u);
-    for (const auto& r : session->results()) {
-        EXPECT_TRUE(r.result.isFailed()) << r.word;
-        EXPECT_EQ(r.result.message(), "message 33") << r.word;
-    }
+    for (const auto& r : session->results()) EXPECT_TRUE(r.result.isFailed()) << r.word;
+    EXPECT_EQ(session->results()[0].result.message(), "message 33");
+    EXPECT_EQ(session->results()[1].result.message(), "message 33 (not started)");
     EXPECT_EQ(errors, std::vector<std::string>{"message 33"});
 }
 

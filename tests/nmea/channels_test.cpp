@@ -175,6 +175,13 @@ TEST(Channels, SerialSettingsMapping) {
         EXPECT_EQ(r.ch->Kabel1.ComPort(), row.expPort) << row.speed;
         EXPECT_EQ(r.ch->Kabel1.ComPortHwHandshaking(), hhNONERTSON);
     }
+    // Every speed the settings dialog offers opens the port at that speed.
+    for (int speed : {1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200}) {
+        Rig r;
+        r.ch->Poort[1].Speed = speed;
+        EXPECT_TRUE(r.ch->StartCommunication1()) << speed << ": " << r.ch->Kabel1.lastErrorText();
+        EXPECT_EQ(BaudRateValue(r.ch->Kabel1.ComPortSpeed()), speed);
+    }
 }
 
 TEST(Channels, FailedOpenShowsTheErrorCode) {
@@ -397,17 +404,46 @@ TEST(Channels, ListenerOnLoopbackWithSeparateLinesPerClient) {
     EXPECT_EQ(r.packets.front(), "ServerSocket: " + ga.substr(0, 5));
     EXPECT_EQ(r.ch->listenerClients(), 2u);
 
-    // At most eight clients; the ninth is refused with a log line.
+    // At most eight connected clients. A ninth waits unread for a few ticks:
+    // one that hung up meanwhile is read; one still connected is refused.
     for (int i = 0; i < 6; ++i) ASSERT_NE(r.host.fakeNetwork.accept("127.0.0.1:4100" + std::to_string(i)), nullptr);
     EXPECT_EQ(r.ch->listenerClients(), 8u);
-    EXPECT_EQ(r.host.fakeNetwork.accept("10.0.0.9:5000"), nullptr);
+    host::FakeByteLink* early = r.host.fakeNetwork.accept("127.0.0.1:45000");
+    host::FakeByteLink* ninth = r.host.fakeNetwork.accept("10.0.0.9:5000");
+    ASSERT_TRUE(early && ninth);
+    early->deliver(ga + "\r\n");
+    early->peerCloses();
+    long long linesBefore = r.ch->counts().lines;
+    for (int t = 0; t <= Channels::kWaitTicks; ++t) r.rx().tick();
+    EXPECT_EQ(r.ch->counts().lines, linesBefore + 1);
     EXPECT_EQ(r.reports.back(), "ServerSocket: connection from 10.0.0.9:5000 refused: at most 8 clients.");
+    EXPECT_EQ(ninth->state(), host::LinkState::Closed);
+    EXPECT_EQ(r.ch->listenerClients(), 8u);
     // A client's error ends that client only.
     b->fail("Connection reset by peer");
     EXPECT_EQ(r.packets.back(), "Server Socket communication ERROR!");
     EXPECT_TRUE(r.ch->listening());
     EXPECT_EQ(r.ch->listenerClients(), 7u);
     EXPECT_NE(r.host.fakeNetwork.accept("127.0.0.1:42000"), nullptr);
+
+    // A client that sends a burst and hangs up while the queue is full:
+    // its place is free at once, and every line of it still comes.
+    for (auto* link : r.host.fakeNetwork.clients) link->close();
+    r.rx().tick();
+    ASSERT_EQ(r.ch->listenerClients(), 0u);
+    long long before = r.ch->counts().lines;
+    std::string burst;
+    for (int i = 0; i < 3000; ++i) burst += withSum("$GPGSA,A," + std::to_string(i % 4)) + "\r\n";
+    host::FakeByteLink* d = r.host.fakeNetwork.accept("127.0.0.1:43000");
+    ASSERT_NE(d, nullptr);
+    d->deliver(burst);
+    ASSERT_TRUE(r.ch->socketsPaused());
+    d->peerCloses();
+    EXPECT_EQ(r.ch->listenerClients(), 0u);
+    for (int i = 0; i < 8; ++i) EXPECT_NE(r.host.fakeNetwork.accept("127.0.0.1:4400" + std::to_string(i)), nullptr);
+    for (int t = 0; t < 1000 && r.ch->counts().lines < before + 3000; ++t) r.rx().tick();
+    EXPECT_EQ(r.ch->counts().lines, before + 3000);
+    EXPECT_EQ(r.ch->counts().droppedLines, 0);
 
     r.ch->listenAllInterfaces = true;
     ASSERT_TRUE(r.ch->setListener(true, 7002));

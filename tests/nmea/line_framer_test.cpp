@@ -22,7 +22,7 @@ Framed frame(const std::vector<std::string>& chunks, LineFramer& f) {
 
 }  // namespace
 
-TEST(LineFramer, CarriageReturnEndsLines) {
+TEST(LineFramer, CarriageReturnOrLineFeedEndsLines) {
     struct Row {
         const char* name;
         std::vector<std::string> chunks;
@@ -30,12 +30,16 @@ TEST(LineFramer, CarriageReturnEndsLines) {
         size_t pending;
     } rows[] = {
         {"CR LF", {"$GPGSA,A,3*39\r\n"}, {"$GPGSA,A,3*39"}, 0},
-        {"LF alone does not end", {"a\nb\r"}, {"ab"}, 0},
+        {"LF alone ends", {"a\nb\n"}, {"a", "b"}, 0},
+        {"CR alone ends", {"a\rb\r"}, {"a", "b"}, 0},
+        {"CR LF split over reads is one end", {"a\r", "\nb\r", "\n"}, {"a", "b"}, 0},
+        {"CR LF CR LF", {"a\r\n\r\nb\r\n"}, {"a", "", "b"}, 0},
+        {"two LFs give an empty line", {"a\n\nb\n"}, {"a", "", "b"}, 0},
         {"two CRs give an empty line", {"a\r\rb\r"}, {"a", "", "b"}, 0},
         {"split over reads", {"$GP", "RMC,1", "\r", "\n$GP"}, {"$GPRMC,1"}, 3},
         {"no end yet", {"$GPRMC"}, {}, 6},
         {"NUL kept", {std::string("a\0b\r", 4)}, {std::string("a\0b", 3)}, 0},
-        {"LF CR order", {"x\n\ry\r"}, {"x", "y"}, 0},
+        {"LF CR is two ends", {"x\n\ry\r"}, {"x", "", "y"}, 0},
     };
     for (const auto& r : rows) {
         LineFramer f;

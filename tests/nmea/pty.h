@@ -69,5 +69,3 @@ private:
     std::string path_;
 };
 
-// Waits until the kernel has passed bytes written on the master to the slave.
-inline void settle() { ::usleep(20000); }

@@ -172,19 +172,23 @@ TEST(DecodeGSA, FixModeAndUnknownModes) {
 }
 
 TEST(DecodeGSV, FillsSlotsInReportOrder) {
-    Fixture f;
-    // A report of ten satellites in three messages (garmin25lp.log style).
-    f.decode(withSum("$GPGSV,3,1,10,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45"));
-    f.decode(withSum("$GPGSV,3,2,10,15,10,100,,16,50,200,00,17,60,300,12,18,70,310,13"));
-    f.decode(withSum("$GPGSV,3,3,10,19,80,320,14,20,85,330,15"));
-    const char* numbers[] = {"01", "02", "12", "14", "15", "16", "17", "18", "19", "20", "", ""};
-    int signals[] = {46, 41, 39, 45, 2, 1, 12, 13, 14, 15, 2, 2};
-    for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(f.d.Sats[i].number, numbers[i]) << "slot " << i + 1;
-        EXPECT_EQ(f.d.Sats[i].signal, signals[i]) << "slot " << i + 1;
+    // A report of ten satellites in three messages (garmin25lp.log style),
+    // and the same report as NMEA 4.10 sends it, each message ending in a
+    // signal ID (",1": GPS L1 C/A) that must not become a satellite.
+    for (const char* signalId : {"", ",1"}) {
+        Fixture f;
+        f.decode(withSum(std::string("$GPGSV,3,1,10,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45") + signalId));
+        f.decode(withSum(std::string("$GPGSV,3,2,10,15,10,100,,16,50,200,00,17,60,300,12,18,70,310,13") + signalId));
+        f.decode(withSum(std::string("$GPGSV,3,3,10,19,80,320,14,20,85,330,15") + signalId));
+        const char* numbers[] = {"01", "02", "12", "14", "15", "16", "17", "18", "19", "20", "", ""};
+        int signals[] = {46, 41, 39, 45, 2, 1, 12, 13, 14, 15, 2, 2};
+        for (int i = 0; i < 12; ++i) {
+            EXPECT_EQ(f.d.Sats[i].number, numbers[i]) << "slot " << i + 1 << " signal ID '" << signalId << "'";
+            EXPECT_EQ(f.d.Sats[i].signal, signals[i]) << "slot " << i + 1 << " signal ID '" << signalId << "'";
+        }
+        // Slot 5 had no signal: it keeps its earlier value (2 at start); slot 6's "00" draws one pixel.
+        EXPECT_EQ(GpsDisplay::BarOf(f.d.Sats[5].signal).height, 1);
     }
-    // Slot 5 had no signal: it keeps its earlier value (2 at start); slot 6's "00" draws one pixel.
-    EXPECT_EQ(GpsDisplay::BarOf(f.d.Sats[5].signal).height, 1);
 }
 
 TEST(DecodeGSV, SlotCounterNeverLeavesTheTwelve) {

@@ -55,6 +55,20 @@ TEST(SettingsModel, FillRules) {
         EXPECT_EQ(m.portCaptions.size(), 16u);
         EXPECT_EQ(m.portCaptions[2], "COM3");
     }
+    // Every speed of the list, in its order, selects its own item and is
+    // stored back unchanged by OK.
+    const int speeds[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+    ASSERT_EQ(SettingsModel::Speeds(), std::vector<int>(std::begin(speeds), std::end(speeds)));
+    for (int i = 0; i < 10; ++i) {
+        Rig rig;
+        rig.channels.Poort[1].Speed = speeds[i];
+        SettingsModel m;
+        FillSettings(m, rig.channels, false);
+        EXPECT_EQ(m.groups[1].speed, i) << speeds[i];
+        rig.channels.Poort[1].Speed = 0;
+        StoreSettings(m, rig.channels);
+        EXPECT_EQ(rig.channels.Poort[1].Speed, speeds[i]);
+    }
 }
 
 TEST(SettingsModel, CancelKeepsTheListenerOkStopsTheChannel) {

@@ -87,8 +87,16 @@ try:
     gpsd_port = free_port()
     gpsd = subprocess.Popen([GPSD, "-N", "-n", "-b", "-S", str(gpsd_port), "-F", os.path.join(tmp, "gpsd.sock"),
                              source], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
-    time.sleep(1)
-    check(gpsd.poll() is None, "gpsd runs", gpsd.stderr.read() if gpsd.poll() is not None else "")
+    # Until gpsd answers on its port (bounded), or it has ended.
+    deadline = time.time() + 10
+    answering = False
+    while not answering and gpsd.poll() is None and time.time() < deadline:
+        try:
+            socket.create_connection(("127.0.0.1", gpsd_port), timeout=1).close()
+            answering = True
+        except OSError:
+            time.sleep(0.05)
+    check(answering and gpsd.poll() is None, "gpsd runs", gpsd.stderr.read() if gpsd.poll() is not None else "")
 
     pipe = subprocess.Popen(["gpspipe", "-w", "localhost:%d" % gpsd_port], stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, env=env)

@@ -9,6 +9,8 @@ each capture (noted beside them); line counts, checksum errors and log file
 contents come from the framing and checksum rules written out below in
 Python, independent of the program."""
 
+import fcntl
+import functools
 import os
 import pty
 import random
@@ -37,10 +39,19 @@ def check(name, cond, detail=''):
 # --- the rules, independently ----------------------------------------------
 
 def frame(raw):
-    """Lines end at CR; LF is dropped; a tail without CR is no line; a line
-    of more than 4096 bytes is dropped whole."""
-    parts = raw.replace(b'\n', b'').split(b'\r')
-    return [p.decode('latin-1') for p in parts[:-1] if len(p) <= 4096]
+    """Lines end at CR or LF, a LF right after a CR being part of that end;
+    a tail without an end is no line; a line of more than 4096 bytes is
+    dropped whole."""
+    lines, cur, after_cr = [], bytearray(), False
+    for b in raw:
+        if b == 13 or (b == 10 and not after_cr):
+            if len(cur) <= 4096:
+                lines.append(cur.decode('latin-1'))
+            cur = bytearray()
+        elif b != 10:
+            cur.append(b)
+        after_cr = b == 13
+    return lines
 
 
 def checksum_ok(line):
@@ -164,7 +175,13 @@ def replay_pty(name, bits_per_second, extra=(), hang_up=False):
         if delay > 0:
             time.sleep(delay)
     if hang_up:
-        time.sleep(1.0)  # read by then; then the receiver is unplugged
+        # Unplugged once the program has read every byte (bounded wait).
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            waiting = fcntl.ioctl(slave, termios.FIONREAD, b'\0\0\0\0')
+            if int.from_bytes(waiting, sys.byteorder) == 0:
+                break
+            time.sleep(0.01)
         os.close(master)
         os.close(slave)
     try:
@@ -225,13 +242,21 @@ run = receive_tcp(port)
 check('tcp neo-m8n.log GP only: position untouched', run.stdout.splitlines()[1:3] == ['latitude: -', 'longitude: -'],
       run.stdout)
 
-# --- the port listener: three clients at once, one silent, one cut off -----
+# --- the port listener: a burst that hangs up at once, three clients at
+# once, one silent, one cut off, then 200 clients one after another with
+# lines ended by LF alone, as `nc` replays a log -----------------------------
 
 names = ['nmea+ms.txt', 'firefly-II.log', 'neo-m8n.log']
 raws = [capture(n) for n in names]
-total = 1 + sum(len(frame(r)) for r in raws)  # and the cut-off client's one whole line
+burst_lines = ['$GPGSA,A,3,%02d,,,,,,,,,,,,3.2,1.7,2.7' % (i % 100) for i in range(5000)]
+burst_lines = ['%s*%02X' % (l, functools.reduce(lambda a, c: a ^ ord(c), l[1:], 0)) for l in burst_lines]
+burst = ''.join(l + '\r\n' for l in burst_lines).encode()
+one_after_another = [''.join('%s\n' % burst_lines[(k * 25 + i) % 5000] for i in range(25)).encode()
+                     for k in range(200)]
+total = (1 + sum(len(frame(r)) for r in raws)  # and the cut-off client's one whole line
+         + len(burst_lines) + sum(len(frame(r)) for r in one_after_another))
 listen = subprocess.Popen([cli, 'receive', '--listen', '0', '--log', os.path.join(tempfile.mkdtemp(), 'listen.log'),
-                           '--lines', str(total), '--seconds', '30'],
+                           '--lines', str(total), '--seconds', '60'],
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
 port = None
 for _ in range(100):
@@ -241,6 +266,8 @@ for _ in range(100):
         break
 check('listener: listening', port is not None)
 if port:
+    with socket.create_connection(('127.0.0.1', port)) as b:
+        b.sendall(burst)  # and hangs up: nothing of it may be lost
     silent = socket.create_connection(('127.0.0.1', port))
     cut = socket.create_connection(('127.0.0.1', port))
     cut.sendall(b'$GPGSA,A,3,08,29,27,28,26,24,,,,,,,3.2,1.7,2.7*3E\r\n$GPGSA,A,')
@@ -253,7 +280,10 @@ if port:
                 c.sendall(raws[k][offsets[k]:offsets[k] + 37])
                 offsets[k] += 37
         time.sleep(0.001)
-    stdout, stderr = listen.communicate(timeout=40)
+    for raw in one_after_another:
+        with socket.create_connection(('127.0.0.1', port)) as c:
+            c.sendall(raw)
+    stdout, stderr = listen.communicate(timeout=90)
     log_path = [a for a in listen.args if a.endswith('listen.log')][0]
     got = read_log(log_path)
     check('listener: every line of every client', stdout.splitlines()[-1:] ==
@@ -263,6 +293,9 @@ if port:
         it = iter(got)
         in_order = all(any(g == l for g in it) for l in frame(r))
         check('listener: %s whole and in order' % n, in_order)
+    it = iter(got)
+    check('listener: the burst whole and in order after its sender hung up', all(any(g == l for g in it) for l in burst_lines))
+    check('listener: no client refused', 'refused' not in stderr, stderr[-500:])
     check('listener: cut-off line dropped', '$GPGSA,A,' not in got)
     for c in clients + [silent]:
         c.close()
@@ -313,8 +346,13 @@ closed_port = closed.getsockname()[1]
 closed.close()
 run = receive_tcp(closed_port, timeout=20)
 check('refused connection -> 1', run.returncode == 1, run.stderr)
+port = serve_once([good * 50])
+run = receive_tcp(port, ['--log', '/dev/full'])
+check('a log that cannot be written -> 1, said once', run.returncode == 1 and run.stderr.count('/dev/full') == 1,
+      run.stderr)
 run = subprocess.run([cli, 'receive', '--serial', '/nonexistent/ttyUSB9'], capture_output=True, text=True, timeout=10)
-check('missing serial device -> 1', run.returncode == 1 and 'Error: GetLastError = 2' in run.stderr, run.stderr)
+check('missing serial device -> 1, said once in words', run.returncode == 1 and
+      run.stderr.splitlines() == ['No such device: /nonexistent/ttyUSB9'], run.stderr)
 
 print('%d failed' % len(failures))
 sys.exit(1 if failures else 0)

@@ -1,5 +1,6 @@
 #include "device.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace garminsim {
@@ -53,6 +54,7 @@ bool Device::nextFrame(Clock::time_point now, Bytes& frame) {
 
 Clock::time_point Device::nextDeadline() const {
     Clock::time_point next = resendAt_;
+    if (options_.unaskedMs > 0) next = std::min(next, nextChatter_);
     if (!wire_.empty()) next = std::min(next, std::max(wire_.front().first, lineFreeAt_));
     return next;
 }
@@ -75,7 +77,20 @@ void Device::sendNext(Clock::time_point now) {
     resendAt_ = now + std::chrono::milliseconds(options_.delayMs + options_.ackTimeoutMs);
 }
 
+void Device::chatter(Clock::time_point now) {
+    if (options_.unaskedMs <= 0 || now < nextChatter_) return;
+    nextChatter_ = now + std::chrono::milliseconds(options_.unaskedMs);
+    // D800 position data, 64 bytes; its content does not matter to the link.
+    emit(Packet{kPvtData, Bytes(64, 0)}, now);
+    emit(Packet{kAck, {0x99, 0}}, now);
+    emit(Packet{kNak, {0x98, 0}}, now);
+    Bytes spoiled = EncodeFrame(Packet{kPvtData, Bytes(8, 0x55)});
+    spoiled[spoiled.size() - 3] ^= 0x01;  // the checksum
+    wire_.emplace_back(now, std::move(spoiled));
+}
+
 void Device::tick(Clock::time_point now) {
+    chatter(now);
     if (!inFlight_ || now < resendAt_) return;
     if (tries_ >= options_.maxTries) {
         note("no ACK after " + std::to_string(tries_) + " tries: transfer given up");
@@ -142,8 +157,11 @@ void Device::queueTransfer(std::uint8_t command) {
                                  : BuildTrackTransfers(access_, layouts, options, error);
     if (transfers.empty()) transfers.push_back({RecordsPacket(0), TransferCompletePacket(command)});
     long records = 0;
-    for (const auto& t : transfers) {
+    for (auto& t : transfers) {
         records += static_cast<long>(t.size()) - 2;
+        if (options_.extraRecords > 0)
+            t.front() = RecordsPacket(
+                static_cast<std::uint16_t>(std::max<long>(0, static_cast<long>(t.size()) - 2 - options_.extraRecords)));
         outbox_.insert(outbox_.end(), t.begin(), t.end());
     }
     transferRecords_ = records;
@@ -171,7 +189,11 @@ void Device::handle(const Packet& p, Clock::time_point now) {
             inFlight_ = false;
             resendAt_ = Clock::time_point::max();
             runningCommand_ = -1;
-            if (command == kCmdAbort) return;
+            if (command == kCmdAbort) {
+                incoming_.reset();  // an upload half done is dropped too
+                note("transfer aborted");
+                return;
+            }
             if (command == kCmdPowerOff) {
                 note("power off requested");
                 return;

@@ -10,7 +10,8 @@
 // another command ends it.
 //
 // For tests the line can be made poor: a share of frames lost or spoiled in
-// each direction, answers delayed, and the line paced at a bit rate.
+// each direction, answers delayed, and the line paced at a bit rate; and the
+// unit can chatter unasked or send more records than it announces.
 
 #include <chrono>
 #include <deque>
@@ -35,6 +36,11 @@ struct DeviceOptions {
     unsigned seed = 1;
     int delayMs = 0;        // every frame the receiver sends leaves this much later
     long baud = 0;          // 0: as fast as the channel takes it
+    // A unit left in PVT mode, on a noisy line: every this many ms (0: never)
+    // it sends unasked a position packet, a stray ACK and NAK and a spoiled frame.
+    int unaskedMs = 0;
+    // A faulty unit: each transfer it sends announces this many records fewer than it holds.
+    int extraRecords = 0;
     int ackTimeoutMs = 500;
     int maxTries = 6;
     bool verbose = false;
@@ -61,6 +67,7 @@ private:
     void queueTransfer(std::uint8_t command);
     void sendNext(Clock::time_point now);
     void emit(const garmin::Packet& packet, Clock::time_point now);
+    void chatter(Clock::time_point now);
     bool roll(double share);
     void note(const std::string& text) const;
 
@@ -72,6 +79,7 @@ private:
     bool inFlight_ = false;
     int tries_ = 0;
     Clock::time_point resendAt_ = Clock::time_point::max();
+    Clock::time_point nextChatter_{};
     int runningCommand_ = -1;
     garmin::IncomingTransfer incoming_;
     std::deque<std::pair<Clock::time_point, garmin::Bytes>> wire_;

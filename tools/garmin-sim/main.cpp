@@ -3,7 +3,8 @@
 //
 //   garmin-sim [--pty | --tcp PORT] [--load IN.gpx] [--save OUT.gpx]
 //              [--protocols P000,L001,...] [--drop SHARE] [--corrupt SHARE]
-//              [--seed N] [--delay-ms N] [--baud N] [--exit-after SECONDS]
+//              [--seed N] [--delay-ms N] [--baud N] [--unasked-ms N]
+//              [--extra-records N] [--exit-after SECONDS]
 //              [--verbose]
 //
 // With --pty it prints the slave's path on stdout, with --tcp the port it
@@ -42,6 +43,7 @@ const char* const kUsage =
     "Usage: garmin-sim [--pty | --tcp PORT] [--load IN.gpx] [--save OUT.gpx]\n"
     "                  [--protocols P000,L001,A010,...] [--drop SHARE] [--corrupt SHARE]\n"
     "                  [--seed N] [--delay-ms N] [--baud N] [--ack-timeout-ms N]\n"
+    "                  [--unasked-ms N] [--extra-records N]\n"
     "                  [--symbols symbol_types.dat] [--exit-after SECONDS] [--verbose]\n";
 
 const char* const kDefaultProtocols = "P000,L001,A010,A100,D108,A201,D202,D108,D210,A301,D310,D301";
@@ -126,6 +128,7 @@ bool writeAll(int fd, const garmin::Bytes& bytes) {
         if (n > 0) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (stopRequested) return false;  // nobody reads the line any more
             pollfd p{fd, POLLOUT, 0};
             poll(&p, 1, 100);
         } else {
@@ -165,6 +168,8 @@ int main(int argc, char** argv) {
         else if (a == "--delay-ms") options.delayMs = std::atoi(value().c_str());
         else if (a == "--baud") options.baud = std::atol(value().c_str());
         else if (a == "--ack-timeout-ms") options.ackTimeoutMs = std::atoi(value().c_str());
+        else if (a == "--unasked-ms") options.unaskedMs = std::atoi(value().c_str());
+        else if (a == "--extra-records") options.extraRecords = std::atoi(value().c_str());
         else if (a == "--exit-after") exitAfter = std::atof(value().c_str());
         else if (a == "--verbose") options.verbose = true;
         else if (a == "--help") return std::fputs(kUsage, stdout), 0;

@@ -38,6 +38,10 @@ public:
             held.clear();
             deliver(data);
         }
+        if (on && held.empty() && closePending_) {
+            closePending_ = false;
+            if (state_handler_) state_handler_(LinkState::Closed);
+        }
     }
     std::string peer() const override { return peer_; }
     void onBytes(std::function<void(const char*, size_t)> handler) override { bytes_ = std::move(handler); }
@@ -60,6 +64,13 @@ public:
         state_ = s;
         if (state_handler_) state_handler_(s);
     }
+    // The peer hangs up: announced once the bytes held back are delivered,
+    // as the Qt link does.
+    void peerCloses() {
+        state_ = LinkState::Closed;
+        if (!held.empty()) closePending_ = true;
+        else if (state_handler_) state_handler_(LinkState::Closed);
+    }
     void fail(const std::string& message) {
         if (error_) error_(message);
         close();
@@ -77,6 +88,7 @@ private:
     FakeNetwork* owner_;
     std::string peer_;
     LinkState state_ = LinkState::Closed;
+    bool closePending_ = false;
     std::function<void(const char*, size_t)> bytes_;
     std::function<void(LinkState)> state_handler_;
     std::function<void(const std::string&)> error_;
@@ -99,6 +111,8 @@ public:
     void close() override { listening_ = false; }
     bool listening() const override { return listening_; }
     int port() const override { return port_; }
+    void setAccepting(bool on) override { accepting = on; }
+    bool accepting = true;
     void onClient(std::function<void(std::unique_ptr<ByteLink>)> handler) override { client_ = std::move(handler); }
 
     // A client connects; returns it (owned by the code under test), or

@@ -43,6 +43,13 @@ void QtByteLink::wire() {
     QObject::connect(s, &QTcpSocket::stateChanged, s, [this](QAbstractSocket::SocketState st) {
         LinkState mapped = linkState(st);
         if (st == QAbstractSocket::ClosingState) return;
+        if (mapped == LinkState::Closed && socket_ && socket_->bytesAvailable() > 0) {
+            // The peer sent its last bytes and hung up: they are handed on
+            // first, now or when receiving resumes, and Closed after them.
+            closePending_ = true;
+            readAvailable();
+            return;
+        }
         if (state_) state_(mapped);
     });
     QObject::connect(s, &QTcpSocket::errorOccurred, s, [this](QAbstractSocket::SocketError e) {
@@ -59,6 +66,10 @@ void QtByteLink::readAvailable() {
         if (data.isEmpty()) break;
         if (bytes_) bytes_(data.constData(), static_cast<size_t>(data.size()));
     }
+    if (closePending_ && socket_ && socket_->bytesAvailable() == 0) {
+        closePending_ = false;
+        if (state_) state_(LinkState::Closed);
+    }
 }
 
 void QtByteLink::setReceiving(bool on) {
@@ -71,15 +82,23 @@ void QtByteLink::setReceiving(bool on) {
 }
 
 void QtByteLink::connectTo(const std::string& hostName, int port) {
+    closePending_ = false;
     socket_->abort();
     socket_->connectToHost(QString::fromStdString(hostName), static_cast<quint16>(port));
 }
 
 void QtByteLink::close() {
+    closePending_ = false;
     if (socket_) socket_->abort();
 }
 
 LinkState QtByteLink::state() const { return socket_ ? linkState(socket_->state()) : LinkState::Closed; }
+
+void QtByteLink::probe() {
+    // A socket accepted together with others may never be told of the
+    // peer's close that came with its data; a look without waiting reads it.
+    if (socket_ && socket_->state() == QAbstractSocket::ConnectedState) socket_->waitForReadyRead(0);
+}
 
 bool QtByteLink::write(std::string_view bytes) {
     if (state() != LinkState::Open) return false;
@@ -92,12 +111,26 @@ std::string QtByteLink::peer() const {
 }
 
 QtListener::QtListener() : server_(new QTcpServer) {
-    QObject::connect(server_, &QTcpServer::newConnection, server_, [this] {
-        while (QTcpSocket* s = server_->nextPendingConnection()) {
-            auto link = std::make_unique<QtByteLink>(s);
-            if (client_) client_(std::move(link));
-        }
-    });
+    QObject::connect(server_, &QTcpServer::newConnection, server_, [this] { takePending(); });
+}
+
+void QtListener::takePending() {
+    // Connections Qt took before accepting was paused wait in its queue.
+    while (accepting_) {
+        QTcpSocket* s = server_->nextPendingConnection();
+        if (!s) break;
+        auto link = std::make_unique<QtByteLink>(s);
+        if (client_) client_(std::move(link));
+    }
+}
+
+void QtListener::setAccepting(bool on) {
+    if (on == accepting_ || !server_->isListening()) return;  // Qt's pause needs a listening socket
+    accepting_ = on;
+    if (!on) return server_->pauseAccepting();
+    server_->resumeAccepting();
+    // Not from inside the caller, which may be handling a client.
+    QMetaObject::invokeMethod(server_, [this] { takePending(); }, Qt::QueuedConnection);
 }
 
 QtListener::~QtListener() {
@@ -107,7 +140,7 @@ QtListener::~QtListener() {
 }
 
 bool QtListener::listen(int port, bool allInterfaces, std::string& error) {
-    server_->close();
+    close();
     QHostAddress address = allInterfaces ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost);
     if (port < 0 || port > 65535 || !server_->listen(address, static_cast<quint16>(port))) {
         error = port < 0 || port > 65535 ? "port number out of range" : server_->errorString().toStdString();

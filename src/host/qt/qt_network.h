@@ -21,6 +21,7 @@ public:
     LinkState state() const override;
     bool write(std::string_view bytes) override;
     void setReceiving(bool on) override;
+    void probe() override;
     std::string peer() const override;
     void onBytes(std::function<void(const char*, size_t)> handler) override { bytes_ = std::move(handler); }
     void onState(std::function<void(LinkState)> handler) override { state_ = std::move(handler); }
@@ -30,6 +31,7 @@ private:
     void wire();
     void readAvailable();
     bool receiving_ = true;
+    bool closePending_ = false;  // the peer hung up; bytes of it still to hand on
     QPointer<QTcpSocket> socket_;
     std::function<void(const char*, size_t)> bytes_;
     std::function<void(LinkState)> state_;
@@ -41,13 +43,19 @@ public:
     QtListener();
     ~QtListener() override;
     bool listen(int port, bool allInterfaces, std::string& error) override;
-    void close() override { server_->close(); }
+    void close() override {
+        server_->close();
+        accepting_ = true;  // a new socket accepts from the start
+    }
     bool listening() const override { return server_->isListening(); }
     int port() const override { return server_->serverPort(); }
+    void setAccepting(bool on) override;
     void onClient(std::function<void(std::unique_ptr<ByteLink>)> handler) override { client_ = std::move(handler); }
 
 private:
+    void takePending();
     QTcpServer* server_;
+    bool accepting_ = true;
     std::function<void(std::unique_ptr<ByteLink>)> client_;
 };
 
