@@ -48,8 +48,12 @@ void Workspace::openChannels() {
     sinks.stopSimulation = [this] {
         if (simulation) simulation->channelStopped();
     };
+    sinks.garminReceive = [this](unsigned char byte) {
+        if (garminChannel) garminChannel->received(byte);
+    };
     channels = std::make_unique<nmea::Channels>(host, std::move(sinks),
                                                 LoadPortMap(IniFile::load(paths.userSettings)), display);
+    garminChannel = std::make_unique<GarminChannel>(*channels);
     openSimulation();
     applyChannelSettings();
 }

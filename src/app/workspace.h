@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/ini.h"
+#include "app/garmin_channel.h"
 #include "app/messages.h"
 #include "app/operations.h"
 #include "app/paths.h"
@@ -79,6 +80,8 @@ public:
     std::unique_ptr<nmea::Channels> channels;
     // The GPS simulation, which sends on those channels; made with them.
     std::unique_ptr<nmea::Simulation> simulation;
+    // The window's Garmin link on those channels in Garmin mode.
+    std::unique_ptr<GarminChannel> garminChannel;
     void openChannels();
     // The settings (after reading them or a language change) into the channels.
     void applyChannelSettings();

@@ -511,14 +511,9 @@ void MainWindow::startUp(const std::string& startupFile) {
 
 garmin::ui::TGarminForm* MainWindow::garminWindow() {
     if (garminWindow_) return garminWindow_;
-    // The receiver hangs on the Garmin mode's channel: record 1.
-    auto transport = [this]() -> garmin::ByteTransport* {
-        const nmea::TPoort& r = ws_.channels->Poort[0];
-        if (!garminTransport_)
-            garminTransport_ = r.SocketC ? garmin::MakeTcpTransport(r.IpAddressC, r.IpPortC)
-                                         : garmin::MakeTtyTransport(ws_.channels->Kabel1.ports().path(r.Port), r.Speed);
-        return garminTransport_.get();
-    };
+    // The receiver hangs on the channel in Garmin mode (record 1), opened
+    // as the settings stand when a transfer starts.
+    auto transport = [this]() -> garmin::ByteTransport* { return ws_.garminChannel.get(); };
     garmin::ui::GarminWindowEnv env{
         garmin::DocumentAccess{ws_.document, ws_.symbols, ws_.host.clock(), [this] { return ws_.loader(); }},
         ws_.host.locale(),
@@ -532,9 +527,14 @@ garmin::ui::TGarminForm* MainWindow::garminWindow() {
             plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points,
                                   [this](const std::string& s) { ws_.report(s); });
         },
-        transport};
+        transport,
+        [this] { ws_.garminChannel->linkIdle(); }};
     garminWindow_ = new garmin::ui::TGarminForm(std::move(env), this);
     garminWindow_->setWindowFlags(Qt::Window);
+    garminWindow_->showChannelState(ws_.statusLine.panel(0));
+    connections_.push_back(ws_.statusLine.changed.scoped([this](int panel, const std::string& text) {
+        if (panel == 0 && garminWindow_) garminWindow_->showChannelState(text);
+    }));
     return garminWindow_;
 }
 

@@ -140,7 +140,6 @@ private:
     // The Garmin window, made when first needed, and its channel.
     garmin::ui::TGarminForm* garminWindow();
     garmin::ui::TGarminForm* garminWindow_ = nullptr;
-    std::unique_ptr<garmin::ByteTransport> garminTransport_;
     garmin::CommDialogModel commDialog_;
     plot::ui::PlotPage* plotPage_ = nullptr;
     QLineEdit* listName_ = nullptr;

@@ -60,7 +60,7 @@ TGarminForm::TGarminForm(GarminWindowEnv env, QWidget* parent) : QWidget(parent,
     label1_ = label("Label1");
     label2_ = label("Label2");
     label4_ = label("Label4");
-    auto* status = label("StatusBar1");
+    auto* status = status_ = label("StatusBar1");
     protocols_ = new QListWidget(this);
     protocols_->setObjectName("lbProtocol");
     commands_ = new QListWidget(this);
@@ -162,6 +162,7 @@ TGarminForm::TGarminForm(GarminWindowEnv env, QWidget* parent) : QWidget(parent,
     timer1_->onTick([this] {
         timer1_->stop();  // a step never overlaps the next, even behind a message box
         session_->Timer1Timer();
+        if (env_.linkIdle && session_->link().idle()) env_.linkIdle();
         refreshLists();
         timer1_->start();
     });
@@ -183,6 +184,8 @@ void TGarminForm::pollChannel() {
 }
 
 void TGarminForm::log(const std::string& line) { memo_->appendPlainText(q(line)); }
+
+void TGarminForm::showChannelState(const std::string& text) { status_->setText(q(text)); }
 
 void TGarminForm::refreshLists() {
     QStringList tags;

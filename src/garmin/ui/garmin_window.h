@@ -32,6 +32,8 @@ struct GarminWindowEnv {
     std::function<void()> determineBounds;
     // The channel in Garmin mode; the link opens it when it first sends.
     std::function<ByteTransport*()> transport;
+    // Called on every tick on which the link has nothing left to do.
+    std::function<void()> linkIdle = {};
 };
 
 class TGarminForm : public QWidget {
@@ -43,6 +45,8 @@ public:
     TfmProgress& progress() { return *progress_; }
     // Reads what the channel has (the 50 ms receive poll).
     void pollChannel();
+    // StatusBar1: the channel's state, as the main window's first panel.
+    void showChannelState(const std::string& text);
 
 private:
     void log(const std::string& line);
@@ -57,6 +61,7 @@ private:
     TfmProgress* progress_;
     QPlainTextEdit* memo_;
     QLabel *label1_, *label2_, *label4_;
+    QLabel* status_ = nullptr;
     QListWidget *protocols_, *commands_;
     QCheckBox *hex_, *explain_, *simulate_;
     QComboBox* combo_;
