@@ -366,7 +366,8 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
             break;
         case Target::Track:
         case Target::AllTracks:
-            doc.AddTrackpoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial]);
+            doc.AddTrackpoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial],
+                              {row[kColName], row[kColSymbol], row[kColComment], row[kColDescription], {}});
             break;
         }
         if (n % kYieldEvery == 0 && status) status(std::to_string(n) + what);
