@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/point_edit.h"
 #include "core/undo.h"
 #include "tree_fixture.h"
 
@@ -229,6 +230,31 @@ TEST_F(WriteBackTest, DeletedRowsLeaveTheTrackWithTheRestNumberedFromOne) {
     EXPECT_EQ(dump(trk), before);
     core::RedoWriteBack(doc, w);
     EXPECT_EQ(dump(trk), after);
+}
+
+TEST_F(WriteBackTest, TrackPointTextsGoThroughTheListAndItsEditor) {
+    doc.NewTrack("walk");
+    doc.AddTrackpoint("51.1", "4.1", "10", "39569.5", {"gate", "Flag, Blue", "c", "d", ""});
+    doc.AddTrackpoint("51.2", "4.2", "10", "39569.6");
+    core::NodeId trk = doc.parent(doc.currentSegment);
+    auto l = loader();
+    l.ShowTrack(rows, trk);
+    EXPECT_EQ(rows.rows[0][core::kColName], "gate");
+    EXPECT_EQ(rows.rows[0][core::kColComment], "c");
+    // A name typed for the second point in the editor.
+    core::PointEditModel m = core::ModelFromRow(rows.rows[1], false);
+    m.field(core::PointField::Name) = "bridge";
+    core::WriteToRow(m, rows.rows[1], host.fakeLocale);
+    ok(trk, "walk");
+    std::string points = dump(child(trk, 2));
+    EXPECT_NE(points.find("name = gate\n  sym = Flag, Blue\n  cmt = c\n  desc = d\n"), std::string::npos)
+        << points;
+    EXPECT_NE(points.find("name = bridge"), std::string::npos) << points;
+    core::PointList list;
+    l.ShowTrack(list, trk);
+    EXPECT_EQ(list[1].name, "gate");
+    EXPECT_EQ(list[1].desc, "d");
+    EXPECT_EQ(list[2].name, "bridge");
 }
 
 TEST_F(WriteBackTest, WaypointsKeepSymbolsTheTableDoesNotKnow) {
