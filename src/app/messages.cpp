@@ -89,6 +89,7 @@ std::string OwnText(OwnMessage message) {
         case OwnMessage::KmlViewerFailed: return "Error starting Calc!";
         case OwnMessage::NothingSaved: return "Nothing was saved: no part of the document is selected.";
         case OwnMessage::ReadCancelled: return "Reading stopped by the user";
+        case OwnMessage::ReplaceFile: return "This file already exists. Replace it?";
     }
     return {};
 }

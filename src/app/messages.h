@@ -45,6 +45,7 @@ enum class OwnMessage {
     KmlViewerFailed,     // the desktop has no program for KML files
     NothingSaved,        // a save that had nothing to write
     ReadCancelled,       // Escape during an open
+    ReplaceFile,         // a save whose target exists already
 };
 std::string OwnText(OwnMessage message);
 

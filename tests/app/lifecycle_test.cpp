@@ -110,6 +110,9 @@ TEST_F(LifecycleTest, ShutDownStopsWhenTheUserKeepsTheDocument) {
     host.fakePrompts.dialogResults = {false};        // ... but cancel the save dialog
     EXPECT_FALSE(ShutDown(run.ws, run.documents, run.waypoints));
     EXPECT_EQ(run.ws.document.childCount(run.ws.document.waypoints()), 1u);
+    host.fakePrompts.answers = {host::Answer::Cancel};  // Escape on the question
+    EXPECT_FALSE(ShutDown(run.ws, run.documents, run.waypoints));
+    EXPECT_EQ(run.ws.document.childCount(run.ws.document.waypoints()), 1u);
 }
 
 TEST_F(LifecycleTest, ASettingsFileThatCannotBeWrittenStopsNothingElse) {
