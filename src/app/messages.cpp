@@ -90,6 +90,7 @@ std::string OwnText(OwnMessage message) {
         case OwnMessage::NothingSaved: return "Nothing was saved: no part of the document is selected.";
         case OwnMessage::ReadCancelled: return "Reading stopped by the user";
         case OwnMessage::ReplaceFile: return "This file already exists. Replace it?";
+        case OwnMessage::UndoStale: return "The list was changed since; this step cannot be undone any more.";
     }
     return {};
 }

@@ -46,6 +46,7 @@ enum class OwnMessage {
     NothingSaved,        // a save that had nothing to write
     ReadCancelled,       // Escape during an open
     ReplaceFile,         // a save whose target exists already
+    UndoStale,           // an undo step whose rows were changed since
 };
 std::string OwnText(OwnMessage message);
 

@@ -131,6 +131,39 @@ void RestoreRows(ListRows& view, const RemovedRows& removed) {
     Renumber(view);
 }
 
+RowChange DiffRows(const std::vector<ListRow>& before, const std::vector<ListRow>& after) {
+    RowChange c;
+    c.sizeBefore = before.size();
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i)
+        if (before[i] != after[i]) {
+            c.replaced.emplace_back(i, before[i]);
+            c.written.emplace_back(i, after[i]);
+        }
+    if (after.size() > before.size()) c.added.assign(after.begin() + static_cast<std::ptrdiff_t>(before.size()), after.end());
+    return c;
+}
+
+std::size_t RowsFingerprint(const ListRows& view) {
+    std::size_t h = view.rows.size();
+    for (const ListRow& row : view.rows)
+        for (const std::string& field : row) h = h * 1000003u ^ std::hash<std::string>{}(field);
+    return h;
+}
+
+void UndoRowChange(ListRows& view, const RowChange& change) {
+    if (view.rows.size() > change.sizeBefore) view.rows.resize(change.sizeBefore);
+    for (const auto& [i, row] : change.replaced)
+        if (i < view.rows.size()) view.rows[i] = row;
+    view.changed();
+}
+
+void RedoRowChange(ListRows& view, const RowChange& change) {
+    for (const auto& [i, row] : change.written)
+        if (i < view.rows.size()) view.rows[i] = row;
+    view.rows.insert(view.rows.end(), change.added.begin(), change.added.end());
+    view.changed();
+}
+
 std::string RowsText(const ListRows& view, const std::vector<std::size_t>& selected) {
     std::vector<size_t> order = selected;
     std::sort(order.begin(), order.end());

@@ -177,7 +177,7 @@ TEST(UndoStack, KeepsTheLimitAndDropsRedoOnANewStep) {
     core::UndoStack stack(50);
     int value = 0;
     for (int i = 1; i <= 60; ++i)
-        stack.push({"set", [&value, i] { value = i - 1; }, [&value, i] { value = i; }});
+        stack.push({"set", [&value, i] { value = i - 1; }, [&value, i] { value = i; }, 0, nullptr});
     value = 60;
     int undone = 0;
     while (stack.undo()) ++undone;
@@ -185,7 +185,7 @@ TEST(UndoStack, KeepsTheLimitAndDropsRedoOnANewStep) {
     EXPECT_EQ(value, 10);
     EXPECT_TRUE(stack.redo());
     EXPECT_EQ(value, 11);
-    stack.push({"other", [] {}, [] {}});
+    stack.push({"other", [] {}, [] {}, 0, nullptr});
     EXPECT_FALSE(stack.canRedo());
     EXPECT_EQ(stack.undoLabel(), "other");
 }
