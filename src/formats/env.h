@@ -73,7 +73,7 @@ struct ReadOptions {
     // The delimited text reader's columns; none: there is nothing to read by.
     std::optional<CsvSettings> csv;
     // NMEA logs: also the sentences of other satellite systems.
-    bool allTalkers = false;
+    bool allTalkers = true;
 };
 
 }  // namespace formats
