@@ -199,7 +199,8 @@ bool NmeaLogReader::line(std::string_view text) {
             error(text);
             return true;
         }
-        timeText = core::FloatToStrGeneral(*when);
+        // Sentences carry UTC; the document takes the machine's local time.
+        timeText = core::FloatToStrGeneral(*when + env_.clock.utcOffsetMinutes() / (24.0L * 60));
     }
     std::string_view latField = f[4], lonField = f[6];
     if (latField.empty() || lonField.empty()) return true;

@@ -131,6 +131,13 @@ TEST_F(NmeaLogTest, LogsWithoutGpRmcPositionsSayWhatTheyGave) {
             EXPECT_EQ(warnings[0].rfind(r.warning, 0), 0u) << warnings[0];
         }
     }
+    // RMC times are UTC: stored as the same instant in the machine's zone.
+    host.fakeClock.offsetMinutes = 60;
+    doc.initTree();
+    ASSERT_TRUE(read(rmc).isDone());
+    EXPECT_NE(dump(doc.segmentOf(child(doc.trackpoints(), 0))).find("time = 1994-03-23T13:35:22.000+01:00"),
+              std::string::npos);
+    host.fakeClock.offsetMinutes = 0;
     // A GGA position keeps its altitude, and its hemispheres.
     doc.initTree();
     ASSERT_TRUE(read(gga2).isDone());
