@@ -1,9 +1,11 @@
 #include "core/list_edit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "core/fn.h"
+#include "core/text.h"
 
 namespace core {
 
@@ -305,6 +307,43 @@ std::vector<NodeId> childrenOf(const Document& doc, NodeId node) {
     return ids;
 }
 
+// A point's type has no list column: it follows its point through the list
+// by place and name, so that an OK does not drop it.
+struct KeptType {
+    long double lat, lon;
+    std::string name, type;
+    bool used = false;
+};
+
+std::vector<KeptType> typesOf(const Document& doc, NodeId listNode) {
+    std::vector<KeptType> kept;
+    const NodeStore& store = doc.store();
+    for (NodeId p = doc.firstChild(listNode); p != kNoNode; p = doc.nextSibling(p)) {
+        NodeId type = doc.attributeChild(p, AttrKey::Type);
+        if (type == kNoNode) continue;
+        auto value = [&](AttrKey key) {
+            NodeId line = doc.attributeChild(p, key);
+            return line == kNoNode ? std::string() : store.value(line);
+        };
+        kept.push_back({StrToFloatAny(value(AttrKey::Lat)), StrToFloatAny(value(AttrKey::Lon)), value(AttrKey::Name),
+                        store.value(type)});
+    }
+    return kept;
+}
+
+std::string typeFor(std::vector<KeptType>& kept, const ListRow& row) {
+    constexpr long double kSamePlaceDeg = 1e-6;  // rows hold 12 characters of a co-ordinate
+    constexpr size_t kRowNameChars = 32;         // route rows cut their names
+    long double lat = StrToFloatAny(CommaToPoint(row[kColLat])), lon = StrToFloatAny(CommaToPoint(row[kColLon]));
+    for (KeptType& k : kept) {
+        if (k.used || Utf8Left(k.name, kRowNameChars) != Utf8Left(row[kColName], kRowNameChars)) continue;
+        if (std::fabs(k.lat - lat) > kSamePlaceDeg || std::fabs(k.lon - lon) > kSamePlaceDeg) continue;
+        k.used = true;
+        return k.type;
+    }
+    return {};
+}
+
 std::vector<NodeId> unlinkChildren(Document& doc, NodeId node) {
     std::vector<NodeId> ids = childrenOf(doc, node);
     for (NodeId c : ids) doc.unlinkNode(c);
@@ -346,6 +385,8 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
         return w;  // "All Routes" and anything else write nothing
     }
 
+    std::vector<KeptType> kept;
+    if (target == Target::Waypoints || target == Target::Route) kept = typesOf(doc, listNode);
     doc.documentModified = true;
     doc.beginBulk();
     w.node = listNode;
@@ -391,11 +432,11 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
         switch (target) {
         case Target::Waypoints:
             doc.AddWaypoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
-                            Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription]);
+                            Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription], typeFor(kept, row));
             break;
         case Target::Route:
             doc.AddRoutepoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
-                              Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription]);
+                              Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription], typeFor(kept, row));
             break;
         case Target::Track:
         case Target::AllTracks:

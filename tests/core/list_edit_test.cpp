@@ -257,9 +257,9 @@ TEST_F(WriteBackTest, TrackPointTextsGoThroughTheListAndItsEditor) {
     EXPECT_EQ(list[2].name, "bridge");
 }
 
-TEST_F(WriteBackTest, WaypointsKeepSymbolsTheTableDoesNotKnow) {
-    doc.AddWaypoint("51.5", "4.5", "3", "", "home", core::Symbol::name("Flag, Blue"), "c1", "d1");
-    doc.AddWaypoint("52.5", "5.5", "3", "", "odd", core::Symbol::name("My Own Sign"), "", "");
+TEST_F(WriteBackTest, WaypointsKeepSymbolsTheTableDoesNotKnowAndTheirTypes) {
+    doc.AddWaypoint("51.5", "4.5", "3", "", "home", core::Symbol::name("Flag, Blue"), "c1", "d1", "Residence");
+    doc.AddWaypoint("52.5", "5.5", "3", "", "odd", core::Symbol::name("My Own Sign"), "", "", "Geocache|Unknown");
     auto l = loader();
     l.ShowWaypoints(rows);
     std::string before = dump(doc.waypoints());
@@ -271,7 +271,7 @@ TEST_F(WriteBackTest, WaypointsKeepSymbolsTheTableDoesNotKnow) {
 
 TEST_F(WriteBackTest, RouteKeepsItsNodeTextAndEachSymbol) {
     doc.NewRoute("to work");
-    doc.AddRoutepoint("51.5", "4.5", "", "", "start", core::Symbol::name("Anchor"), "", "");
+    doc.AddRoutepoint("51.5", "4.5", "", "", "start", core::Symbol::name("Anchor"), "", "", "Trailhead");
     doc.AddRoutepoint("51.6", "4.6", "", "", "end", core::Symbol::name("Flag"), "", "");
     core::NodeId rte = doc.currentRoute;
     auto l = loader();
@@ -281,7 +281,7 @@ TEST_F(WriteBackTest, RouteKeepsItsNodeTextAndEachSymbol) {
     EXPECT_EQ(doc.getText(child(rte, 0)), "name = renamed");
     EXPECT_EQ(doc.getText(child(rte, 1)), "rtept (start)");
     std::string points = dump(rte);
-    EXPECT_NE(points.find("sym = Anchor"), std::string::npos);
+    EXPECT_NE(points.find("sym = Anchor\n  type = Trailhead\n"), std::string::npos) << points;
     EXPECT_NE(points.find("sym = Flag\n"), std::string::npos);
 }
 
