@@ -18,12 +18,16 @@ void DocumentCommands::setCaptionFromFile() {
 
 bool DocumentCommands::Sluiten1Click() {
     core::Document& doc = ws_.document;
-    if (doc.documentModified &&
-        ws_.host.prompts().askYesNo(ws_.message(38), host::Severity::Warning) == host::Answer::Yes) {
-        ws_.saveSelectionOnly = false;
-        OpslaanAlsDialoog();
-        // The user wanted the changes kept: without a save they stay open.
-        if (doc.documentModified) return false;
+    if (doc.documentModified) {
+        // Escape or closing the question is Cancel: the command is abandoned.
+        host::Answer answer = ws_.host.prompts().askYesNoCancel(ws_.message(38), host::Severity::Warning);
+        if (answer == host::Answer::Cancel) return false;
+        if (answer == host::Answer::Yes) {
+            ws_.saveSelectionOnly = false;
+            OpslaanAlsDialoog();
+            // The user wanted the changes kept: without a save they stay open.
+            if (doc.documentModified) return false;
+        }
     }
     ws_.points.reset();
     doc.documentModified = false;
@@ -35,10 +39,11 @@ bool DocumentCommands::Sluiten1Click() {
 }
 
 void DocumentCommands::acOpenenExecute() {
-    if (ws_.busy() || !Sluiten1Click()) return;
+    if (ws_.busy()) return;
+    // The file first: a cancelled choice leaves the open document as it was.
     std::string directory = ws_.currentDirectory.empty() ? ws_.paths.dataDir : ws_.currentDirectory;
     auto path = ws_.host.prompts().openFile(ws_.message(17), directory, formats::OpenFilters());
-    if (path) BestandOpenen(*path);
+    if (path && Sluiten1Click()) BestandOpenen(*path);
 }
 
 std::optional<formats::CsvSettings> DocumentCommands::csvByWizard(const std::string& fileName,
@@ -167,6 +172,12 @@ void DocumentCommands::OpslaanAlsDialoog() {
     dialog.currentDirectory = ws_.currentDirectory;
     if (!ws_.host.prompts().show(dialog)) return;
     std::string path = formats::ReplaceExtension(dialog.fileName, formats::SaveFormatOf(dialog.format()).extension);
+    // The name is only final here, with the format's extension: this is where
+    // an existing file is found, whatever a browse dialog asked before.
+    if (formats::StatusOf(path).exists &&
+        ws_.host.prompts().askYesNo(OwnText(OwnMessage::ReplaceFile) + "\r" + path, host::Severity::Warning) !=
+            host::Answer::Yes)
+        return;
     core::Result r = askAndSave(path, dialog.format(), ws_.saveSelectionOnly);
     // Only a save of the whole document names the window after its file.
     if (r.isDone() && !ws_.saveSelectionOnly) setCaptionFromFile();

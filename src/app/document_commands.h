@@ -30,8 +30,8 @@ public:
     void acOpslaanExecute();
     void mSaveTrackClick();
     // Closes the document, asking to save it when it changed. False when
-    // the user wanted it saved and that save did not happen: the document
-    // then stays open.
+    // the user cancelled the question, or wanted it saved and that save did
+    // not happen: the document then stays open.
     bool Sluiten1Click();
 
     // Saves to a path with the given options, as the save dialog's OK does

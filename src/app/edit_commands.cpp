@@ -43,7 +43,14 @@ EditCommands::EditCommands(Workspace& ws) : ws_(ws) {
         // Closing or opening a document ends the list editing of the old one.
         if (listEditing() && !ws_.document.inTree(listNode_)) endListEditing();
     });
+    ws_.recordUndo = [this](std::string label, Workspace::UndoPart part, std::function<void()> undo,
+                            std::function<void()> redo) {
+        push(std::move(label), part == Workspace::UndoPart::Tree ? View::Tree : View::Waypoints, std::move(undo),
+             std::move(redo));
+    };
 }
+
+EditCommands::~EditCommands() { ws_.recordUndo = nullptr; }
 
 core::ListRows& EditCommands::rowsOf(View view) {
     return view == View::Waypoints ? ws_.waypointRows : ws_.pointRows;
@@ -63,7 +70,27 @@ void EditCommands::push(std::string label, View view, std::function<void()> undo
     int group = view == View::Points ? session_ : view == View::Waypoints ? kWaypointListGroup : kTreeGroup;
     // LV1 holds rows only while a list is edited; there is nothing to take back otherwise.
     if (view == View::Points && !listEditing()) return;
-    history_.push({std::move(label), std::move(undo), std::move(redo), group});
+    if (view != View::Waypoints) {
+        history_.push({std::move(label), std::move(undo), std::move(redo), group, nullptr});
+    } else {
+        // Steps of the waypoint list refer to row numbers: they apply only to
+        // the rows as they left them, whatever else happened in between.
+        core::ListRows& rows = ws_.waypointRows;
+        auto fits = std::make_shared<std::pair<std::size_t, std::size_t>>(0, core::RowsFingerprint(rows));  // undone, done
+        history_.push({std::move(label),
+                       [&rows, undo, fits] {
+                           undo();
+                           fits->first = core::RowsFingerprint(rows);
+                       },
+                       [&rows, redo, fits] {
+                           redo();
+                           fits->second = core::RowsFingerprint(rows);
+                       },
+                       group,
+                       [&rows, fits](bool undoing) {
+                           return core::RowsFingerprint(rows) == (undoing ? fits->second : fits->first);
+                       }});
+    }
     nodeCountSeen_ = ws_.document.store().nodeCount();
 }
 
@@ -90,12 +117,12 @@ bool EditCommands::canRedo() const { return history_.canRedo() && groupOpen(hist
 
 void EditCommands::undo() {
     if (ws_.busy() || !historyStillValid() || !canUndo()) return;
-    history_.undo();
+    if (!history_.undo()) ws_.host.prompts().show(OwnText(OwnMessage::UndoStale), host::Severity::Warning);
 }
 
 void EditCommands::redo() {
     if (ws_.busy() || !historyStillValid() || !canRedo()) return;
-    history_.redo();
+    if (!history_.redo()) ws_.host.prompts().show(OwnText(OwnMessage::UndoStale), host::Severity::Warning);
 }
 
 // --- list editing ---

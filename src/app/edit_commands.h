@@ -21,6 +21,9 @@ public:
     using Rows = std::vector<size_t>;
 
     explicit EditCommands(Workspace& ws);
+    ~EditCommands();
+    EditCommands(const EditCommands&) = delete;
+    EditCommands& operator=(const EditCommands&) = delete;
 
     // --- list editing ---
     bool listEditing() const { return listNode_ != core::kNoNode; }

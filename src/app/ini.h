@@ -41,7 +41,7 @@ struct UserSettings {
     bool serverSocket = false;
     int serverPort = 7000;
     bool serverSocketAll = false;  // the listener on every interface, not only loopback
-    bool allTalkers = false;       // decode GN, GL, GA, GB, BD and GQ sentences too
+    bool allTalkers = true;        // decode GN, GL, GA, GB, BD and GQ sentences too: receivers of today talk GN
     std::string lastPath;
     int currentLanguage = 2;
     // The main window's size and the tree's width when it last closed; 0

@@ -91,6 +91,8 @@ std::string OwnText(OwnMessage message) {
         case OwnMessage::ReadCancelled: return "Reading stopped by the user";
         case OwnMessage::NoTrackToReverse:
             return "Choose a track in the tree, or list one with \"Edit list of points\", to reverse it.";
+        case OwnMessage::ReplaceFile: return "This file already exists. Replace it?";
+        case OwnMessage::UndoStale: return "The list was changed since; this step cannot be undone any more.";
     }
     return {};
 }

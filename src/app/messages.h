@@ -46,6 +46,8 @@ enum class OwnMessage {
     NothingSaved,        // a save that had nothing to write
     ReadCancelled,       // Escape during an open
     NoTrackToReverse,    // "Reverse track" with neither a listed nor a focused track
+    ReplaceFile,         // a save whose target exists already
+    UndoStale,           // an undo step whose rows were changed since
 };
 std::string OwnText(OwnMessage message);
 

@@ -32,6 +32,7 @@ std::string NmeaFileCommands::readForm(const NmeaFileForm& form, nmea::NmeaFileO
     options.time = form.option;
     if (std::string problem = nmea::CheckNmeaFileOptions(options); !problem.empty()) return problem;
     if (form.option == nmea::TimeOption::Now) options.startSerial = ws_.host.clock().nowSerial();
+    options.utcOffsetMinutes = ws_.host.clock().utcOffsetMinutes();
     if (form.option == nmea::TimeOption::StartFrom) {
         double day = 0, fraction = 0;
         if (!nmea::ReadSimDate(form.meDate, day)) return "'" + form.meDate + "' is not a valid date";

@@ -1,5 +1,8 @@
 #include "app/waypoint_commands.h"
 
+#include <memory>
+
+#include "core/list_edit.h"
 #include "formats/waypoint_db.h"
 
 namespace app {
@@ -45,31 +48,52 @@ void WaypointCommands::mAddToWaypointsClick() {
         return formats::OnConflict::Stop;
     };
     core::Document& doc = ws_.document;
+    std::vector<core::ListRow> before = ws_.waypointRows.rows;
     for (core::NodeId n = doc.focused(); n != core::kNoNode && n != core::kRootNode; n = doc.parent(n)) {
         if (n == doc.waypoints()) {
             for (core::NodeId w = doc.firstChild(n); w != core::kNoNode; w = doc.nextSibling(w))
-                if (!formats::AddToDatabase(env, ws_.waypointRows, w, options)) return;
-            return;
+                if (!formats::AddToDatabase(env, ws_.waypointRows, w, options)) break;
+            break;
         }
         core::NodeRole role = doc.roleOf(n);
         if (role == core::NodeRole::Waypoint || role == core::NodeRole::TrackPoint ||
             role == core::NodeRole::RoutePoint) {
             (void)formats::AddToDatabase(env, ws_.waypointRows, n, options);
-            return;
+            break;
         }
     }
+    // However many points went in, and also when a question stopped it part-way: one step.
+    auto change = std::make_shared<core::RowChange>(core::DiffRows(before, ws_.waypointRows.rows));
+    if (change->empty() || !ws_.recordUndo) return;
+    core::ListRows& rows = ws_.waypointRows;
+    ws_.recordUndo("Add to Waypoints", Workspace::UndoPart::WaypointList,
+                   [&rows, change] { core::UndoRowChange(rows, *change); },
+                   [&rows, change] { core::RedoRowChange(rows, *change); });
 }
 
 void WaypointCommands::KopieerNaarBoomClick(const std::vector<size_t>& selected) {
     ws_.report("Add waypoint to tree");
     const auto& rows = ws_.waypointRows.rows;
+    core::Document& doc = ws_.document;
+    auto added = std::make_shared<std::vector<core::NodeId>>();
     for (size_t i : selected) {
         if (i >= rows.size()) continue;
         const core::ListRow& r = rows[i];
-        ws_.document.AddWaypoint(r[core::kColLat], r[core::kColLon], r[core::kColAlt], r[core::kColSerial],
-                                 r[core::kColName], core::Symbol::name(r[core::kColSymbol]), r[core::kColComment],
-                                 r[core::kColDescription]);
+        doc.AddWaypoint(r[core::kColLat], r[core::kColLon], r[core::kColAlt], r[core::kColSerial], r[core::kColName],
+                        core::Symbol::name(r[core::kColSymbol]), r[core::kColComment], r[core::kColDescription]);
+        added->push_back(doc.store().lastChild(doc.waypoints()));
     }
+    if (added->empty() || !ws_.recordUndo) return;
+    // The new waypoints leave the tree (kept aside) and come back as one step.
+    ws_.recordUndo("Copy to tree", Workspace::UndoPart::Tree,
+                   [&doc, added] {
+                       for (auto it = added->rbegin(); it != added->rend(); ++it) doc.unlinkNode(*it);
+                       doc.documentModified = true;
+                   },
+                   [&doc, added] {
+                       for (core::NodeId n : *added) doc.relinkNode(n, doc.waypoints(), core::kNoNode);
+                       doc.documentModified = true;
+                   });
 }
 
 }  // namespace app

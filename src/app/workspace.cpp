@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
 #include "app/channel_settings.h"
+#include "formats/atomic_file.h"
 
 namespace app {
 
@@ -100,6 +101,12 @@ void Workspace::loadUserSettings() {
 
 bool Workspace::saveUserSettings() {
     if (channels) StoreChannelSettings(*channels, settings);
+    // A settings file the user made read-only holds settings they keep by
+    // hand: it is left as it is (a rename would replace it all the same).
+    if (formats::StatusOf(paths.userSettings).readOnly) {
+        report("Settings not saved: " + paths.userSettings + " is read-only");
+        return false;
+    }
     IniFile ini = IniFile::load(paths.userSettings);
     settings.lastPath = currentDirectory;
     settings.writeGeneral(ini);

@@ -2,6 +2,7 @@
 // All run-time state of one Pathkeep run, shared by the GUI and the CLI.
 // Operations live in their subsystems and take the pieces they need.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,12 @@ public:
     bool determineRanges = true;
     core::ListRows pointRows;     // LV1
     core::ListRows waypointRows;  // LV2
+    // Where commands outside the edit commands record their undo steps: a
+    // change of the tree, or of the waypoint list. The edit commands own the
+    // history and set this; none: nothing is recorded (the command line).
+    enum class UndoPart { Tree, WaypointList };
+    std::function<void(std::string label, UndoPart part, std::function<void()> undo, std::function<void()> redo)>
+        recordUndo;
     plot::PlotState plot;
     MessageTable messages;
     MessageLog log;

@@ -114,6 +114,10 @@ struct Cli {
         : ws(host, cli::PathsBesideThisProgram()) {
         ws.create();
         ws.keepPointList = false;
+        // Delimited text is read with the columns the import wizard would guess.
+        commands.setCsvChooser([](const std::string& text) -> std::optional<formats::CsvSettings> {
+            return formats::GuessCsvSettings(text, formats::GuessCsvSeparator(text));
+        });
         // Long work shows its status on stderr, at most once a second.
         statusToStderr = ws.statusLine.changed.scoped([last = std::chrono::steady_clock::now()](
                                                           int, const std::string& text) mutable {
@@ -141,6 +145,8 @@ void printTree(const core::Document& doc, core::NodeId node, int depth, std::str
 int treeCommand(const std::vector<std::string>& args) {
     if (args.size() != 1) return usageError("tree needs exactly one FILE");
     Cli cli;
+    auto warnings = cli.ws.log.warningAdded.scoped(
+        [](const std::string& w) { std::fprintf(stderr, "pathkeep-cli: warning: %s\n", w.c_str()); });
     if (!cli.commands.BestandOpenen(args[0])) return kExitFailed;
     std::string out;
     const core::Document& doc = cli.ws.document;
@@ -316,7 +322,11 @@ int convertCommand(const std::vector<std::string>& args) {
     cli.commands.setCsvChooser([&c](const std::string& text) -> std::optional<formats::CsvSettings> {
         char separator = c.csvSeparator.value_or(formats::GuessCsvSeparator(text));
         formats::CsvSettings s = formats::GuessCsvSettings(text, separator);
-        if (c.csvColumns) s = cli::CsvSettingsFromColumns(*c.csvColumns, separator, s.headerRow);
+        if (c.csvColumns) {
+            bool yearFirst = s.yearFirstDates;
+            s = cli::CsvSettingsFromColumns(*c.csvColumns, separator, s.headerRow);
+            s.yearFirstDates = yearFirst;
+        }
         if (c.csvHeader) s.headerRow = *c.csvHeader;
         return s;
     });

@@ -17,7 +17,7 @@ namespace cli {
 const char* const kReceiveUsage =
     "  receive (--serial DEV [--speed N] [--bits N] [--parity P] [--stop S]\n"
     "           | --tcp HOST:PORT | --listen PORT) [--log FILE] [--lines N] [--seconds S]\n"
-    "          [--all-talkers]\n"
+    "          [--all-talkers | --gp-only]\n"
     "                         receive NMEA sentences and print the reception display\n"
     "                         at the end (N lines, S seconds or end of stream)\n";
 
@@ -33,7 +33,7 @@ struct Options {
     std::optional<std::string> parity, stop;
     long long lines = -1;
     double seconds = -1;
-    bool allTalkers = false;
+    std::optional<bool> allTalkers;  // none: as the settings say (all systems unless turned off)
 };
 
 int usage(const std::string& message) {
@@ -46,8 +46,8 @@ std::string parse(const std::vector<std::string>& args, Options& o) {
     int sources = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--all-talkers") {
-            o.allTalkers = true;
+        if (a == "--all-talkers" || a == "--gp-only") {
+            o.allTalkers = a == "--all-talkers";
             continue;
         }
         if (i + 1 >= args.size()) return a + " needs a value";
@@ -140,7 +140,7 @@ int receiveCommand(const std::vector<std::string>& args) {
     app::ApplyChannelSettings(settings, channels);
     channels.decodeOptions.decimalSeparator = host.locale().decimalSeparator();
     channels.decodeOptions.texts = {ws.message(5), ws.message(6), ws.message(7), ws.message(8), ws.message(9)};
-    if (o.allTalkers) channels.decodeOptions.allTalkers = true;
+    if (o.allTalkers) channels.decodeOptions.allTalkers = *o.allTalkers;
     if (o.lines > 0) channels.setLineLimit(o.lines);
 
     nmea::TPoort& r = channels.Poort[1];

@@ -276,17 +276,17 @@ void Document::appendAttribute(NodeId parent, AttrKey key, std::string_view valu
 }
 
 void Document::AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele,
-                             std::string_view time) {
-    addTrackpoint(lat, lon, ele, time, false);
+                             std::string_view time, const TrackPointTexts& texts) {
+    addTrackpoint(lat, lon, ele, time, false, texts);
 }
 
 void Document::AddTrackpointXmlTime(std::string_view lat, std::string_view lon, std::string_view ele,
-                                    std::string_view xmlTime) {
-    addTrackpoint(lat, lon, ele, xmlTime, true);
+                                    std::string_view xmlTime, const TrackPointTexts& texts) {
+    addTrackpoint(lat, lon, ele, xmlTime, true, texts);
 }
 
 void Document::addTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele,
-                             std::string_view time, bool timeIsXml) {
+                             std::string_view time, bool timeIsXml, const TrackPointTexts& texts) {
     if (lat.empty() && lon.empty()) return;
     // Nowhere to put it: callers make a track current first.
     if (currentSegment == kNoNode || !store_.alive(currentSegment)) return;
@@ -305,6 +305,11 @@ void Document::addTrackpoint(std::string_view lat, std::string_view lon, std::st
         appendAttribute(pt, AttrKey::Time, time);
     else if (!ti.empty())
         appendAttribute(pt, AttrKey::Time, DateTimeToXml(ti, clock_));
+    appendAttribute(pt, AttrKey::Name, texts.name);
+    if (!texts.sym.empty()) appendAttribute(pt, AttrKey::Sym, symbolName(Symbol::name(std::string(texts.sym))));
+    appendAttribute(pt, AttrKey::Cmt, texts.cmt);
+    appendAttribute(pt, AttrKey::Desc, texts.desc);
+    appendAttribute(pt, AttrKey::Type, texts.type);
     if (currentCountNode != kNoNode && store_.alive(currentCountNode)) {
         store_.setKeyed(currentCountNode, AttrKey::Number, count);
         if (bulkDepth_ == 0) textChanged(currentCountNode);
@@ -318,7 +323,7 @@ std::string Document::symbolName(const Symbol& symbol) const {
 
 void Document::addPoint(NodeId parent, const char* label, std::string_view lat, std::string_view lon,
                         std::string_view ele, std::string_view time, std::string_view name, const Symbol& symbol,
-                        std::string_view cmt, std::string_view desc) {
+                        std::string_view cmt, std::string_view desc, std::string_view type) {
     documentModified = true;
     NodeId pt = appendNode(parent, std::string(label) + " (" + std::string(name) + ")", kPointKind);
     appendAttribute(pt, AttrKey::Lat, CommaToPoint(lat));
@@ -329,19 +334,20 @@ void Document::addPoint(NodeId parent, const char* label, std::string_view lat, 
     appendAttribute(pt, AttrKey::Sym, symbolName(symbol));
     appendAttribute(pt, AttrKey::Cmt, cmt);
     appendAttribute(pt, AttrKey::Desc, desc);
+    appendAttribute(pt, AttrKey::Type, type);
 }
 
 void Document::AddWaypoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
                            std::string_view name, const Symbol& symbol, std::string_view cmt,
-                           std::string_view desc) {
-    addPoint(waypoints_, "wpt", lat, lon, ele, time, name, symbol, cmt, desc);
+                           std::string_view desc, std::string_view type) {
+    addPoint(waypoints_, "wpt", lat, lon, ele, time, name, symbol, cmt, desc, type);
 }
 
 void Document::AddRoutepoint(std::string_view lat, std::string_view lon, std::string_view ele,
                              std::string_view time, std::string_view name, const Symbol& symbol,
-                             std::string_view cmt, std::string_view desc) {
+                             std::string_view cmt, std::string_view desc, std::string_view type) {
     if (currentRoute == kNoNode || !store_.alive(currentRoute)) return;
-    addPoint(currentRoute, "rtept", lat, lon, ele, time, name, symbol, cmt, desc);
+    addPoint(currentRoute, "rtept", lat, lon, ele, time, name, symbol, cmt, desc, type);
 }
 
 }  // namespace core

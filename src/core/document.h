@@ -88,14 +88,22 @@ public:
     NodeId FindTrack(const std::string& name);
     void NewTrack(const std::string& name);
     void NewRoute(const std::string& name);
-    void AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time);
+    // The texts a track point may carry beside its position, stored as the
+    // same lines a waypoint has. Most points carry none and cost no node.
+    struct TrackPointTexts {
+        std::string_view name, sym, cmt, desc, type;
+    };
+    void AddTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
+                       const TrackPointTexts& texts = {});
     // The same with the time already as the XML text AddTrackpoint would store.
     void AddTrackpointXmlTime(std::string_view lat, std::string_view lon, std::string_view ele,
-                              std::string_view xmlTime);
+                              std::string_view xmlTime, const TrackPointTexts& texts = {});
     void AddWaypoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
-                     std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc);
+                     std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc,
+                     std::string_view type = {});
     void AddRoutepoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
-                       std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc);
+                       std::string_view name, const Symbol& symbol, std::string_view cmt, std::string_view desc,
+                       std::string_view type = {});
 
     // Plain tree editing. None of these marks the document changed: the
     // user's commands do that, so bookkeeping such as the bounds node does not.
@@ -151,12 +159,12 @@ public:
 private:
     void addPoint(NodeId parent, const char* label, std::string_view lat, std::string_view lon,
                   std::string_view ele, std::string_view time, std::string_view name, const Symbol& symbol,
-                  std::string_view cmt, std::string_view desc);
+                  std::string_view cmt, std::string_view desc, std::string_view type);
     void appendAttribute(NodeId parent, AttrKey key, std::string_view value);
     // The focus moves up to `parent` when it was in what went.
     void focusOutOf(NodeId parent, bool focusWasInside);
     void addTrackpoint(std::string_view lat, std::string_view lon, std::string_view ele, std::string_view time,
-                       bool timeIsXml);
+                       bool timeIsXml, const TrackPointTexts& texts);
     std::string symbolName(const Symbol& symbol) const;
 
     NodeStore store_;

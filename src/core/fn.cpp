@@ -606,6 +606,9 @@ size_t nmeaMinutes(long long whole, long double value, char* m) {
     GeneralNumber g;
     std::string slow;
     std::string_view text = ToGeneralText(minutes, g) ? g.view() : std::string_view(slow = FloatToStrGeneral(minutes));
+    // Within a hair of a whole degree the general text has an exponent
+    // ("6E-7"): cut to four decimals like any other, that is no minutes.
+    if (text.find_first_of("Ee") != std::string_view::npos || minutes < 0) text = "0.0000";
     // "0" before minutes under 10, ".0" after whole minutes, cut to seven
     // characters: "05.1234".
     char buffer[kMinuteChars + 3];

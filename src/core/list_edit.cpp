@@ -1,9 +1,11 @@
 #include "core/list_edit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "core/fn.h"
+#include "core/text.h"
 
 namespace core {
 
@@ -129,6 +131,39 @@ void RestoreRows(ListRows& view, const RemovedRows& removed) {
     }
     view.rows = std::move(merged);
     Renumber(view);
+}
+
+RowChange DiffRows(const std::vector<ListRow>& before, const std::vector<ListRow>& after) {
+    RowChange c;
+    c.sizeBefore = before.size();
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i)
+        if (before[i] != after[i]) {
+            c.replaced.emplace_back(i, before[i]);
+            c.written.emplace_back(i, after[i]);
+        }
+    if (after.size() > before.size()) c.added.assign(after.begin() + static_cast<std::ptrdiff_t>(before.size()), after.end());
+    return c;
+}
+
+std::size_t RowsFingerprint(const ListRows& view) {
+    std::size_t h = view.rows.size();
+    for (const ListRow& row : view.rows)
+        for (const std::string& field : row) h = h * 1000003u ^ std::hash<std::string>{}(field);
+    return h;
+}
+
+void UndoRowChange(ListRows& view, const RowChange& change) {
+    if (view.rows.size() > change.sizeBefore) view.rows.resize(change.sizeBefore);
+    for (const auto& [i, row] : change.replaced)
+        if (i < view.rows.size()) view.rows[i] = row;
+    view.changed();
+}
+
+void RedoRowChange(ListRows& view, const RowChange& change) {
+    for (const auto& [i, row] : change.written)
+        if (i < view.rows.size()) view.rows[i] = row;
+    view.rows.insert(view.rows.end(), change.added.begin(), change.added.end());
+    view.changed();
 }
 
 std::string RowsText(const ListRows& view, const std::vector<std::size_t>& selected) {
@@ -272,6 +307,43 @@ std::vector<NodeId> childrenOf(const Document& doc, NodeId node) {
     return ids;
 }
 
+// A point's type has no list column: it follows its point through the list
+// by place and name, so that an OK does not drop it.
+struct KeptType {
+    long double lat, lon;
+    std::string name, type;
+    bool used = false;
+};
+
+std::vector<KeptType> typesOf(const Document& doc, NodeId listNode) {
+    std::vector<KeptType> kept;
+    const NodeStore& store = doc.store();
+    for (NodeId p = doc.firstChild(listNode); p != kNoNode; p = doc.nextSibling(p)) {
+        NodeId type = doc.attributeChild(p, AttrKey::Type);
+        if (type == kNoNode) continue;
+        auto value = [&](AttrKey key) {
+            NodeId line = doc.attributeChild(p, key);
+            return line == kNoNode ? std::string() : store.value(line);
+        };
+        kept.push_back({StrToFloatAny(value(AttrKey::Lat)), StrToFloatAny(value(AttrKey::Lon)), value(AttrKey::Name),
+                        store.value(type)});
+    }
+    return kept;
+}
+
+std::string typeFor(std::vector<KeptType>& kept, const ListRow& row) {
+    constexpr long double kSamePlaceDeg = 1e-6;  // rows hold 12 characters of a co-ordinate
+    constexpr size_t kRowNameChars = 32;         // route rows cut their names
+    long double lat = StrToFloatAny(CommaToPoint(row[kColLat])), lon = StrToFloatAny(CommaToPoint(row[kColLon]));
+    for (KeptType& k : kept) {
+        if (k.used || Utf8Left(k.name, kRowNameChars) != Utf8Left(row[kColName], kRowNameChars)) continue;
+        if (std::fabs(k.lat - lat) > kSamePlaceDeg || std::fabs(k.lon - lon) > kSamePlaceDeg) continue;
+        k.used = true;
+        return k.type;
+    }
+    return {};
+}
+
 std::vector<NodeId> unlinkChildren(Document& doc, NodeId node) {
     std::vector<NodeId> ids = childrenOf(doc, node);
     for (NodeId c : ids) doc.unlinkNode(c);
@@ -313,6 +385,8 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
         return w;  // "All Routes" and anything else write nothing
     }
 
+    std::vector<KeptType> kept;
+    if (target == Target::Waypoints || target == Target::Route) kept = typesOf(doc, listNode);
     doc.documentModified = true;
     doc.beginBulk();
     w.node = listNode;
@@ -358,15 +432,16 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
         switch (target) {
         case Target::Waypoints:
             doc.AddWaypoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
-                            Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription]);
+                            Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription], typeFor(kept, row));
             break;
         case Target::Route:
             doc.AddRoutepoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
-                              Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription]);
+                              Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription], typeFor(kept, row));
             break;
         case Target::Track:
         case Target::AllTracks:
-            doc.AddTrackpoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial]);
+            doc.AddTrackpoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial],
+                              {row[kColName], row[kColSymbol], row[kColComment], row[kColDescription], {}});
             break;
         }
         if (n % kYieldEvery == 0 && status) status(std::to_string(n) + what);

@@ -41,6 +41,20 @@ struct RemovedRows {
 };
 // Deletes the given rows (any order, duplicates ignored) and renumbers.
 RemovedRows DeleteRows(ListRows& view, std::vector<std::size_t> selected);
+
+// A change that overwrote rows in place and added rows at the end, as the
+// rows it replaced and the rows it wrote; worked out from a copy taken before.
+struct RowChange {
+    std::vector<std::pair<std::size_t, ListRow>> replaced, written;
+    std::size_t sizeBefore = 0;
+    std::vector<ListRow> added;
+    bool empty() const { return replaced.empty() && added.empty(); }
+};
+RowChange DiffRows(const std::vector<ListRow>& before, const std::vector<ListRow>& after);
+void UndoRowChange(ListRows& view, const RowChange& change);
+// A hash of every field of every row: whether a list is still as a step left it.
+std::size_t RowsFingerprint(const ListRows& view);
+void RedoRowChange(ListRows& view, const RowChange& change);
 // Puts removed rows back where they were; renumbers.
 void RestoreRows(ListRows& view, const RemovedRows& removed);
 

@@ -20,9 +20,11 @@ constexpr std::uint16_t kDeadBit = 0x8000;
 // Attribute keys kept apart from their values. Index = key number.
 constexpr std::string_view kKeyPrefix[] = {
     "",        "lat = ",    "lon = ",    "ele = ",    "time = ",   "name = ", "sym = ", "cmt = ",
-    "desc = ", "number = ", "trkpt (",   "minlat = ", "maxlat = ", "minlon = ", "maxlon = "};
+    "desc = ", "number = ", "trkpt (",   "minlat = ", "maxlat = ", "minlon = ", "maxlon = ",
+    "type = "};
 constexpr std::uint8_t kKeyCount = sizeof kKeyPrefix / sizeof kKeyPrefix[0];
 constexpr std::uint8_t kTrkptLabel = 10;
+static_assert(kKeyCount <= 16, "a key is four bits of the tag");
 
 // The sixteen characters number and time texts are made of; one nibble each.
 constexpr char kPackAlphabet[] = "0123456789.-:T+Z";

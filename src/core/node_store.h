@@ -80,7 +80,7 @@ private:
 
 // Keys kept apart from their values; the text is key prefix + value.
 enum class AttrKey : std::uint8_t {
-    None, Lat, Lon, Ele, Time, Name, Sym, Cmt, Desc, Number, TrkptLabel, MinLat, MaxLat, MinLon, MaxLon
+    None, Lat, Lon, Ele, Time, Name, Sym, Cmt, Desc, Number, TrkptLabel, MinLat, MaxLat, MinLon, MaxLon, Type
 };
 
 class NodeStore {

@@ -235,8 +235,11 @@ TreePointEdit WritePoint(Document& doc, NodeId point, const PointEditModel& mode
     e.node = point;
     e.textBefore = doc.getText(point);
     // Attribute lines go aside (not away) so an undo brings them back.
+    // Lines the editor has no field for (a type) are written again after its own.
+    std::vector<std::string> kept;
     for (NodeId c : childrenOf(doc, point)) {
         if (doc.roleOf(c) != NodeRole::Attribute) continue;
+        if (doc.store().key(c) == AttrKey::Type) kept.push_back(doc.getText(c));
         e.before.push_back(c);
         doc.unlinkNode(c);
     }
@@ -256,6 +259,7 @@ TreePointEdit WritePoint(Document& doc, NodeId point, const PointEditModel& mode
     add("sym = ", model.field(PointField::Sym));
     add("cmt = ", model.field(PointField::Cmt));
     add("desc = ", model.field(PointField::Desc));
+    for (const std::string& line : kept) doc.appendNode(point, line, kAttributeKind);
     if (doc.roleOf(point) == NodeRole::Waypoint) doc.setText(point, "wpt (" + model.field(PointField::Name) + ")");
     e.textAfter = doc.getText(point);
     for (NodeId c : childrenOf(doc, point))

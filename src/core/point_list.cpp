@@ -114,6 +114,7 @@ PointTexts PointLoader::readPoint(NodeId point) const {
             case AttrKey::Cmt: p.cmt = store.value(c); continue;
             case AttrKey::Name: p.name = store.value(c); continue;
             case AttrKey::Desc: p.desc = store.value(c); continue;
+            case AttrKey::Type: p.type = store.value(c); continue;
             default: break;
         }
         PointLine line = ReadPointLine(doc_, c);
@@ -125,6 +126,7 @@ PointTexts PointLoader::readPoint(NodeId point) const {
         else if (line.key == "time" && readTimes_) setTime(p, line.value);
         else if (line.key == "name") p.name = line.value;
         else if (line.key == "desc") p.desc = line.value;
+        else if (line.key == "type") p.type = line.value;
     }
     return p;
 }
@@ -155,13 +157,11 @@ ListRow MakeListRow(const PointTexts& p, PointType type, size_t rowNumber, const
         row[kColDate] = locale.formatShortDate(t.year, t.month, t.day);
         row[kColTime] = TimeOfDayText(t);
     }
-    if (type != PointType::Track) {
-        size_t cut = type == PointType::Route ? kRecordTextChars : std::string::npos;
-        row[kColName] = Utf8Left(p.name, cut);
-        row[kColSymbol] = Utf8Left(p.sym, cut);
-        row[kColComment] = Utf8Left(p.cmt, cut);
-        row[kColDescription] = Utf8Left(p.desc, cut);
-    }
+    size_t cut = type == PointType::Route ? kRecordTextChars : std::string::npos;
+    row[kColName] = Utf8Left(p.name, cut);
+    row[kColSymbol] = Utf8Left(p.sym, cut);
+    row[kColComment] = Utf8Left(p.cmt, cut);
+    row[kColDescription] = Utf8Left(p.desc, cut);
     return row;
 }
 
@@ -171,7 +171,7 @@ PointRecord PointLoader::toRecord(const PointTexts& p, PointType type) const {
     r.lon = StrToFloatAny(p.lon);
     r.ele = p.ele.empty() ? 0 : StrToFloatAny(p.ele);
     r.time = p.hasTime ? p.time : p.serial.empty() ? 0 : StrToFloatAny(p.serial);
-    if (type == PointType::Route) {
+    if (type == PointType::Route || type == PointType::Track) {
         r.name = Utf8Left(p.name, kRecordTextChars);
         r.sym = Utf8Left(p.sym, kRecordTextChars);
         r.cmt = Utf8Left(p.cmt, kRecordTextChars);
@@ -240,9 +240,17 @@ bool PointLoader::readTrackRecord(NodeId point, PointRecord& r) const {
     char buffer[64];
     size_t length = 0;
     r.lat = r.lon = r.ele = r.time = 0;
+    // The record is reused from point to point; texts are rare and cost nothing when absent.
+    for (RecordText* t : {&r.name, &r.sym, &r.cmt, &r.desc})
+        if (!t->empty()) *t = std::string();
     for (NodeId c = doc_.firstChild(point); c != kNoNode; c = doc_.nextSibling(c)) {
         AttrKey key = store.key(c);
         if (key == AttrKey::None) return false;  // an edited line: readPoint decides what it is
+        if (key == AttrKey::Name || key == AttrKey::Sym || key == AttrKey::Cmt || key == AttrKey::Desc) {
+            RecordText& t = key == AttrKey::Name ? r.name : key == AttrKey::Sym ? r.sym : key == AttrKey::Cmt ? r.cmt : r.desc;
+            t = Utf8Left(store.value(c), kRecordTextChars);
+            continue;
+        }
         bool number = key == AttrKey::Lat || key == AttrKey::Lon || key == AttrKey::Ele;
         if (!number && !(key == AttrKey::Time && readTimes_)) continue;  // no part of a track record
         // Most values are read without their text.

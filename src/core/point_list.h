@@ -130,7 +130,7 @@ private:
 
 // The texts of one point node as the loaders read them.
 struct PointTexts {
-    std::string lat, lon, ele, name, sym, cmt, desc;
+    std::string lat, lon, ele, name, sym, cmt, desc, type;
     std::string serial;     // a serial number as text, when it came as text
     bool hasTime = false;   // else the time as a number, when there is one
     long double time = 0;

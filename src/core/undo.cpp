@@ -12,6 +12,7 @@ void UndoStack::push(Step step) {
 
 bool UndoStack::undo() {
     if (!canUndo()) return false;
+    if (steps_[done_ - 1].applies && !steps_[done_ - 1].applies(true)) return false;
     --done_;
     if (steps_[done_].undo) steps_[done_].undo();
     notify();
@@ -20,6 +21,7 @@ bool UndoStack::undo() {
 
 bool UndoStack::redo() {
     if (!canRedo()) return false;
+    if (steps_[done_].applies && !steps_[done_].applies(false)) return false;
     if (steps_[done_].redo) steps_[done_].redo();
     ++done_;
     notify();

@@ -20,12 +20,16 @@ public:
         // Steps of one list editing session share a group, so they can be
         // dropped together when the list is written back or given up.
         int group = 0;
+        // Whether the step still fits the data it changed (true: undoing);
+        // none: always. A step that no longer fits is refused, not applied.
+        std::function<bool(bool undoing)> applies;
     };
 
     explicit UndoStack(size_t limit = kDefaultLimit) : limit_(limit) {}
 
     // Records a command that has just been done; forgets what was undone.
     void push(Step step);
+    // False when there is nothing to undo or redo, or the step refused.
     bool canUndo() const { return done_ > 0; }
     bool canRedo() const { return done_ < steps_.size(); }
     bool undo();

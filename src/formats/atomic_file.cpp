@@ -15,7 +15,7 @@ namespace formats {
 FileStatus StatusOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
-    return {true, static_cast<long>(st.st_size)};
+    return {true, static_cast<long>(st.st_size), S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0};
 }
 
 namespace {

@@ -17,6 +17,7 @@ namespace formats {
 struct FileStatus {
     bool exists = false;
     long size = 0;  // bytes; 0 when it is not there
+    bool readOnly = false;  // a regular file without any write permission
 };
 FileStatus StatusOf(const std::string& path);
 

@@ -70,6 +70,10 @@ CsvSettings ImportWizardModel::storeSettings() const {
     CsvSettings s;
     s.separator = separator;
     s.headerRow = headerRow;
+    ForEachLine(preview, [&](std::string_view line) {
+        s.yearFirstDates = separator == ',' && ColumbusHeading(line);
+        return false;
+    });
     // Left to right, so the rightmost list of a type wins.
     for (int k = 1; k <= kCsvMaxFields; ++k) {
         switch (columnTypes[static_cast<size_t>(k - 1)]) {
@@ -174,7 +178,7 @@ std::optional<long double> ParseTimeOfDay(std::string_view text, bool compact) {
     return (parts[0] * 60 + parts[1]) * 60 + parts[2] + *fraction;
 }
 
-std::optional<long> ParseCsvDate(std::string_view text) {
+std::optional<long> ParseCsvDate(std::string_view text, bool yearFirst) {
     text = core::Trim(text);
     int y = 0, m = 0, d = 0;
     if (text.size() == 10 && (text[4] == '/' || text[4] == '-') && text[7] == text[4]) {
@@ -182,7 +186,9 @@ std::optional<long> ParseCsvDate(std::string_view text) {
     } else if (text.size() == 10 && text[2] == '-' && text[5] == '-') {
         if (!digitsAt(text, 0, 2, d) || !digitsAt(text, 3, 2, m) || !digitsAt(text, 6, 4, y)) return std::nullopt;
     } else if (text.size() == 6) {
-        if (!digitsAt(text, 0, 2, d) || !digitsAt(text, 2, 2, m) || !digitsAt(text, 4, 2, y)) return std::nullopt;
+        if (!digitsAt(text, 0, 2, yearFirst ? y : d) || !digitsAt(text, 2, 2, m) ||
+            !digitsAt(text, 4, 2, yearFirst ? d : y))
+            return std::nullopt;
         y += 2000;
     } else {
         return std::nullopt;
@@ -192,6 +198,33 @@ std::optional<long> ParseCsvDate(std::string_view text) {
     bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
     if (m == 2 && d == 29 && !leap) return std::nullopt;
     return static_cast<long>(core::EncodeDate(y, m, d));
+}
+
+bool ColumbusHeading(std::string_view firstLine) {
+    std::array<std::string, kCsvMaxFields + 1> f = SplitCsvLine(firstLine, ',');
+    auto is = [&](int k, const char* name) { return core::AsciiLower(core::Trim(f[static_cast<size_t>(k)])) == name; };
+    return is(1, "index") && is(2, "tag") && is(3, "date") && is(4, "time");
+}
+
+std::optional<std::string> CsvMetres(std::string_view text) {
+    // Loggers pad their fields with NUL bytes.
+    while (!text.empty() && (text.back() == '\0' || text.back() == ' ')) text.remove_suffix(1);
+    text = core::Trim(text);
+    static constexpr std::pair<std::string_view, long double> kUnits[] = {
+        {"m", 1}, {"meters", 1}, {"metres", 1}, {"ft", 0.3048L}, {"feet", 0.3048L}};
+    long double factor = 1;
+    for (auto [unit, f] : kUnits) {
+        if (text.size() <= unit.size() || core::AsciiLower(text.substr(text.size() - unit.size())) != unit) continue;
+        std::string_view number = core::Trim(text.substr(0, text.size() - unit.size()));
+        char last = number.empty() ? ' ' : number.back();
+        if (last != '.' && (last < '0' || last > '9')) continue;  // "km", "m/s": another unit
+        text = number;
+        factor = f;
+        break;
+    }
+    std::optional<long double> value = core::ParseNumber(text);
+    if (!value) return std::nullopt;
+    return factor == 1 ? std::string(text) : core::FloatToStrGeneral(*value * factor);
 }
 
 std::optional<long double> ParseCsvDateTime(std::string_view text) {
@@ -288,7 +321,7 @@ std::optional<std::string> lineTime(Env& env, int lineNumber, const CsvSettings&
     std::optional<long> day;
     if (s.dateColumn > 0) {
         std::string date(field(s.dateColumn));
-        if (!date.empty() && !(day = ParseCsvDate(date))) return skipped(date, "date");
+        if (!date.empty() && !(day = ParseCsvDate(date, s.yearFirstDates))) return skipped(date, "date");
     }
     if (time.find(':') != std::string::npos || (day && !time.empty())) {
         std::optional<long double> seconds = ParseTimeOfDay(time, day.has_value());
@@ -341,8 +374,16 @@ core::Result CsvBestandInlezen(Env& env, std::string_view text, const CsvSetting
                 if (letter == "W" || letter == "w") negate(lon);
             }
         }
-        std::string alt(field(s.altColumn));
-        if (std::optional<long double> metres = core::ParseNumber(alt); metres && !AltitudeInRange(*metres)) alt.clear();
+        std::string alt;
+        if (std::string_view given = field(s.altColumn); !given.empty()) {
+            // Never text in a numeric element: what is no number after its unit is left out.
+            std::optional<std::string> metres = CsvMetres(given);
+            if (!metres)
+                env.warning("Line " + std::to_string(lineNumber) + ": altitude \"" + QuoteField(std::string(given)) +
+                            "\" is no number and was left out");
+            else if (AltitudeInRange(core::StrToFloatAny(*metres)))
+                alt = *metres;
+        }
         if (!(going = env.operation.stepLine(count, line))) return false;
         env.doc.AddTrackpoint(lat, lon, alt, *time);
         return true;

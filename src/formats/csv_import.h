@@ -78,9 +78,15 @@ private:
 // "hh:mm[:ss[.fff]]" (or "hhmmss[.fff]" when `compact`) -> seconds into the
 // day; none when it is no time of day.
 std::optional<long double> ParseTimeOfDay(std::string_view text, bool compact = false);
-// "yyyy/mm/dd", "yyyy-mm-dd", "dd-mm-yyyy" or "ddmmyy" (years 2000-2099) ->
-// days since 1899-12-30; none when it is no date.
-std::optional<long> ParseCsvDate(std::string_view text);
+// "yyyy/mm/dd", "yyyy-mm-dd", "dd-mm-yyyy" or "ddmmyy" (years 2000-2099;
+// "yymmdd" with yearFirst) -> days since 1899-12-30; none when it is no date.
+std::optional<long> ParseCsvDate(std::string_view text, bool yearFirst = false);
+// Whether a file's heading line is a Columbus V-900's ("INDEX,TAG,DATE,TIME,..."),
+// whose dates are yymmdd.
+bool ColumbusHeading(std::string_view firstLine);
+// A number that may carry a unit of length ("-64.153 m", "12 ft"), in
+// metres as text; none when no number is left once the unit is taken off.
+std::optional<std::string> CsvMetres(std::string_view text);
 // A date, a blank or "T", a time of day ("2024-06-01 10:53:26.5") -> serial
 // number; none when it is none.
 std::optional<long double> ParseCsvDateTime(std::string_view text);

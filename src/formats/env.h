@@ -67,13 +67,16 @@ struct CsvSettings {
     int dateColumn = 0, dateTimeColumn = 0;
     std::vector<int> hemisphereColumns;  // columns of N/S or E/W letters
     bool headerRow = false;
+    // Six-digit dates as yymmdd, as Columbus V-900 and V-990 loggers write
+    // them; otherwise ddmmyy.
+    bool yearFirstDates = false;
 };
 
 struct ReadOptions {
     // The delimited text reader's columns; none: there is nothing to read by.
     std::optional<CsvSettings> csv;
     // NMEA logs: also the sentences of other satellite systems.
-    bool allTalkers = false;
+    bool allTalkers = true;
 };
 
 }  // namespace formats

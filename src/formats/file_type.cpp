@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/fn.h"
 #include "core/text.h"
 #include "formats/csv_import.h"
 #include "formats/kml.h"
@@ -53,7 +54,7 @@ const std::vector<FormatRow>& Formats() {
          "plt", ".plt", "PLT - Ozi Trackpoints", SaveAsPLT},
         {FileType::OziWaypoint, {"Ozi Waypoint file", {"*.wpt"}}, plainReader<WptBestandInlezen>, SaveFormat::Wpt,
          "wpt", ".wpt", "WPT - Ozi Waypoints", SaveAsWPT},
-        {FileType::NmeaLog, {"NMEA LOG file", {"*.log"}}, readNmeaLog, std::nullopt, nullptr, nullptr, nullptr,
+        {FileType::NmeaLog, {"NMEA LOG file", {"*.log", "*.nmea", "*.txt"}}, readNmeaLog, std::nullopt, nullptr, nullptr, nullptr,
          nullptr},
         {FileType::EasyGps, {"EasyGPS (Waypoint+) file", {"*.txt"}}, plainReader<EasyGpsBestandInlezen>,
          std::nullopt, nullptr, nullptr, nullptr, nullptr},
@@ -92,6 +93,24 @@ FileHead HeadOfText(std::string_view text) {
     return head;
 }
 
+namespace {
+
+// Receiver captures (gpsd's test logs, for one) open with "#" comment lines:
+// the first line that is neither empty nor a comment tells.
+bool startsWithSentenceAfterComments(std::string_view text) {
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t eol = text.find('\n', pos);
+        std::string_view line = text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+        if (!core::Trim(line).empty() && line[0] != '#') return line[0] == '$';
+        if (eol == std::string_view::npos) break;
+        pos = eol + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool ReadFileHead(const std::string& path, FileHead& head, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -119,6 +138,7 @@ FileType DetectFileType(const FileHead& head, std::string_view extension) {
     if (!xml && contains(h, "Waypoint")) return FileType::OziWaypoint;
     if (!xml && contains(h, "Track Point")) return FileType::OziTrack;
     if (!h.empty() && h[0] == '$') return FileType::NmeaLog;
+    if (startsWithSentenceAfterComments(head.block)) return FileType::NmeaLog;
     if (lower.substr(0, 6) == "datum,") return FileType::EasyGps;
     if (contains(lower, "<gpx")) return FileType::Gpx;
     if (contains(lower, "<kml")) return FileType::Kml;

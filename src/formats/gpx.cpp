@@ -1,6 +1,7 @@
 #include "formats/gpx.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -66,6 +67,16 @@ void GpxInserter::addMetadata(xmlNode* e) {
         for (xmlAttr* a = m->properties; a; a = a->next)
             doc.appendNode(node, std::string(reinterpret_cast<const char*>(a->name)) + " = " + xml::attribute(m, reinterpret_cast<const char*>(a->name)),
                            core::kAttributeKind);
+        // The author's name and e-mail, a link's text: one level further in,
+        // so that a save writes them again.
+        for (xmlNode* c = xml::firstElement(m); c; c = xml::nextElement(c)) {
+            std::string name(xml::name(c));
+            if (!gpx::metadataChildElement(xml::name(m), name)) continue;
+            std::string value = name == "email" ? xml::attribute(c, "id") + "@" + xml::attribute(c, "domain")
+                              : name == "link"  ? xml::attribute(c, "href")
+                                                : xml::text(c);
+            doc.appendNode(node, name + " = " + value, core::kAttributeKind);
+        }
     }
 }
 
@@ -80,6 +91,7 @@ core::PointTexts ReadGpxPointElement(xmlNode* e) {
         else if (n == "sym") p.sym = xml::text(c);
         else if (n == "cmt") p.cmt = xml::text(c);
         else if (n == "desc") p.desc = xml::text(c);
+        else if (n == "type") p.type = xml::text(c);
         else if (n == "time") p.serial = xml::text(c);  // still the file's text
     }
     return p;
@@ -87,15 +99,19 @@ core::PointTexts ReadGpxPointElement(xmlNode* e) {
 
 GpxInserter::Point GpxInserter::readPoint(xmlNode* e, bool serialTimeAllowed) const {
     core::PointTexts t = ReadGpxPointElement(e);
-    Point p{t.lat, t.lon, t.ele, t.serial, t.name, t.sym, t.cmt, t.desc, {}, {}};
+    Point p{t.lat, t.lon, t.ele, t.serial, t.name, t.sym, t.cmt, t.desc, t.type, {}, {}};
     // A waypoint time with a comma is already a serial number.
     if (!(serialTimeAllowed && p.time.find(',') != std::string::npos))
         p.time = core::XmlToDateTime(p.time, env_.clock, env_.decimalSeparator());
     return p;
 }
 
+bool GpxInserter::keptPointChild(std::string_view n) {
+    return n == "ele" || n == "time" || n == "name" || n == "sym" || n == "cmt" || n == "desc" || n == "type";
+}
+
 void GpxInserter::addRoutepoint(const Point& p) {
-    env_.doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc);
+    env_.doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc, p.type);
 }
 
 bool GpxInserter::routeOfFocus(const Focus& f) {
@@ -116,7 +132,7 @@ void GpxInserter::addWpt(xmlNode* e) {
     Focus f = focus();
     core::Document& doc = env_.doc;
     if (f.none() || f.node == env_.doc.waypoints() || f.role == core::NodeRole::Waypoint)
-        doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc);
+        doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc, p.type);
     else if (routeOfFocus(f))
         addRoutepoint(p);
 }
@@ -167,32 +183,37 @@ void GpxInserter::addTrkpt(xmlNode* e) { addTrackPoint(readPoint(e, false)); }
 void GpxInserter::addTrackPoint(const Point& given) {
     Focus f = focus();
     core::Document& doc = env_.doc;
+    const core::Document::TrackPointTexts texts{given.name, given.sym, given.cmt, given.desc, given.type};
     if (f.none() && doc.currentSegment != kNoNode && doc.alive(doc.currentSegment)) {
         if (!given.storedTime.empty())
-            doc.AddTrackpointXmlTime(given.lat, given.lon, given.ele, given.storedTime);
+            doc.AddTrackpointXmlTime(given.lat, given.lon, given.ele, given.storedTime, texts);
         else
-            doc.AddTrackpoint(given.lat, given.lon, given.ele, given.time);
+            doc.AddTrackpoint(given.lat, given.lon, given.ele, given.time, texts);
         return;
     }
     Point p = given;
     if (!p.storedTime.empty()) p.time = core::XmlToDateTime(p.fileTime, env_.clock, env_.decimalSeparator());
+    // A pasted track point keeps its own texts wherever it lands.
     if (f.node == doc.waypoints() || f.role == core::NodeRole::Waypoint) {
-        doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, "", core::Symbol::name(""), "", "");
+        doc.AddWaypoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc, p.type);
     } else if (f.role == core::NodeRole::Segment) {
         doc.currentSegment = f.node;
         doc.currentCountNode = doc.store().previousSibling(f.node);
-        doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
+        doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time, texts);
     } else if (f.role == core::NodeRole::Track) {
         for (NodeId c = doc.firstChild(f.node); c != kNoNode; c = doc.nextSibling(c)) {
             if (doc.roleOf(c) == core::NodeRole::Segment) {
                 doc.currentSegment = c;
-                doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time);
+                doc.AddTrackpoint(p.lat, p.lon, p.ele, p.time, texts);
             } else if (doc.store().key(c) == core::AttrKey::Number) {
                 doc.currentCountNode = c;
             }
         }
     } else if (routeOfFocus(f)) {
-        doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, "TP", core::Symbol::none(), "", "");
+        if (p.name.empty())
+            doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, "TP", core::Symbol::none(), "", "");
+        else
+            doc.AddRoutepoint(p.lat, p.lon, p.ele, p.time, p.name, core::Symbol::name(p.sym), p.cmt, p.desc, p.type);
     }
 }
 
@@ -226,7 +247,22 @@ public:
 
 private:
     enum class Part { None, Route, Track };
-    enum class Built { Metadata, Waypoint, RouteName, RoutePoint, TrackName };
+    enum class Built { Metadata, Waypoint, RouteName, RoutePoint, TrackName, Header };
+    // What holds elements a save does not keep, for the note after reading.
+    enum Owner { kWaypoint, kRoutePoint, kTrackPoint, kRoute, kTrack, kFile, kOwners };
+    struct Dropped {
+        long owners = 0;
+        std::vector<std::string> names;  // in the order first met
+        bool current = false;            // the owner being read dropped something
+    };
+    void drop(Owner owner, std::string_view element);
+    void ownerDone(Owner owner);
+    void dropPointChildren(Owner owner, xmlNode* point);
+    void reportDropped();
+    // GPX 1.0 keeps its file's name, author and so on directly under gpx:
+    // they become the metadata a GPX 1.1 file keeps them in.
+    void keepHeader(xmlNode* e);
+    void addHeader();
 
     bool announce(const char* what);
     void pointDone();
@@ -262,7 +298,107 @@ private:
     int count_ = 0;
     long points_ = 0;
     NodeId lastRoute_ = kNoNode, lastTrack_ = kNoNode;
+
+    std::array<Dropped, kOwners> dropped_;
+    struct HeaderLine {
+        std::string name, text;
+        std::vector<std::pair<std::string, std::string>> attributes;
+    };
+    std::vector<HeaderLine> header_;
 };
+
+void GpxSaxReader::drop(Owner owner, std::string_view element) {
+    Dropped& d = dropped_[owner];
+    if (std::find(d.names.begin(), d.names.end(), element) == d.names.end()) d.names.emplace_back(element);
+    d.current = true;
+}
+
+void GpxSaxReader::ownerDone(Owner owner) {
+    Dropped& d = dropped_[owner];
+    if (d.current) ++d.owners;
+    d.current = false;
+}
+
+void GpxSaxReader::dropPointChildren(Owner owner, xmlNode* point) {
+    for (xmlNode* c = xml::firstElement(point); c; c = xml::nextElement(c))
+        if (!GpxInserter::keptPointChild(xml::name(c))) drop(owner, xml::name(c));
+    ownerDone(owner);
+}
+
+void GpxSaxReader::reportDropped() {
+    static constexpr const char* kOne[kOwners] = {"waypoint", "route point", "track point", "route", "track", ""};
+    static constexpr const char* kMany[kOwners] = {"waypoints", "route points", "track points", "routes", "tracks", ""};
+    for (int o = 0; o < kOwners; ++o) {
+        ownerDone(static_cast<Owner>(o));
+        const Dropped& d = dropped_[static_cast<size_t>(o)];
+        if (d.owners == 0) continue;
+        std::string names;
+        for (const std::string& n : d.names) names += (names.empty() ? "" : ", ") + n;
+        if (o == kFile)
+            env_.warning("The file carries " + names + " that a save does not keep");
+        else if (d.owners == 1)
+            env_.warning(std::string("1 ") + kOne[o] + " carries " + names + " that a save does not keep");
+        else
+            env_.warning(std::to_string(d.owners) + " " + kMany[o] + " carry " + names + " that a save does not keep");
+    }
+}
+
+namespace {
+
+// The GPX 1.0 elements under gpx that GPX 1.1 moved into metadata.
+bool headerElement(std::string_view n) {
+    return n == "name" || n == "desc" || n == "author" || n == "email" || n == "url" || n == "urlname" ||
+           n == "time" || n == "keywords" || n == "bounds";
+}
+
+}  // namespace
+
+void GpxSaxReader::keepHeader(xmlNode* e) {
+    HeaderLine line{std::string(xml::name(e)), xml::text(e), {}};
+    for (xmlAttr* a = e->properties; a; a = a->next) {
+        const char* n = reinterpret_cast<const char*>(a->name);
+        line.attributes.emplace_back(n, xml::attribute(e, n));
+    }
+    header_.push_back(std::move(line));
+}
+
+void GpxSaxReader::addHeader() {
+    if (header_.empty()) return;
+    core::Document& doc = env_.doc;
+    if (doc.firstChild(doc.metadata()) != kNoNode) {
+        // A file with both keeps its metadata element; the rest is named.
+        for (const HeaderLine& h : header_) drop(kFile, h.name);
+        ownerDone(kFile);
+        return;
+    }
+    auto find = [&](std::string_view n) -> const HeaderLine* {
+        for (const HeaderLine& h : header_)
+            if (h.name == n) return &h;
+        return nullptr;
+    };
+    auto line = [&](NodeId parent, const std::string& text) { return doc.appendNode(parent, text, core::kAttributeKind); };
+    // In the order GPX 1.1 gives metadata's children.
+    if (auto h = find("name")) line(doc.metadata(), "name = " + h->text);
+    if (auto h = find("desc")) line(doc.metadata(), "desc = " + h->text);
+    const HeaderLine *author = find("author"), *email = find("email");
+    if (author || email) {
+        NodeId a = line(doc.metadata(), "author");
+        if (author) line(a, "name = " + author->text);
+        if (email) line(a, "email = " + email->text);
+    }
+    const HeaderLine *url = find("url"), *urlName = find("urlname");
+    if (url) {
+        NodeId l = line(doc.metadata(), "link");
+        line(l, "href = " + url->text);
+        if (urlName) line(l, "text = " + urlName->text);
+    }
+    if (auto h = find("time")) line(doc.metadata(), "time = " + h->text);
+    if (auto h = find("keywords")) line(doc.metadata(), "keywords = " + h->text);
+    if (auto h = find("bounds")) {
+        NodeId b = line(doc.metadata(), "bounds");
+        for (const auto& [n, v] : h->attributes) line(b, n + " = " + v);
+    }
+}
 
 void GpxSaxReader::cancel() {
     cancelled_ = true;
@@ -323,7 +459,10 @@ void GpxSaxReader::startElement(std::string_view name, const xml::Attributes& at
             part_ = name == "rte" ? Part::Route : Part::Track;
             name_.clear();
             named_ = begun_ = inSegment_ = false;
+        } else if (headerElement(name)) {
+            build(Built::Header, name, attributes);
         } else {
+            drop(kFile, name);
             skipDepth_ = depth;
         }
         return;
@@ -335,6 +474,7 @@ void GpxSaxReader::startElement(std::string_view name, const xml::Attributes& at
             beginRoute();
             build(Built::RoutePoint, name, attributes);
         } else {
+            if (name != "name") drop(kRoute, name);
             skipDepth_ = depth;
         }
         return;
@@ -356,15 +496,19 @@ void GpxSaxReader::startElement(std::string_view name, const xml::Attributes& at
             point_.lon = attributes.find("lon");
             return;
         }
-        if (depth == 4 && inPoint_ && (name == "ele" || name == "time")) {
+        if (depth == 4 && inPoint_ && GpxInserter::keptPointChild(name)) {
             // The last of several wins.
-            text_ = name == "ele" ? &point_.ele : &point_.time;
+            text_ = name == "ele" ? &point_.ele : name == "time" ? &point_.time : name == "name" ? &point_.name
+                  : name == "sym" ? &point_.sym : name == "cmt" ? &point_.cmt : name == "desc" ? &point_.desc
+                  : &point_.type;
             text_->clear();
             textDepth_ = depth;
             return;
         }
-        // Nothing inside an ele or time element counts but its own text.
+        // Nothing inside a value element counts but its own text.
         if (text_ && depth > textDepth_) return;
+        if (depth == 4 && inPoint_) drop(kTrackPoint, name);
+        else if (depth == 2 && name != "name") drop(kTrack, name);
     }
     skipDepth_ = depth;
 }
@@ -392,6 +536,7 @@ void GpxSaxReader::endElement() {
     if (depth == 1) {
         if (part_ == Part::Route) beginRoute();
         if (part_ == Part::Track) beginTrack();
+        ownerDone(part_ == Part::Route ? kRoute : kTrack);
         part_ = Part::None;
     }
 }
@@ -408,13 +553,18 @@ void GpxSaxReader::built() {
     xmlNode* e = builder_.root();
     switch (building_) {
         case Built::Metadata: inserter_.addMetadata(e); break;
-        case Built::Waypoint: inserter_.addWpt(e); break;
+        case Built::Header: keepHeader(e); break;
+        case Built::Waypoint:
+            dropPointChildren(kWaypoint, e);
+            inserter_.addWpt(e);
+            break;
         case Built::RouteName: name_ = xml::text(e); break;
         case Built::TrackName:
             name_ = xml::text(e);
             named_ = true;
             break;
         case Built::RoutePoint:
+            dropPointChildren(kRoutePoint, e);
             inserter_.addRtept(e);
             pointDone();
             break;
@@ -423,6 +573,7 @@ void GpxSaxReader::built() {
 
 void GpxSaxReader::addTrackPoint() {
     inPoint_ = false;
+    ownerDone(kTrackPoint);
     text_ = nullptr;
     GpxInserter::Point& p = point_;
     if (auto stored = core::XmlTimeToLocalXml(p.time, env_.clock)) {
@@ -444,6 +595,8 @@ void GpxSaxReader::finish() {
         if (part_ == Part::Route) beginRoute();
         if (part_ == Part::Track) beginTrack();
     }
+    addHeader();
+    reportDropped();
     if (lastRoute_ != kNoNode) env_.doc.setFocused(lastTrack_ != kNoNode ? lastTrack_ : lastRoute_);
 }
 
@@ -573,6 +726,35 @@ void startGpxFile(xml::Writer& w, bool withSchemaLocation) {
     w.attribute("xsi:schemaLocation", kSchemaLocation);
 }
 
+bool metadataChildElement(std::string_view element, std::string_view child) {
+    if (element == "author") return child == "name" || child == "email" || child == "link";
+    if (element == "copyright") return child == "year" || child == "license";
+    if (element == "link") return child == "text" || child == "type";
+    return false;
+}
+
+namespace {
+
+// An author's "email = joe@example.org" and "link = http://..." lines as the
+// elements GPX 1.1 has for them; other lines as plain text elements.
+void writeMetadataChild(xml::Writer& w, const KeyValue& kv) {
+    if (kv.key == "email") {
+        size_t at = kv.value.find('@');
+        w.start("email");
+        w.attribute("id", kv.value.substr(0, at));
+        w.attribute("domain", at == std::string::npos ? std::string() : kv.value.substr(at + 1));
+        w.end();
+    } else if (kv.key == "link") {
+        w.start("link");
+        w.attribute("href", kv.value);
+        w.end();
+    } else {
+        w.element(kv.key.c_str(), kv.value);
+    }
+}
+
+}  // namespace
+
 void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
     w.start("metadata");
     for (NodeId n = doc.firstChild(metadata); n != kNoNode; n = doc.nextSibling(n)) {
@@ -580,19 +762,22 @@ void writeMetadata(xml::Writer& w, const core::Document& doc, NodeId metadata) {
         KeyValue kv = SplitKeyValue(t);
         std::string name = kv.hasEquals ? kv.key : t;
         std::string text = kv.value;
-        std::vector<KeyValue> attributes;
+        std::vector<KeyValue> attributes, children;
         for (NodeId a = doc.firstChild(n); a != kNoNode; a = doc.nextSibling(a)) {
             std::string at = doc.getText(a);
-            if (at.find('=') != std::string::npos)
-                attributes.push_back(SplitKeyValue(at));
-            else
+            if (at.find('=') == std::string::npos) {
                 text = at;
+                continue;
+            }
+            KeyValue line = SplitKeyValue(at);
+            (metadataChildElement(name, line.key) ? children : attributes).push_back(std::move(line));
         }
         if (!xml::Writer::validName(name)) continue;  // an edited line that names no element
         w.start(name.c_str());
         for (const auto& a : attributes)
             if (xml::Writer::validName(a.key)) w.attribute(a.key.c_str(), a.value);
-        if (!text.empty()) w.text(text);
+        if (!text.empty() && children.empty()) w.text(text);
+        for (const auto& c : children) writeMetadataChild(w, c);
         w.end();
     }
     w.end();

@@ -40,13 +40,15 @@ public:
 
     // A point element's values; the time already a serial number text.
     struct Point {
-        std::string lat, lon, ele, time, name, sym, cmt, desc;
+        std::string lat, lon, ele, time, name, sym, cmt, desc, type;
         // A track point's time read straight into the stored form, with the
         // file's text to fall back on.
         std::string storedTime, fileTime;
     };
     // The decision of addTrkpt, for readers that take the values apart themselves.
     void addTrackPoint(const Point& p);
+    // The children of wpt, rtept and trkpt that the tree keeps.
+    static bool keptPointChild(std::string_view name);
 
     // The first steps of rte and trk, for readers that stream their children.
     core::NodeId beginRoute(const std::string& name);
@@ -68,7 +70,7 @@ private:
 };
 
 // The values of a wpt, rtept or trkpt element as they stand in the file:
-// lat and lon attributes, name, ele, sym, cmt, desc and time children.
+// lat and lon attributes, name, ele, sym, cmt, desc, type and time children.
 core::PointTexts ReadGpxPointElement(xmlNode* e);
 
 core::Result GpxBestandInlezen(Env& env, const std::string& fileName);
@@ -85,6 +87,9 @@ constexpr const char* kNamespace = "http://www.topografix.com/GPX/1/1";
 // The declaration and the gpx start tag of a GPX 1.1 file made by this program.
 void startGpxFile(xml::Writer& w, bool withSchemaLocation);
 void writeMetadata(xml::Writer& w, const core::Document& doc, core::NodeId metadata);
+// Whether a line below a metadata element stands for a child element of it
+// (an author's name) rather than an attribute (a bound's minlat).
+bool metadataChildElement(std::string_view element, std::string_view child);
 // A wpt, rtept or trkpt element: lat and lon attributes, then child
 // elements in the given order. Every writer of points goes through it.
 struct PointElement {

@@ -115,7 +115,10 @@ core::Result SaveAsKML(Env& env, const std::string& fileName, const SaveOptions&
         if (name.empty()) name = "Active Log " + core::ZeroPad(trackNumber, 3);
         bool open = false;
         std::string tuples;  // numbers need no escaping: written in pieces as they are
+        // Named track points also become placemarks of their own, after the path.
+        std::vector<core::PointRecord> named;
         going = loader.eachTrackPoint(k, [&](const core::PointRecord& r) {
+            if (!r.name.empty() || !r.desc.empty()) named.push_back(r);
             if (!open) {
                 w.start("Folder");
                 w.element("name", "Path");
@@ -144,8 +147,18 @@ core::Result SaveAsKML(Env& env, const std::string& fileName, const SaveOptions&
             }
         });
         if (open) w.rawContent(tuples);
-        if (open)
-            for (int i = 0; i < 5; ++i) w.end();  // coordinates, LineString, MultiGeometry, Placemark, Folder
+        if (!open) continue;
+        for (int i = 0; i < 4; ++i) w.end();  // coordinates, LineString, MultiGeometry, Placemark
+        for (const core::PointRecord& r : named) {
+            w.start("Placemark");
+            w.element("name", r.name);
+            if (!r.desc.empty()) w.element("description", r.desc);
+            w.start("Point");
+            w.element("coordinates", number(r.lon) + "," + number(r.lat) + "," + number(r.ele));
+            w.end();
+            w.end();
+        }
+        w.end();  // Folder
     }
     op.hideProgress();
     if (!going) {

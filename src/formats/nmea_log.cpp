@@ -153,8 +153,26 @@ bool NmeaLogReader::overlongLine(std::string_view head) {
     return true;
 }
 
+// $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
+// time of day, lat, N/S, lon, E/W, fix quality (0: none), satellites,
+// HDOP, altitude. Kept only while the log has given no RMC position.
+void NmeaLogReader::keepGga(std::string_view text) {
+    if (rmcPoints_ > 0 || !core::CheckNmeaChecksum(text)) return;
+    Fields f(text);
+    if (f[7].empty() || f[7] == "0" || f[3].empty() || f[5].empty()) return;
+    std::optional<long double> lat = NmeaLatitude(f[3], f[4]), lon = NmeaLongitude(f[5], f[6]);
+    std::string_view t = f[2];
+    if (!lat || !lon || digitsAt(t, 0, 6) < 0) return;
+    ggaPoints_.push_back({core::FloatToStrGeneral(*lat), core::FloatToStrGeneral(*lon), altitude_,
+                          std::string(t.substr(0, 2)) + ":" + std::string(t.substr(2, 2)) + ":" +
+                              std::string(t.substr(4, 2))});
+}
+
 bool NmeaLogReader::line(std::string_view text) {
     if (!next(text)) return false;
+    if (!options_.allTalkers && (isSentence(text, "GGA", true) || isSentence(text, "RMC", true)) &&
+        !isSentence(text, "GGA", false) && !isSentence(text, "RMC", false))
+        ++otherTalkers_;
     if (isSentence(text, "GGA", options_.allTalkers)) {
         std::string_view field = Fields(text)[10];
         // Receivers repeat the altitude: its text is made once per change.
@@ -162,6 +180,7 @@ bool NmeaLogReader::line(std::string_view text) {
             altitudeField_ = field;
             altitude_ = field.empty() ? std::string() : core::FloatToStrGeneral(core::StrToFloatAny(field));
         }
+        keepGga(text);
         return true;
     }
     if (!isSentence(text, "RMC", options_.allTalkers)) return true;
@@ -180,7 +199,8 @@ bool NmeaLogReader::line(std::string_view text) {
             error(text);
             return true;
         }
-        timeText = core::FloatToStrGeneral(*when);
+        // Sentences carry UTC; the document takes the machine's local time.
+        timeText = core::FloatToStrGeneral(*when + env_.clock.utcOffsetMinutes() / (24.0L * 60));
     }
     std::string_view latField = f[4], lonField = f[6];
     if (latField.empty() || lonField.empty()) return true;
@@ -191,10 +211,20 @@ bool NmeaLogReader::line(std::string_view text) {
         return true;
     }
     env_.doc.AddTrackpoint(core::FloatToStrGeneral(*lat), core::FloatToStrGeneral(*lon), altitude_, timeText);
+    if (++rmcPoints_ == 1) ggaPoints_ = {};
     return true;
 }
 
 core::Result NmeaLogReader::finish() {
+    if (rmcPoints_ == 0 && !ggaPoints_.empty()) {
+        for (const GgaPoint& p : ggaPoints_) env_.doc.AddTrackpoint(p.lat, p.lon, p.ele, "", {p.timeOfDay, {}, {}, {}, {}});
+        env_.warning("No RMC positions: " + std::to_string(ggaPoints_.size()) +
+                     " GGA positions were read, with the time of day as their name and no date");
+    }
+    if (rmcPoints_ == 0 && ggaPoints_.empty() && otherTalkers_ > 0)
+        env_.warning(std::to_string(otherTalkers_) +
+                     " sentences of other satellite systems were passed over; \"Decode all satellite systems\" reads them");
+    ggaPoints_ = {};
     finished_ = true;
     env_.doc.endBulk();
     env_.status("");

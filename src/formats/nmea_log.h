@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/gpx.h"
 
@@ -14,7 +15,7 @@ namespace formats {
 struct NmeaLogOptions {
     // Also the talkers of other satellite systems ($GNRMC, $GLGGA ...), as
     // receivers sold today write them; off: only $GPRMC and $GPGGA.
-    bool allTalkers = false;
+    bool allTalkers = true;
 };
 
 // The position of a "ddmm.mmmm" / "dddmm.mmmm" field as degrees, taking at
@@ -32,6 +33,8 @@ std::optional<long double> NmeaDateTime(std::string_view date, std::string_view 
 
 // The reading rules, fed one line at a time: a file streams through it with
 // one fixed buffer, so memory grows with the points kept, not the file.
+// A log without RMC positions gives its GGA positions instead, which carry
+// the time of day but no date: the time becomes the point's name.
 class NmeaLogReader {
 public:
     NmeaLogReader(Env& env, const NmeaLogOptions& options);
@@ -53,6 +56,13 @@ private:
     NmeaLogOptions options_;
     std::string altitude_;      // of the last GGA sentence
     std::string altitudeField_; // the field it was made from
+    struct GgaPoint {
+        std::string lat, lon, ele, timeOfDay;
+    };
+    void keepGga(std::string_view text);
+    std::vector<GgaPoint> ggaPoints_;  // until the first RMC position
+    long rmcPoints_ = 0;
+    long otherTalkers_ = 0;  // RMC and GGA sentences passed over without allTalkers
     int currentYear_;
     bool milliseconds_;
     long lineNumber_ = 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/fn.h"
 #include "core/text.h"
 
 namespace garmin {
@@ -43,11 +44,20 @@ std::int32_t DegToSemicircles(double degrees) {
 
 double SemicirclesToDeg(std::int32_t semicircles) { return semicircles / kSemicirclesPerDegree; }
 
-double MakeFloat(float value) {
+double MakeFloat(float value) { return KnownFloat(value).value_or(0); }
+
+std::optional<double> KnownFloat(float value) {
     // Beyond a million either way is no altitude or depth a receiver can
     // mean; a huge negative one would also not fit the whole metres we show.
-    if (!std::isfinite(value) || std::fabs(value) > kLargestKnownFloat) return 0;
+    if (!std::isfinite(value) || std::fabs(value) > kLargestKnownFloat) return std::nullopt;
     return value;
+}
+
+std::string RoundedText(double value) {
+    long double whole = core::RoundHalfEven(value);
+    // Beyond what a whole number holds there is no sensible value to show.
+    if (!(std::fabs(whole) < 0x1p62L)) return "0";
+    return std::to_string(static_cast<long long>(whole));
 }
 
 std::uint32_t UtcSerialToGarminTime(long double utcSerial) {

@@ -50,6 +50,11 @@ std::int32_t DegToSemicircles(double degrees);
 double SemicirclesToDeg(std::int32_t semicircles);
 // A received float with the "unknown" rule applied: above 1e6 gives 0.
 double MakeFloat(float value);
+// A value a receiver sent, or none for its "no value" (1e25 of either sign)
+// and anything else not finite or beyond kLargestKnownFloat either way.
+std::optional<double> KnownFloat(float value);
+// Whole units, halves to even: how received values are shown and stored.
+std::string RoundedText(double value);
 // Seconds since 1989-12-31 00:00 UTC from a UTC date-time serial number,
 // rounded to the nearest second; kNoTime outside the 32-bit range.
 std::uint32_t UtcSerialToGarminTime(long double utcSerial);

@@ -21,9 +21,6 @@ std::string floatText(float value) {
     return error == std::errc() ? std::string(buffer, end) : std::string("0");
 }
 
-// Whole metres, halves to even.
-std::string roundedText(double value) { return std::to_string(static_cast<long long>(std::nearbyint(value))); }
-
 std::string nowSerialText(const host::Clock& clock) { return number(clock.nowSerial()); }
 
 long double offsetDays(const host::Clock& clock) { return clock.utcOffsetMinutes() / 1440.0L; }
@@ -166,7 +163,8 @@ CommitCount AddToDocument(DocumentAccess& access, const Layouts& layouts, const 
                 if (!layouts.waypoint) break;
                 WaypointRecord w = DecodeWaypoint(p, *layouts.waypoint);
                 std::string lat = number(w.lat), lon = number(w.lon);
-                std::string ele = roundedText(MakeFloat(w.altitude));
+                std::optional<double> altitude = KnownFloat(w.altitude);  // unknown: no altitude at all
+                std::string ele = altitude ? RoundedText(*altitude) : std::string();
                 core::Symbol sym = core::Symbol::number(std::to_string(w.symbol));
                 std::string name = FromReceiverText(w.ident), cmt = FromReceiverText(w.comment);
                 if (p.id == kWaypointData) {
@@ -201,8 +199,9 @@ CommitCount AddToDocument(DocumentAccess& access, const Layouts& layouts, const 
                 // Receivers keep UTC; the document keeps local time.
                 std::string time = t.time == kNoTime ? std::string()
                                                      : number(static_cast<double>(GarminTimeToUtcSerial(t.time) + offset));
-                doc.AddTrackpoint(number(t.lat), number(t.lon), floatText(static_cast<float>(MakeFloat(t.altitude))),
-                                  time);
+                std::optional<double> altitude = KnownFloat(t.altitude);
+                doc.AddTrackpoint(number(t.lat), number(t.lon),
+                                  altitude ? floatText(static_cast<float>(*altitude)) : std::string(), time);
                 ++count.trackPoints;
                 break;
             }

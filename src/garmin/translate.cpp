@@ -91,7 +91,7 @@ std::string general(double value, const host::LocaleInfo& locale) {
     return core::ToLocalDecimal(core::FloatToStrGeneral(value), locale.decimalSeparator());
 }
 
-std::string rounded(double value) { return std::to_string(static_cast<long long>(std::nearbyint(value))); }
+std::string rounded(double value) { return RoundedText(value); }
 
 std::string quoted(const std::string& label, const std::string& text) { return label + "\"" + text + "\""; }
 

@@ -46,6 +46,8 @@ core::Result WriteNmeaSentences(const core::PointList& points, const NmeaFileOpt
                                     std::to_string(kMaxNmeaSentences) + " sentences.");
     long double start = options.startSerial;
     if (options.time == TimeOption::Original) start = points[1].time;
+    if (options.time == TimeOption::Original || options.time == TimeOption::Now)
+        start -= options.utcOffsetMinutes / (24.0L * 60);
     if (options.time == TimeOption::GivenSpeed) start = 0;
 
     std::string line;

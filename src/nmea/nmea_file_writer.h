@@ -28,6 +28,9 @@ struct NmeaFileOptions {
     // meTime (StartFrom), now (Now), 30 December 1899 00:00 (GivenSpeed).
     TimeOption time = TimeOption::Now;
     long double startSerial = 0;  // the start for StartFrom and Now
+    // The machine's offset from UTC of the point times and of now, which
+    // are local: sentences carry UTC.
+    int utcOffsetMinutes = 0;
 };
 
 // Why the speed or the step cannot be used (not a number above 0, or not

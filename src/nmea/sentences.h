@@ -55,7 +55,7 @@ struct DecodeTexts {
 
 struct DecodeOptions {
     char decimalSeparator = '.';  // of the numbers shown
-    bool allTalkers = false;      // also GN, GL, GA, GB, BD and GQ
+    bool allTalkers = true;       // also GN, GL, GA, GB, BD and GQ
     DecodeTexts texts;
 };
 

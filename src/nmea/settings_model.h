@@ -42,7 +42,7 @@ public:
     bool listener = false;                  // "Enable port listener"
     std::string listenerPort;
     bool listenAllInterfaces = false;  // "Listen on all interfaces"
-    bool allTalkers = false;           // "Decode all satellite systems"
+    bool allTalkers = true;            // "Decode all satellite systems"
     bool garmin = false;               // rbGarmin, else rbNMEA
 
     // CheckBox3Click: acts at once, without OK. Returns the state the box

@@ -495,8 +495,10 @@ void Simulation::TxTimerTimer() {
     t.simTime += intervalMs_ / kMsPerDay;
     int i = t.index;
     double when = t.simTime;
-    if (timeOption_ == TimeOption::Original) when = static_cast<double>(points_[i].time);
-    else if (timeOption_ == TimeOption::Now) when = clock_.nowSerial();
+    // Point times and now are local; sentences carry UTC.
+    double utc = clock_.utcOffsetMinutes() / (24.0 * 60);
+    if (timeOption_ == TimeOption::Original) when = static_cast<double>(points_[i].time) - utc;
+    else if (timeOption_ == TimeOption::Now) when = clock_.nowSerial() - utc;
     showTime(when);
 
     long double knots = 0;

@@ -45,7 +45,9 @@ bool determine(PlotState& s, core::Document& doc, core::PointLoader& loader, cor
     n.totalDistance.reset();
     long n0 = 0;
     long double minShifted = 0, maxShifted = 0;
-    auto shifted = [](long double lon) { return lon < 180 ? lon + 360 : lon; };
+    // Western longitudes counted past 180°: a track across the antimeridian
+    // then spans its real few degrees (179 .. 181), not 358 of them.
+    auto shifted = [](long double lon) { return lon < 0 ? lon + 360 : lon; };
     bool completed = loader.eachPointOfAllTracks([&](const core::PointRecord& p) {
         if (points) points->append() = p;
         int a = roundAltitude(p.ele);
@@ -78,7 +80,7 @@ bool determine(PlotState& s, core::Document& doc, core::PointLoader& loader, cor
     if (n.minAlt == n.maxAlt) n.maxAlt = n.minAlt + 2;
     if (n.maxLon - n.minLon > 180) {
         n.minLon = minShifted;
-        n.maxLon = maxShifted > 360 ? maxShifted - 360 : maxShifted;
+        n.maxLon = maxShifted;
     }
     s = n;
     StoreBounds(s, doc, report);
@@ -139,14 +141,10 @@ void UpdateBounds(PlotState& s, const std::string& latText, const std::string& l
     // 0 stands for a bound not set yet.
     if (lat > s.maxLat || s.maxLat == 0) s.maxLat = lat;
     if (lat < s.minLat || s.minLat == 0) s.minLat = lat;
+    // Bounds across the antimeridian count western longitudes past 180°.
+    if (s.maxLon > 180 && lon < 0) lon += 360;
     if (lon > s.maxLon || s.maxLon == 0) s.maxLon = lon;
     if (lon < s.minLon || s.minLon == 0) s.minLon = lon;
-    if (s.maxLon < s.minLon) {
-        long double shifted = lon < 180 ? lon + 360 : lon;
-        if (shifted > s.maxLon) s.maxLon = shifted;
-        if (shifted < s.minLon) s.minLon = shifted;
-        if (s.maxLon > 360) s.maxLon -= 360;
-    }
 }
 
 void StoreBounds(const PlotState& s, core::Document& doc, const ReportFn& report) {
@@ -162,8 +160,10 @@ void StoreBounds(const PlotState& s, core::Document& doc, const ReportFn& report
     auto number = [](long double v) { return core::CommaToPoint(core::FloatToStrGeneral(v)); };
     doc.appendNode(bounds, "minlat = " + number(s.minLat), core::kAttributeKind);
     doc.appendNode(bounds, "maxlat = " + number(s.maxLat), core::kAttributeKind);
-    doc.appendNode(bounds, "minlon = " + number(s.minLon), core::kAttributeKind);
-    doc.appendNode(bounds, "maxlon = " + number(s.maxLon), core::kAttributeKind);
+    // Written as GPX has them: within ±180°, minlon > maxlon across the antimeridian.
+    auto wrapped = [](long double lon) { return lon > 180 ? lon - 360 : lon; };
+    doc.appendNode(bounds, "minlon = " + number(wrapped(s.minLon)), core::kAttributeKind);
+    doc.appendNode(bounds, "maxlon = " + number(wrapped(s.maxLon)), core::kAttributeKind);
 }
 
 }  // namespace plot

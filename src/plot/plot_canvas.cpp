@@ -56,7 +56,7 @@ void drawGrid(const PlotState& s, host::Canvas& image, char sep) {
         x = RoundPx((l / 10.0L - s.minLon) / s.plotScale) + mx;
         image.setPen(kGrey, l % 10 == 0 ? 2 : 1);
         image.line(x, 0, x, h);
-        image.text(x - 5, 5, GridLabel(l % 3600, sep));
+        image.text(x - 5, 5, GridLabel(l % 3600 > 1800 ? l % 3600 - 3600 : l % 3600, sep));
         ++l;
     } while (x < w && ++lines < kMaxGridLines);
     long m = RoundPx(s.minLat * 10);

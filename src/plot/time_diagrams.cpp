@@ -86,6 +86,20 @@ core::Result PlotTimeWay(const core::PointList& pts, PlotState& s, const PlotCon
     const int w = img.width(), h = img.height();
     const char sep = env.locale.decimalSeparator();
     const long double t0 = pts[1].time, tN = pts[n].time, span = tN - t0;
+    // Points without a time (0) or running back in time have no elapsed
+    // time to draw: the diagram says so rather than show a negative span.
+    int untimed = 0;
+    for (int i = 1; i <= n; ++i) untimed += pts[i].time == 0;
+    if (untimed > 0 || !(span >= 0)) {
+        std::string why = untimed > 0 ? std::to_string(untimed) + " of the " + std::to_string(n) +
+                                             " points have no time: there is no time to plot"
+                                       : "The points run back in time: there is no elapsed time to plot";
+        img.setBrush(kWhite);
+        img.setFontColour(kBlack);
+        img.text(120, 25, why);
+        if (env.pictureChanged) env.pictureChanged();
+        return core::Result::nothingToDo(why);
+    }
     const long long days = std::isfinite(span) ? static_cast<long long>(std::trunc(span)) : 0;
     const long long minutes = std::isfinite(span) ? RoundPx((span - days) * 24 * 60) : 0;
     img.setBrush(kWhite);

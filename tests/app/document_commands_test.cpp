@@ -110,6 +110,61 @@ TEST_F(DocumentCommandsTest, CloseAsksToSaveAChangedDocument) {
     EXPECT_EQ(host.fakePrompts.asked.size(), 1u);
 }
 
+TEST_F(DocumentCommandsTest, ACancelledQuestionOrFileChoiceKeepsTheChangedDocument) {
+    std::string other = dir.write("other.gpx", kGpx);
+    struct Case {
+        const char* name;
+        bool open;                        // File > Open, else File > Close
+        std::optional<std::string> file;  // the file the user chooses to open
+        std::vector<host::Answer> answers;
+        std::vector<std::string> asked;   // the kinds of question, in order
+        bool kept;                        // the changed document is still there
+    };
+    const std::vector<Case> cases = {
+        {"close, Cancel", false, {}, {host::Answer::Cancel}, {"yesnocancel"}, true},
+        {"open, no file chosen", true, std::nullopt, {}, {"open"}, true},
+        {"open, file chosen, Cancel", true, other, {host::Answer::Cancel}, {"open", "yesnocancel"}, true},
+        {"open, file chosen, No", true, other, {host::Answer::No}, {"open", "yesnocancel"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+        changeSomething();
+        host.fakePrompts.asked.clear();
+        host.fakePrompts.answers.assign(c.answers.begin(), c.answers.end());
+        host.fakePrompts.paths = {c.file};
+        if (c.open)
+            commands.acOpenenExecute();
+        else
+            EXPECT_FALSE(commands.Sluiten1Click());
+        std::vector<std::string> asked;
+        for (const auto& a : host.fakePrompts.asked) asked.push_back(a.kind);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(ws.document.documentModified, c.kept);
+        EXPECT_EQ(ws.document.childCount(ws.document.waypoints()), c.kept ? 2u : 1u);
+        EXPECT_EQ(ws.currentFileName, c.kept ? dir.file("walk.gpx") : other);
+    }
+}
+
+TEST_F(DocumentCommandsTest, SavingOverAnExistingFileAsksFirst) {
+    ASSERT_TRUE(commands.BestandOpenen(dir.write("walk.gpx", kGpx)));
+    changeSomething();
+    for (auto [command, answer] : {std::pair{&DocumentCommands::acOpslaanExecute, host::Answer::No},
+                                   std::pair{&DocumentCommands::mSaveTrackClick, host::Answer::No},
+                                   std::pair{&DocumentCommands::acOpslaanExecute, host::Answer::Yes}}) {
+        ws.document.setFocused(ws.document.waypoints());
+        host.fakePrompts.asked.clear();
+        host.fakePrompts.answers = {answer};
+        answerSaveDialog(dir.file("walk"), 0);  // GPX: the name the file has
+        (commands.*command)();
+        ASSERT_EQ(host.fakePrompts.asked.size(), 2u);
+        EXPECT_EQ(host.fakePrompts.asked[1].kind, "yesno");
+        EXPECT_EQ(host.fakePrompts.asked[1].text, OwnText(OwnMessage::ReplaceFile) + "\r" + dir.file("walk.gpx"));
+        EXPECT_EQ(readFile(dir.file("walk.gpx")) == kGpx, answer == host::Answer::No);
+        EXPECT_EQ(ws.document.documentModified, answer == host::Answer::No);
+    }
+}
+
 TEST_F(DocumentCommandsTest, SaveAsTakesTheFormatsExtension) {
     commands.BestandOpenen(dir.write("Track.GPX", kGpx));
     answerSaveDialog(dir.file("Track.PLT"), 1);  // KML

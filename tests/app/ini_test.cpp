@@ -69,9 +69,12 @@ TEST(IniFile, SavedAtomicallyAndReadBack) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(IniFile, ListenerInterfacesAndTalkersDefaultOff) {
+TEST(IniFile, ListenerInterfacesDefaultOffAllTalkersOn) {
+    // Receivers of the last decade talk GN: without a stored choice all talkers are read.
     UserSettings s = UserSettings::read(IniFile::fromText("[General]\nIpPortS=7100\n"));
     EXPECT_FALSE(s.serverSocketAll);
+    EXPECT_TRUE(s.allTalkers);
+    s = UserSettings::read(IniFile::fromText("[General]\nAllTalkers=0\n"));
     EXPECT_FALSE(s.allTalkers);
     s = UserSettings::read(IniFile::fromText("[General]\nSocketSAll=1\nAllTalkers=1\n"));
     EXPECT_TRUE(s.serverSocketAll);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "../temp_dir.h"
 #include "host/fake/fake_host.h"
@@ -110,21 +111,43 @@ TEST_F(LifecycleTest, ShutDownStopsWhenTheUserKeepsTheDocument) {
     host.fakePrompts.dialogResults = {false};        // ... but cancel the save dialog
     EXPECT_FALSE(ShutDown(run.ws, run.documents, run.waypoints));
     EXPECT_EQ(run.ws.document.childCount(run.ws.document.waypoints()), 1u);
+    host.fakePrompts.answers = {host::Answer::Cancel};  // Escape on the question
+    EXPECT_FALSE(ShutDown(run.ws, run.documents, run.waypoints));
+    EXPECT_EQ(run.ws.document.childCount(run.ws.document.waypoints()), 1u);
 }
 
 TEST_F(LifecycleTest, ASettingsFileThatCannotBeWrittenStopsNothingElse) {
-    Run run(host, home);
-    StartUp(run.ws, run.documents, run.waypoints, {"", "", nullptr});
-    // A folder where the settings file should be: it cannot be written.
-    std::filesystem::remove(run.ws.paths.userSettings);
-    std::filesystem::create_directories(run.ws.paths.userSettings);
-    run.ws.waypointRows.rows.push_back(core::ListRow{});
-    run.ws.waypointRows.rows.back()[core::kColName] = "kept";
-    run.ws.waypointRows.rows.back()[core::kColLat] = "1";
-    run.ws.waypointRows.rows.back()[core::kColLon] = "2";
-    host.fakePrompts.asked.clear();
-    EXPECT_TRUE(ShutDown(run.ws, run.documents, run.waypoints));
-    EXPECT_NE(readFile(run.ws.paths.waypointDatabase).find("kept"), std::string::npos);
-    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);  // the failure is told, once
-    EXPECT_EQ(host.fakePrompts.asked[0].severity, host::Severity::Error);
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly);
+        host.fakePrompts.asked.clear();
+        Run run(host, home);
+        StartUp(run.ws, run.documents, run.waypoints, {"", "", nullptr});
+        std::filesystem::remove_all(run.ws.paths.userSettings);
+        const std::string kept = "[General]\r\nLanguage=2\r\n";  // kept by hand
+        if (readOnly) {
+            // The user made the file read-only: it is not replaced.
+            std::ofstream(run.ws.paths.userSettings) << kept;
+            std::filesystem::permissions(run.ws.paths.userSettings, std::filesystem::perms::owner_read |
+                                                                        std::filesystem::perms::group_read |
+                                                                        std::filesystem::perms::others_read);
+        } else {
+            // A folder where the settings file should be: it cannot be written.
+            std::filesystem::create_directories(run.ws.paths.userSettings);
+        }
+        run.ws.waypointRows.rows.push_back(core::ListRow{});
+        run.ws.waypointRows.rows.back()[core::kColName] = "kept";
+        run.ws.waypointRows.rows.back()[core::kColLat] = "1";
+        run.ws.waypointRows.rows.back()[core::kColLon] = "2";
+        host.fakePrompts.asked.clear();
+        EXPECT_TRUE(ShutDown(run.ws, run.documents, run.waypoints));
+        EXPECT_NE(readFile(run.ws.paths.waypointDatabase).find("kept"), std::string::npos);
+        ASSERT_EQ(host.fakePrompts.asked.size(), 1u);  // the failure is told, once
+        EXPECT_EQ(host.fakePrompts.asked[0].severity, host::Severity::Error);
+        if (readOnly) {
+            EXPECT_EQ(readFile(run.ws.paths.userSettings), kept);
+            std::filesystem::permissions(run.ws.paths.userSettings, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+        }
+        std::filesystem::remove_all(run.ws.paths.userSettings);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/edit_commands.h"
 #include <filesystem>
 
 #include "../temp_dir.h"
@@ -91,4 +92,55 @@ TEST_F(WaypointCommandsTest, EveryChangeIsSavedAtOnceOnceTheDatabaseWasRead) {
     ws.document.setFocused(child(ws.document.waypoints(), 1));
     commands.mAddToWaypointsClick();
     EXPECT_NE(readFile(ws.paths.waypointDatabase).find("kept at once"), std::string::npos);
+}
+
+TEST_F(WaypointCommandsTest, EveryChangeOfTheListIsOneStepThatUndoesItselfOnly) {
+    EditCommands edit{ws};
+    commands.load();
+    core::Document& doc = ws.document;
+    for (const char* name : {"A", "B", "C"}) doc.AddWaypoint(name[0] == 'A' ? "1" : name[0] == 'B' ? "2" : "3", "1", "",
+                                                            "", name, core::Symbol::none(), "", "");
+    auto namesInList = [&] {
+        std::string out;
+        for (const auto& r : ws.waypointRows.rows) out += r[core::kColName];
+        return out;
+    };
+    auto namesInDatabase = [&] {
+        std::string text = readFile(ws.paths.waypointDatabase), out;
+        for (size_t at = text.find("<name>"); at != std::string::npos; at = text.find("<name>", at + 1))
+            out += text.substr(at + 6, text.find('<', at + 6) - at - 6);
+        return out;
+    };
+    doc.setFocused(child(doc.waypoints(), 0));
+    commands.mAddToWaypointsClick();                // step 1: A
+    doc.setFocused(doc.waypoints());
+    host.fakePrompts.answers = {host::Answer::No};  // A's place is known: add it again
+    commands.mAddToWaypointsClick();                // step 2: A, B, C in one
+    edit.PuntenVerwijderen(EditCommands::View::Waypoints, {0});  // step 3
+    commands.KopieerNaarBoomClick({2});             // step 4: C into the tree
+    ASSERT_EQ(namesInList(), "ABC");
+    ASSERT_EQ(doc.childCount(doc.waypoints()), 4u);
+
+    struct Step {
+        bool undo;
+        std::string list;
+        std::uint32_t treeWaypoints;
+    };
+    for (const Step& s : {Step{true, "ABC", 3}, Step{true, "AABC", 3}, Step{true, "A", 3}, Step{false, "AABC", 3},
+                          Step{false, "ABC", 3}, Step{false, "ABC", 4}, Step{true, "ABC", 3}}) {
+        SCOPED_TRACE(s.list);
+        s.undo ? edit.undo() : edit.redo();
+        EXPECT_EQ(namesInList(), s.list);
+        EXPECT_EQ(namesInDatabase(), s.list);  // written after an undo as after any change
+        EXPECT_EQ(doc.childCount(doc.waypoints()), s.treeWaypoints);
+    }
+
+    // Rows changed outside the history: the step that no longer fits is refused.
+    host.fakePrompts.asked.clear();
+    ws.waypointRows.rows.pop_back();
+    ws.waypointRows.changed();
+    edit.undo();
+    EXPECT_EQ(namesInList(), "AB");
+    ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
+    EXPECT_EQ(host.fakePrompts.asked[0].text, OwnText(OwnMessage::UndoStale));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <random>
 #include <vector>
@@ -54,6 +55,10 @@ TEST(DegToNmea, DegreesAndMinutesWithoutPadding) {
         {"-4", "-400.0"},
     };
     for (const auto& r : rows) EXPECT_EQ(DegToNmea(r.in).value_or("<failed>"), r.out) << r.in;
+    // A hair from a whole degree: fixed-point minutes, never an exponent.
+    for (auto [in, out] : {std::pair{"52.00000001", "5200.0000"}, {"0.0000001", "000.0000"},
+                           {"52.0000001", "5200.0000"}, {"-52.00000001", "-5200.0000"}})
+        EXPECT_EQ(DegToNmea(in).value_or("<failed>"), out) << in;
     EXPECT_FALSE(DegToNmea("x.5").has_value());
     EXPECT_FALSE(DegToNmea("").has_value());
 }
@@ -232,6 +237,37 @@ TEST(Bearing, EastAndWestAcrossTheWholeRangeOfLongitudes) {
         if (lon1 == lon2) continue;
         if (east) EXPECT_LE(b, 180.0L) << static_cast<double>(lon1) << " " << static_cast<double>(lon2);
         else EXPECT_GE(b, 180.0L) << static_cast<double>(lon1) << " " << static_cast<double>(lon2);
+    }
+}
+
+TEST(DegToNmea, AgreesWithTheReferenceFormulaNearWholeDegreesAndMinutes) {
+    // Reference: degrees are the integer part; minutes = 60 x the rest, cut
+    // (not rounded) to four decimals. The field must read back to that.
+    unsigned long long seed = 29;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        long double whole = static_cast<long double>((seed >> 33) % 180);
+        long double minute = static_cast<long double>((seed >> 20) % 60);
+        // A random distance of 1e-12 to 1e-3 degrees from a whole degree or a whole minute.
+        long double hair = std::pow(10.0L, -static_cast<long double>((seed >> 8) % 10) - 3);
+        long double v = whole + (i % 2 ? minute / 60 : 0) + hair;
+        char fixed[64];  // as the sentence builder hands a number over
+        std::snprintf(fixed, sizeof fixed, i % 3 ? "%.12Lf" : "%.8Lf", v);
+        std::string text = fixed;
+        std::optional<std::string> got = DegToNmea(text);
+        ASSERT_TRUE(got.has_value()) << text;
+        size_t point = got->find('.');
+        ASSERT_NE(point, std::string::npos) << text << " -> " << *got;
+        ASSERT_GE(point, 2u) << *got;
+        EXPECT_EQ(got->find_first_not_of("0123456789."), std::string::npos) << text << " -> " << *got;
+        EXPECT_LE(got->size() - point - 1, 4u) << *got;
+        long double degrees = std::stold(got->substr(0, point - 2));
+        long double minutes = std::stold(got->substr(point - 2));
+        long double reference = std::floor((StrToFloatAny(text) - std::floor(StrToFloatAny(text))) * 60 * 10000) / 10000;
+        EXPECT_EQ(degrees, std::floor(StrToFloatAny(text))) << text << " -> " << *got;
+        // The general text of the minutes is cut, not rounded, at the fourth decimal: at most one unit apart
+        // where the binary product lies on the other side of a cut.
+        EXPECT_NEAR(static_cast<double>(minutes), static_cast<double>(reference), 1.0001e-4) << text << " -> " << *got;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/point_edit.h"
 #include "core/undo.h"
 #include "tree_fixture.h"
 
@@ -176,7 +177,7 @@ TEST(UndoStack, KeepsTheLimitAndDropsRedoOnANewStep) {
     core::UndoStack stack(50);
     int value = 0;
     for (int i = 1; i <= 60; ++i)
-        stack.push({"set", [&value, i] { value = i - 1; }, [&value, i] { value = i; }});
+        stack.push({"set", [&value, i] { value = i - 1; }, [&value, i] { value = i; }, 0, nullptr});
     value = 60;
     int undone = 0;
     while (stack.undo()) ++undone;
@@ -184,7 +185,7 @@ TEST(UndoStack, KeepsTheLimitAndDropsRedoOnANewStep) {
     EXPECT_EQ(value, 10);
     EXPECT_TRUE(stack.redo());
     EXPECT_EQ(value, 11);
-    stack.push({"other", [] {}, [] {}});
+    stack.push({"other", [] {}, [] {}, 0, nullptr});
     EXPECT_FALSE(stack.canRedo());
     EXPECT_EQ(stack.undoLabel(), "other");
 }
@@ -231,9 +232,34 @@ TEST_F(WriteBackTest, DeletedRowsLeaveTheTrackWithTheRestNumberedFromOne) {
     EXPECT_EQ(dump(trk), after);
 }
 
-TEST_F(WriteBackTest, WaypointsKeepSymbolsTheTableDoesNotKnow) {
-    doc.AddWaypoint("51.5", "4.5", "3", "", "home", core::Symbol::name("Flag, Blue"), "c1", "d1");
-    doc.AddWaypoint("52.5", "5.5", "3", "", "odd", core::Symbol::name("My Own Sign"), "", "");
+TEST_F(WriteBackTest, TrackPointTextsGoThroughTheListAndItsEditor) {
+    doc.NewTrack("walk");
+    doc.AddTrackpoint("51.1", "4.1", "10", "39569.5", {"gate", "Flag, Blue", "c", "d", ""});
+    doc.AddTrackpoint("51.2", "4.2", "10", "39569.6");
+    core::NodeId trk = doc.parent(doc.currentSegment);
+    auto l = loader();
+    l.ShowTrack(rows, trk);
+    EXPECT_EQ(rows.rows[0][core::kColName], "gate");
+    EXPECT_EQ(rows.rows[0][core::kColComment], "c");
+    // A name typed for the second point in the editor.
+    core::PointEditModel m = core::ModelFromRow(rows.rows[1], false);
+    m.field(core::PointField::Name) = "bridge";
+    core::WriteToRow(m, rows.rows[1], host.fakeLocale);
+    ok(trk, "walk");
+    std::string points = dump(child(trk, 2));
+    EXPECT_NE(points.find("name = gate\n  sym = Flag, Blue\n  cmt = c\n  desc = d\n"), std::string::npos)
+        << points;
+    EXPECT_NE(points.find("name = bridge"), std::string::npos) << points;
+    core::PointList list;
+    l.ShowTrack(list, trk);
+    EXPECT_EQ(list[1].name, "gate");
+    EXPECT_EQ(list[1].desc, "d");
+    EXPECT_EQ(list[2].name, "bridge");
+}
+
+TEST_F(WriteBackTest, WaypointsKeepSymbolsTheTableDoesNotKnowAndTheirTypes) {
+    doc.AddWaypoint("51.5", "4.5", "3", "", "home", core::Symbol::name("Flag, Blue"), "c1", "d1", "Residence");
+    doc.AddWaypoint("52.5", "5.5", "3", "", "odd", core::Symbol::name("My Own Sign"), "", "", "Geocache|Unknown");
     auto l = loader();
     l.ShowWaypoints(rows);
     std::string before = dump(doc.waypoints());
@@ -245,7 +271,7 @@ TEST_F(WriteBackTest, WaypointsKeepSymbolsTheTableDoesNotKnow) {
 
 TEST_F(WriteBackTest, RouteKeepsItsNodeTextAndEachSymbol) {
     doc.NewRoute("to work");
-    doc.AddRoutepoint("51.5", "4.5", "", "", "start", core::Symbol::name("Anchor"), "", "");
+    doc.AddRoutepoint("51.5", "4.5", "", "", "start", core::Symbol::name("Anchor"), "", "", "Trailhead");
     doc.AddRoutepoint("51.6", "4.6", "", "", "end", core::Symbol::name("Flag"), "", "");
     core::NodeId rte = doc.currentRoute;
     auto l = loader();
@@ -255,7 +281,7 @@ TEST_F(WriteBackTest, RouteKeepsItsNodeTextAndEachSymbol) {
     EXPECT_EQ(doc.getText(child(rte, 0)), "name = renamed");
     EXPECT_EQ(doc.getText(child(rte, 1)), "rtept (start)");
     std::string points = dump(rte);
-    EXPECT_NE(points.find("sym = Anchor"), std::string::npos);
+    EXPECT_NE(points.find("sym = Anchor\n  type = Trailhead\n"), std::string::npos) << points;
     EXPECT_NE(points.find("sym = Flag\n"), std::string::npos);
 }
 

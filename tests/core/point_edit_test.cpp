@@ -111,7 +111,7 @@ protected:
 
 TEST_F(TreeEditTest, RoutePointKeepsItsLabelWhileItsNameChanges) {
     doc.NewRoute("r");
-    doc.AddRoutepoint("51.5", "4.5", "", "", "old", core::Symbol::name("Anchor"), "", "");
+    doc.AddRoutepoint("51.5", "4.5", "", "", "old", core::Symbol::name("Anchor"), "", "", "stop");
     core::NodeId pt = child(doc.currentRoute, 1);
     core::NodeId focusedLine = child(pt, 0);  // "lat = ..." finds its point
     auto target = core::FindEditTarget(doc, focusedLine);
@@ -125,11 +125,11 @@ TEST_F(TreeEditTest, RoutePointKeepsItsLabelWhileItsNameChanges) {
     m.field(PointField::Lon) = "4,75";
     auto e = core::WritePoint(doc, pt, m, host.fakeClock);
     EXPECT_EQ(doc.getText(pt), "rtept (old)");
-    EXPECT_EQ(dump(pt), "lat = 51.5\nlon = 4.75\nname = new\nsym = Anchor\n");
+    EXPECT_EQ(dump(pt), "lat = 51.5\nlon = 4.75\nname = new\nsym = Anchor\ntype = stop\n");
     core::UndoPointEdit(doc, e);
     EXPECT_EQ(dump(pt), before);
     core::RedoPointEdit(doc, e);
-    EXPECT_EQ(dump(pt), "lat = 51.5\nlon = 4.75\nname = new\nsym = Anchor\n");
+    EXPECT_EQ(dump(pt), "lat = 51.5\nlon = 4.75\nname = new\nsym = Anchor\ntype = stop\n");
 }
 
 TEST_F(TreeEditTest, WaypointIsRelabelledAndTimeStoredAsXml) {

@@ -155,8 +155,9 @@ TEST_F(PointListTest, TrackRecordsMatchTheTextsOfEveryLineShape) {
             EXPECT_EQ(records[i].lon, StrToFloatAny(t.lon));
             EXPECT_EQ(records[i].ele, StrToFloatAny(t.ele));
             EXPECT_EQ(records[i].time, t.hasTime ? t.time : 0);
-            EXPECT_TRUE(records[i].name.empty());
+            EXPECT_EQ(records[i].name, t.name);
         }
+        EXPECT_EQ(records[2].name, "on a track point");
         EXPECT_EQ(records[2].lat, 53.5L);
         EXPECT_EQ(records[3].time != 0, readTimes);  // five decimals of a second
         EXPECT_EQ(records[4].time, 0);

@@ -86,6 +86,10 @@ TEST(CsvFields, TheFourDateForms) {
         std::optional<long> got = ParseCsvDate(r.text);
         EXPECT_EQ(got.value_or(-1), r.day) << r.text;
     }
+    // Columbus V-900 loggers write yymmdd: 2009-04-04 is day 39907, 2005-05-01 day 38473.
+    EXPECT_EQ(ParseCsvDate("090404", true).value_or(-1), 39907);
+    EXPECT_EQ(ParseCsvDate("050501", true).value_or(-1), 38473);
+    EXPECT_FALSE(ParseCsvDate("090431", true).has_value());
     EXPECT_NEAR(static_cast<double>(ParseCsvDateTime("2024-06-01 10:53:26.5").value_or(0)),
                 45444 + 39206.5 / 86400, 1e-9);
     EXPECT_NEAR(static_cast<double>(ParseCsvDateTime("01-06-2024T12:00:00").value_or(0)), 45444.5, 1e-9);
@@ -189,29 +193,30 @@ TEST_F(CsvImportTest, LoggerFilesWithDatesAndHemispheres) {
               "lat = 51.311770\nlon = 12.413179\nele = 146\ntime = 2005-05-01T10:12:47.000Z\n");
     EXPECT_TRUE(warnings.empty());
 
-    // Letters in the numbers, "ddmmyy" and "hhmmss", southern and western points.
+    // A Columbus V-900's log as the wizard guesses it: letters in the numbers,
+    // "yymmdd" and "hhmmss", NUL padding, altitudes with units.
     doc.initTree();
-    CsvSettings s;
-    s.separator = ',';
-    s.headerRow = true;
-    s.dateColumn = 3;
-    s.timeColumn = 4;
-    s.latColumn = 5;
-    s.lonColumn = 6;
-    s.altColumn = 7;
-    ASSERT_TRUE(CsvBestandInlezen(e,
-                                  "INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT\n"
-                                  "68    ,T,090404,063510,31.765973N,035.206901E,827  \n"
-                                  "69    ,T,090404,063511.5,33.5S,070.25W,1e30\n"
-                                  "70    ,T,310204,063512,33.5S,070.25W,5\n",
-                                  s)
-                    .isDone());
+    warnings.clear();
+    const std::string columbus = std::string("INDEX,TAG,DATE,TIME,LATITUDE N/S,LONGITUDE E/W,HEIGHT\n"
+                                             "68    ,T,090404,063510,31.765973N,035.206901E,827\0\0\n"
+                                             "69    ,T,090404,063511.5,33.5S,070.25W,1e30\n"
+                                             "70    ,T,090431,063512,33.5S,070.25W,5\n"
+                                             "71    ,T,090404,063513,33.6S,070.25W,-64.153 m\n"
+                                             "72    ,T,090404,063514,33.7S,070.25W,10 ft\n"
+                                             "73    ,T,090404,063515,33.8S,070.25W,2.081 km/h\n",
+                                             327);
+    CsvSettings s = GuessCsvSettings(columbus, GuessCsvSeparator(columbus));
+    EXPECT_TRUE(s.yearFirstDates);
+    ASSERT_TRUE(CsvBestandInlezen(e, columbus, s).isDone());
     segment = child(child(doc.trackpoints(), 0), 2);
     EXPECT_EQ(dump(segment),
-              "trkpt (1)\n  lat = 31.765973\n  lon = 035.206901\n  ele = 827\n  time = 2004-04-09T06:35:10.000Z\n"
-              "trkpt (2)\n  lat = -33.5\n  lon = -070.25\n  time = 2004-04-09T06:35:11.500Z\n");
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0], "Line 4 skipped: \"310204\" is not a date");
+              "trkpt (1)\n  lat = 31.765973\n  lon = 035.206901\n  ele = 827\n  time = 2009-04-04T06:35:10.000Z\n"
+              "trkpt (2)\n  lat = -33.5\n  lon = -070.25\n  time = 2009-04-04T06:35:11.500Z\n"
+              "trkpt (3)\n  lat = -33.6\n  lon = -070.25\n  ele = -64.153\n  time = 2009-04-04T06:35:13.000Z\n"
+              "trkpt (4)\n  lat = -33.7\n  lon = -070.25\n  ele = 3.048\n  time = 2009-04-04T06:35:14.000Z\n"
+              "trkpt (5)\n  lat = -33.8\n  lon = -070.25\n  time = 2009-04-04T06:35:15.000Z\n");
+    EXPECT_EQ(warnings, (std::vector<std::string>{"Line 4 skipped: \"090431\" is not a date",
+                                                  "Line 7: altitude \"2.081 km/h\" is no number and was left out"}));
 }
 
 TEST_F(CsvImportTest, DateAndTimeInOneColumn) {

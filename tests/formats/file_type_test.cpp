@@ -19,6 +19,10 @@ TEST(DetectFileType, FirstTestThatHoldsWins) {
         {"nmea", "$GPRMC,1*00\r\n", ".log", FileType::NmeaLog},
         {"nmea after empty first line", "\r\n$GPRMC,1*00\r\n", ".log", FileType::NmeaLog},
         {"nmea after a blank is not nmea", " $GPRMC,1*00\r\n", ".log", FileType::Unknown},
+        // gpsd's receiver captures open with comment lines.
+        {"nmea after comments", "# Name: neo-m8n\n# SPDX-License-Identifier: BSD-2-clause\n\n$GNRMC,1*00\n", ".log",
+         FileType::NmeaLog},
+        {"comments then prose", "# a note\nA simple NMEA file\n$GPRMC,1*00\n", ".log", FileType::Unknown},
         {"easygps any case", "DaTuM,WGS84,WGS84,0,0,0,0,0\r\n", ".txt", FileType::EasyGps},
         {"gpx", "<?xml version=\"1.0\"?>\n<GPX version=\"1.1\">", ".xml", FileType::Gpx},
         {"kml", "<?xml version=\"1.0\"?>\n<kml xmlns=\"x\">", ".kml", FileType::Kml},

@@ -56,20 +56,47 @@ TEST_F(GpxTest, MissingNamesAndMergedSegmentsAndZeroPoints) {
 }
 
 TEST_F(GpxTest, ValuesTimesSymbolsAndMetadata) {
-    EXPECT_TRUE(read("<metadata><name>Walk</name><link href=\"http://x/\"><text>deeper is ignored</text></link>"
+    EXPECT_TRUE(read("<metadata><name>Walk</name><author><name>Jo</name><email id=\"jo\" domain=\"x.org\"/></author>"
+         "<link href=\"http://x/\"><text>the link's text</text></link>"
          "<bounds minlat=\"1\" maxlat=\"2\"/></metadata>"
          "<wpt lat=\"51.5\" lon=\"5.25\"><ele>3</ele><time>2008-05-01T13:05:09Z</time><name>A &amp; B</name>"
-         "<cmt>c</cmt><desc>d</desc><sym>flag, blue</sym><extensions><x/></extensions></wpt>"
+         "<cmt>c</cmt><desc>d</desc><sym>flag, blue</sym><type>cache</type><extensions><x/></extensions></wpt>"
          "<wpt lat=\"1\" lon=\"1\"><sym>Geocache Found</sym><time>39569,5</time></wpt>"
          "<trk><name>t</name><trkseg><trkpt lat=\"51.5\" lon=\"5.25\"><ele>7.5</ele>"
-         "<time>2008-05-01T14:05:09+01:00</time></trkpt></trkseg></trk>").isDone());
+         "<time>2008-05-01T14:05:09+01:00</time><name>p1</name><cmt>c1</cmt><desc>d1</desc><sym>flag, blue</sym>"
+         "<type>stop</type><hdop>2</hdop><extensions><hr>80</hr></extensions></trkpt>"
+         "<trkpt lat=\"2\" lon=\"2\"><extensions><hr>81</hr></extensions></trkpt>"
+         "</trkseg></trk>").isDone());
     EXPECT_EQ(dump(doc.metadata()),
-              "name = Walk\nlink\n  href = http://x/\nbounds\n  minlat = 1\n  maxlat = 2\n");
+              "name = Walk\nauthor\n  name = Jo\n  email = jo@x.org\nlink\n  href = http://x/\n  text = the link's text\n"
+              "bounds\n  minlat = 1\n  maxlat = 2\n");
     EXPECT_EQ(dump(doc.waypoints()),
               "wpt (A & B)\n  lat = 51.5\n  lon = 5.25\n  ele = 3\n  time = 2008-05-01T13:05:09.000Z\n"
-              "  name = A & B\n  sym = Flag, Blue\n  cmt = c\n  desc = d\n"
+              "  name = A & B\n  sym = Flag, Blue\n  cmt = c\n  desc = d\n  type = cache\n"
               "wpt ()\n  lat = 1\n  lon = 1\n  time = 2008-05-01T12:00:00.000Z\n  sym = Geocache Found\n");
-    EXPECT_NE(tracks().find("time = 2008-05-01T13:05:09.000Z"), std::string::npos);
+    EXPECT_NE(tracks().find("trkpt (1)\n      lat = 51.5\n      lon = 5.25\n      ele = 7.5\n"
+                            "      time = 2008-05-01T13:05:09.000Z\n      name = p1\n      sym = Flag, Blue\n"
+                            "      cmt = c1\n      desc = d1\n      type = stop\n    trkpt (2)"),
+              std::string::npos);
+    // What is still not kept is named once, with how many points carry it.
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+                            "1 waypoint carries extensions that a save does not keep",
+                            "2 track points carry hdop, extensions that a save does not keep"}));
+}
+
+TEST_F(GpxTest, Gpx10HeaderBecomesMetadata) {
+    doc.initTree();
+    formats::Env e = env();
+    ASSERT_TRUE(ReadGpxText(e, "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">"
+                               "<name>N</name><desc>D</desc><author>A</author><email>a@b.c</email>"
+                               "<url>http://u/</url><urlname>U</urlname><time>2004-01-01T00:00:00Z</time>"
+                               "<keywords>k</keywords><bounds minlat=\"1\" minlon=\"2\" maxlat=\"3\" maxlon=\"4\"/>"
+                               "<wpt lat=\"1\" lon=\"2\"><url>http://w/</url></wpt></gpx>")
+                    .isDone());
+    EXPECT_EQ(dump(doc.metadata()),
+              "name = N\ndesc = D\nauthor\n  name = A\n  email = a@b.c\nlink\n  href = http://u/\n  text = U\n"
+              "time = 2004-01-01T00:00:00Z\nkeywords = k\nbounds\n  minlat = 1\n  minlon = 2\n  maxlat = 3\n  maxlon = 4\n");
+    EXPECT_EQ(warnings, (std::vector<std::string>{"1 waypoint carries url that a save does not keep"}));
 }
 
 TEST_F(GpxTest, KindsArriveGroupedWhateverTheFileOrder) {
@@ -173,9 +200,11 @@ protected:
         return readFile(dir.file(name));
     }
     void fill() {
-        EXPECT_TRUE(read("<metadata><name>m</name></metadata><wpt lat=\"1\" lon=\"2\"><name>W &lt;1&gt; &amp; Co</name></wpt>"
-             "<rte><name>R</name><rtept lat=\"3\" lon=\"4\"><sym>Flag</sym></rtept></rte>"
-             "<trk><name>T1</name><trkseg>" + trkpt("5.1234567", "6") + "</trkseg></trk>"
+        EXPECT_TRUE(read("<metadata><name>m</name><author><name>A</name><email id=\"a\" domain=\"b\"/></author></metadata>"
+             "<wpt lat=\"1\" lon=\"2\"><name>W &lt;1&gt; &amp; Co</name><type>t</type></wpt>"
+             "<rte><name>R</name><rtept lat=\"3\" lon=\"4\"><sym>Flag</sym><type>u</type></rtept></rte>"
+             "<trk><name>T1</name><trkseg><trkpt lat=\"5.1234567\" lon=\"6\"><name>P</name><cmt>C</cmt>"
+             "<desc>D</desc><sym>Flag</sym><type>v</type></trkpt></trkseg></trk>"
              "<trk><name>T2</name><trkseg>" + trkpt("7", "8") + "</trkseg></trk>").isDone());
     }
 };

@@ -34,7 +34,7 @@ TEST_F(KmlTest, FoldersForWaypointsAndEachNonEmptyTrack) {
     doc.AddWaypoint("52", "6", "", "", "two", core::Symbol::none(), "", "");
     doc.NewTrack("A");
     doc.AddTrackpoint("51.5", "5.25", "", "");
-    doc.AddTrackpoint("51.6", "5.3", "12", "");
+    doc.AddTrackpoint("51.6", "5.3", "12", "", {"bridge", "", "", "over the river", ""});
     doc.AddTrackpoint("51.7", "5.4", "", "");
     doc.NewTrack("B");
     doc.NewTrack("C");
@@ -42,7 +42,10 @@ TEST_F(KmlTest, FoldersForWaypointsAndEachNonEmptyTrack) {
     doc.AddTrackpoint("50", "4", "", "");
     std::string text = save();
     EXPECT_EQ(count(text, "<name>Waypoints</name>"), 1u);
-    EXPECT_EQ(count(text, "<Placemark>"), 4u);
+    EXPECT_EQ(count(text, "<Placemark>"), 5u);  // a named track point is one of its own
+    EXPECT_NE(text.find("<name>bridge</name>\n        <description>over the river</description>\n        <Point>\n"
+                        "          <coordinates>5.3,51.6,12</coordinates>"),
+              std::string::npos) << text;
     EXPECT_EQ(count(text, "<name>Path</name>"), 2u);
     EXPECT_NE(text.find("<name>Active Log 004</name>"), std::string::npos);
     EXPECT_NE(text.find("<coordinates>5.25,51.5</coordinates>"), std::string::npos);

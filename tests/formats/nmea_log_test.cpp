@@ -93,3 +93,54 @@ TEST_F(NmeaLogTest, StreamedFileAndMemoryReadAlike) {
     EXPECT_EQ(doc.childCount(seg), 2u);
     EXPECT_EQ(warnings.size(), 2u);  // the long line fails its checksum there
 }
+
+TEST_F(NmeaLogTest, LogsWithoutGpRmcPositionsSayWhatTheyGave) {
+    const std::string gga1 = sentence("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
+    const std::string gga2 = sentence("GPGGA,123520,4807.040,S,01131.002,W,2,08,0.9,546,M,46.9,M,,");
+    const std::string noFix = sentence("GPGGA,123521,4807.041,N,01131.003,E,0,00,,,M,,M,,");
+    const std::string rmc = sentence("GPRMC,123522,A,4807.042,N,01131.004,E,0,0,230394,,");
+    struct Row {
+        const char* name;
+        std::string text;
+        bool allTalkers;
+        std::vector<std::string> names;  // of the points read, in order
+        const char* warning;             // the start of the one warning; none: ""
+    };
+    const std::vector<Row> rows = {
+        {"GGA only", gga1 + noFix + gga2, true, {"12:35:19", "12:35:20"}, "No RMC positions: 2 GGA positions"},
+        {"GGA before RMC", gga1 + gga2 + rmc, true, {""}, ""},
+        {"GN only, other systems off", sentence("GNGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,") +
+                                           sentence("GNRMC,123522,A,4807.042,N,01131.004,E,0,0,230394,,"),
+         false, {}, "2 sentences of other satellite systems were passed over"},
+        {"GN only, the default", sentence("GNRMC,123522,A,4807.042,N,01131.004,E,0,0,230394,,"),
+         NmeaLogOptions{}.allTalkers, {""}, ""},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        doc.initTree();
+        warnings.clear();
+        ASSERT_TRUE(read(r.text, r.allTalkers).isDone());
+        core::NodeId seg = doc.segmentOf(child(doc.trackpoints(), 0));
+        std::vector<std::string> names;
+        core::PointLoader l = loader();
+        for (core::NodeId p = doc.firstChild(seg); p != core::kNoNode; p = doc.nextSibling(p))
+            names.push_back(l.readPoint(p).name);
+        EXPECT_EQ(names, r.names);
+        ASSERT_EQ(warnings.size(), *r.warning ? 1u : 0u);
+        if (*r.warning) {
+            EXPECT_EQ(warnings[0].rfind(r.warning, 0), 0u) << warnings[0];
+        }
+    }
+    // RMC times are UTC: stored as the same instant in the machine's zone.
+    host.fakeClock.offsetMinutes = 60;
+    doc.initTree();
+    ASSERT_TRUE(read(rmc).isDone());
+    EXPECT_NE(dump(doc.segmentOf(child(doc.trackpoints(), 0))).find("time = 1994-03-23T13:35:22.000+01:00"),
+              std::string::npos);
+    host.fakeClock.offsetMinutes = 0;
+    // A GGA position keeps its altitude, and its hemispheres.
+    doc.initTree();
+    ASSERT_TRUE(read(gga2).isDone());
+    EXPECT_EQ(dump(child(doc.segmentOf(child(doc.trackpoints(), 0)), 0)),
+              "lat = -48.1173333333333\nlon = -11.5167\nele = 546\nname = 12:35:20\n");
+}

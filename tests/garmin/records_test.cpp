@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "garmin/records.h"
+#include "garmin/transfers.h"
+#include "host/fake/fake_host.h"
 
 using namespace garmin;
 
@@ -44,13 +48,45 @@ TEST(GarminRecords, TimeTable) {
     EXPECT_NEAR(static_cast<double>(GarminTimeToUtcSerial(568080000u + 43200u)), 39448.5, 1e-9);
 }
 
-TEST(GarminRecords, UnknownFloatsReadAsZero) {
+TEST(GarminRecords, UnknownAltitudesAreAbsentAndKnownOnesRoundHalfToEven) {
     EXPECT_EQ(MakeFloat(1.0e25f), 0.0);
-    EXPECT_EQ(MakeFloat(1000001.0f), 0.0);
     EXPECT_EQ(MakeFloat(1000000.0f), 1000000.0);
-    EXPECT_EQ(MakeFloat(-12.5f), -12.5);
-    EXPECT_EQ(MakeFloat(-1.0e25f), 0.0);  // once cast to whole metres out of range
-    EXPECT_EQ(MakeFloat(-1000000.0f), -1000000.0);
+    // A received waypoint's and track point's altitude as the document gets it.
+    struct Row {
+        float altitude;
+        const char* waypointEle;  // "": no ele line
+        const char* trackEle;
+    } rows[] = {
+        {1.0e25f, "", ""}, {-1.0e25f, "", ""}, {1000001.0f, "", ""}, {-1000001.0f, "", ""},
+        {std::numeric_limits<float>::infinity(), "", ""}, {std::numeric_limits<float>::quiet_NaN(), "", ""},
+        {12.5f, "12", "12.5"}, {13.5f, "14", "13.5"}, {-2.5f, "-2", "-2.5"}, {-11034.0f, "-11034", "-11034"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.altitude);
+        host::FakeHost host;
+        core::SymbolTable symbols;
+        core::Document doc{symbols, host.fakeClock};
+        doc.initTree();
+        DocumentAccess access{doc, symbols, host.fakeClock, nullptr};
+        Layouts layouts;
+        layouts.waypoint = WaypointLayout::D108;
+        layouts.trackPoint = true;
+        WaypointRecord w;
+        w.lat = 51.5;
+        w.lon = 5;
+        w.altitude = r.altitude;
+        TrackPointRecord t;
+        t.lat = 51.5;
+        t.lon = 5;
+        t.altitude = r.altitude;
+        AddToDocument(access, layouts, {EncodeWaypoint(kWaypointData, WaypointLayout::D108, w), EncodeTrackPoint(t)}, {});
+        auto eleOf = [&](core::NodeId point) {
+            core::NodeId line = doc.attributeChild(point, core::AttrKey::Ele);
+            return line == core::kNoNode ? std::string() : doc.store().value(line);
+        };
+        EXPECT_EQ(eleOf(doc.firstChild(doc.waypoints())), r.waypointEle);
+        EXPECT_EQ(eleOf(doc.firstChild(doc.currentSegment)), r.trackEle);
+    }
 }
 
 TEST(GarminRecords, SymbolNumberRule) {

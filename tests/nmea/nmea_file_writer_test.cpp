@@ -127,6 +127,22 @@ TEST(NmeaFileWriter, TimeOptionsAndShortTracks) {
         ASSERT_EQ(w.lines.size(), 1u) << count;
         EXPECT_EQ(parse(w.lines[0]).time, "120001");  // point 1's own time
     }
+    // Point times and now are local: the sentences carry UTC, whatever the machine's zone.
+    struct Zone {
+        TimeOption option;
+        int offsetMinutes;
+        const char* date;
+        const char* time;
+    };
+    for (const Zone& z : {Zone{TimeOption::Original, 60, "080308", "110001"},
+                          Zone{TimeOption::Now, 60, "080308", "110000"},
+                          Zone{TimeOption::Now, -300, "080308", "170000"},
+                          Zone{TimeOption::StartFrom, 60, "080308", "120000"}}) {  // typed: as typed
+        Written w = write(track(1), {10, 1, z.option, 39515.5, z.offsetMinutes});
+        ASSERT_EQ(w.lines.size(), 1u);
+        EXPECT_EQ(parse(w.lines[0]).date + " " + parse(w.lines[0]).time, std::string(z.date) + " " + z.time)
+            << z.offsetMinutes;
+    }
     Written given = write(track(3), {5, 2, TimeOption::GivenSpeed, 39515.5});
     EXPECT_EQ(parse(given.lines[0]).date, "301299");  // "Given speed" starts at day 0
     EXPECT_EQ(parse(given.lines[1]).time, "000002");

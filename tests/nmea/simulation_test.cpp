@@ -108,6 +108,20 @@ TEST(Simulation, OriginalTimesSendAllButTheLastPointThenStop) {
     EXPECT_EQ(r.sim->Label28(), "Transmitted: " + r.last());
 }
 
+TEST(Simulation, SentencesCarryUtcWhateverTheMachinesZone) {
+    for (TimeOption option : {TimeOption::Original, TimeOption::Now}) {
+        Rig r;
+        r.host.fakeClock.offsetMinutes = 60;  // points stored as 12:00+01:00; now is 13:05:09 local
+        r.addTrack("T", 3);
+        r.sim->cbTracksChange("T");
+        r.sim->setTimeOption(option);
+        r.sim->Trackpointsafspelen1Click();
+        r.tick();
+        ASSERT_FALSE(r.sent.empty());
+        EXPECT_EQ(Rig::field(r.last(), 2), option == TimeOption::Original ? "110000" : "120509");
+    }
+}
+
 TEST(Simulation, RepeatStartsAgainAtPointOne) {
     Rig r;
     r.addTrack("T", 5);

@@ -115,6 +115,16 @@ for name, (sep, columns, header) in sorted(CSV.items()):
         results.append(('csv/' + name, got is None and 'No point' in err, got, None, err))
     else:
         results.append(('csv/' + name, got == want, got, want, err))
+# tree and info read a CSV with the columns the wizard guesses, as convert does.
+for name in ('iblue747.csv', 'v900_basic_mode.csv', 'garminconnect.csv'):
+    path = os.path.join(data, 'csv', name)
+    converted, err = info(path)
+    shown = subprocess.run([cli, 'info', path], capture_output=True, text=True)
+    tree = subprocess.run([cli, 'tree', path], capture_output=True, text=True)
+    want = 'Track 1 : name = ACTIVE LOG, %d points' % (converted[1] if converted else -1)
+    ok = bool(converted) and converted[1] > 0 and want in shown.stdout and tree.stdout.count('trkpt (') == converted[1]
+    results.append(('csv/' + name + ' by info and tree', ok, shown.stdout.splitlines()[-1:], want,
+                    shown.stderr + tree.stderr))
 for name in sorted(os.listdir(os.path.join(data, 'rte'))):
     src = os.path.join(data, 'rte', name)
     copy = os.path.join(work, name)

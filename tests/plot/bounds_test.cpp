@@ -63,8 +63,10 @@ TEST_F(BoundsTest, AcrossTheAntimeridianAndAcrossTracks) {
     doc.NewTrack("b");
     doc.AddTrackpoint("11", "-179", "", "");
     determine();
-    EXPECT_EQ(state.minLon, 181);  // western longitudes counted past 180
-    EXPECT_EQ(state.maxLon, 179);
+    // Western longitudes counted past 180: two degrees wide, not 358.
+    EXPECT_EQ(state.minLon, 179);
+    EXPECT_EQ(state.maxLon, 181);
+    EXPECT_EQ(dump(boundsNode()), "minlat = 10\nmaxlat = 11\nminlon = 179\nmaxlon = -179\n");
     auto l = loader();
     EXPECT_NEAR(static_cast<double>(TotalDistanceKm(state, l)), static_cast<double>(core::DistanceKm(10, 179, 11, -179)),
                 1e-9);

@@ -90,14 +90,28 @@ TEST_F(TimeDiagramTest, TimeWayPointsAndDistance) {
     EXPECT_EQ(textCall("Distance: 0.22 km")->y1, 10);
 }
 
-TEST_F(TimeDiagramTest, AllTimesZeroLieOnTheBottomEdge) {
-    add(0, 0, 0, 0);
-    add(0, 0.001, 0, 0);
-    prepare();
-    PlotEnv e = env();
-    ASSERT_TRUE(PlotTimeWay(points, state, controls, e).isDone());
-    for (const auto& s : image.recording().of(CanvasCall::Rectangle)) EXPECT_EQ(s.y1, 998);
-    EXPECT_NE(textCall("Day(s): 0  hours: 00:00"), nullptr);
+TEST_F(TimeDiagramTest, PointsWithoutTimesOrBackInTimeSaySo) {
+    struct Row {
+        std::vector<long double> times;
+        const char* text;
+    } rows[] = {
+        {{0, 0}, "2 of the 2 points have no time: there is no time to plot"},
+        {{kT0, kT0 + 60 * kSecond, 0}, "1 of the 3 points have no time: there is no time to plot"},
+        {{kT0 + 1, kT0}, "The points run back in time: there is no elapsed time to plot"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        points.reset();
+        for (size_t i = 0; i < r.times.size(); ++i) add(0, 0.001L * static_cast<long double>(i), 0, r.times[i]);
+        prepare();
+        size_t squares = image.recording().of(CanvasCall::Rectangle).size();
+        PlotEnv e = env();
+        core::Result result = PlotTimeWay(points, state, controls, e);
+        EXPECT_TRUE(result.isNothingToDo());
+        EXPECT_EQ(result.message(), r.text);
+        EXPECT_NE(textCall(r.text), nullptr);
+        EXPECT_EQ(image.recording().of(CanvasCall::Rectangle).size(), squares);  // no point drawn
+    }
 }
 
 TEST_F(TimeDiagramTest, HeightAxisWithEdit1At200) {

@@ -51,13 +51,20 @@ TEST_F(TrackPlotTest, AntimeridianShift) {
     doc.AddTrackpoint("0.5", "-179.5", "", "");
     doc.setFocused(t);
     ASSERT_TRUE(plotPoints(1000, 1000).isDone());
-    // Bounds: minLon 180.5 (-179.5 + 360), maxLon 179.5; 359 degrees over 900
-    // pixels. 179.5 lies below minLon and is placed at 539.5: x 900 + 50.
-    ASSERT_EQ(state.minLon, 180.5);
+    // Bounds: minLon 179.5, maxLon 180.5 (-179.5 + 360): the track's real
+    // degree over 900 pixels, as its half degree of latitude over 450.
+    ASSERT_EQ(state.minLon, 179.5);
+    ASSERT_EQ(state.maxLon, 180.5);
     auto lines = drawn(CanvasCall::Line, kRed);
     ASSERT_GE(lines.size(), 1u);
-    // 0.5 degrees of latitude are Round(0.5 / (359 / 900)) = 1 pixel.
-    EXPECT_TRUE(lines[0] == (std::array<int, 4>{950, 950, 50, 949}));
+    // From (179.5, 0) at the left margin to (180.5, 0.5): 900 pixels right, 450 up.
+    EXPECT_TRUE(lines[0] == (std::array<int, 4>{50, 950, 950, 500}))
+        << lines[0].x1 << " " << lines[0].y1 << " " << lines[0].x2 << " " << lines[0].y2;
+    // A grid line a tenth of a degree: some ten across, not thousands.
+    size_t vertical = 0;
+    for (const auto& g : drawn(CanvasCall::Line, Rgb{128, 128, 128})) vertical += g.x1 == g.x2;
+    EXPECT_GE(vertical, 9u);
+    EXPECT_LE(vertical, 12u);
 }
 
 TEST_F(TrackPlotTest, CompassNeedle) {

@@ -58,7 +58,9 @@ SaveDialog::SaveDialog(SaveDialogModel& model, QWidget* parent) : QDialog(parent
 void SaveDialog::browse() {
     QString proposal = QString::fromStdString(model_.browseProposal());
     QString dir = QString::fromStdString(model_.browseDirectory(QDir::currentPath().toStdString()));
-    QString f = QFileDialog::getSaveFileName(this, "Save points as", QDir(dir).filePath(proposal), "Any file (*.*)");
+    // The save asks about an existing file once the format's extension is on the name.
+    QString f = QFileDialog::getSaveFileName(this, "Save points as", QDir(dir).filePath(proposal), "Any file (*.*)",
+                                             nullptr, QFileDialog::DontConfirmOverwrite);
     if (!f.isEmpty()) fileName_->setText(f);
 }
 
