@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -263,6 +264,42 @@ const std::vector<Row>& Walk() {
         {"ToolBarReceiveFromGarmin", [](RealWindow& w) {
              w.answers.expect("TfmCommDialog", Answers::reject());
              w.toolButton("acOntvangen");
+         }},
+        {"ToolBarReceiveFromGarminThroughTheChannel", [](RealWindow& w) {
+             // A receiver on the Garmin channel's socket, and an NMEA source
+             // that was open before: the transfer borrows the channel.
+             QProcess receiver;
+             receiver.start(PATHKEEP_GARMIN_SIM, {"--tcp", "0", "--load", QString::fromStdString(kTestData + "/garmin/receiver.gpx")});
+             ASSERT_TRUE(walk::waitFor([&] { return receiver.canReadLine(); }, 10000));
+             int port = receiver.readLine().trimmed().toInt();
+             QTcpServer nmea;
+             ASSERT_TRUE(nmea.listen(QHostAddress::LocalHost));
+             auto& s = w.ws->settings;
+             s.channel1.socket = s.channel2.socket = true;
+             s.channel1.ipAddress = s.channel2.ipAddress = "127.0.0.1";
+             s.channel1.ipPort = port;
+             s.channel2.ipPort = nmea.serverPort();
+             w.ws->applyChannelSettings();
+             w.menu("Openen2");
+             ASSERT_TRUE(walk::waitFor([&] { return nmea.hasPendingConnections(); }));
+             QTcpSocket* source = nmea.nextPendingConnection();  // kept open: the channel stays up
+             uint32_t before = w.doc().childCount(w.doc().waypoints());
+             w.answers.expect("TfmCommDialog", [](QWidget* d) {
+                 d->findChild<QCheckBox*>("cbWaypoints")->setChecked(true);
+                 d->findChild<QCheckBox*>("cbTrackpoints")->setChecked(false);
+                 d->findChild<QCheckBox*>("cbRoutes")->setChecked(false);
+                 static_cast<QDialog*>(d)->accept();
+             });
+             w.toolButton("acOntvangen");
+             EXPECT_TRUE(walk::waitFor([&] { return w.doc().childCount(w.doc().waypoints()) > before; }, 30000))
+                 << w.logText().toStdString();
+             // Done, the channel is NMEA's again and its source reconnected.
+             EXPECT_TRUE(walk::waitFor([&] { return w.ws->channels->Protocol() == "NMEA"; }, 15000));
+             EXPECT_TRUE(walk::waitFor([&] { return nmea.hasPendingConnections(); }));
+             EXPECT_TRUE(w.find<QAction>("Openen2")->isChecked());
+             EXPECT_EQ(source->state(), QAbstractSocket::UnconnectedState);  // closed for the transfer
+             receiver.terminate();
+             receiver.waitForFinished();
          }},
         {"ToolBarCalculateDistance", [](RealWindow& w) {
              ListFirstTrack(w);
