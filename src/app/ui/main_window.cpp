@@ -170,7 +170,7 @@ void MainWindow::buildPages() {
     log_ = new QPlainTextEdit(logPage);
     log_->setObjectName("mBerichtenlog");
     log_->setReadOnly(true);
-    log_->setMaximumBlockCount(static_cast<int>(MessageLog::kMaxLines));
+    log_->setMaximumBlockCount(static_cast<int>(MessageLog::kMaxLines) + 1);
     log_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     logLayout->addWidget(log_);
     pages[kMessageLogPage] = logPage;
@@ -565,9 +565,23 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::connectWorkspace() {
-    connections_.push_back(ws_.log.lineAdded.scoped(
-        [this](const std::string& line) { log_->appendPlainText(QString::fromStdString(line)); }));
-    connections_.push_back(ws_.log.cleared.scoped([this] { log_->clear(); }));
+    connections_.push_back(ws_.log.lineAdded.scoped([this](const std::string& line) {
+        if (ws_.log.droppedLines() == logDroppedShown_) {
+            log_->appendPlainText(QString::fromStdString(line));
+            return;
+        }
+        // The log let its oldest lines go (a tenth at a time, with a first
+        // line that counts them): the page shows the same lines.
+        logDroppedShown_ = ws_.log.droppedLines();
+        QStringList lines;
+        for (const std::string& l : ws_.log.lines()) lines << QString::fromStdString(l);
+        log_->setPlainText(lines.join('\n'));
+        log_->moveCursor(QTextCursor::End);
+    }));
+    connections_.push_back(ws_.log.cleared.scoped([this] {
+        log_->clear();
+        logDroppedShown_ = ws_.log.droppedLines();
+    }));
     connections_.push_back(ws_.statusLine.changed.scoped([this](int panel, const std::string& text) {
         QLabel* label = panels_.at(static_cast<size_t>(panel));
         label->setText(QString::fromStdString(text));

@@ -133,6 +133,7 @@ private:
     QAction* logging_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QTimer* titleTimer_ = nullptr;
+    size_t logDroppedShown_ = 0;  // the message log's dropped lines the page shows
     QPlainTextEdit* log_ = nullptr;
     nmea::ui::SimulationPage* simulationPage_ = nullptr;
     QMenu* languageMenu_ = nullptr;

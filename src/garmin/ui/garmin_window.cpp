@@ -108,7 +108,8 @@ TGarminForm::TGarminForm(GarminWindowEnv env, QWidget* parent) : QWidget(parent,
     grid->setColumnStretch(2, 1);
 
     progress_ = new TfmProgress(this);
-    progress_->onAbort = [this] { session_->link().AbortTransfer(); };
+    // The receiver hears the abort at once, not after the queue drains.
+    progress_->onAbort = [this] { session_->link().AbortTransferNow(); };
 
     Session::Hooks hooks;
     hooks.isOpen = [this] {
@@ -149,7 +150,7 @@ TGarminForm::TGarminForm(GarminWindowEnv env, QWidget* parent) : QWidget(parent,
         refreshLists();
     });
     connect(abort, &QPushButton::clicked, this, [this] {
-        session_->link().AbortTransfer();
+        session_->link().AbortTransferNow();
         refreshLists();
     });
     connect(txTracks, &QPushButton::clicked, this, [this] { report(session_->TxTrackpointsClick()); });

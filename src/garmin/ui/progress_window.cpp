@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 
@@ -39,6 +40,14 @@ TfmProgress::TfmProgress(QWidget* parent)
         if (onAbort) onAbort();
     });
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void TfmProgress::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && onAbort) {
+        onAbort();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TfmProgress::ShowText(const std::string& text) { label_->setText(QString::fromStdString(text)); }

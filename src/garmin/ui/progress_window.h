@@ -17,7 +17,10 @@ public:
     void ShowText(const std::string& text);
     // Shows the window centred on the screen's work area with the starting texts.
     void showCentred(const std::string& abortCaption);
-    std::function<void()> onAbort;  // BitBtn1: the Garmin window's "Abort transfer"
+    std::function<void()> onAbort;  // BitBtn1 or Escape: the Garmin window's "Abort transfer"
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QLabel* label_;

@@ -134,6 +134,13 @@ TEST_F(MainWindowTest, LogStatusAndEscape) {
     EXPECT_TRUE(log->font().fixedPitch() || log->font().styleHint() == QFont::TypeWriter ||
                 log->font().family().contains("Mono", Qt::CaseInsensitive));
 
+    // Hours of reception: the page keeps the log's bound and says what went.
+    for (int i = 0; i < 12000; ++i) w.ws.report("line " + std::to_string(i));
+    QStringList shown = log->toPlainText().split('\n');
+    EXPECT_LE(shown.size(), static_cast<int>(app::MessageLog::kMaxLines) + 1);
+    EXPECT_TRUE(shown.first().contains("earlier lines dropped")) << shown.first().toStdString();
+    EXPECT_TRUE(shown.last().endsWith("line 11999"));
+
     w.ws.status("Reading...");
     EXPECT_EQ(w.find<QLabel>("StatusPanel2")->text(), "Reading...");
 

@@ -135,9 +135,12 @@ TEST(GarminWindow, AbortDropsWaitingWordsAndSendsTheAbortCommand) {
     f.form.session().appendCommand("get routes");
     f.tick();  // the first word starts and queues its command
     EXPECT_EQ(f.find<QListWidget>("lbCommQ")->count(), 2);
+    f.tick();  // its command goes out on the opened channel
+    ASSERT_TRUE(f.transport.isOpen());
+    f.transport.written.clear();
     f.find<QPushButton>("BitBtn1")->click();
     EXPECT_EQ(f.find<QListWidget>("lbCommQ")->count(), 0);
-    f.tick();
+    // Sent at once, before the next tick.
     EXPECT_EQ(f.transport.written, EncodeFrame(CommandPacket(kCmdAbort)));
 }
 
