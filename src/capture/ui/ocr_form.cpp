@@ -109,20 +109,24 @@ TOcrForm::TOcrForm(Route66Capture& capture, QWidget* parent)
     reading->addWidget(lineBox, 1);
     reading->addWidget(image2_);
     grid->addLayout(reading, 3, 0, 1, 2);
-    auto* fields = new QHBoxLayout;
+    // The caption on its own line: the two co-ordinates need their width.
     auto* capturedLabel = new QLabel("Captured co-ordinates", this);
     capturedLabel->setObjectName("lbCaptured");
-    fields->addWidget(capturedLabel);
-    fields->addWidget(latitude_);
-    fields->addWidget(longitude_);
-    grid->addLayout(fields, 4, 0, 1, 2);
+    grid->addWidget(capturedLabel, 4, 0, 1, 2);
+    auto* fields = new QHBoxLayout;
+    const int coordinateWidth = latitude_->fontMetrics().horizontalAdvance("-179.1234567") + 12;
+    for (QLineEdit* e : {latitude_, longitude_}) {
+        e->setMinimumWidth(coordinateWidth);
+        fields->addWidget(e);
+    }
+    grid->addLayout(fields, 5, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(debug_);
     buttons->addWidget(saveToFile_);
     buttons->addStretch();
     buttons->addWidget(ok_);
-    grid->addLayout(buttons, 5, 0, 1, 2);
-    grid->addWidget(memo_, 6, 0, 1, 2);
+    grid->addLayout(buttons, 6, 0, 1, 2);
+    grid->addWidget(memo_, 7, 0, 1, 2);
 
     connect(radio2002_, &QRadioButton::toggled, this, [this](bool on) {
         if (on && capture_.version() != OcrVersion::V2002) capture_.selectVersion(OcrVersion::V2002);
