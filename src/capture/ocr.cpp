@@ -174,25 +174,38 @@ int Compare(std::string_view tableColumn, std::string_view imageColumn) {
     return score;
 }
 
-std::string ReadLine(const ReducedImage& image, int bottomRow, const OcrProfile& profile, OcrTable& table) {
+std::string ReadLine(const ReducedImage& image, int bottomRow, const OcrProfile& profile, OcrTable& table,
+                     std::string_view unreadMark) {
+    const char white = SymbolOf(kWhite, image.bitsPerPixel);
     std::string text;
+    // Unmatched white columns are margin or the gap before a character;
+    // unmatched ink since the last match is a character that was not read.
+    bool unreadInk = false;
     for (int pos = 1; pos < image.width;) {
         auto columns = window(image, pos, bottomRow, profile.columnHeight);
         Match m = profile.scored ? scoredMatch(table, columns) : exactMatch(table, columns);
-        if (m.code >= 0) text += table.entries[static_cast<size_t>(m.code)].text;
+        if (m.code >= 0) {
+            if (unreadInk) text += unreadMark;
+            unreadInk = false;
+            text += table.entries[static_cast<size_t>(m.code)].text;
+        } else if (columns[0].find_first_not_of(white) != std::string::npos) {
+            unreadInk = true;
+        }
         pos += std::max(m.length, 1);
     }
+    if (unreadInk) text += unreadMark;
     return text;
 }
 
-OcrResult OcrBitmap(const Image& picture, const OcrProfile& profile, OcrTable& table, bool withDump) {
+OcrResult OcrBitmap(const Image& picture, const OcrProfile& profile, OcrTable& table, bool withDump,
+                    std::string_view unreadMark) {
     OcrResult result;
     result.reduced = Reduce(picture, profile);
     if (withDump)
         for (int y = 0; y < result.reduced.height; ++y) result.dump.push_back(IntToBin(result.reduced, y));
     int line = 0;
     for (int bottom = kLineSpacing; bottom < result.reduced.height && line < kMaxOcrLines; bottom += kLineSpacing)
-        result.lines[static_cast<size_t>(line++)] = ReadLine(result.reduced, bottom, profile, table);
+        result.lines[static_cast<size_t>(line++)] = ReadLine(result.reduced, bottom, profile, table, unreadMark);
     return result;
 }
 

@@ -77,12 +77,20 @@ struct OcrResult {
     std::vector<std::string> dump;  // one symbol string per row, top first (when asked)
 };
 
+// The mark a reader can ask for in place of a character whose columns hold
+// ink but match no entry (covered or damaged): without it the text just
+// lacks the character, and a number missing a digit still looks like one.
+inline constexpr std::string_view kUnreadGlyph = "\uFFFD";
+
 // Reads up to four lines of text from the picture. Scored matching keeps
-// each entry's last score in the table, hence the mutable table.
-OcrResult OcrBitmap(const Image& picture, const OcrProfile& profile, OcrTable& table, bool withDump = false);
+// each entry's last score in the table, hence the mutable table. Each run of
+// unmatched columns holding ink becomes `unreadMark` (nothing when empty).
+OcrResult OcrBitmap(const Image& picture, const OcrProfile& profile, OcrTable& table, bool withDump = false,
+                    std::string_view unreadMark = {});
 
 // Reads the line whose bottom row is `bottomRow`, seven columns at a time;
 // OcrBitmap calls it for each line.
-std::string ReadLine(const ReducedImage& image, int bottomRow, const OcrProfile& profile, OcrTable& table);
+std::string ReadLine(const ReducedImage& image, int bottomRow, const OcrProfile& profile, OcrTable& table,
+                     std::string_view unreadMark = {});
 
 }  // namespace capture

@@ -74,6 +74,7 @@ std::string ResultLine(char key, const std::string& latitude, const std::string&
 }
 
 bool SplitDms(const std::string& text, DmsText& parts) {
+    if (std::string_view(text).substr(0, text.find('"')).find(kUnreadGlyph) != std::string_view::npos) return false;
     std::vector<std::string> chars = Utf8Characters(text);
     if (chars.size() < 3) return false;
     parts.hemisphere = chars[0];
@@ -208,7 +209,8 @@ void Route66Capture::tick() {
 void Route66Capture::recognise() {
     bool wasRunning = timer_->running();
     timer_->stop();
-    OcrResult r = OcrBitmap(preview_, profile(), table_, debug);
+    // Marked, so that a covered digit cannot pass for a shorter number.
+    OcrResult r = OcrBitmap(preview_, profile(), table_, debug, kUnreadGlyph);
     reduced_ = r.reduced.toImage();
     lines_ = r.lines;
     if (debug) dump_ = std::move(r.dump);

@@ -38,8 +38,9 @@ std::string Pad12(const std::string& decimal);
 struct DmsText {
     std::string hemisphere, degrees, minutes, seconds;
 };
-// Splits the text; false when it does not have that shape or a part is not
-// a number (a garbled reading).
+// Splits the text; false when it does not have that shape, a part is not a
+// number (a garbled reading) or a character before the closing quote could
+// not be read (kUnreadGlyph).
 bool SplitDms(const std::string& text, DmsText& parts);
 
 // Where a line of the box holds the co-ordinates: the four label tests in

@@ -143,24 +143,31 @@ TEST_F(Route66Test, CommaLocaleStillWritesAPoint) {
     EXPECT_EQ(capture.results()[0], "T B: 52.086750000 L: 4.5000000000");
 }
 
-TEST_F(Route66Test, NoLabelNoLineGarbledNumberNoLineButALogLine) {
+TEST_F(Route66Test, NoLabelNoLineGarbledOrCoveredNumberNoLineButALogLine) {
     capture.show(77);
     ShowBox(desktop, OcrVersion::V2002, {"", "Hoogte: 12 m", "Afstand: 3 km"});
     capture.keyPress('t');
     EXPECT_TRUE(capture.results().empty());
     EXPECT_TRUE(reports.empty());
 
-    const std::vector<std::vector<std::string>> garbled = {
-        {"", "Breedtegraad: N 52\u00B0 O5' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""},  // letter O for zero
-        {"", "Breedtegraad: N 52\u00B0 05' 12.3\"", "Lengtegraad: O 4\u00B0 30 00.0\""},    // a sign missing
-        {"", "Breedtegraad: N 52\u00B0 05' 1.2.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""},  // two points
-        {"", "Breedtegraad: N 52\u00B0 75' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""},   // 75 minutes
-        {"", "Breedtegraad: X 52\u00B0 05' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""},   // no hemisphere
-        {"", "Breedtegraad: N 152\u00B0 05' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""},  // past the pole
+    struct Box {
+        std::vector<std::string> lines;
+        int covered = -1;  // a character of the latitude line painted over
     };
-    for (const auto& lines : garbled) {
+    const std::vector<Box> garbled = {
+        {{"", "Breedtegraad: N 52\u00B0 O5' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""}},   // letter O for zero
+        {{"", "Breedtegraad: N 52\u00B0 05' 12.3\"", "Lengtegraad: O 4\u00B0 30 00.0\""}},    // a sign missing
+        {{"", "Breedtegraad: N 52\u00B0 05' 1.2.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""}},  // two points
+        {{"", "Breedtegraad: N 52\u00B0 75' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""}},   // 75 minutes
+        {{"", "Breedtegraad: X 52\u00B0 05' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""}},   // no hemisphere
+        {{"", "Breedtegraad: N 152\u00B0 05' 12.3\"", "Lengtegraad: O 4\u00B0 30' 00.0\""}},  // past the pole
+        // The 5 painted over: the box once read as N 3° 24' 30.0" = 3.408333.
+        {{"", "Breedtegraad: N 53\u00B0 24' 30.0\"", "Lengtegraad: O 4\u00B0 30' 00.0\""}, 16},
+    };
+    for (const auto& [lines, covered] : garbled) {
         reports.clear();
         ShowBox(desktop, OcrVersion::V2002, lines);
+        if (covered >= 0) CoverCharacter(desktop, OcrVersion::V2002, lines, 1, static_cast<size_t>(covered));
         capture.keyPress('t');
         EXPECT_TRUE(capture.results().empty()) << lines[1];
         ASSERT_EQ(reports.size(), 1u) << lines[1];
