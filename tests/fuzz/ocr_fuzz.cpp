@@ -25,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto* p = reinterpret_cast<const std::uint8_t*>(pixels.data() + 2 + 3 * i);
         image.pixels[i] = (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
     }
-    capture::OcrResult r = capture::OcrBitmap(image, profile, table, true);
+    // The capture's reading, which marks unread glyphs, and the plain one.
+    capture::OcrResult r = capture::OcrBitmap(image, profile, table, true, capture::kUnreadGlyph);
+    (void)capture::OcrBitmap(image, profile, table, false);
     std::string lat, lon;
     if (capture::FindCoordinates(r.lines, lat, lon)) {
         capture::DmsText d;
