@@ -17,20 +17,13 @@ constexpr long double kSecondsPerDay = 86400;
 void TrackStatsCounter::add(const core::PointRecord& p) {
     ++s_.points;
     if (linked_) {
-        // Consecutive fixes of a standing receiver are often the same position.
-        if (p.lat != prevLat_ || p.lon != prevLon_) {
-            core::SphericalPoint here = core::ToSpherical(p.lat, p.lon);
-            const long double km = core::DistanceKm(prev_, here);
-            s_.lengthKm += km;
-            kmSinceTime_ += km;
-            prev_ = here;
-        }
+        const long double km = walk_.stepKm(p.lat, p.lon);
+        s_.lengthKm += km;
+        kmSinceTime_ += km;
     } else {
-        prev_ = core::ToSpherical(p.lat, p.lon);
+        walk_.moveTo(p.lat, p.lon);
         linked_ = true;
     }
-    prevLat_ = p.lat;
-    prevLon_ = p.lon;
 
     if (p.time != 0) {
         if (!s_.timed) s_.startTime = p.time;
@@ -54,7 +47,7 @@ void TrackStatsCounter::add(const core::PointRecord& p) {
 }
 
 void TrackStatsCounter::breakLine() {
-    if (windowCount_ < kSpeedWindow && windowCount_ > 0) partialMax_ = std::max(partialMax_, windowMedian());
+    if (windowCount_ < kSpeedWindow && windowCount_ > 0) partialMax_ = std::max<long double>(partialMax_, windowMedian());
     linked_ = false;
     haveTime_ = false;
     windowCount_ = windowNext_ = 0;
@@ -67,19 +60,24 @@ void TrackStatsCounter::step(long double km, long double seconds) {
         s_.movingS += seconds;
         s_.movingKm += km;
     }
-    window_[static_cast<size_t>(windowNext_)] = kmh;
+    window_[static_cast<size_t>(windowNext_)] = static_cast<double>(kmh);
     windowNext_ = (windowNext_ + 1) % kSpeedWindow;
+    const bool filled = windowCount_ == kSpeedWindow - 1;
     if (windowCount_ < kSpeedWindow) ++windowCount_;
-    if (windowCount_ == kSpeedWindow) s_.maxKmh = std::max(s_.maxKmh, windowMedian());
+    // Once a window has been counted, the next one's median can pass the
+    // maximum only through a step that passes it: most steps skip the sort.
+    if (filled || (windowCount_ == kSpeedWindow && kmh > s_.maxKmh))
+        s_.maxKmh = std::max<long double>(s_.maxKmh, windowMedian());
 }
 
 // The middle of the steps in the window; of an even count the lower one.
-long double TrackStatsCounter::windowMedian() const {
-    std::array<long double, kSpeedWindow> v = window_;
-    auto end = v.begin() + windowCount_;
-    auto mid = v.begin() + (windowCount_ - 1) / 2;
-    std::nth_element(v.begin(), mid, end);
-    return *mid;
+double TrackStatsCounter::windowMedian() const {
+    std::array<double, kSpeedWindow> v = window_;
+    // Insertion sort: the window is a handful of steps, sorted once a point.
+    for (int i = 1; i < windowCount_; ++i)
+        for (int j = i; j > 0 && v[static_cast<size_t>(j)] < v[static_cast<size_t>(j - 1)]; --j)
+            std::swap(v[static_cast<size_t>(j)], v[static_cast<size_t>(j - 1)]);
+    return v[static_cast<size_t>((windowCount_ - 1) / 2)];
 }
 
 // A point without an altitude reads as 0 m; counting it would add a climb
@@ -103,7 +101,7 @@ void TrackStatsCounter::climb(long double altitudeM) {
 TrackStats TrackStatsCounter::result() const {
     TrackStats r = s_;
     r.durationS = std::max<long double>(0, (r.endTime - r.startTime) * kSecondsPerDay);
-    if (r.maxKmh == 0) r.maxKmh = std::max(partialMax_, windowCount_ > 0 ? windowMedian() : 0);
+    if (r.maxKmh == 0) r.maxKmh = std::max<long double>(partialMax_, windowCount_ > 0 ? windowMedian() : 0);
     return r;
 }
 

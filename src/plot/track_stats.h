@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/document.h"
+#include "core/great_circle.h"
 #include "core/point_list.h"
 
 namespace plot {
@@ -54,16 +55,15 @@ public:
 private:
     void step(long double km, long double seconds);
     void climb(long double altitudeM);
-    long double windowMedian() const;
+    double windowMedian() const;
 
     TrackStats s_;
     bool linked_ = false;  // a previous point in this segment
-    long double prevLat_ = 0, prevLon_ = 0;
-    core::SphericalPoint prev_;
+    core::GreatCircleWalk walk_;
     // Speed steps run from timed point to timed point.
     bool haveTime_ = false;
     long double lastTime_ = 0, kmSinceTime_ = 0;
-    std::array<long double, kSpeedWindow> window_{};
+    std::array<double, kSpeedWindow> window_{};
     int windowCount_ = 0, windowNext_ = 0;
     long double partialMax_ = 0;  // medians of windows that never filled
     long double levelM_ = 0;      // the altitude last counted as climbed or descended to

@@ -51,17 +51,19 @@ TrackStatsPanel::TrackStatsPanel(app::Workspace& ws, QWidget* parent) : QGroupBo
     });
 
     core::Document& doc = ws_.document;
-    auto later = [this](auto...) { schedule(); };
-    connections_.push_back(doc.reset.scoped(later));
-    connections_.push_back(doc.inserted.scoped(later));
-    connections_.push_back(doc.removed.scoped(later));
-    connections_.push_back(doc.childrenRemoved.scoped(later));
-    connections_.push_back(doc.moved.scoped(later));
-    connections_.push_back(doc.textChanged.scoped(later));
-    connections_.push_back(doc.focusChanged.scoped(later));
-    connections_.push_back(ws_.pointRows.changed.scoped([this] {
-        if (listInView_) schedule();
-    }));
+    auto changed = [this](auto...) {
+        stale_ = true;
+        schedule();
+    };
+    connections_.push_back(doc.reset.scoped(changed));
+    connections_.push_back(doc.inserted.scoped(changed));
+    connections_.push_back(doc.removed.scoped(changed));
+    connections_.push_back(doc.childrenRemoved.scoped(changed));
+    connections_.push_back(doc.moved.scoped(changed));
+    connections_.push_back(doc.textChanged.scoped(changed));
+    connections_.push_back(ws_.pointRows.changed.scoped(changed));
+    // A focus that moves from point to point within one track changes nothing.
+    connections_.push_back(doc.focusChanged.scoped([this](core::NodeId) { schedule(); }));
     display("", nullptr);
 }
 
@@ -75,13 +77,18 @@ void TrackStatsPanel::schedule() { pause_->start(); }
 
 void TrackStatsPanel::refresh() {
     pause_->stop();
-    if (listInView_ && !ws_.pointRows.rows.empty()) {
+    const core::Document& doc = ws_.document;
+    const bool list = listInView_ && !ws_.pointRows.rows.empty();
+    const core::NodeId subject = list ? core::kNoNode : StatsSubject(doc, doc.focused());
+    if (!stale_ && list == shownList_ && subject == shownNode_) return;
+    stale_ = false;
+    shownList_ = list;
+    shownNode_ = subject;
+    if (list) {
         const TrackStats stats = MeasureRows(ws_.pointRows.rows);
         display(ws_.listName(), &stats);
         return;
     }
-    const core::Document& doc = ws_.document;
-    const core::NodeId subject = StatsSubject(doc, doc.focused());
     if (subject == core::kNoNode) {
         display("", nullptr);
         return;

@@ -32,6 +32,10 @@ private:
 
     app::Workspace& ws_;
     bool listInView_ = false;
+    // What the figures show, and whether it changed since.
+    bool shownList_ = false;
+    core::NodeId shownNode_ = core::kNoNode;
+    bool stale_ = true;
     QTimer* pause_ = nullptr;
     QLabel* subject_ = nullptr;
     std::array<QLabel*, kStatFieldCount> values_{};
