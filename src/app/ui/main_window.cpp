@@ -91,6 +91,7 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     auto* statsScroll = new QScrollArea(left);
     statsScroll->setWidgetResizable(true);
     statsScroll->setFrameShape(QFrame::NoFrame);
+    statsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     statsPanel_ = new plot::ui::TrackStatsPanel(ws_, statsScroll);
     statsScroll->setWidget(statsPanel_);
     left->addWidget(tree_);

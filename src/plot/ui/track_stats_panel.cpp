@@ -23,10 +23,13 @@ TrackStatsPanel::TrackStatsPanel(app::Workspace& ws, QWidget* parent) : QGroupBo
     setObjectName("gbTrackStats");
     setTitle("Statistics");
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 4, 6, 4);
-    grid->setVerticalSpacing(1);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(0);
     subject_ = new QLabel(this);
     subject_->setObjectName("lbStatsSubject");
+    // A long name or date is cut at a narrow tree rather than widening it;
+    // the hint shows it whole.
+    subject_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     grid->addWidget(subject_, 0, 0, 1, 2);
     for (int i = 0; i < kStatFieldCount; ++i) {
         auto* caption = new QLabel(kStatCaptions[static_cast<size_t>(i)], this);
@@ -34,6 +37,7 @@ TrackStatsPanel::TrackStatsPanel(app::Workspace& ws, QWidget* parent) : QGroupBo
         auto* value = values_[static_cast<size_t>(i)] = new QLabel(this);
         value->setObjectName(QString(kCaptionNames[static_cast<size_t>(i)]) + "Value");
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         grid->addWidget(caption, i + 1, 0);
         grid->addWidget(value, i + 1, 1);
     }
@@ -101,12 +105,16 @@ void TrackStatsPanel::refresh() {
 
 void TrackStatsPanel::display(const std::string& subject, const TrackStats* stats) {
     subject_->setText(QString::fromStdString(subject));
+    subject_->setToolTip(subject_->text());
     std::array<std::string, kStatFieldCount> texts;
     if (stats)
         texts = StatTexts(*stats, ws_.host.locale().decimalSeparator());
     else
         texts.fill("-");
-    for (size_t i = 0; i < texts.size(); ++i) values_[i]->setText(QString::fromStdString(texts[i]));
+    for (size_t i = 0; i < texts.size(); ++i) {
+        values_[i]->setText(QString::fromStdString(texts[i]));
+        values_[i]->setToolTip(values_[i]->text());
+    }
 }
 
 }  // namespace plot::ui
