@@ -16,8 +16,9 @@ namespace plot {
 // A step slower than this is a pause: a standing receiver drifts at up to
 // about a metre a second, a slow walk uphill is above 2 km/h.
 constexpr long double kMovingKmh = 1.8L;
-// The maximum speed is the highest median of this many steps in a row, so a
-// single bad fix (two wild steps, out and back) cannot make it.
+// The maximum speed is the highest median of this many steps in a row (of
+// all steps, when a track has fewer), so a single bad fix (two wild steps,
+// out and back) cannot make it.
 constexpr int kSpeedWindow = 5;
 // Ascent and descent count only once the altitude has moved this far from
 // the last level counted: GPS noise on flat ground stays below it.
