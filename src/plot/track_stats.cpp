@@ -47,7 +47,8 @@ void TrackStatsCounter::add(const core::PointRecord& p) {
 }
 
 void TrackStatsCounter::breakLine() {
-    if (windowCount_ < kSpeedWindow && windowCount_ > 0) partialMax_ = std::max<long double>(partialMax_, windowMedian());
+    if (windowCount_ < kSpeedWindow && windowCount_ > 0)
+        partialMax_ = std::max<long double>(partialMax_, windowMedian());
     linked_ = false;
     haveTime_ = false;
     windowCount_ = windowNext_ = 0;
@@ -92,9 +93,12 @@ void TrackStatsCounter::climb(long double altitudeM) {
     s_.lowestM = std::min(s_.lowestM, altitudeM);
     s_.highestM = std::max(s_.highestM, altitudeM);
     const long double rise = altitudeM - levelM_;
-    if (rise >= kClimbHysteresisM) s_.ascentM += rise;
-    else if (-rise >= kClimbHysteresisM) s_.descentM -= rise;
-    else return;
+    if (rise >= kClimbHysteresisM)
+        s_.ascentM += rise;
+    else if (-rise >= kClimbHysteresisM)
+        s_.descentM -= rise;
+    else
+        return;
     levelM_ = altitudeM;
 }
 
@@ -127,8 +131,7 @@ TrackStats MeasureRows(const std::vector<core::ListRow>& rows) {
 core::NodeId StatsSubject(const core::Document& doc, core::NodeId node) {
     for (core::NodeId n = node; n != core::kNoNode && n != core::kRootNode; n = doc.parent(n)) {
         const core::NodeRole role = doc.roleOf(n);
-        if (role == core::NodeRole::Track || role == core::NodeRole::Segment || role == core::NodeRole::Route)
-            return n;
+        if (role == core::NodeRole::Track || role == core::NodeRole::Segment || role == core::NodeRole::Route) return n;
         if (role == core::NodeRole::Container || role == core::NodeRole::None) break;
     }
     return core::kNoNode;
@@ -146,17 +149,23 @@ bool MeasureNode(const core::Document& doc, core::PointLoader& loader, core::Nod
                     counter.breakLine();
                 }
             break;
-        case core::NodeRole::Segment: complete = loader.eachSegmentPoint(node, sink); break;
-        case core::NodeRole::Route: complete = loader.eachRoutePoint(node, sink); break;
-        default: break;
+        case core::NodeRole::Segment:
+            complete = loader.eachSegmentPoint(node, sink);
+            break;
+        case core::NodeRole::Route:
+            complete = loader.eachRoutePoint(node, sink);
+            break;
+        default:
+            break;
     }
     out = counter.result();
     return complete;
 }
 
 const std::array<const char*, kStatFieldCount> kStatCaptions = {
-    "Points:", "Length:", "Duration:", "Moving time:", "Average speed:", "Moving average:", "Maximum speed:",
-    "Ascent:", "Descent:", "Lowest:", "Highest:", "Start:", "End:"};
+    "Points:",         "Length:",        "Duration:", "Moving time:", "Average speed:",
+    "Moving average:", "Maximum speed:", "Ascent:",   "Descent:",     "Lowest:",
+    "Highest:",        "Start:",         "End:"};
 
 namespace {
 

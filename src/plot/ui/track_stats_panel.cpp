@@ -13,9 +13,9 @@ constexpr int kPauseMs = 200;
 
 // The caption labels, in the order of the figures; the language table names them.
 constexpr std::array<const char*, kStatFieldCount> kCaptionNames = {
-    "lbStatsPoints",  "lbStatsLength", "lbStatsDuration", "lbStatsMoving", "lbStatsAverage",
-    "lbStatsMovingAverage", "lbStatsMaximum", "lbStatsAscent", "lbStatsDescent", "lbStatsLowest",
-    "lbStatsHighest", "lbStatsStart", "lbStatsEnd"};
+    "lbStatsPoints",        "lbStatsLength",  "lbStatsDuration", "lbStatsMoving",  "lbStatsAverage",
+    "lbStatsMovingAverage", "lbStatsMaximum", "lbStatsAscent",   "lbStatsDescent", "lbStatsLowest",
+    "lbStatsHighest",       "lbStatsStart",   "lbStatsEnd"};
 
 }  // namespace
 
