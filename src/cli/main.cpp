@@ -34,6 +34,7 @@
 #include "formats/text_export.h"
 #include "formats/atomic_file.h"
 #include "host/qt/qt_http.h"
+#include "plot/track_stats.h"
 
 namespace {
 
@@ -49,7 +50,8 @@ const char* const kUsage =
     "\n"
     "Commands:\n"
     "  tree FILE              open FILE and print the document tree\n"
-    "  info FILE...           open each FILE and print the open command's log and summary\n"
+    "  info FILE...           open each FILE and print the open command's log and summary,\n"
+    "                         then each track's length, times, speeds and climb\n"
     "  convert IN OUT [--format gpx|kml|plt|wpt|txt|nmea] [options]\n"
     "                         open IN and save it as OUT (format from --format, else\n"
     "                         from OUT's extension; OUT gets the format's extension)\n"
@@ -158,6 +160,22 @@ int treeCommand(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
+// The figures of every track of the open document, after the open's summary.
+void printTrackStats(app::Workspace& ws) {
+    const core::Document& doc = ws.document;
+    core::PointLoader loader = ws.loader();
+    int number = 0;
+    for (core::NodeId t = doc.firstChild(doc.trackpoints()); t != core::kNoNode; t = doc.nextSibling(t)) {
+        plot::TrackStats stats;
+        plot::MeasureNode(doc, loader, t, stats);
+        std::printf("Statistics of track %d (%s):\n", ++number, doc.nameOf(t).c_str());
+        // Scripts read "." whatever the user's locale.
+        const auto texts = plot::StatTexts(stats, '.');
+        for (size_t i = 0; i < texts.size(); ++i)
+            std::printf("  %-16s%s\n", plot::kStatCaptions[i], texts[i].c_str());
+    }
+}
+
 int infoCommand(const std::vector<std::string>& args) {
     if (args.empty()) return usageError("info needs at least one FILE");
     Cli cli;
@@ -168,7 +186,11 @@ int infoCommand(const std::vector<std::string>& args) {
     int status = kExitOk;
     for (const auto& file : args) {
         cli.ws.document.documentModified = false;  // no save question between files
-        if (!cli.commands.BestandOpenen(file)) status = kExitFailed;
+        if (!cli.commands.BestandOpenen(file)) {
+            status = kExitFailed;
+            continue;
+        }
+        printTrackStats(cli.ws);
     }
     return status;
 }

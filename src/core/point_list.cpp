@@ -281,27 +281,38 @@ bool PointLoader::walkTrackRecords(NodeId track, const Sink& sink) {
     Operation& op = env_.operation ? *env_.operation : detached;
     if (op.cancelled()) return false;
     PointRecord r;
-    for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c)) {
-        if (doc_.roleOf(c) != NodeRole::Segment) continue;
-        long number = 0;
-        for (NodeId pt = doc_.firstChild(c); pt != kNoNode; pt = doc_.nextSibling(pt)) {
-            ++number;
-            if (number % kYieldEvery == 0) {
-                PointTexts p = readPoint(pt);
-                op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
-            }
-            if (!op.step(number)) return false;
-            if (doc_.kind(pt) != kTrackPointKind) continue;
-            if (readTrackRecord(pt, r))
-                sink(r);
-            else
-                sink(toRecord(readPoint(pt), PointType::Track));
+    for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c))
+        if (doc_.roleOf(c) == NodeRole::Segment && !walkSegmentRecords(c, op, r, sink)) return false;
+    return true;
+}
+
+bool PointLoader::walkSegmentRecords(NodeId segment, Operation& op, PointRecord& r, const Sink& sink) {
+    long number = 0;
+    for (NodeId pt = doc_.firstChild(segment); pt != kNoNode; pt = doc_.nextSibling(pt)) {
+        ++number;
+        if (number % kYieldEvery == 0) {
+            PointTexts p = readPoint(pt);
+            op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
         }
+        if (!op.step(number)) return false;
+        if (doc_.kind(pt) != kTrackPointKind) continue;
+        if (readTrackRecord(pt, r))
+            sink(r);
+        else
+            sink(toRecord(readPoint(pt), PointType::Track));
     }
     return true;
 }
 
 bool PointLoader::eachTrackPoint(NodeId track, const Sink& sink) { return walkTrackRecords(track, sink); }
+
+bool PointLoader::eachSegmentPoint(NodeId segment, const Sink& sink) {
+    Operation detached;
+    Operation& op = env_.operation ? *env_.operation : detached;
+    if (op.cancelled()) return false;
+    PointRecord r;
+    return walkSegmentRecords(segment, op, r, sink);
+}
 
 bool PointLoader::eachPointOfAllTracks(const Sink& sink) {
     for (NodeId t = doc_.firstChild(doc_.trackpoints()); t != kNoNode; t = doc_.nextSibling(t))

@@ -165,6 +165,7 @@ public:
 
     // Each returns false when the operation was cancelled part-way.
     bool eachTrackPoint(NodeId track, const Sink& sink);
+    bool eachSegmentPoint(NodeId segment, const Sink& sink);
     bool eachPointOfAllTracks(const Sink& sink);
     bool eachRoutePoint(NodeId route, const Sink& sink);
     bool eachWaypoint(const Sink& sink);
@@ -192,6 +193,7 @@ private:
     // Track points as records without the texts list rows need: the walk
     // every bounds pass, plot and export makes over millions of points.
     bool walkTrackRecords(NodeId track, const Sink& sink);
+    bool walkSegmentRecords(NodeId segment, Operation& op, PointRecord& r, const Sink& sink);
     // The record of a track point whose lines are all keyed, straight from
     // the store; false sends the point the general way (readPoint).
     bool readTrackRecord(NodeId point, PointRecord& r) const;

@@ -41,6 +41,7 @@
 #include "nmea/ui/simulation_page.h"
 #include "core/fn.h"
 #include "plot/ui/plot_page.h"
+#include "plot/ui/track_stats_panel.h"
 #include "app/ui/edit_actions.h"
 #include "capture/autoroute_capture.h"
 #include "capture/desktop_factory.h"
@@ -77,16 +78,31 @@ MainWindow::MainWindow(Workspace& ws, QWidget* parent)
     splitter->setHandleWidth(kSplitterWidth);
     splitter->setChildrenCollapsible(false);
 
-    tree_ = new QTreeView(splitter);
+    // The tree above, the statistics of what it has in focus below.
+    auto* left = new QSplitter(Qt::Vertical, splitter);
+    left->setObjectName("spTreeStats");
+    left->setHandleWidth(kSplitterWidth);
+    tree_ = new QTreeView(left);
     tree_->setObjectName("VST");
     tree_->setHeaderHidden(true);
     tree_->setUniformRowHeights(true);  // keeps million-point segments quick to scroll
     treeModel_ = new core::ui::TreeModel(ws_.document, this);
     tree_->setModel(treeModel_);
+    auto* statsScroll = new QScrollArea(left);
+    statsScroll->setWidgetResizable(true);
+    statsScroll->setFrameShape(QFrame::NoFrame);
+    statsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    statsPanel_ = new plot::ui::TrackStatsPanel(ws_, statsScroll);
+    statsScroll->setWidget(statsPanel_);
+    left->addWidget(tree_);
+    left->addWidget(statsScroll);
+    left->setStretchFactor(0, 1);
 
     pages_ = new QTabWidget(splitter);
     pages_->setObjectName("PageControl1");
-    splitter->addWidget(tree_);
+    connect(pages_, &QTabWidget::currentChanged, this,
+            [this](int page) { statsPanel_->setListInView(page == kPointsPage); });
+    splitter->addWidget(left);
     splitter->addWidget(pages_);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({kTreeWidth, 789 - kTreeWidth - kSplitterWidth});

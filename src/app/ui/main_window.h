@@ -40,7 +40,8 @@ class SimulationPage;
 }
 namespace plot::ui {
 class PlotPage;
-}
+class TrackStatsPanel;
+}  // namespace plot::ui
 
 namespace garmin::ui {
 class TGarminForm;
@@ -143,6 +144,7 @@ private:
     garmin::ui::TGarminForm* garminWindow_ = nullptr;
     garmin::CommDialogModel commDialog_;
     plot::ui::PlotPage* plotPage_ = nullptr;
+    plot::ui::TrackStatsPanel* statsPanel_ = nullptr;
     QLineEdit* listName_ = nullptr;
     std::array<QLabel*, StatusLine::kPanels> panels_{};
     core::ui::TreeModel* treeModel_ = nullptr;

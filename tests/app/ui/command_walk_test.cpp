@@ -442,4 +442,30 @@ TEST_P(CommandWalk, DoesWhatItSays) {
 INSTANTIATE_TEST_SUITE_P(Window, CommandWalk, ::testing::Range<size_t>(0, Walk().size()),
                          [](const ::testing::TestParamInfo<size_t>& info) { return Walk()[info.param].name; });
 
+// The statistics under the tree follow what the user looks at, with no
+// command: a track clicked in the tree, the list of points while it is
+// edited, a route (no times).
+TEST(StatisticsPanel, FollowsTheFocusAndTheList) {
+    RealWindow w(kDemo);
+    auto shown = [&w](const char* label) { return w.find<QLabel>(label)->text().toStdString(); };
+    auto* tree = w.find<QTreeView>("VST");
+    tree->setCurrentIndex(w.window->treeModel()->indexOf(FirstTrack(w)));
+    EXPECT_TRUE(walk::waitFor([&] { return shown("lbStatsPointsValue") == "240"; })) << shown("lbStatsPointsValue");
+    EXPECT_NE(shown("lbStatsDurationValue"), "-");
+
+    ListFirstTrack(w);
+    auto* lv1 = w.find<QTreeView>("LV1");
+    lv1->selectionModel()->select(lv1->model()->index(1, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lv1->setFocus();
+    QTest::keyClick(lv1, Qt::Key_Delete);
+    EXPECT_TRUE(walk::waitFor([&] { return shown("lbStatsPointsValue") == "239"; })) << shown("lbStatsPointsValue");
+
+    w.find<QTabWidget>("PageControl1")->setCurrentIndex(app::ui::MainWindow::kMessageLogPage);
+    tree->setCurrentIndex(w.window->treeModel()->indexOf(w.child(w.doc().routes(), 0)));
+    EXPECT_TRUE(walk::waitFor([&] { return shown("lbStatsPointsValue") == "4"; })) << shown("lbStatsPointsValue");
+    EXPECT_EQ(shown("lbStatsDurationValue"), "-");
+    EXPECT_EQ(shown("lbStatsSubject"), w.doc().getText(w.child(w.doc().routes(), 0)));
+}
+
 }  // namespace
