@@ -100,18 +100,18 @@ RemovedRows DeleteRows(ListRows& view, std::vector<std::size_t> selected) {
     if (selected.empty()) return removed;
     removed.indices = selected;
     removed.rows.reserve(selected.size());
-    std::vector<ListRow> kept;
-    kept.reserve(view.rows.size() - selected.size());
-    size_t next = 0;
-    for (size_t i = 0; i < view.rows.size(); ++i) {
+    // Compacted in place: a second vector of a million rows would be a
+    // third of a gigabyte for the few rows that go.
+    size_t next = 0, to = selected.front();
+    for (size_t i = to; i < view.rows.size(); ++i) {
         if (next < selected.size() && selected[next] == i) {
             removed.rows.push_back(std::move(view.rows[i]));
             ++next;
         } else {
-            kept.push_back(std::move(view.rows[i]));
+            view.rows[to++] = std::move(view.rows[i]);
         }
     }
-    view.rows = std::move(kept);
+    view.rows.resize(to);
     Renumber(view);
     return removed;
 }
