@@ -33,10 +33,25 @@ void applyOrder(ListRows& view, const RowOrder& order) {
     }
 }
 
+bool isIdentity(const RowOrder& order) {
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] != i) return false;
+    return true;
+}
+
 RowOrder stableOrderBy(const ListRows& view, int column) {
+    auto c = static_cast<size_t>(column);
+    // A recorded track is nearly always listed in time order already: then
+    // the order is the rows' own, found in one pass without copying a key.
+    bool sorted = true;
+    for (size_t i = 1; i < view.rows.size() && sorted; ++i) sorted = !(view.rows[i][c] < view.rows[i - 1][c]);
+    if (sorted) {
+        RowOrder order(view.rows.size());
+        std::iota(order.begin(), order.end(), std::uint32_t{0});
+        return order;
+    }
     // The keys are copied next to their row numbers first: sorting them in
     // one compact block is much quicker than reaching into every row.
-    auto c = static_cast<size_t>(column);
     std::vector<std::pair<std::string, std::uint32_t>> keys;
     keys.reserve(view.rows.size());
     for (size_t i = 0; i < view.rows.size(); ++i) keys.emplace_back(view.rows[i][c], static_cast<std::uint32_t>(i));
@@ -64,7 +79,7 @@ RowOrder SortRowsByTime(ListRows& view) { return SortRowsByColumn(view, kColSeri
 RowOrder SortRowsByColumn(ListRows& view, int column) {
     if (column <= kColNr || column >= kColumnCount) return {};
     RowOrder order = stableOrderBy(view, column);
-    applyOrder(view, order);
+    if (!isIdentity(order)) applyOrder(view, order);
     Renumber(view);
     return order;
 }
