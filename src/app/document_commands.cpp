@@ -57,13 +57,14 @@ std::optional<formats::CsvSettings> DocumentCommands::csvByWizard(const std::str
     return wizard.storeSettings();
 }
 
-bool DocumentCommands::determineBounds(core::Operation& operation, bool loadPoints) {
+bool DocumentCommands::determineBounds(core::Operation& operation) {
     if (!ws_.determineRanges) return true;
     ws_.status("Calculating bounds...");
     core::PointLoader loader = ws_.loader(&operation);
-    auto report = [this](const std::string& s) { ws_.report(s); };
-    return loadPoints && ws_.keepPointList ? plot::DetermineBounds(ws_.plot, ws_.document, loader, ws_.points, report)
-                      : plot::DetermineRanges(ws_.plot, ws_.document, loader, report);
+    // Only the ranges: every command that draws or sends points loads the
+    // ones it needs itself, so a copy of all of them here would be a
+    // hundred megabytes and most of an open's time for a million points.
+    return plot::DetermineRanges(ws_.plot, ws_.document, loader, [this](const std::string& s) { ws_.report(s); });
 }
 
 bool DocumentCommands::BestandOpenen(const std::string& fileName) {
@@ -73,6 +74,7 @@ bool DocumentCommands::BestandOpenen(const std::string& fileName) {
     ws_.report("Open file: " + fileName);
     doc.initTree();
     ws_.plot.resetBounds();
+    ws_.points.reset();  // the points of the document before
     ws_.report("Determine file type...");
     ws_.currentFileName = fileName;
     setCaptionFromFile();
@@ -229,9 +231,8 @@ core::Result DocumentCommands::saveDocument(const std::string& path, formats::Sa
     }
     formats::SaveOptions options = given;
     if (format == formats::SaveFormat::Kml) {
-        // Google Earth looks first at the tracks' bounds. A save leaves the
-        // point list as it found it, so no point is loaded into it.
-        bool determined = determineBounds(operation, false);
+        // Google Earth looks first at the tracks' bounds.
+        bool determined = determineBounds(operation);
         if (!determined) {
             ws_.report(OwnText(OwnMessage::SaveCancelled));
             return core::Result::cancelled();

@@ -59,8 +59,8 @@ private:
     void reportSummary();
     void setCaptionFromFile();
     std::optional<formats::CsvSettings> csvByWizard(const std::string& fileName, const std::string& text);
-    // Without loadPoints the point list stays as it is.
-    bool determineBounds(core::Operation& operation, bool loadPoints = true);
+    // The ranges and the bounds node; the point list stays as it is.
+    bool determineBounds(core::Operation& operation);
 
     Workspace& ws_;
     CsvChooser csvChooser_;

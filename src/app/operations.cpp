@@ -6,7 +6,7 @@ Operations::Scope::Scope(Operations& owner) : owner_(owner) {
     if (owner_.depth_++ > 0) return;
     host::EventPump& pump = owner_.pump_;
     owner_.current_ = std::make_unique<core::Operation>(
-        core::Operation::Hooks{[&pump] { pump.processEvents(); }, owner_.hooks_.progress, owner_.hooks_.status});
+        core::Operation::Hooks{[&pump] { pump.yieldToUser(); }, owner_.hooks_.progress, owner_.hooks_.status});
     pump.setBusy(true);
 }
 

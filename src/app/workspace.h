@@ -56,9 +56,6 @@ public:
     core::SymbolTable symbols;
     core::Document document;
     core::PointList points;
-    // Opening a file fills the point list for the time diagrams; a
-    // conversion without a window has no use for it.
-    bool keepPointList = true;
     // The ranges of the diagrams and of saved bounds, worked out after every
     // open; a playback from the command line uses neither.
     bool determineRanges = true;

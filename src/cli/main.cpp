@@ -115,7 +115,6 @@ struct Cli {
     Cli()
         : ws(host, cli::PathsBesideThisProgram()) {
         ws.create();
-        ws.keepPointList = false;
         // Delimited text is read with the columns the import wizard would guess.
         commands.setCsvChooser([](const std::string& text) -> std::optional<formats::CsvSettings> {
             return formats::GuessCsvSettings(text, formats::GuessCsvSeparator(text));

@@ -346,7 +346,6 @@ int simulateCommand(const std::vector<std::string>& args) {
     CliHost host;
     app::Workspace ws(host, PathsBesideThisProgram());
     ws.create();
-    ws.keepPointList = false;  // the simulation loads the track it plays itself
     ws.determineRanges = false;
     app::DocumentCommands commands(ws);
     if (!commands.BestandOpenen(o.file)) return kExitFailed;

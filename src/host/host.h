@@ -71,6 +71,9 @@ class EventPump {
 public:
     virtual ~EventPump() = default;
     virtual void processEvents() = 0;
+    // A long operation's turn for the user (every hundred items): a pump
+    // may skip it when it let events run a moment ago.
+    virtual void yieldToUser() { processEvents(); }
     virtual void setBusy(bool busy) = 0;
 };
 

@@ -127,6 +127,16 @@ std::unique_ptr<Timer> QtTimers::createTimer(const std::string&) { return std::m
 
 void QtEventPump::processEvents() { QCoreApplication::processEvents(); }
 
+void QtEventPump::yieldToUser() {
+    // A million points yield ten thousand times, and each turn of the event
+    // loop repaints the status line: fifty turns a second keep Escape and
+    // the progress bar prompt at a fraction of that cost.
+    constexpr qint64 kYieldIntervalMs = 20;
+    if (sinceYield_.isValid() && sinceYield_.elapsed() < kYieldIntervalMs) return;
+    QCoreApplication::processEvents();
+    sinceYield_.start();
+}
+
 void QtEventPump::setBusy(bool busy) {
     if (!gui_) return;
     if (busy)

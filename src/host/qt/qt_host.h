@@ -2,6 +2,7 @@
 // Qt adapters of the host seams. With `gui` false (pathkeep-cli) prompts go
 // to stderr and are answered "No", and the clipboard is kept in memory.
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QObject>
 #include <QTimer>
@@ -68,10 +69,12 @@ class QtEventPump : public EventPump {
 public:
     explicit QtEventPump(bool gui) : gui_(gui) {}
     void processEvents() override;
+    void yieldToUser() override;
     void setBusy(bool busy) override;
 
 private:
     bool gui_;
+    QElapsedTimer sinceYield_;
 };
 
 class QtClock : public Clock {
