@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstdio>
 
+#include "wandering_walk.h"
 #include "host/fake/fake_host.h"
 #include "host/qt/qt_canvas.h"
 #include "plot/time_diagrams.h"
@@ -21,20 +22,8 @@ namespace {
 constexpr int kPoints = 1000000;
 constexpr int kWidth = 1600, kHeight = 1000;
 
-// A wandering walk of one point a second around 52 N 5 E, some 20 km
-// across, climbing and descending between 0 and 300 m.
-struct Track {
-    long double lat, lon, ele, time;
-};
-Track pointAt(int i) {
-    double t = i / static_cast<double>(kPoints);
-    Track p;
-    p.lat = 52 + 0.08 * std::sin(t * 37) + 0.02 * std::sin(t * 911);
-    p.lon = 5 + 0.12 * std::cos(t * 23) + 0.03 * std::cos(t * 1301);
-    p.ele = 150 + 150 * std::sin(t * 17);
-    p.time = 40000 + i / 86400.0L;
-    return p;
-}
+using Track = bench::WalkPoint;
+Track pointAt(int i) { return bench::WanderingWalk(i, kPoints); }
 
 struct World {
     host::FakeHost host;

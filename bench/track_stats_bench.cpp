@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "wandering_walk.h"
 #include "host/fake/fake_host.h"
 #include "plot/track_stats.h"
 
@@ -15,15 +16,13 @@ namespace {
 
 constexpr int kPoints = 1000000;
 
-// A wandering walk of one fix a second around 52 N 5 E, climbing and
-// descending between 0 and 300 m, as the plot benchmark draws.
 core::PointRecord pointAt(int i) {
-    const double t = i / static_cast<double>(kPoints);
+    bench::WalkPoint w = bench::WanderingWalk(i, kPoints);
     core::PointRecord p;
-    p.lat = 52 + 0.08 * std::sin(t * 37) + 0.02 * std::sin(t * 911);
-    p.lon = 5 + 0.12 * std::cos(t * 23) + 0.03 * std::cos(t * 1301);
-    p.ele = 150 + 150 * std::sin(t * 17);
-    p.time = 40000 + i / 86400.0L;
+    p.lat = w.lat;
+    p.lon = w.lon;
+    p.ele = w.ele;
+    p.time = w.time;
     return p;
 }
 

@@ -56,6 +56,15 @@ void ListFirstTrack(RealWindow& w) {
     ASSERT_GT(Rows(w, "LV1"), 2);
 }
 
+// Selects a row of LV1 and presses Delete, as a user does.
+void DeleteListedRow(RealWindow& w, int row) {
+    auto* lv1 = w.find<QTreeView>("LV1");
+    lv1->selectionModel()->select(lv1->model()->index(row, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lv1->setFocus();
+    QTest::keyClick(lv1, Qt::Key_Delete);
+}
+
 // Copies the demo's waypoints into LV2.
 void FillWaypointList(RealWindow& w) {
     w.treeMenu(w.doc().waypoints(), "mAddToWaypoints");
@@ -132,11 +141,7 @@ const std::vector<Row>& Walk() {
              tree->expand(w.window->treeModel()->indexOf(track));
              std::string count = w.doc().getText(w.doc().countLineOf(track));
              ListFirstTrack(w);
-             auto* lv1 = w.find<QTreeView>("LV1");
-             lv1->selectionModel()->select(lv1->model()->index(1, 0),
-                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-             lv1->setFocus();
-             QTest::keyClick(lv1, Qt::Key_Delete);
+             DeleteListedRow(w, 1);
              QTest::mouseClick(w.find<QPushButton>("btOK"), Qt::LeftButton);
              EXPECT_NE(w.doc().getText(w.doc().countLineOf(track)), count);
              w.menu("Ongedaan1");
@@ -454,11 +459,7 @@ TEST(StatisticsPanel, FollowsTheFocusAndTheList) {
     EXPECT_NE(shown("lbStatsDurationValue"), "-");
 
     ListFirstTrack(w);
-    auto* lv1 = w.find<QTreeView>("LV1");
-    lv1->selectionModel()->select(lv1->model()->index(1, 0),
-                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    lv1->setFocus();
-    QTest::keyClick(lv1, Qt::Key_Delete);
+    DeleteListedRow(w, 1);
     EXPECT_TRUE(walk::waitFor([&] { return shown("lbStatsPointsValue") == "239"; })) << shown("lbStatsPointsValue");
 
     w.find<QTabWidget>("PageControl1")->setCurrentIndex(app::ui::MainWindow::kMessageLogPage);
