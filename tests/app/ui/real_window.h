@@ -147,10 +147,20 @@ private:
     void poll() {
         // A menu or dialog that closed may show again: it is new then.
         handled_.removeIf([](const QPointer<QWidget>& p) { return !p || !p->isVisible(); });
+        // An answer that did not close its dialog must not hang the run.
+        if (!handled_.isEmpty() && clock_.isValid() && clock_.elapsed() > kStuckMs) {
+            for (const QPointer<QWidget>& p : handled_)
+                if (p) {
+                    unexpected << "stuck: " + KindOf(p);
+                    p->close();
+                }
+            handled_.clear();
+        }
         QWidget* w = QApplication::activePopupWidget();
         if (!w) w = QApplication::activeModalWidget();
         if (!w || !w->isVisible() || handled_.contains(w)) return;
         handled_.append(w);
+        clock_.start();
         QString kind = KindOf(w);
         QString text = kind == "message" ? static_cast<QMessageBox*>(w)->text() : w->windowTitle();
         for (auto it = queue_.begin(); it != queue_.end(); ++it)
@@ -177,7 +187,9 @@ private:
         Act act;
     };
     std::deque<Answer> queue_;
+    static constexpr qint64 kStuckMs = 30000;
     QList<QPointer<QWidget>> handled_;
+    QElapsedTimer clock_;  // since the last dialog was answered
     QTimer timer_;
 };
 
