@@ -1,8 +1,8 @@
 #pragma once
 // The byte channel under the Garmin link, behind the smallest interface the
-// link needs, so the program's own serial driver and TCP client can take
-// the place of these POSIX ones. Known gap: this is a stand-in for the
-// channel layer's serial port and socket, used by the command line and tests.
+// link needs. The window's link runs on the program's own channel in Garmin
+// mode (app::GarminChannel); the command line and the simulator's tests use
+// these POSIX ones.
 
 #include <memory>
 #include <string>
