@@ -210,6 +210,10 @@ struct RealWindow {
         window = std::make_unique<app::ui::MainWindow>(*ws);
         app::ui::RegisterDialogs(host.qt.qtPrompts(), *window);
         window->show();
+        // Keyboard focus needs the active window, also on a display
+        // without a window manager.
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window.get(), 2000);
         window->startUp(file);
         QApplication::processEvents();
     }
