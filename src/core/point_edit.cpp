@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "core/fn.h"
+#include "core/text.h"
 
 namespace core {
 
@@ -72,11 +73,6 @@ std::vector<std::string> dateTokens(std::string_view text) {
     return tokens;
 }
 
-std::string lowerAscii(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Reads a date the way the locale writes it: a probe date shows where the
 // day, month and year stand and whether the month is a name.
 std::optional<std::array<int, 3>> parseShortDate(const std::string& text, const host::LocaleInfo& locale) {
@@ -103,7 +99,7 @@ std::optional<std::array<int, 3>> parseShortDate(const std::string& text, const 
             // A month's name, or a weekday's, which says nothing new.
             for (int m = 1; m <= 12 && month < 0; ++m) {
                 std::vector<std::string> named = dateTokens(locale.formatShortDate(kYear, m, kDay));
-                if (named.size() == probe.size() && lowerAscii(named[i]) == lowerAscii(g)) month = m;
+                if (named.size() == probe.size() && AsciiLower(named[i]) == AsciiLower(g)) month = m;
             }
         }
     }

@@ -172,10 +172,7 @@ namespace {
 std::string fixed(long double value, int decimals, const char* unit, char separator) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*Lf %s", decimals, value, unit);
-    std::string text = buffer;
-    if (separator != '.')
-        if (size_t dot = text.find('.'); dot != std::string::npos) text[dot] = separator;
-    return text;
+    return core::ToLocalDecimal(buffer, separator);
 }
 
 // "h:mm:ss", hours going past 24.
