@@ -132,6 +132,7 @@ bool DocumentCommands::BestandOpenen(const std::string& fileName) {
     reportSummary();
     // What was only read is no change of the user's.
     doc.documentModified = false;
+    ws_.documentOpened();
     return result.isDone();
 }
 

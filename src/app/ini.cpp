@@ -30,7 +30,7 @@ struct SettingRow {
     std::variant<IntField, BoolField, TextField> field;
 };
 
-// Every key of sections "General" and "Languages", in the order they are written.
+// Every key of the sections the window writes at close, in the order they are written.
 const std::vector<SettingRow>& settingRows() {
     static const std::vector<SettingRow> rows = {
         {"General", "port1", IntField([](UserSettings& s) -> int& { return s.channel1.port; })},
@@ -58,6 +58,9 @@ const std::vector<SettingRow>& settingRows() {
         {"Window", "Width", IntField([](UserSettings& s) -> int& { return s.windowWidth; })},
         {"Window", "Height", IntField([](UserSettings& s) -> int& { return s.windowHeight; })},
         {"Window", "TreeWidth", IntField([](UserSettings& s) -> int& { return s.treeWidth; })},
+        {"Map", "TileUrl", TextField([](UserSettings& s) -> std::string& { return s.mapTileUrl; })},
+        {"Map", "Attribution", TextField([](UserSettings& s) -> std::string& { return s.mapAttribution; })},
+        {"Map", "CacheMB", IntField([](UserSettings& s) -> int& { return s.mapCacheMB; })},
     };
     return rows;
 }

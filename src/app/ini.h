@@ -48,9 +48,15 @@ struct UserSettings {
     // until then (the window then picks a size that shows all its pages).
     int windowWidth = 0, windowHeight = 0, treeWidth = 0;
     std::vector<std::string> fields;  // the text export's chosen fields
+    // The map page's web map: where its tiles come from ({z}/{x}/{y} stand
+    // for the tile), the credit the tiles' owner asks to be shown, and how
+    // many megabytes of tiles the cache keeps.
+    std::string mapTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+    std::string mapAttribution = "\xC2\xA9 OpenStreetMap contributors";
+    int mapCacheMB = 200;
 
     static UserSettings read(const IniFile& ini);
-    // Section "General" and "Languages", as the main window writes at close.
+    // Sections "General", "Languages", "Window" and "Map", as the main window writes at close.
     void writeGeneral(IniFile& ini) const;
     // Section "Fields", as "Save as default" writes.
     void writeFields(IniFile& ini) const;

@@ -31,7 +31,8 @@ PathEnv PathEnv::fromProcess(const std::string& exeDir) {
             env("PATHKEEP_HOME"),
             PATHKEEP_SOURCE_DATA_DIR,
             env("TEMP"),
-            env("TMPDIR")};
+            env("TMPDIR"),
+            env("XDG_CACHE_HOME")};
 }
 
 ProgramPaths BuildPaths(const PathEnv& e) {
@@ -45,9 +46,12 @@ ProgramPaths BuildPaths(const PathEnv& e) {
     if (!e.pathkeepHome.empty()) {
         p.dataDir = fs::exists(fs::path(e.pathkeepHome) / "symbol_types.dat", ec) ? e.pathkeepHome : p.dataDir;
         p.configDir = p.userDataDir = e.pathkeepHome;
+        p.tileCacheDir = join(e.pathkeepHome, "tiles");
     } else {
         p.configDir = join(e.xdgConfigHome.empty() ? join(e.home, ".config") : e.xdgConfigHome, "pathkeep");
         p.userDataDir = join(e.xdgDataHome.empty() ? join(e.home, ".local/share") : e.xdgDataHome, "pathkeep");
+        p.tileCacheDir = join(join(e.xdgCacheHome.empty() ? join(e.home, ".cache") : e.xdgCacheHome, "pathkeep"),
+                              "tiles");
     }
     p.productSettings = join(p.dataDir, "Pathkeep.ini");
     p.symbolNames = join(p.dataDir, "symbol_types.dat");

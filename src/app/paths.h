@@ -15,6 +15,7 @@ struct PathEnv {
     std::string pathkeepHome;   // $PATHKEEP_HOME, may be empty
     std::string sourceDataDir;  // data/ of the source tree, for runs from a build folder
     std::string temp, tmpdir;   // $TEMP, $TMPDIR
+    std::string xdgCacheHome = {};  // $XDG_CACHE_HOME, may be empty
 
     static PathEnv fromProcess(const std::string& exeDir);
 };
@@ -33,6 +34,9 @@ struct ProgramPaths {
     std::string versionFile;        // version.dat
     std::string translationExport;  // translation.csv
     std::string firstRunMarker;     // NewInstall.dat
+    // Map tiles kept for later views: a cache the program may empty at will,
+    // so it lives in the user's cache folder, not with their data.
+    std::string tileCacheDir;       // pathkeep/tiles
 
     std::string googleEarthFile;  // PathkeepPoints.kml in the temporary folder
 

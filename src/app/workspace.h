@@ -97,6 +97,8 @@ public:
     core::Signal<const std::string&> listNameChanged;  // Edit2
     core::Signal<const std::string&> captionChanged;
     core::Signal<double> progress;  // 0..1; below 0 hides the bar
+    // A file was opened into the document (also when only part of it could be read).
+    core::Signal<> documentOpened;
 
 private:
     void openSimulation();

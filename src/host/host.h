@@ -214,6 +214,8 @@ public:
     virtual void ellipse(int x1, int y1, int x2, int y2) = 0;
     // The text's top left corner at (x, y).
     virtual void text(int x, int y, const std::string& text) = 0;
+    // The width text() covers with this text, in pixels.
+    virtual int textWidth(const std::string& text) const = 0;
     virtual void setPixel(int x, int y, Rgb colour) = 0;
     // White outside the bitmap.
     virtual Rgb pixel(int x, int y) const = 0;
@@ -231,6 +233,9 @@ public:
     virtual ~CanvasFactory() = default;
     // A white bitmap of the given size.
     virtual std::unique_ptr<Canvas> createCanvas(int width, int height) = 0;
+    // A bitmap from the bytes of a PNG or JPEG picture; none when the bytes
+    // are no picture the factory can read.
+    virtual std::unique_ptr<Canvas> decodeImage(std::string_view bytes) = 0;
 };
 
 // --- pieces used by single commands, passed to them directly ---------------
@@ -243,6 +248,32 @@ public:
     // False with `error` set when the address could not be reached, the
     // server answered with an error or the file could not be written.
     virtual bool download(const std::string& url, const std::string& path, std::string& error) = 0;
+};
+
+// Fetches web addresses into memory without waiting: many may be under way
+// at once, and each answer comes later, on the user-interface thread,
+// through the handler given with the request. A cancelled request is never
+// answered; neither is one still open when the fetcher goes.
+struct FetchRequest {
+    std::string url;
+    std::string userAgent;             // sent as the User-Agent header
+    long long maxBytes = 4LL << 20;    // a longer answer fails
+    int timeoutMs = 30000;             // without any byte for this long it fails
+};
+
+struct FetchReply {
+    bool ok = false;     // a complete answer with a 2xx status
+    int httpStatus = 0;  // 0 when the server never answered
+    std::string body;    // the answer's bytes when ok
+    std::string error;   // why not, when not ok
+};
+
+class HttpFetch {
+public:
+    using Ticket = std::uint64_t;
+    virtual ~HttpFetch() = default;
+    virtual Ticket fetch(const FetchRequest& request, std::function<void(FetchReply reply)> done) = 0;
+    virtual void cancel(Ticket ticket) = 0;
 };
 
 }  // namespace host

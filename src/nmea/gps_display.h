@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/signal.h"
@@ -36,6 +37,14 @@ public:
     std::string lbTijd = "-";
     std::string lbDeclination = "-";
     std::string lbSat = "-";
+
+    // The position the labels show, as numbers for the map: degrees, south
+    // and west negative. None until a sentence brings one, and again after
+    // a sentence whose position is empty or unreadable.
+    struct Position {
+        long double latDeg = 0, lonDeg = 0;
+    };
+    std::optional<Position> position;
 
     std::array<TSats, kSatSlots> Sats;  // slot n is Sats[n - 1]
     // The slot the next satellite of a report goes into, 1-12; 0 while no

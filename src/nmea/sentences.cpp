@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/fn.h"
+#include "formats/nmea_log.h"
 
 namespace nmea {
 
@@ -31,6 +32,19 @@ std::string coordinate(std::string_view value, std::string_view hemisphere) {
 }
 
 DecodeResult decoded() { return {DecodeStatus::Decoded, {}}; }
+
+// The labels and the numbers of one position, from its four fields.
+void setPosition(GpsDisplay& d, std::string_view lat, std::string_view ns, std::string_view lon,
+                 std::string_view ew) {
+    d.lbBreedte = coordinate(lat, ns);
+    d.lbLengte = coordinate(lon, ew);
+    std::optional<long double> latDeg = lat.empty() ? std::nullopt : formats::NmeaLatitude(lat, ns);
+    std::optional<long double> lonDeg = lon.empty() ? std::nullopt : formats::NmeaLongitude(lon, ew);
+    if (latDeg && lonDeg && *latDeg >= -90 && *latDeg <= 90 && *lonDeg >= -180 && *lonDeg <= 180)
+        d.position = GpsDisplay::Position{*latDeg, *lonDeg};
+    else
+        d.position.reset();
+}
 
 }  // namespace
 
@@ -91,8 +105,7 @@ DecodeResult DecodeRMC(const NmeaFields& f, const DecodeOptions& o, GpsDisplay& 
     std::string_view clock = f[2];
     if (!clock.empty())
         time.append(sub(clock, 0, 2)).append(":").append(sub(clock, 2, 2)).append(":").append(sub(clock, 4, 5));
-    d.lbBreedte = coordinate(f[4], f[5]);
-    d.lbLengte = coordinate(f[6], f[7]);
+    setPosition(d, f[4], f[5], f[6], f[7]);
     if (f[8].empty()) {
         d.lbSnelheid = "-";
     } else {
@@ -110,8 +123,7 @@ DecodeResult DecodeRMC(const NmeaFields& f, const DecodeOptions& o, GpsDisplay& 
 //   3/4 latitude, 5/6 longitude, 7 fix quality (not examined), 8 satellites
 //   used, 10 altitude in metres, 12 geoid separation in metres.
 DecodeResult DecodeGGA(const NmeaFields& f, const DecodeOptions& o, GpsDisplay& d) {
-    d.lbBreedte = coordinate(f[3], f[4]);
-    d.lbLengte = coordinate(f[5], f[6]);
+    setPosition(d, f[3], f[4], f[5], f[6]);
     std::string height = "-";
     if (!f[10].empty()) height = numberText(f[10], o.decimalSeparator) + " m";
     if (!f[12].empty()) height += ", " + numberText(f[12], o.decimalSeparator) + " m";
@@ -124,8 +136,7 @@ DecodeResult DecodeGGA(const NmeaFields& f, const DecodeOptions& o, GpsDisplay& 
 //   2/3 latitude, 4/5 longitude, 6 time, 7 status: only "A" (valid) is shown.
 DecodeResult DecodeGLL(const NmeaFields& f, const DecodeOptions&, GpsDisplay& d) {
     if (f[7] != "A") return {DecodeStatus::Ignored, {}};
-    d.lbBreedte = coordinate(f[2], f[3]);
-    d.lbLengte = coordinate(f[4], f[5]);
+    setPosition(d, f[2], f[3], f[4], f[5]);
     return decoded();
 }
 

@@ -1,5 +1,7 @@
 #include "host/fake/fake_canvas.h"
 
+#include <cstdio>
+
 namespace host {
 
 std::vector<CanvasCall> CanvasRecording::of(CanvasCall::Kind kind) const {
@@ -66,6 +68,21 @@ std::unique_ptr<Canvas> FakeCanvasFactory::createCanvas(int width, int height) {
     auto c = std::make_unique<FakeCanvas>(width, height, static_cast<int>(made.size()));
     made.push_back(c->sharedRecording());
     return c;
+}
+
+int FakeCanvas::textWidth(const std::string& text) const {
+    int chars = 0;
+    for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
+    return chars * kFakeCharWidth;
+}
+
+std::unique_ptr<Canvas> FakeCanvasFactory::decodeImage(std::string_view bytes) {
+    int width = 0, height = 0;
+    char tail = 0;
+    if (std::sscanf(std::string(bytes).c_str(), "fake picture %dx%d%c", &width, &height, &tail) != 2 ||
+        width < 1 || height < 1)
+        return nullptr;
+    return createCanvas(width, height);
 }
 
 }  // namespace host

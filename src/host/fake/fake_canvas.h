@@ -4,6 +4,8 @@
 // every canvas it made (they outlive the canvases).
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/host.h"
@@ -51,6 +53,9 @@ public:
     void rectangle(int x1, int y1, int x2, int y2) override { add(CanvasCall::Rectangle, x1, y1, x2, y2); }
     void ellipse(int x1, int y1, int x2, int y2) override { add(CanvasCall::Ellipse, x1, y1, x2, y2); }
     void text(int x, int y, const std::string& text) override;
+    // Every character (code point) counts kFakeCharWidth pixels.
+    static constexpr int kFakeCharWidth = 6;
+    int textWidth(const std::string& text) const override;
     void setPixel(int x, int y, Rgb colour) override;
     Rgb pixel(int x, int y) const override;
     void draw(int x, int y, const Canvas& source, std::optional<Rgb> transparent) override;
@@ -69,9 +74,16 @@ private:
     int penWidth_ = 1;
 };
 
+// The bytes of a picture FakeCanvasFactory::decodeImage reads.
+inline std::string FakePicture(int width, int height) {
+    return "fake picture " + std::to_string(width) + "x" + std::to_string(height);
+}
+
 class FakeCanvasFactory : public CanvasFactory {
 public:
     std::unique_ptr<Canvas> createCanvas(int width, int height) override;
+    // Reads only the fake pictures FakePicture makes: "fake picture WxH".
+    std::unique_ptr<Canvas> decodeImage(std::string_view bytes) override;
     std::vector<std::shared_ptr<CanvasRecording>> made;
 };
 

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 namespace host {
 
@@ -51,6 +52,26 @@ void QtCanvas::endPainting() const {
 const QImage& QtCanvas::image() const {
     endPainting();
     return image_;
+}
+
+void QtCanvas::setImage(const QImage& image) {
+    endPainting();
+    image_ = image.convertToFormat(QImage::Format_RGB32);
+}
+
+std::unique_ptr<Canvas> QtCanvasFactory::decodeImage(std::string_view bytes) {
+    QImage decoded;
+    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max()) ||
+        !decoded.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size())) ||
+        decoded.isNull())
+        return nullptr;
+    // Transparent parts show white, as on paper.
+    QImage opaque(decoded.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::white);
+    QPainter(&opaque).drawImage(0, 0, decoded);
+    auto canvas = std::make_unique<QtCanvas>(1, 1);
+    canvas->setImage(opaque);
+    return canvas;
 }
 
 void QtCanvas::hline(int x1, int x2, int y, QRgb colour) {
@@ -148,6 +169,10 @@ void QtCanvas::text(int x, int y, const std::string& text) {
     p.fillRect(box, qcolor(brush_));
     p.setPen(qcolor(font_));
     p.drawText(x, y + m.ascent(), t);
+}
+
+int QtCanvas::textWidth(const std::string& text) const {
+    return QFontMetrics(fontFace_).horizontalAdvance(QString::fromStdString(text));
 }
 
 void QtCanvas::setPixel(int x, int y, Rgb colour) {

@@ -33,6 +33,7 @@ public:
     void rectangle(int x1, int y1, int x2, int y2) override;
     void ellipse(int x1, int y1, int x2, int y2) override;
     void text(int x, int y, const std::string& text) override;
+    int textWidth(const std::string& text) const override;
     void setPixel(int x, int y, Rgb colour) override;
     Rgb pixel(int x, int y) const override;
     void draw(int x, int y, const Canvas& source, std::optional<Rgb> transparent) override;
@@ -40,6 +41,8 @@ public:
 
     // The picture for widgets; painting on it is finished first.
     const QImage& image() const;
+    // Takes over a picture, as it stands, in the canvas's own pixel format.
+    void setImage(const QImage& image);
 
 private:
     QPainter& painter();
@@ -59,6 +62,7 @@ public:
     std::unique_ptr<Canvas> createCanvas(int width, int height) override {
         return std::make_unique<QtCanvas>(width, height);
     }
+    std::unique_ptr<Canvas> decodeImage(std::string_view bytes) override;
 };
 
 }  // namespace host

@@ -1,6 +1,10 @@
 #pragma once
-// Downloads through QNetworkAccessManager, waiting in a local event loop as
-// a blocking download would, with a time limit and a size limit.
+// Downloads through QNetworkAccessManager: QtHttp waits in a local event
+// loop as a blocking download would, with a time limit and a size limit;
+// QtHttpFetch fetches into memory and answers from the event loop.
+
+#include <QNetworkAccessManager>
+#include <map>
 
 #include "host/host.h"
 
@@ -16,6 +20,19 @@ public:
 
 private:
     int timeoutMs_;
+};
+
+class QtHttpFetch : public HttpFetch {
+public:
+    QtHttpFetch();
+    ~QtHttpFetch() override;
+    Ticket fetch(const FetchRequest& request, std::function<void(FetchReply reply)> done) override;
+    void cancel(Ticket ticket) override;
+
+private:
+    QNetworkAccessManager manager_;
+    std::map<Ticket, class QNetworkReply*> open_;
+    Ticket last_ = 0;
 };
 
 }  // namespace host
