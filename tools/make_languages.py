@@ -182,6 +182,9 @@ SECTIONS = {
         (9, "Print altitude", "Hoogte afdrukken", "Höhe anzeigen"),
         (11, "Altitude in colors", "Hoogte in kleuren", "Höhe in Farben"),
     ],
+    "Map": [
+        (0, "Map", "Kaart", "Karte"),
+    ],
     "TrackStats": [
         (1, "Statistics", "Statistieken", "Statistik"),
         (2, "Points:", "Punten:", "Punkte:"),

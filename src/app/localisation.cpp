@@ -181,6 +181,8 @@ std::vector<TextKey> buildKeys() {
         {"Tab7", 8, "Save image", {{kMain, "SpeedButton18", C}}},
         {"Tab7", 9, "Print altitude", {{kMain, "cbShowHeight", C}}},
         {"Tab7", 11, "Altitude in colors", {{kMain, "cbHeightColor", C}}},
+        // Map page.
+        {"Map", 0, "Map", {{kMain, "TabSheet9", P}}},
         // Statistics panel under the tree.
         {"TrackStats", 1, "Statistics", {{kMain, "gbTrackStats", C}}},
         {"TrackStats", 2, "Points:", {{kMain, "lbStatsPoints", C}}},

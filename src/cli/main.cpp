@@ -20,6 +20,7 @@
 #include "app/localisation.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
+#include "cli/map_verb.h"
 #include "cli/plot_verb.h"
 #include "cli/receive.h"
 #include "cli/simulate.h"
@@ -81,6 +82,9 @@ const char* const kUsage =
     "                         (\"52 9 0 N\"); without a letter the first is a latitude, the next a longitude\n"
     "  plot FILE --kind points|way|height|speed --out IMAGE [options]\n"
     "                         draw a plot of FILE as BMP or PNG (see plot --help)\n"
+    "  map FILE --out IMAGE [--size WxH] [--tiles URL]\n"
+    "                         draw FILE on a map as BMP or PNG, over web-map tiles\n"
+    "                         with --tiles, else over a degree grid (see map --help)\n"
     "  export-texts [OUT]     write every language text for translators to OUT\n"
     "                         (default: translation.csv in the user data folder)\n"
     "  register-gpx           make the desktop open GPX files with pathkeep\n"
@@ -505,6 +509,7 @@ int checkUpdateCommand(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "plot") == 0) return cli::PlotVerb(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "map") == 0) return cli::MapVerb(argc, argv);
     QCoreApplication qapp(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usageError("no command given");

@@ -56,16 +56,6 @@ std::vector<std::string> split(const std::string& text, char sep) {
     return parts;
 }
 
-bool parseSize(const std::string& text, int& width, int& height) {
-    size_t x = text.find('x');
-    if (x == std::string::npos) return false;
-    auto w = plot::StrToIntStrict(text.substr(0, x)), h = plot::StrToIntStrict(text.substr(x + 1));
-    if (!w || !h || *w < 1 || *h < 1 || *w > kMaxSide || *h > kMaxSide) return false;
-    if (static_cast<long long>(*w) * *h > kMaxPixels) return false;
-    width = *w;
-    height = *h;
-    return true;
-}
 
 bool parseOptions(const std::string& text, plot::PlotControls& c) {
     c.cbConnect = c.cbShowNames = c.cbShowHeight = c.cbHeightColor = c.cbSlow = false;
@@ -137,8 +127,7 @@ int parse(const std::vector<std::string>& args, Arguments& a) {
         } else if (s == "--node") {
             a.node = v;
         } else if (s == "--size") {
-            if (!parseSize(v, a.width, a.height))
-                return usage("--size takes WxH, each side 1 to 16000 pixels, 64 million pixels at most");
+            if (!ParseImageSize(v, a.width, a.height)) return usage(std::string("--size takes ") + kImageSizeRule);
         } else if (s == "--option") {
             if (!parseOptions(v, a.controls))
                 return usage("--option takes a list of connect, names, altitude, colors, slow");
@@ -156,6 +145,23 @@ int parse(const std::vector<std::string>& args, Arguments& a) {
 }
 
 }  // namespace
+
+bool ParseImageSize(const std::string& text, int& width, int& height) {
+    size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    auto w = plot::StrToIntStrict(text.substr(0, x)), h = plot::StrToIntStrict(text.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > kMaxSide || *h > kMaxSide) return false;
+    if (static_cast<long long>(*w) * *h > kMaxPixels) return false;
+    width = *w;
+    height = *h;
+    return true;
+}
+
+const char* const kImageSizeRule = "WxH, each side 1 to 16000 pixels, 64 million pixels at most";
+
+host::ImageFormat ImageFormatOf(const std::string& path) {
+    return endsWith(path, ".png") ? host::ImageFormat::Png : host::ImageFormat::Bmp;
+}
 
 int PlotVerb(int argc, char** argv) {
     std::vector<std::string> args(argv + 2, argv + argc);
@@ -205,8 +211,7 @@ int PlotVerb(int argc, char** argv) {
         printError(r.message().empty() ? "Nothing to plot for '" + a.node + "'" : r.message());
         return kExitFailed;
     }
-    host::ImageFormat format = endsWith(a.out, ".png") ? host::ImageFormat::Png : host::ImageFormat::Bmp;
-    if (std::string error = image.save(a.out, format); !error.empty()) {
+    if (std::string error = image.save(a.out, ImageFormatOf(a.out)); !error.empty()) {
         std::fprintf(stderr, "pathkeep-cli plot: %s: %s\n", a.out.c_str(), error.c_str());
         return kExitFailed;
     }

@@ -31,11 +31,11 @@ struct MapPicture {
     const MapView& view;
     MapData* data = nullptr;            // none: nothing of the document
     const TileImages* tiles = nullptr;  // none: the background with the grid
-    plot::PlotState altitudes;          // the range the track colours span
-    Highlight highlight;                // the focused node
-    std::vector<WorldPoint> marked;     // rows selected in the lists
-    std::optional<WorldPoint> live;     // the receiver's or simulation's position
-    std::string attribution;            // shown over tiles
+    plot::PlotState altitudes = {};         // the range the track colours span
+    Highlight highlight = {};               // the focused node
+    std::vector<WorldPoint> marked = {};    // rows selected in the lists
+    std::optional<WorldPoint> live = {};    // the receiver's or simulation's position
+    std::string attribution = {};           // shown over tiles
     char decimalSeparator = '.';
 };
 

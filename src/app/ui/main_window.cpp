@@ -40,6 +40,7 @@
 #include "nmea/ui/reception_page.h"
 #include "nmea/ui/simulation_page.h"
 #include "core/fn.h"
+#include "map/ui/map_page.h"
 #include "plot/ui/plot_page.h"
 #include "plot/ui/track_stats_panel.h"
 #include "app/ui/edit_actions.h"
@@ -62,7 +63,7 @@ constexpr std::array<int, StatusLine::kPanels> kPanelWidths = {100, 200, 200};
 // English page captions; "NMEA ontvangst" keeps its Dutch name in the English set.
 constexpr std::array<const char*, MainWindow::kPageCount> kPageCaptions = {
     "Points", "Waypoints", "NMEA ontvangst", "NMEA simulation", "Message log", "Conversion", "Route planner",
-    "Plotting points"};
+    "Plotting points", "Map"};
 
 }  // namespace
 
@@ -124,6 +125,8 @@ MainWindow::~MainWindow() {
     // The capture window uses the desktop: it goes first.
     locatorForm_.reset();
     delete desktopEvents_;
+    // The map's requests are cancelled through the fetcher, which goes with the members.
+    delete mapPage_;
 }
 
 void MainWindow::applyCurrentLanguage(QWidget* window) const {
@@ -249,6 +252,11 @@ void MainWindow::buildPages() {
     plotPage_->showPage = [this] { pages_->setCurrentIndex(kPlotPage); };
     plotPage_->setCompas(simulationPage_->compas(), simulationPage_->compasBackground());
     pages[kPlotPage] = plotPage_;
+
+    tileFetch_ = std::make_unique<host::QtHttpFetch>();
+    mapPage_ = new map::ui::MapPage(ws_, *tileFetch_);
+    mapPage_->setListSelections(lv1_->selectionModel(), lv2_->selectionModel());
+    pages[kMapPage] = mapPage_;
 
     for (int i = 0; i < kPageCount; ++i) {
         QWidget* page = pages[static_cast<size_t>(i)] ? pages[static_cast<size_t>(i)] : new QWidget;
@@ -652,6 +660,9 @@ void MainWindow::connectWorkspace() {
         QModelIndex i = treeModel_->indexOf(node);
         if (i != tree_->currentIndex()) tree_->setCurrentIndex(i);
     }));
+    // A double click shows the node on the map.
+    connect(tree_, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { mapPage_->fitTo(treeModel_->nodeOf(index)); });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 core::NodeId n = treeModel_->nodeOf(current);

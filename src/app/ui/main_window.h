@@ -1,5 +1,5 @@
 #pragma once
-// TMainForm: the document tree on the left, the eight pages on the right,
+// TMainForm: the document tree on the left, the nine pages on the right,
 // the status bar below. Shows workspace state and forwards user actions.
 
 #include <QMainWindow>
@@ -47,6 +47,14 @@ namespace garmin::ui {
 class TGarminForm;
 }
 
+namespace map::ui {
+class MapPage;
+}
+
+namespace host {
+class QtHttpFetch;
+}
+
 namespace app {
 struct LanguageTexts;
 }
@@ -68,7 +76,7 @@ class EditActions;
 class MainWindow : public QMainWindow {
 public:
     enum Page { kPointsPage, kWaypointsPage, kReceptionPage, kSimulationPage, kMessageLogPage, kConversionPage,
-                kRoutePlannerPage, kPlotPage, kPageCount };
+                kRoutePlannerPage, kPlotPage, kMapPage, kPageCount };
 
     explicit MainWindow(Workspace& ws, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -84,6 +92,7 @@ public:
     void startUp(const std::string& startupFile);
     plot::ui::PlotPage* plotPage() const { return plotPage_; }
     nmea::ui::SimulationPage* simulationPage() const { return simulationPage_; }
+    map::ui::MapPage* mapPage() const { return mapPage_; }
 
     // The desktop the route-planner captures work on; opened when first
     // needed. Tests put in their own before that.
@@ -145,6 +154,9 @@ private:
     garmin::CommDialogModel commDialog_;
     plot::ui::PlotPage* plotPage_ = nullptr;
     plot::ui::TrackStatsPanel* statsPanel_ = nullptr;
+    // The map's tile requests; the page uses it until it goes.
+    std::unique_ptr<host::QtHttpFetch> tileFetch_;
+    map::ui::MapPage* mapPage_ = nullptr;
     QLineEdit* listName_ = nullptr;
     std::array<QLabel*, StatusLine::kPanels> panels_{};
     core::ui::TreeModel* treeModel_ = nullptr;

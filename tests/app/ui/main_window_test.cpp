@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, ArrangementAndControlNames) {
     QStringList captions;
     for (int i = 0; i < pages->count(); ++i) captions << pages->tabText(i);
     EXPECT_EQ(captions, QStringList({"Points", "Waypoints", "NMEA ontvangst", "NMEA simulation", "Message log",
-                                     "Conversion", "Route planner", "Plotting points"}));
+                                     "Conversion", "Route planner", "Plotting points", "Map"}));
     EXPECT_EQ(pages->currentIndex(), 4);  // the message log page is selected at start
 
     auto* status = w.find<QStatusBar>("StatusBar1");
