@@ -45,7 +45,11 @@ void TileLoader::want(const std::vector<TileId>& tiles) {
             m->second.usedAt = ++uses_;
             continue;
         }
-        if (underWay_.count(t) || !due(t) || fromCache(t)) continue;
+        if (auto f = failures_.find(t); f != failures_.end() && !due(t)) {
+            wakeAt(f->second.at + f->second.wait);
+            continue;
+        }
+        if (underWay_.count(t) || fromCache(t)) continue;
         queue_.push_back(t);
     }
     pump();
