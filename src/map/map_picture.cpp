@@ -203,7 +203,7 @@ public:
         size_t n = 0;
         for (const auto* list : {&p_.highlight.points, &p_.marked})
             for (WorldPoint at : *list)
-                if (n++ < kMaxMarks) disc(at, kHighlight, kBlack, 6);
+                if (n++ < kMaxMarks) disc(at, kHighlight, kBlack, kMarkRadius);
     }
 
     void attribution() {

@@ -24,6 +24,7 @@ constexpr host::Rgb kLive{220, 0, 0}, kWhite{255, 255, 255}, kBlack{0, 0, 0};
 }  // namespace colours
 
 constexpr int kTrackWidth = 3, kHaloWidth = 8, kRouteWidth = 2;
+constexpr int kMarkRadius = 9;  // round a waypoint's own mark (5)
 constexpr int kMaxLabels = 300;   // names on one picture; more are noise
 constexpr size_t kMaxMarks = 5000;  // highlighted points on one picture
 

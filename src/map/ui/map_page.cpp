@@ -168,7 +168,9 @@ void MapPage::startTiles() {
 }
 
 void MapPage::requestTiles() {
-    if (!loader_ || !isVisible()) return;
+    // While the data is behind, the view may be about to move (a file was
+    // opened): the rebuild asks for the tiles once it is done.
+    if (!loader_ || !isVisible() || dirty_) return;
     std::vector<TileId> tiles;
     for (const PlacedTile& t : view_.tiles()) tiles.push_back(t.tile);
     loader_->want(tiles);
