@@ -200,6 +200,8 @@ bool PointLoader::walkTrack(NodeId track, std::string* name, const Emit& emit) {
     for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c)) {
         if (doc_.roleOf(c) != NodeRole::Segment) continue;
         long number = 0;
+        // The bar shows how far through the segment: most tracks have one.
+        const long total = doc_.childCount(c);
         for (NodeId pt = doc_.firstChild(c); pt != kNoNode; pt = doc_.nextSibling(pt)) {
             ++number;
             // The status line only repaints when events run, so it is set then.
@@ -207,7 +209,7 @@ bool PointLoader::walkTrack(NodeId track, std::string* name, const Emit& emit) {
                 PointTexts p = readPoint(pt);
                 op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
             }
-            if (!op.step(number)) return false;
+            if (!op.step(number, total)) return false;
             if (store.kind(pt) != kTrackPointKind) continue;
             emit(pt, PointType::Track);
         }
@@ -282,13 +284,14 @@ bool PointLoader::walkTrackRecords(NodeId track, const Sink& sink) {
 
 bool PointLoader::walkSegmentRecords(NodeId segment, Operation& op, PointRecord& r, const Sink& sink) {
     long number = 0;
+    const long total = doc_.childCount(segment);
     for (NodeId pt = doc_.firstChild(segment); pt != kNoNode; pt = doc_.nextSibling(pt)) {
         ++number;
         if (number % kYieldEvery == 0) {
             PointTexts p = readPoint(pt);
             op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
         }
-        if (!op.step(number)) return false;
+        if (!op.step(number, total)) return false;
         if (doc_.kind(pt) != kTrackPointKind) continue;
         if (readTrackRecord(pt, r))
             sink(r);
