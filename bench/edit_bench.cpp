@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     });
     timed("rows of the track, no window", [&] {
         core::ListRows rows;
-        rows.rows.reserve(static_cast<size_t>(points));
+        rows.reserve(static_cast<size_t>(points));
         ws.loader(nullptr).ShowTrack(rows, track);
     });
     timed("Edit list of points (fill LV1)", [&] {

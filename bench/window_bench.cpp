@@ -98,6 +98,12 @@ int main(int argc, char** argv) {
                                     p);
     };
     core::ScopedConnection logged = w->ws->log.lineAdded.scoped(mark);
+    // Whether each phase showed the progress bar, which is what Escape stops.
+    std::vector<std::string> barIn;
+    core::ScopedConnection bar = w->ws->progress.scoped([&](double f) {
+        if (f >= 0 && !phases.empty() && (barIn.empty() || barIn.back() != phases.back().second))
+            barIn.push_back(phases.back().second);
+    });
     w->answers.expect("message", walk::Answers::dismiss());  // the reversed list left the document changed
     w->answers.expect("file", walk::Answers::choose(file));
     Step("File > Open of the same file until idle", [&] {
@@ -108,6 +114,7 @@ int main(int argc, char** argv) {
     for (size_t i = 1; i < phases.size(); ++i)
         std::printf("  from \"%s\" to \"%s\" %7.3f s\n", phases[i - 1].second.c_str(), phases[i].second.c_str(),
                     phases[i].first - phases[i - 1].first);
+    for (const std::string& p : barIn) std::printf("  progress bar shown after \"%s\"\n", p.c_str());
     std::printf("peak memory of the whole run: %ld MiB\n", PeakMiB());
     if (!w->answers.unexpected.isEmpty())
         std::printf("unexpected dialogs: %s\n", w->answers.unexpected.join("; ").toStdString().c_str());

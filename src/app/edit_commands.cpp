@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <sys/mman.h>
 
 #include "core/fn.h"
 #include "core/list_edit.h"
@@ -19,15 +18,6 @@ namespace {
 
 constexpr int kPointsPageIndex = 0;
 
-// A million rows are some 350 MB; touched page by page that memory costs
-// more than the rows themselves. Offered as huge pages it comes in 2 MB steps.
-void OfferHugePages(void* data, size_t bytes) {
-    constexpr uintptr_t kHuge = uintptr_t{1} << 21;
-    auto begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-    auto end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHuge - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 // The fixed two-decimal form of the distance message.
 std::string TwoDecimals(long double km) {
     char buffer[64];
@@ -41,7 +31,9 @@ EditCommands::EditCommands(Workspace& ws) : ws_(ws) {
     reset_ = ws_.document.reset.scoped([this] {
         historyStillValid();
         // Closing or opening a document ends the list editing of the old one.
-        if (listEditing() && !ws_.document.inTree(listNode_)) endListEditing();
+        // (An emptied document hands out the old ids again: the list's node id may name another node.)
+        if (listEditing() && (ws_.document.store().generation() != listGeneration_ || !ws_.document.inTree(listNode_)))
+            endListEditing();
     });
     ws_.recordUndo = [this](std::string label, Workspace::UndoPart part, std::function<void()> undo,
                             std::function<void()> redo) {
@@ -147,11 +139,11 @@ void EditCommands::mShowPointsClick() {
     core::PointLoader loader = ws_.loader(&scope.operation());
     core::ListRows& rows = ws_.pointRows;
     listNode_ = node;
+    listGeneration_ = doc.store().generation();
     ++session_;
     editingChanged(true);
     rows.clear();
-    // Room for every row at once: growing a million rows step by step
-    // would move them all several times.
+    // Room for every row at once.
     size_t expected = 0;
     if (node == doc.trackpoints())
         expected = static_cast<size_t>(doc.trackPointCount());
@@ -159,8 +151,7 @@ void EditCommands::mShowPointsClick() {
         expected = doc.childCount(doc.segmentOf(node));
     else
         expected = doc.childCount(node);
-    rows.rows.reserve(expected);
-    OfferHugePages(rows.rows.data(), rows.rows.capacity() * sizeof(core::ListRow));
+    rows.reserve(expected);
     if (node == doc.waypoints()) {
         ws_.setListName("Waypoints");
         loader.ShowWaypoints(rows);
@@ -259,10 +250,10 @@ void EditCommands::PuntBewerken(View view, const Rows& selected) {
     core::ListRows& rows = rowsOf(view);
     Rows chosen;
     for (size_t i : selected)
-        if (i < rows.rows.size()) chosen.push_back(i);
+        if (i < rows.size()) chosen.push_back(i);
     if (chosen.empty()) return;
     std::sort(chosen.begin(), chosen.end());
-    core::PointEditModel model = core::ModelFromRow(rows.rows[chosen.front()], chosen.size() >= 2);
+    core::PointEditModel model = core::ModelFromRow(rows.row(chosen.front()), chosen.size() >= 2);
     model.symbols = &ws_.symbols;
     model.locale = &ws_.host.locale();
     if (!ws_.host.prompts().show(model)) return;
@@ -272,14 +263,15 @@ void EditCommands::PuntBewerken(View view, const Rows& selected) {
     // A single edit writes the row it was opened on; a multi edit all selected.
     Rows targets = model.multi ? chosen : Rows{chosen.front()};
     for (size_t i : targets) {
-        old->emplace_back(i, rows.rows[i]);
-        core::WriteToRow(model, rows.rows[i], locale);
-        changed->emplace_back(i, rows.rows[i]);
+        core::ListRow row = rows.row(i);
+        old->emplace_back(i, row);
+        core::WriteToRow(model, row, locale);
+        changed->emplace_back(i, row);
+        rows.setRow(i, std::move(row));
     }
     rows.changed();
     auto put = [&rows](const std::vector<std::pair<size_t, core::ListRow>>& which) {
-        for (const auto& [i, row] : which)
-            if (i < rows.rows.size()) rows.rows[i] = row;
+        for (const auto& [i, row] : which) rows.setRow(i, row);
         rows.changed();
     };
     push("Edit", view, [put, old] { put(*old); }, [put, changed] { put(*changed); });
@@ -332,7 +324,7 @@ void EditCommands::pasteRows(View view, const Rows& selected) {
     std::vector<core::ListRow> pasted = core::ParseRowText(klembord_);
     if (pasted.empty()) return;
     core::ListRows& rows = rowsOf(view);
-    size_t at = rows.rows.size();
+    size_t at = rows.size();
     if (!selected.empty()) at = std::min(*std::min_element(selected.begin(), selected.end()) + 1, at);
     auto copy = std::make_shared<std::vector<core::ListRow>>(pasted);
     size_t count = pasted.size();
@@ -427,7 +419,7 @@ void EditCommands::Verplaatsnaardichtsbijzijnde1Click(View view, const Rows& sel
     if (view != View::Points || selected.empty()) return;
     core::ListRows& rows = ws_.pointRows;
     size_t from = *std::min_element(selected.begin(), selected.end());
-    if (from >= rows.rows.size()) return;
+    if (from >= rows.size()) return;
     size_t to = core::MoveToClosest(rows, from);
     ws_.document.documentModified = true;
     push("Move to closest point", view, [&rows, from, to] { core::MoveRow(rows, to, from); },
@@ -445,7 +437,7 @@ void EditCommands::Gebruiktijdalspuntnaam1Click(View view) {
 void EditCommands::Trackomkeren1Click() {
     core::ListRows& rows = ws_.pointRows;
     if (ws_.busy()) return;
-    if (rows.rows.empty()) {
+    if (rows.empty()) {
         reverseFocusedTrack();
         return;
     }

@@ -87,6 +87,7 @@ private:
 
     Workspace& ws_;
     core::NodeId listNode_ = core::kNoNode;
+    std::uint64_t listGeneration_ = 0;  // the document the list was made from
     std::string klembord_;
     bool treeBusy_ = false;
     core::UndoStack history_;

@@ -48,7 +48,7 @@ void WaypointCommands::mAddToWaypointsClick() {
         return formats::OnConflict::Stop;
     };
     core::Document& doc = ws_.document;
-    std::vector<core::ListRow> before = ws_.waypointRows.rows;
+    std::vector<core::ListRow> before = ws_.waypointRows.snapshot();
     for (core::NodeId n = doc.focused(); n != core::kNoNode && n != core::kRootNode; n = doc.parent(n)) {
         if (n == doc.waypoints()) {
             for (core::NodeId w = doc.firstChild(n); w != core::kNoNode; w = doc.nextSibling(w))
@@ -63,7 +63,7 @@ void WaypointCommands::mAddToWaypointsClick() {
         }
     }
     // However many points went in, and also when a question stopped it part-way: one step.
-    auto change = std::make_shared<core::RowChange>(core::DiffRows(before, ws_.waypointRows.rows));
+    auto change = std::make_shared<core::RowChange>(core::DiffRows(before, ws_.waypointRows.snapshot()));
     if (change->empty() || !ws_.recordUndo) return;
     core::ListRows& rows = ws_.waypointRows;
     ws_.recordUndo("Add to Waypoints", Workspace::UndoPart::WaypointList,
@@ -73,12 +73,12 @@ void WaypointCommands::mAddToWaypointsClick() {
 
 void WaypointCommands::KopieerNaarBoomClick(const std::vector<size_t>& selected) {
     ws_.report("Add waypoint to tree");
-    const auto& rows = ws_.waypointRows.rows;
+    const core::ListRows& rows = ws_.waypointRows;
     core::Document& doc = ws_.document;
     auto added = std::make_shared<std::vector<core::NodeId>>();
     for (size_t i : selected) {
         if (i >= rows.size()) continue;
-        const core::ListRow& r = rows[i];
+        const core::ListRow r = rows.row(i);
         doc.AddWaypoint(r[core::kColLat], r[core::kColLon], r[core::kColAlt], r[core::kColSerial], r[core::kColName],
                         core::Symbol::name(r[core::kColSymbol]), r[core::kColComment], r[core::kColDescription]);
         added->push_back(doc.store().lastChild(doc.waypoints()));

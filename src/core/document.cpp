@@ -89,6 +89,18 @@ void Document::setText(NodeId node, std::string_view text) {
     if (bulkDepth_ == 0) textChanged(node);
 }
 
+std::optional<std::uint32_t> Document::trackPointNumber(NodeId point) const {
+    long double number = 0;
+    if (store_.key(point) != AttrKey::TrkptLabel || !store_.numberInto(point, number)) return std::nullopt;
+    return static_cast<std::uint32_t>(number);
+}
+
+void Document::setTrackPointNumber(NodeId point, std::uint32_t number) {
+    if (store_.key(point) != AttrKey::TrkptLabel) return;
+    store_.setKeyed(point, AttrKey::TrkptLabel, std::to_string(number));
+    if (bulkDepth_ == 0) textChanged(point);
+}
+
 void Document::focusOutOf(NodeId parent, bool focusWasInside) {
     if (focusWasInside) setFocused(parent == kRootNode ? kNoNode : parent);
 }

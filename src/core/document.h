@@ -4,6 +4,7 @@
 // to it. What the tree view shows is exactly each node's stored text.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,6 +112,10 @@ public:
     // Before `before` (a child of parent); at the end when it is kNoNode.
     NodeId insertNode(NodeId parent, NodeId before, std::string_view text, int kind);
     void setText(NodeId node, std::string_view text);
+    // A track point's place in its segment as its label shows it ("trkpt
+    // (12)"); none for a label that carries a name instead.
+    std::optional<std::uint32_t> trackPointNumber(NodeId point) const;
+    void setTrackPointNumber(NodeId point, std::uint32_t number);
     void removeNode(NodeId node);
     // Costs what is removed: a segment of a million points goes at once.
     void removeChildren(NodeId node);

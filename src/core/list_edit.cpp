@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
+#include <utility>
 
 #include "core/fn.h"
 #include "core/text.h"
@@ -11,28 +13,6 @@ namespace core {
 
 namespace {
 
-// Row i becomes the old row order[i]. In place, cycle by cycle: a million
-// rows are a few hundred megabytes, and a second copy of them costs more in
-// fresh memory than the moving itself.
-void applyOrder(ListRows& view, const RowOrder& order) {
-    std::vector<bool> placed(order.size(), false);
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (placed[start]) continue;
-        ListRow held = std::move(view.rows[start]);
-        size_t j = start;
-        while (true) {
-            placed[j] = true;
-            size_t from = order[j];
-            if (from == start) {
-                view.rows[j] = std::move(held);
-                break;
-            }
-            view.rows[j] = std::move(view.rows[from]);
-            j = from;
-        }
-    }
-}
-
 bool isIdentity(const RowOrder& order) {
     for (size_t i = 0; i < order.size(); ++i)
         if (order[i] != i) return false;
@@ -40,37 +20,35 @@ bool isIdentity(const RowOrder& order) {
 }
 
 RowOrder stableOrderBy(const ListRows& view, int column) {
-    auto c = static_cast<size_t>(column);
+    RowOrder order(view.size());
     // A recorded track is nearly always listed in time order already: then
-    // the order is the rows' own, found in one pass without copying a key.
+    // the order is the rows' own, found in one pass that keeps no key.
     bool sorted = true;
-    for (size_t i = 1; i < view.rows.size() && sorted; ++i) sorted = !(view.rows[i][c] < view.rows[i - 1][c]);
+    std::string previous, key;
+    for (size_t i = 0; i < view.size() && sorted; ++i) {
+        key = view.cell(i, column);
+        sorted = i == 0 || !(key < previous);
+        std::swap(previous, key);
+    }
     if (sorted) {
-        RowOrder order(view.rows.size());
         std::iota(order.begin(), order.end(), std::uint32_t{0});
         return order;
     }
-    // The keys are copied next to their row numbers first: sorting them in
-    // one compact block is much quicker than reaching into every row.
+    // The keys are read once, next to their row numbers: rows of points are
+    // formatted when read, and sorting a compact block is quick besides.
     std::vector<std::pair<std::string, std::uint32_t>> keys;
-    keys.reserve(view.rows.size());
-    for (size_t i = 0; i < view.rows.size(); ++i) keys.emplace_back(view.rows[i][c], static_cast<std::uint32_t>(i));
+    keys.reserve(view.size());
+    for (size_t i = 0; i < view.size(); ++i) keys.emplace_back(view.cell(i, column), static_cast<std::uint32_t>(i));
     // Ties go by row number, so equal keys keep their order.
     std::sort(keys.begin(), keys.end());
-    RowOrder order;
-    order.reserve(keys.size());
-    for (const auto& k : keys) order.push_back(k.second);
+    for (size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].second;
     return order;
-}
-
-void renumberQuietly(ListRows& view) {
-    for (size_t i = 0; i < view.rows.size(); ++i) view.rows[i][kColNr] = std::to_string(i + 1);
 }
 
 }  // namespace
 
 void Renumber(ListRows& view) {
-    renumberQuietly(view);
+    view.renumber();
     view.changed();
 }
 
@@ -79,22 +57,22 @@ RowOrder SortRowsByTime(ListRows& view) { return SortRowsByColumn(view, kColSeri
 RowOrder SortRowsByColumn(ListRows& view, int column) {
     if (column <= kColNr || column >= kColumnCount) return {};
     RowOrder order = stableOrderBy(view, column);
-    if (!isIdentity(order)) applyOrder(view, order);
+    if (!isIdentity(order)) view.reorder(order);
     Renumber(view);
     return order;
 }
 
 void ApplyRowOrder(ListRows& view, const RowOrder& order) {
-    if (order.size() != view.rows.size()) return;
-    applyOrder(view, order);
+    if (order.size() != view.size()) return;
+    view.reorder(order);
     Renumber(view);
 }
 
 void UndoRowOrder(ListRows& view, const RowOrder& order) {
-    if (order.size() != view.rows.size()) return;
+    if (order.size() != view.size()) return;
     RowOrder inverse(order.size());
     for (size_t i = 0; i < order.size(); ++i) inverse[order[i]] = static_cast<std::uint32_t>(i);
-    applyOrder(view, inverse);
+    view.reorder(inverse);
     Renumber(view);
 }
 
@@ -111,40 +89,19 @@ RemovedRows DeleteRows(ListRows& view, std::vector<std::size_t> selected) {
     RemovedRows removed;
     std::sort(selected.begin(), selected.end());
     selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
-    std::erase_if(selected, [&view](size_t i) { return i >= view.rows.size(); });
+    std::erase_if(selected, [&view](size_t i) { return i >= view.size(); });
     if (selected.empty()) return removed;
-    removed.indices = selected;
-    removed.rows.reserve(selected.size());
-    // Compacted in place: a second vector of a million rows would be a
-    // third of a gigabyte for the few rows that go.
-    size_t next = 0, to = selected.front();
-    for (size_t i = to; i < view.rows.size(); ++i) {
-        if (next < selected.size() && selected[next] == i) {
-            removed.rows.push_back(std::move(view.rows[i]));
-            ++next;
-        } else {
-            view.rows[to++] = std::move(view.rows[i]);
-        }
-    }
-    view.rows.resize(to);
+    removed.entries = view.take(selected);
+    removed.indices = std::move(selected);
+    removed.epoch = view.epoch();
     Renumber(view);
     return removed;
 }
 
 void RestoreRows(ListRows& view, const RemovedRows& removed) {
-    if (removed.indices.empty()) return;
-    std::vector<ListRow> merged;
-    merged.reserve(view.rows.size() + removed.rows.size());
-    size_t kept = 0, back = 0;
-    while (kept < view.rows.size() || back < removed.rows.size()) {
-        if (back < removed.rows.size() && removed.indices[back] == merged.size())
-            merged.push_back(removed.rows[back++]);
-        else if (kept < view.rows.size())
-            merged.push_back(std::move(view.rows[kept++]));
-        else
-            merged.push_back(removed.rows[back++]);  // beyond the end: keep them all the same
-    }
-    view.rows = std::move(merged);
+    // Entries of a list since cleared would name rows that are gone.
+    if (removed.indices.empty() || removed.epoch != view.epoch()) return;
+    view.putBack(removed.indices, removed.entries);
     Renumber(view);
 }
 
@@ -161,23 +118,21 @@ RowChange DiffRows(const std::vector<ListRow>& before, const std::vector<ListRow
 }
 
 std::size_t RowsFingerprint(const ListRows& view) {
-    std::size_t h = view.rows.size();
-    for (const ListRow& row : view.rows)
-        for (const std::string& field : row) h = h * 1000003u ^ std::hash<std::string>{}(field);
+    std::size_t h = view.size();
+    for (size_t i = 0; i < view.size(); ++i)
+        for (const std::string& field : view.row(i)) h = h * 1000003u ^ std::hash<std::string>{}(field);
     return h;
 }
 
 void UndoRowChange(ListRows& view, const RowChange& change) {
-    if (view.rows.size() > change.sizeBefore) view.rows.resize(change.sizeBefore);
-    for (const auto& [i, row] : change.replaced)
-        if (i < view.rows.size()) view.rows[i] = row;
+    view.truncate(change.sizeBefore);
+    for (const auto& [i, row] : change.replaced) view.setRow(i, row);
     view.changed();
 }
 
 void RedoRowChange(ListRows& view, const RowChange& change) {
-    for (const auto& [i, row] : change.written)
-        if (i < view.rows.size()) view.rows[i] = row;
-    view.rows.insert(view.rows.end(), change.added.begin(), change.added.end());
+    for (const auto& [i, row] : change.written) view.setRow(i, row);
+    view.insert(view.size(), change.added);
     view.changed();
 }
 
@@ -187,8 +142,8 @@ std::string RowsText(const ListRows& view, const std::vector<std::size_t>& selec
     order.erase(std::unique(order.begin(), order.end()), order.end());
     std::string text;
     for (size_t i : order) {
-        if (i >= view.rows.size()) continue;
-        const ListRow& row = view.rows[i];
+        if (i >= view.size()) continue;
+        const ListRow row = view.row(i);
         for (size_t c = 0; c < row.size(); ++c) {
             text += c == 0 ? "<" : ",<";
             text += row[c];
@@ -233,48 +188,46 @@ std::vector<ListRow> ParseRowText(std::string_view text) {
 }
 
 std::size_t InsertRows(ListRows& view, std::size_t at, std::vector<ListRow> rows) {
-    at = std::min(at, view.rows.size());
-    view.rows.insert(view.rows.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(rows.begin()),
-                     std::make_move_iterator(rows.end()));
+    at = std::min(at, view.size());
+    view.insert(at, std::move(rows));
     Renumber(view);
     return at;
 }
 
 void EraseRows(ListRows& view, std::size_t at, std::size_t count) {
-    if (at >= view.rows.size()) return;
-    count = std::min(count, view.rows.size() - at);
-    auto first = view.rows.begin() + static_cast<std::ptrdiff_t>(at);
-    view.rows.erase(first, first + static_cast<std::ptrdiff_t>(count));
+    if (at >= view.size()) return;
+    view.erase(at, count);
     Renumber(view);
 }
 
 void ReverseRows(ListRows& view) {
-    std::reverse(view.rows.begin(), view.rows.end());
+    view.reverse();
     Renumber(view);
 }
 
 std::optional<long double> PathLengthKm(const ListRows& view) {
-    if (view.rows.size() < 2) return std::nullopt;
+    if (view.size() < 2) return std::nullopt;
     long double total = 0;
-    long double lat0 = StrToFloatAny(view.rows[0][kColLat]), lon0 = StrToFloatAny(view.rows[0][kColLon]);
-    for (const ListRow& row : view.rows) {
-        long double lat = StrToFloatAny(row[kColLat]), lon = StrToFloatAny(row[kColLon]);
-        total += DistanceKm(lat0, lon0, lat, lon);
-        lat0 = lat;
-        lon0 = lon;
+    RowValues first = view.values(0);
+    long double lat0 = first.lat, lon0 = first.lon;
+    for (size_t i = 0; i < view.size(); ++i) {
+        RowValues v = view.values(i);
+        total += DistanceKm(lat0, lon0, v.lat, v.lon);
+        lat0 = v.lat;
+        lon0 = v.lon;
     }
     return total;
 }
 
 std::size_t MoveToClosest(ListRows& view, std::size_t selected) {
-    if (selected >= view.rows.size()) return selected;
-    long double lat = StrToFloatAny(view.rows[selected][kColLat]);
-    long double lon = StrToFloatAny(view.rows[selected][kColLon]);
+    if (selected >= view.size()) return selected;
+    RowValues from = view.values(selected);
     long double best = 1000;
     size_t bestIndex = 0;
-    for (size_t k = 0; k < view.rows.size(); ++k) {
+    for (size_t k = 0; k < view.size(); ++k) {
         if (k == selected) continue;
-        long double d = DistanceKm(lat, lon, StrToFloatAny(view.rows[k][kColLat]), StrToFloatAny(view.rows[k][kColLon]));
+        RowValues v = view.values(k);
+        long double d = DistanceKm(from.lat, from.lon, v.lat, v.lon);
         if (d < best) {
             best = d;
             bestIndex = k;
@@ -287,30 +240,35 @@ std::size_t MoveToClosest(ListRows& view, std::size_t selected) {
 }
 
 void MoveRow(ListRows& view, std::size_t from, std::size_t to) {
-    if (from >= view.rows.size() || to >= view.rows.size()) return;
-    ListRow row = std::move(view.rows[from]);
-    view.rows.erase(view.rows.begin() + static_cast<std::ptrdiff_t>(from));
-    view.rows.insert(view.rows.begin() + static_cast<std::ptrdiff_t>(to), std::move(row));
+    if (from >= view.size() || to >= view.size()) return;
+    if (from == to) return Renumber(view);
+    RowOrder order(view.size());
+    std::iota(order.begin(), order.end(), std::uint32_t{0});
+    order.erase(order.begin() + static_cast<std::ptrdiff_t>(from));
+    order.insert(order.begin() + static_cast<std::ptrdiff_t>(to), static_cast<std::uint32_t>(from));
+    view.reorder(order);
     Renumber(view);
 }
 
 std::vector<std::string> UseTimeAsName(ListRows& view) {
     std::vector<std::string> old;
-    old.reserve(view.rows.size());
-    for (ListRow& row : view.rows) {
+    old.reserve(view.size());
+    for (size_t i = 0; i < view.size(); ++i) {
+        ListRow row = view.row(i);
         std::string name;
         for (char c : row[kColTime])
             if (c != ':') name += c;
         if (name.size() < 6) name.insert(0, 6 - name.size(), '0');
         old.push_back(std::exchange(row[kColName], std::move(name)));
+        view.setRow(i, std::move(row));
     }
     view.changed();
     return old;
 }
 
 void RestoreNames(ListRows& view, const std::vector<std::string>& names) {
-    if (names.size() != view.rows.size()) return;
-    for (size_t i = 0; i < names.size(); ++i) view.rows[i][kColName] = names[i];
+    if (names.size() != view.size()) return;
+    for (size_t i = 0; i < names.size(); ++i) view.setCell(i, kColName, names[i]);
     view.changed();
 }
 
@@ -367,6 +325,28 @@ std::vector<NodeId> unlinkChildren(Document& doc, NodeId node) {
 
 void relinkChildren(Document& doc, NodeId node, const std::vector<NodeId>& ids) {
     for (NodeId c : ids) doc.relinkNode(c, node, kNoNode);
+}
+
+// To the end of `segment`, from wherever the point is: another segment, or
+// out of the tree.
+void bringPoint(Document& doc, NodeId point, NodeId segment) {
+    if (doc.parent(point) == kNoNode)
+        doc.relinkNode(point, segment, kNoNode);
+    else
+        doc.moveNode(point, segment, kNoNode);
+}
+
+// A point's label is its place in the segment unless it carries a name.
+std::vector<ListWriteBack::Relabel> relabelByPlace(Document& doc, const std::vector<NodeId>& points) {
+    std::vector<ListWriteBack::Relabel> changed;
+    for (size_t i = 0; i < points.size(); ++i) {
+        auto place = static_cast<std::uint32_t>(i + 1);
+        std::optional<std::uint32_t> number = doc.trackPointNumber(points[i]);
+        if (!number || *number == place) continue;
+        changed.push_back({points[i], *number, place});
+        doc.setTrackPointNumber(points[i], place);
+    }
+    return changed;
 }
 
 }  // namespace
@@ -433,6 +413,8 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
             // A track of that name gets its points replaced.
             w.node = doc.currentSegment;
             w.textBefore = doc.getText(w.node);
+            w.countLine = doc.currentCountNode;
+            w.countBefore = doc.getText(w.countLine);
             w.before = unlinkChildren(doc, w.node);
         }
         break;
@@ -440,30 +422,68 @@ ListWriteBack WriteListBack(Document& doc, NodeId listNode, const std::string& n
     }
     w.textAfter = w.node == kNoNode ? std::string() : doc.getText(w.node);
 
+    // Points listed from what is being replaced go over node and all:
+    // nothing of them is cut to the row's texts or lost, and an OK of a
+    // million points moves nodes instead of building new ones.
+    std::vector<bool> replaced;
+    const bool flat = target == Target::AllTracks && w.node != kNoNode;  // the points themselves were unlinked
+    if (target == Target::Track || flat) {
+        replaced.resize(doc.store().nodeCount());
+        auto mark = [&](NodeId p) {
+            if (doc.kind(p) == kTrackPointKind) replaced[p] = true;
+        };
+        if (flat) {
+            for (NodeId p : w.before) mark(p);
+        } else {
+            for (NodeId seg : w.before) {
+                if (doc.kind(seg) != kSegmentKind) continue;
+                auto& [segment, points] = w.segmentPoints.emplace_back(seg, childrenOf(doc, seg));
+                for (NodeId p : points) mark(p);
+            }
+        }
+    }
+
     long n = 0;
-    const long total = static_cast<long>(view.rows.size());
-    for (const ListRow& row : view.rows) {
+    const long total = static_cast<long>(view.size());
+    for (size_t i = 0; i < view.size(); ++i) {
         ++n;
-        switch (target) {
-        case Target::Waypoints:
-            doc.AddWaypoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
-                            Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription], typeFor(kept, row));
-            break;
-        case Target::Route:
-            doc.AddRoutepoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
-                              Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription], typeFor(kept, row));
-            break;
-        case Target::Track:
-        case Target::AllTracks:
-            doc.AddTrackpoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial],
-                              {row[kColName], row[kColSymbol], row[kColComment], row[kColDescription], {}});
-            break;
+        NodeId point = view.pointNode(i);
+        if (point != kNoNode && point < replaced.size() && replaced[point]) {
+            replaced[point] = false;  // a node goes over once
+            bringPoint(doc, point, doc.currentSegment);
+        } else {
+            const ListRow row = view.row(i);
+            switch (target) {
+            case Target::Waypoints:
+                doc.AddWaypoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
+                                Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription],
+                                typeFor(kept, row));
+                break;
+            case Target::Route:
+                doc.AddRoutepoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial], row[kColName],
+                                  Symbol::name(row[kColSymbol]), row[kColComment], row[kColDescription],
+                                  typeFor(kept, row));
+                break;
+            case Target::Track:
+            case Target::AllTracks:
+                doc.AddTrackpoint(row[kColLat], row[kColLon], row[kColAlt], row[kColSerial],
+                                  {row[kColName], row[kColSymbol], row[kColComment], row[kColDescription], {}});
+                break;
+            }
         }
         if (n % kYieldEvery == 0 && status) status(std::to_string(n) + what);
         // Escape does not stop the writing: a half-written list would lose
         // the rest of its points. Undo takes the whole OK back instead.
         op.step(n, total);
     }
+    if (!replaced.empty()) {
+        w.pointsAfter = childrenOf(doc, doc.currentSegment);
+        w.relabels = relabelByPlace(doc, w.pointsAfter);
+        if (doc.currentCountNode != kNoNode)
+            doc.setText(doc.currentCountNode, "number = " + std::to_string(w.pointsAfter.size()));
+        if (flat) w.pointsAfter.clear();  // the flat undo needs no order of its own
+    }
+    if (w.countLine != kNoNode) w.countAfter = doc.getText(w.countLine);
     if (target == Target::Track) doc.setFocused(doc.currentSegment);
     if (target == Target::AllTracks) doc.setFocused(doc.currentSegment);
     if (w.node != kNoNode) w.after = childrenOf(doc, w.node);
@@ -482,7 +502,12 @@ void UndoWriteBack(Document& doc, ListWriteBack& w) {
     } else {
         w.after = unlinkChildren(doc, w.node);
         relinkChildren(doc, w.node, w.before);
+        // Points that went over return to their segments, in their order.
+        for (const auto& [segment, points] : w.segmentPoints)
+            for (NodeId p : points) bringPoint(doc, p, segment);
+        for (const auto& r : w.relabels) doc.setTrackPointNumber(r.node, r.before);
         doc.setText(w.node, w.textBefore);
+        if (w.countLine != kNoNode) doc.setText(w.countLine, w.countBefore);
     }
     DropStaleInsertion(doc);
     doc.documentModified = true;
@@ -500,7 +525,15 @@ void RedoWriteBack(Document& doc, ListWriteBack& w) {
     } else {
         unlinkChildren(doc, w.node);
         relinkChildren(doc, w.node, w.after);
+        if (!w.pointsAfter.empty()) {
+            NodeId segment = doc.parent(w.pointsAfter.front());
+            for (NodeId c = doc.firstChild(w.node); c != kNoNode; c = doc.nextSibling(c))
+                if (doc.kind(c) == kSegmentKind) segment = c;
+            for (NodeId p : w.pointsAfter) bringPoint(doc, p, segment);
+        }
+        for (const auto& r : w.relabels) doc.setTrackPointNumber(r.node, r.after);
         doc.setText(w.node, w.textAfter);
+        if (w.countLine != kNoNode) doc.setText(w.countLine, w.countAfter);
     }
     DropStaleInsertion(doc);
     doc.documentModified = true;

@@ -34,10 +34,12 @@ void ApplyRowOrder(ListRows& view, const RowOrder& order);
 // Records 1..count by time, ascending; equal times keep their order.
 void SortPointListByTime(PointList& points);
 
-// Rows taken out of a list, with the indexes they had.
+// Rows taken out of a list, with the indexes they had; they can go back
+// into the same list until it is cleared.
 struct RemovedRows {
     std::vector<std::size_t> indices;  // ascending
-    std::vector<ListRow> rows;
+    std::vector<ListRows::Entry> entries;
+    std::uint64_t epoch = 0;
 };
 // Deletes the given rows (any order, duplicates ignored) and renumbers.
 RemovedRows DeleteRows(ListRows& view, std::vector<std::size_t> selected);
@@ -96,7 +98,21 @@ struct ListWriteBack {
     std::vector<NodeId> before;  // unlinked children
     std::vector<NodeId> after;   // children written (unlinked while undone)
     std::string textBefore, textAfter;
+    // The track's count line when it stands outside what was replaced.
+    NodeId countLine = kNoNode;
+    std::string countBefore, countAfter;
     bool wrote = false;
+    // Track points listed from what the OK replaced go over node and all
+    // instead of as copies of their rows: the segments they came from with
+    // their points in order, the written segment's points in order, and
+    // the labels that changed with their place (node, before, after).
+    std::vector<std::pair<NodeId, std::vector<NodeId>>> segmentPoints;
+    std::vector<NodeId> pointsAfter;
+    struct Relabel {
+        NodeId node;
+        std::uint32_t before, after;
+    };
+    std::vector<Relabel> relabels;
 };
 // Writes the rows back into the tree in place of what `listNode` held
 // (btOKClick). Marks the document changed. `status` gets "n: trackpoint"

@@ -181,6 +181,7 @@ NodeStore::NodeStore() { clear(); }
 
 void NodeStore::clear() {
     ++revision_;
+    ++generation_;
     nodes_.clear();
     tags_.clear();
     arena_.clear();

@@ -141,6 +141,9 @@ public:
     // Grows with every change of the tree, so a result worked out from the
     // tree can tell whether it is still current.
     std::uint64_t revision() const { return revision_; }
+    // Grows with every clear, after which node ids are handed out again:
+    // ids kept from before name other nodes (or none).
+    std::uint64_t generation() const { return generation_; }
     size_t arenaBytes() const { return arenaUsed_; }
 
 private:
@@ -176,6 +179,7 @@ private:
     mutable NodeId lastCounted_ = kNoNode;
     mutable std::uint32_t* lastCount_ = nullptr;
     std::uint64_t revision_ = 1;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace core

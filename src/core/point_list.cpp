@@ -63,20 +63,6 @@ PointRecord& PointList::append() {
     return *new (&at(index)) PointRecord();
 }
 
-void ListRows::clear() {
-    rows.clear();
-    if (updating_ == 0) changed();
-}
-
-void ListRows::endUpdate() {
-    if (updating_ > 0 && --updating_ == 0) changed();
-}
-
-void ListRows::append(ListRow row) {
-    rows.push_back(std::move(row));
-    if (updating_ == 0) changed();
-}
-
 PointLoader::PointLoader(const Document& doc, const SymbolTable& symbols, Env env)
     : doc_(doc), symbols_(symbols), env_(std::move(env)) {}
 
@@ -184,14 +170,20 @@ PointRecord PointLoader::toRecord(const PointTexts& p, PointType type) const {
     return r;
 }
 
-PointLoader::Emit PointLoader::rowsInto(ListRows& view) const {
-    return [this, &view](const PointTexts& p, PointType type) {
-        view.append(MakeListRow(p, type, view.rows.size() + 1, env_.locale));
-    };
+PointLoader::Emit PointLoader::rowsInto(ListRows& view, PointType type) const {
+    // The rows read their points when shown; listing only notes which.
+    view.usePointSource(std::make_shared<PointRowSource>(doc_, symbols_, env_.clock, env_.locale, type));
+    return [&view](NodeId point, PointType) { view.appendPoint(point); };
 }
 
 PointLoader::Emit PointLoader::recordsTo(const Sink& sink) const {
-    return [this, &sink](const PointTexts& p, PointType type) { sink(toRecord(p, type)); };
+    return [this, &sink](NodeId point, PointType type) { sink(toRecord(readPoint(point), type)); };
+}
+
+PointRecord PointLoader::recordOf(NodeId point, PointType type) const {
+    PointRecord r;
+    if (type == PointType::Track && readTrackRecord(point, r)) return r;
+    return toRecord(readPoint(point), type);
 }
 
 PointLoader::Sink PointLoader::appendTo(PointList& points) {
@@ -208,14 +200,18 @@ bool PointLoader::walkTrack(NodeId track, std::string* name, const Emit& emit) {
     for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c)) {
         if (doc_.roleOf(c) != NodeRole::Segment) continue;
         long number = 0;
+        // The bar shows how far through the segment: most tracks have one.
+        const long total = doc_.childCount(c);
         for (NodeId pt = doc_.firstChild(c); pt != kNoNode; pt = doc_.nextSibling(pt)) {
             ++number;
-            PointTexts p = readPoint(pt);
             // The status line only repaints when events run, so it is set then.
-            if (number % kYieldEvery == 0) op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
-            if (!op.step(number)) return false;
+            if (number % kYieldEvery == 0) {
+                PointTexts p = readPoint(pt);
+                op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
+            }
+            if (!op.step(number, total)) return false;
             if (store.kind(pt) != kTrackPointKind) continue;
-            emit(p, PointType::Track);
+            emit(pt, PointType::Track);
         }
     }
     return true;
@@ -225,13 +221,13 @@ bool PointLoader::walkRoute(NodeId route, std::string* name, const Emit& emit) {
     if (name) *name = doc_.nameOf(route);
     if (name && env_.showName) env_.showName(*name);
     for (NodeId c = doc_.firstChild(route); c != kNoNode; c = doc_.nextSibling(c))
-        if (doc_.roleOf(c) == NodeRole::RoutePoint) emit(readPoint(c), PointType::Route);
+        if (doc_.roleOf(c) == NodeRole::RoutePoint) emit(c, PointType::Route);
     return true;
 }
 
 bool PointLoader::walkWaypoints(const Emit& emit) {
     for (NodeId w = doc_.firstChild(doc_.waypoints()); w != kNoNode; w = doc_.nextSibling(w))
-        if (doc_.roleOf(w) == NodeRole::Waypoint) emit(readPoint(w), PointType::Waypoint);
+        if (doc_.roleOf(w) == NodeRole::Waypoint) emit(w, PointType::Waypoint);
     return true;
 }
 
@@ -288,13 +284,14 @@ bool PointLoader::walkTrackRecords(NodeId track, const Sink& sink) {
 
 bool PointLoader::walkSegmentRecords(NodeId segment, Operation& op, PointRecord& r, const Sink& sink) {
     long number = 0;
+    const long total = doc_.childCount(segment);
     for (NodeId pt = doc_.firstChild(segment); pt != kNoNode; pt = doc_.nextSibling(pt)) {
         ++number;
         if (number % kYieldEvery == 0) {
             PointTexts p = readPoint(pt);
             op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
         }
-        if (!op.step(number)) return false;
+        if (!op.step(number, total)) return false;
         if (doc_.kind(pt) != kTrackPointKind) continue;
         if (readTrackRecord(pt, r))
             sink(r);
@@ -327,7 +324,7 @@ bool PointLoader::eachWaypoint(const Sink& sink) { return walkWaypoints(recordsT
 std::string PointLoader::ShowTrack(ListRows& view, NodeId trackNode) {
     std::string name;
     view.beginUpdate();
-    walkTrack(trackNode, &name, rowsInto(view));
+    walkTrack(trackNode, &name, rowsInto(view, PointType::Track));
     view.endUpdate();
     return name;
 }
@@ -335,7 +332,7 @@ std::string PointLoader::ShowTrack(ListRows& view, NodeId trackNode) {
 void PointLoader::ShowAllTracks(ListRows& view) {
     view.beginUpdate();
     std::string name;
-    Emit emit = rowsInto(view);
+    Emit emit = rowsInto(view, PointType::Track);
     for (NodeId t = doc_.firstChild(doc_.trackpoints()); t != kNoNode; t = doc_.nextSibling(t))
         if (!walkTrack(t, &name, emit)) break;
     view.endUpdate();
@@ -344,7 +341,7 @@ void PointLoader::ShowAllTracks(ListRows& view) {
 std::string PointLoader::ShowRoute(ListRows& view, NodeId routeNode) {
     std::string name;
     view.beginUpdate();
-    walkRoute(routeNode, &name, rowsInto(view));
+    walkRoute(routeNode, &name, rowsInto(view, PointType::Route));
     view.endUpdate();
     return name;
 }
@@ -352,14 +349,14 @@ std::string PointLoader::ShowRoute(ListRows& view, NodeId routeNode) {
 void PointLoader::ShowAllRoutes(ListRows& view) {
     view.beginUpdate();
     std::string name;
-    Emit emit = rowsInto(view);
+    Emit emit = rowsInto(view, PointType::Route);
     for (NodeId r = doc_.firstChild(doc_.routes()); r != kNoNode; r = doc_.nextSibling(r)) walkRoute(r, &name, emit);
     view.endUpdate();
 }
 
 void PointLoader::ShowWaypoints(ListRows& view) {
     view.beginUpdate();
-    walkWaypoints(rowsInto(view));
+    walkWaypoints(rowsInto(view, PointType::Waypoint));
     view.endUpdate();
 }
 
@@ -387,5 +384,37 @@ void PointLoader::ShowAllRoutes(PointList& points) {
 }
 
 void PointLoader::ShowWaypoints(PointList& points) { eachWaypoint(appendTo(points)); }
+
+PointRowSource::PointRowSource(const Document& doc, const SymbolTable& symbols, const host::Clock& clock,
+                               const host::LocaleInfo& locale, PointType type)
+    : doc_(doc),
+      loader_(doc, symbols, {clock, locale, nullptr, nullptr}),
+      locale_(locale),
+      type_(type),
+      generation_(doc.store().generation()) {}
+
+bool PointRowSource::readable(NodeId point) const {
+    return doc_.store().generation() == generation_ && doc_.alive(point);
+}
+
+ListRow PointRowSource::row(NodeId point, size_t number) const {
+    if (!readable(point)) {
+        ListRow gone;
+        gone[kColNr] = std::to_string(number);
+        return gone;
+    }
+    return MakeListRow(loader_.readPoint(point), type_, number, locale_);
+}
+
+std::string PointRowSource::serial(NodeId point) const {
+    if (!readable(point)) return {};
+    return Utf8Left(SerialText(loader_.readPoint(point), locale_.decimalSeparator()), kRowSerialChars);
+}
+
+RowValues PointRowSource::values(NodeId point) const {
+    if (!readable(point)) return {};
+    PointRecord r = loader_.recordOf(point, type_);
+    return {r.lat, r.lon, r.ele, r.time};
+}
 
 }  // namespace core

@@ -4,6 +4,7 @@
 // fill either from the document tree.
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -113,18 +114,76 @@ extern const std::array<ListColumnInfo, kColumnCount> kListColumns;
 
 using ListRow = std::array<std::string, kColumnCount>;
 
-// A plain model of list rows; the widgets come later and observe it.
+// What measuring a list needs of a row, as numbers; time 0 means none.
+struct RowValues {
+    long double lat = 0, lon = 0, ele = 0, time = 0;
+};
+
+class PointRowSource;
+
+// The rows of LV1 or LV2. A row listed from the document is kept as its
+// point node and formatted only when it is read, so a million-point list
+// costs four bytes a row; a row that was edited, pasted or read from a file
+// keeps its own texts. Sorting, reversing and deleting move row references,
+// never texts.
 class ListRows {
 public:
-    std::vector<ListRow> rows;
+    // A row's place in storage: a point node, or (high bit set) a row of its own.
+    using Entry = std::uint32_t;
     Signal<> changed;
+
+    size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    ListRow row(size_t i) const;
+    std::string cell(size_t i, int column) const;
+    RowValues values(size_t i) const;
+    // The point node a row is read from; kNoNode for a row of its own.
+    NodeId pointNode(size_t i) const;
+    // Every row, for short lists and checks.
+    std::vector<ListRow> snapshot() const;
 
     void clear();
     void beginUpdate() { ++updating_; }
     void endUpdate();
+    void reserve(size_t rows) { entries_.reserve(rows); }
     void append(ListRow row);
+    void assign(std::vector<ListRow> rows);
+    // Rows read through `source` from now on (until clear).
+    void usePointSource(std::shared_ptr<const PointRowSource> source);
+    void appendPoint(NodeId point);
+    void setRow(size_t i, ListRow row);
+    void setCell(size_t i, int column, std::string value);
+
+    // Row i becomes the old row order[i].
+    void reorder(const std::vector<std::uint32_t>& order);
+    void reverse();
+    // The "Nr" of every row its own becomes its place; rows of points are
+    // numbered by place when read.
+    void renumber();
+    void insert(size_t at, std::vector<ListRow> rows);
+    void erase(size_t at, size_t count);
+    void truncate(size_t count);
+    // Takes out the rows at the given ascending, distinct indices and hands
+    // back their entries, which stay valid for putBack until the next clear.
+    std::vector<Entry> take(const std::vector<size_t>& indices);
+    void putBack(const std::vector<size_t>& indices, const std::vector<Entry>& entries);
+    // Grows with every clear: taken entries of an earlier epoch mean nothing.
+    std::uint64_t epoch() const { return epoch_; }
 
 private:
+    static constexpr Entry kOwnRow = 0x80000000u;
+    bool own(size_t i) const { return (entries_[i] & kOwnRow) != 0; }
+    ListRow& ownRow(size_t i) { return own_[entries_[i] & ~kOwnRow]; }
+    const ListRow& ownRow(size_t i) const { return own_[entries_[i] & ~kOwnRow]; }
+    Entry store(ListRow row);
+    void notify() {
+        if (updating_ == 0) changed();
+    }
+
+    std::vector<Entry> entries_;
+    std::vector<ListRow> own_;
+    std::shared_ptr<const PointRowSource> source_;
+    std::uint64_t epoch_ = 0;
     int updating_ = 0;
 };
 
@@ -186,9 +245,12 @@ public:
 
     // The value lines of one point node, the time as a serial number.
     PointTexts readPoint(NodeId point) const;
+    // The record of one point node, read straight from the store where it can be.
+    PointRecord recordOf(NodeId point, PointType type) const;
 
 private:
-    using Emit = std::function<void(const PointTexts&, PointType)>;
+    // Each point node a walk meets, with its kind; the target reads what it needs.
+    using Emit = std::function<void(NodeId, PointType)>;
     bool walkTrack(NodeId track, std::string* name, const Emit& emit);
     // Track points as records without the texts list rows need: the walk
     // every bounds pass, plot and export makes over millions of points.
@@ -199,7 +261,7 @@ private:
     bool readTrackRecord(NodeId point, PointRecord& r) const;
     bool walkRoute(NodeId route, std::string* name, const Emit& emit);
     bool walkWaypoints(const Emit& emit);
-    Emit rowsInto(ListRows& view) const;
+    Emit rowsInto(ListRows& view, PointType type) const;
     Emit recordsTo(const Sink& sink) const;
     static Sink appendTo(PointList& points);
     PointRecord toRecord(const PointTexts& p, PointType type) const;
@@ -209,6 +271,29 @@ private:
     const SymbolTable& symbols_;
     Env env_;
     bool readTimes_ = true;
+};
+
+// Reads the list row of a point node when a view asks for it. Rows of a
+// document that was emptied since (closed, opened anew) read as empty.
+class PointRowSource {
+public:
+    PointRowSource(const Document& doc, const SymbolTable& symbols, const host::Clock& clock,
+                   const host::LocaleInfo& locale, PointType type);
+    ListRow row(NodeId point, size_t number) const;
+    // The sort key of the time column without the rest of the row.
+    std::string serial(NodeId point) const;
+    RowValues values(NodeId point) const;
+    PointType type() const { return type_; }
+    std::uint64_t generation() const { return generation_; }
+
+private:
+    bool readable(NodeId point) const;
+
+    const Document& doc_;
+    PointLoader loader_;
+    const host::LocaleInfo& locale_;
+    PointType type_;
+    std::uint64_t generation_;
 };
 
 // The value line of a point node as its key and value: keyed lines without

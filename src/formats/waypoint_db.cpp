@@ -49,7 +49,7 @@ core::Result writeDatabase(const std::string& fileName, const core::ListRows* ro
         w.element("text", "Scribbix");
         w.end();
         w.end();
-        for (const core::ListRow& r : rows->rows) writeRow(w, r, clock);
+        for (size_t i = 0; i < rows->size(); ++i) writeRow(w, rows->row(i), clock);
     }
     if (!(w.finish() && file.commit()))
         return core::Result::failed(file.error().empty() ? "Cannot write " + fileName : file.error());
@@ -84,15 +84,13 @@ DatabaseLoad ZeRodedorarInlezen(Env& env, core::ListRows& rows, const std::strin
         if (std::rename(fileName.c_str(), out.backupPath.c_str()) != 0) out.backupPath.clear();
         return out;
     }
-    rows.beginUpdate();
-    rows.rows.clear();
+    std::vector<core::ListRow> read;
     xmlNode* root = xmlDocGetRootElement(doc.get());
     for (xmlNode* e = xml::firstChildNamed(root, "wpt"); e; e = xml::nextElement(e)) {
         if (xml::name(e) != "wpt") continue;
-        rows.rows.push_back(
-            core::MakeListRow(pointOfWpt(env, e), core::PointType::Waypoint, rows.rows.size() + 1, env.locale));
+        read.push_back(core::MakeListRow(pointOfWpt(env, e), core::PointType::Waypoint, read.size() + 1, env.locale));
     }
-    rows.endUpdate();
+    rows.assign(std::move(read));
     return out;
 }
 
@@ -110,23 +108,20 @@ bool AddToDatabase(Env& env, core::ListRows& rows, NodeId point, const AddOption
     std::string ele = core::Utf8Left(core::ToLocalDecimal(p.ele, sep), kNumberChars);
     std::string serial = core::Utf8Left(core::SerialText(p, sep), kSerialChars);
 
-    core::ListRow* row = nullptr;
-    for (auto& r : rows.rows)
-        if (r[core::kColLat] == lat && r[core::kColLon] == lon) {
-            row = &r;
-            break;
-        }
-    if (row) {
+    constexpr size_t kNew = static_cast<size_t>(-1);
+    size_t at = kNew;
+    for (size_t i = 0; i < rows.size() && at == kNew; ++i)
+        if (rows.cell(i, core::kColLat) == lat && rows.cell(i, core::kColLon) == lon) at = i;
+    if (at != kNew) {
         OnConflict decision = options.onConflict ? options.onConflict() : OnConflict::AddNew;
         if (decision == OnConflict::Stop) return false;
-        if (decision == OnConflict::AddNew) row = nullptr;
+        if (decision == OnConflict::AddNew) at = kNew;
     }
-    if (!row) {
-        rows.rows.emplace_back();
-        row = &rows.rows.back();
-        (*row)[core::kColNr] = std::to_string(rows.rows.size());
-    }
-    core::ListRow& r = *row;
+    core::ListRow r;
+    if (at != kNew)
+        r = rows.row(at);
+    else
+        r[core::kColNr] = std::to_string(rows.size() + 1);
     r[core::kColLat] = lat;
     r[core::kColLon] = lon;
     r[core::kColAlt] = ele;
@@ -139,7 +134,12 @@ bool AddToDatabase(Env& env, core::ListRows& rows, NodeId point, const AddOption
     r[core::kColName] = p.name;
     r[core::kColSymbol] = p.sym;
     r[core::kColComment] = p.cmt;
-    rows.changed();
+    rows.beginUpdate();
+    if (at != kNew)
+        rows.setRow(at, std::move(r));
+    else
+        rows.append(std::move(r));
+    rows.endUpdate();
     return true;
 }
 

@@ -115,14 +115,15 @@ TrackStats MeasurePoints(const core::PointList& points) {
     return counter.result();
 }
 
-TrackStats MeasureRows(const std::vector<core::ListRow>& rows) {
+TrackStats MeasureRows(const core::ListRows& rows) {
     TrackStatsCounter counter;
     core::PointRecord p;
-    for (const core::ListRow& row : rows) {
-        p.lat = core::StrToFloatAny(row[core::kColLat]);
-        p.lon = core::StrToFloatAny(row[core::kColLon]);
-        p.ele = core::StrToFloatAny(row[core::kColAlt]);
-        p.time = core::StrToFloatAny(row[core::kColSerial]);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const core::RowValues v = rows.values(i);
+        p.lat = v.lat;
+        p.lon = v.lon;
+        p.ele = v.ele;
+        p.time = v.time;
         counter.add(p);
     }
     return counter.result();

@@ -74,7 +74,7 @@ private:
 TrackStats MeasurePoints(const core::PointList& points);
 // The rows of a list view (LV1): positions, altitudes and serial numbers as
 // the rows show them.
-TrackStats MeasureRows(const std::vector<core::ListRow>& rows);
+TrackStats MeasureRows(const core::ListRows& rows);
 
 // The track, segment or route at or above `node`; kNoNode when there is none.
 core::NodeId StatsSubject(const core::Document& doc, core::NodeId node);

@@ -40,7 +40,7 @@ protected:
     }
     std::vector<std::string> names(const core::ListRows& rows, int column = core::kColLat) const {
         std::vector<std::string> out;
-        for (const auto& r : rows.rows) out.push_back(r[static_cast<size_t>(column)]);
+        for (const auto& r : rows.snapshot()) out.push_back(r[static_cast<size_t>(column)]);
         return out;
     }
 };
@@ -59,7 +59,7 @@ TEST_F(EditCommandsTest, EditListOfARoutePointListsTheWholeRoute) {
     EXPECT_EQ(names(ws.pointRows, core::kColName), (std::vector<std::string>{"a", "b", "c"}));
     edit.btCancelClick();
     EXPECT_FALSE(edit.listEditing());
-    EXPECT_TRUE(ws.pointRows.rows.empty());
+    EXPECT_TRUE(ws.pointRows.empty());
 
     doc.setFocused(doc.metadata());  // metadata lists nothing
     edit.mShowPointsClick();
@@ -124,7 +124,7 @@ TEST_F(EditCommandsTest, CutTrackLeavesRowTextForAnEditedListNotForTheTree) {
 
     host.fakeClipboard.content = clip;
     edit.Plakken1Click(View::Points, {});  // no list edited: nothing
-    EXPECT_TRUE(ws.pointRows.rows.empty());
+    EXPECT_TRUE(ws.pointRows.empty());
 
     // Undo brings the track back where it was, with its selector entry.
     edit.undo();
@@ -138,32 +138,32 @@ TEST_F(EditCommandsTest, CutTrackLeavesRowTextForAnEditedListNotForTheTree) {
     EXPECT_EQ(names(ws.pointRows), (std::vector<std::string>{"51.1", "51.1", "51.2", "51.3"}));
     EXPECT_EQ(names(ws.pointRows, core::kColNr), (std::vector<std::string>{"1", "2", "3", "4"}));
     edit.undo();
-    EXPECT_EQ(ws.pointRows.rows.size(), 1u);
+    EXPECT_EQ(ws.pointRows.size(), 1u);
 }
 
 TEST_F(EditCommandsTest, GpxPastedIntoAListIsIgnoredAndLv2CopiesAlways) {
-    ws.waypointRows.rows.resize(2);
-    ws.waypointRows.rows[0][core::kColName] = "a";
-    ws.waypointRows.rows[1][core::kColName] = "b";
+    ws.waypointRows.assign(std::vector<core::ListRow>(2));
+    ws.waypointRows.setCell(0, core::kColName, "a");
+    ws.waypointRows.setCell(1, core::kColName, "b");
     edit.Kopieren1Click(View::Waypoints, {1});
     EXPECT_EQ(host.fakeClipboard.content, "<>,<>,<>,<>,<>,<>,<>,<b>,<>,<>,<>\r\n");
     edit.Plakken1Click(View::Waypoints, {});  // not while no list is edited
-    EXPECT_EQ(ws.waypointRows.rows.size(), 2u);
+    EXPECT_EQ(ws.waypointRows.size(), 2u);
     addTrack("t", 1);
     doc.setFocused(doc.trackpoints());
     edit.mShowPointsClick();
     host.fakeClipboard.content = "<gpx><wpt lat=\"1\" lon=\"2\"/>,<x></gpx>";
     edit.Plakken1Click(View::Points, {});
-    EXPECT_EQ(ws.pointRows.rows.size(), 1u);
+    EXPECT_EQ(ws.pointRows.size(), 1u);
 }
 
 TEST_F(EditCommandsTest, PointEditorOnThreeRowsChangesOnlyTheComment) {
-    ws.waypointRows.rows.resize(3);
+    ws.waypointRows.assign(std::vector<core::ListRow>(3));
     for (size_t i = 0; i < 3; ++i) {
-        ws.waypointRows.rows[i][core::kColName] = "n" + std::to_string(i);
-        ws.waypointRows.rows[i][core::kColComment] = "old";
+        ws.waypointRows.setCell(i, core::kColName, "n" + std::to_string(i));
+        ws.waypointRows.setCell(i, core::kColComment, "old");
     }
-    auto before = ws.waypointRows.rows;
+    auto before = ws.waypointRows.snapshot();
     host.fakePrompts.fillDialog = [](host::DialogModel& d) {
         auto& m = dynamic_cast<core::PointEditModel&>(d);
         EXPECT_TRUE(m.multi);
@@ -175,19 +175,20 @@ TEST_F(EditCommandsTest, PointEditorOnThreeRowsChangesOnlyTheComment) {
     for (size_t i = 0; i < 3; ++i) {
         auto expected = before[i];
         expected[core::kColComment] = "fresh";
-        EXPECT_EQ(ws.waypointRows.rows[i], expected);
+        EXPECT_EQ(ws.waypointRows.row(i), expected);
     }
     edit.undo();
-    EXPECT_EQ(ws.waypointRows.rows, before);
+    EXPECT_EQ(ws.waypointRows.snapshot(), before);
 }
 
 TEST_F(EditCommandsTest, DistanceMessageAndReverseUndo) {
     addTrack("t", 2);
     doc.setFocused(doc.trackpoints());
     edit.mShowPointsClick();
-    ws.pointRows.rows[0][core::kColLat] = "51";
-    ws.pointRows.rows[1][core::kColLat] = "52";
-    ws.pointRows.rows[0][core::kColLon] = ws.pointRows.rows[1][core::kColLon] = "4";
+    ws.pointRows.setCell(0, core::kColLat, "51");
+    ws.pointRows.setCell(1, core::kColLat, "52");
+    ws.pointRows.setCell(0, core::kColLon, "4");
+    ws.pointRows.setCell(1, core::kColLon, "4");
     edit.Berekenafstand1Click(View::Points);
     ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
     EXPECT_EQ(host.fakePrompts.asked[0].text, ws.message(21) + " 111.32 km");
@@ -221,7 +222,7 @@ TEST_F(EditCommandsTest, EmptyingTheDocumentEndsListEditing) {
     doc.initTree();
     EXPECT_FALSE(edit.listEditing());
     EXPECT_FALSE(editing);
-    EXPECT_TRUE(ws.pointRows.rows.empty());
+    EXPECT_TRUE(ws.pointRows.empty());
 }
 
 TEST_F(EditCommandsTest, TreeCommandsDoNotRunInsideEachOther) {
@@ -306,16 +307,16 @@ TEST_F(EditCommandsTest, UndoKeepsToWhatCanBeReached) {
     edit.Trackomkeren1Click();  // no list edited: LV1 is empty, nothing to take back
     EXPECT_FALSE(doc.documentModified);
     ASSERT_TRUE(edit.canUndo());
-    ws.waypointRows.rows.resize(2);
+    ws.waypointRows.assign(std::vector<core::ListRow>(2));
     doc.setFocused(trk);
     edit.mShowPointsClick();
     EXPECT_FALSE(edit.canUndo());  // the tree's step waits while the list is edited
     edit.PuntenVerwijderen(View::Waypoints, {0});
     edit.PuntenVerwijderen(View::Points, {0});
     edit.undo();
-    EXPECT_EQ(ws.pointRows.rows.size(), 3u);
+    EXPECT_EQ(ws.pointRows.size(), 3u);
     edit.undo();
-    EXPECT_EQ(ws.waypointRows.rows.size(), 2u);  // LV2's step is open while editing
+    EXPECT_EQ(ws.waypointRows.size(), 2u);  // LV2's step is open while editing
     EXPECT_FALSE(edit.canUndo());
     edit.btCancelClick();
     edit.undo();  // now the cut waypoint comes back
@@ -330,7 +331,7 @@ TEST_F(EditCommandsTest, AListingCutShortByEscapeIsNotEdited) {
     edit.mShowPointsClick();
     host.fakePump.onProcess = nullptr;
     EXPECT_FALSE(edit.listEditing());
-    EXPECT_TRUE(ws.pointRows.rows.empty());
+    EXPECT_TRUE(ws.pointRows.empty());
     edit.btOKClick("long");  // an OK now writes nothing
     EXPECT_EQ(dump(trk), before);
 }

@@ -134,10 +134,11 @@ TEST_F(LifecycleTest, ASettingsFileThatCannotBeWrittenStopsNothingElse) {
             // A folder where the settings file should be: it cannot be written.
             std::filesystem::create_directories(run.ws.paths.userSettings);
         }
-        run.ws.waypointRows.rows.push_back(core::ListRow{});
-        run.ws.waypointRows.rows.back()[core::kColName] = "kept";
-        run.ws.waypointRows.rows.back()[core::kColLat] = "1";
-        run.ws.waypointRows.rows.back()[core::kColLon] = "2";
+        core::ListRow keptRow;
+        keptRow[core::kColName] = "kept";
+        keptRow[core::kColLat] = "1";
+        keptRow[core::kColLon] = "2";
+        run.ws.waypointRows.append(keptRow);
         host.fakePrompts.asked.clear();
         EXPECT_TRUE(ShutDown(run.ws, run.documents, run.waypoints));
         EXPECT_NE(readFile(run.ws.paths.waypointDatabase).find("kept"), std::string::npos);

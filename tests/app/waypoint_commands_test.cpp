@@ -31,24 +31,24 @@ TEST_F(WaypointCommandsTest, AddToWaypointsAsksMessage48OnlyForKnownPlaces) {
     doc.setFocused(child(doc.waypoints(), 1));
     commands.mAddToWaypointsClick();
     EXPECT_TRUE(host.fakePrompts.asked.empty());
-    EXPECT_EQ(ws.waypointRows.rows.size(), 1u);
+    EXPECT_EQ(ws.waypointRows.size(), 1u);
 
     doc.setFocused(doc.waypoints());
     host.fakePrompts.answers = {host::Answer::No};  // the known place becomes a second row
     commands.mAddToWaypointsClick();
     ASSERT_EQ(host.fakePrompts.asked.size(), 1u);
     EXPECT_EQ(host.fakePrompts.asked[0].text, ws.message(48));
-    EXPECT_EQ(ws.waypointRows.rows.size(), 4u);
+    EXPECT_EQ(ws.waypointRows.size(), 4u);
 
     // Cancel stops the whole command: no later waypoint is added.
     host.fakePrompts.answers = {host::Answer::Cancel};
     commands.mAddToWaypointsClick();
-    EXPECT_EQ(ws.waypointRows.rows.size(), 4u);
+    EXPECT_EQ(ws.waypointRows.size(), 4u);
 
     doc.NewTrack("t");
     doc.setFocused(child(doc.trackpoints(), 0));  // a track adds nothing
     commands.mAddToWaypointsClick();
-    EXPECT_EQ(ws.waypointRows.rows.size(), 4u);
+    EXPECT_EQ(ws.waypointRows.size(), 4u);
 }
 
 TEST_F(WaypointCommandsTest, CopyToTreeMakesWaypointsOfTheSelectedRows) {
@@ -57,8 +57,8 @@ TEST_F(WaypointCommandsTest, CopyToTreeMakesWaypointsOfTheSelectedRows) {
     row[core::kColLon] = "-5,25";
     row[core::kColName] = "Home & away";
     row[core::kColSymbol] = "Flag";
-    ws.waypointRows.rows = {row, row};
-    ws.waypointRows.rows[1][core::kColName] = "second";
+    ws.waypointRows.assign({row, row});
+    ws.waypointRows.setCell(1, core::kColName, "second");
     commands.KopieerNaarBoomClick({1, 7});  // a row past the end is passed over
     ASSERT_EQ(ws.document.childCount(ws.document.waypoints()), 1u);
     core::NodeId w = child(ws.document.waypoints(), 0);
@@ -74,10 +74,9 @@ TEST_F(WaypointCommandsTest, DatabaseSurvivesARoundTripThroughItsFile) {
     ws.document.setFocused(child(ws.document.waypoints(), 0));
     commands.mAddToWaypointsClick();
     ASSERT_TRUE(commands.save().isDone());
-    ws.waypointRows.rows.clear();
-    commands.load();
-    ASSERT_EQ(ws.waypointRows.rows.size(), 1u);
-    EXPECT_EQ(ws.waypointRows.rows[0][core::kColName], "kept");
+    commands.load();  // the rows as the file has them
+    ASSERT_EQ(ws.waypointRows.size(), 1u);
+    EXPECT_EQ(ws.waypointRows.cell(0, core::kColName), "kept");
 }
 
 TEST_F(WaypointCommandsTest, EveryChangeIsSavedAtOnceOnceTheDatabaseWasRead) {
@@ -86,7 +85,7 @@ TEST_F(WaypointCommandsTest, EveryChangeIsSavedAtOnceOnceTheDatabaseWasRead) {
     commands.mAddToWaypointsClick();  // not read yet: nothing may be written over the file
     EXPECT_FALSE(std::filesystem::exists(ws.paths.waypointDatabase));
 
-    ws.waypointRows.rows.clear();
+    ws.waypointRows.clear();
     commands.load();
     ws.document.AddWaypoint("51.5", "5.5", "", "", "kept at once", core::Symbol::none(), "", "");
     ws.document.setFocused(child(ws.document.waypoints(), 1));
@@ -102,7 +101,7 @@ TEST_F(WaypointCommandsTest, EveryChangeOfTheListIsOneStepThatUndoesItselfOnly) 
                                                             "", name, core::Symbol::none(), "", "");
     auto namesInList = [&] {
         std::string out;
-        for (const auto& r : ws.waypointRows.rows) out += r[core::kColName];
+        for (const auto& r : ws.waypointRows.snapshot()) out += r[core::kColName];
         return out;
     };
     auto namesInDatabase = [&] {
@@ -137,7 +136,7 @@ TEST_F(WaypointCommandsTest, EveryChangeOfTheListIsOneStepThatUndoesItselfOnly) 
 
     // Rows changed outside the history: the step that no longer fits is refused.
     host.fakePrompts.asked.clear();
-    ws.waypointRows.rows.pop_back();
+    ws.waypointRows.truncate(ws.waypointRows.size() - 1);
     ws.waypointRows.changed();
     edit.undo();
     EXPECT_EQ(namesInList(), "AB");

@@ -23,7 +23,7 @@ ListRow Row(std::string lat, std::string lon, std::string serial = "", std::stri
 
 std::vector<std::string> Column(const ListRows& view, int column) {
     std::vector<std::string> out;
-    for (const auto& r : view.rows) out.push_back(r[static_cast<size_t>(column)]);
+    for (const auto& r : view.snapshot()) out.push_back(r[static_cast<size_t>(column)]);
     return out;
 }
 
@@ -35,7 +35,7 @@ TEST(ListEdit, SortByTimeTextPutsRowsWithoutTimeFirstAndRenumbers) {
     ListRows v;
     for (auto [serial, name] : {std::pair{"39569,5", "c"}, {"39568,25", "a"}, {"", "none"}, {"39569,125", "b"},
                                 {"39568,25", "a2"}})
-        v.rows.push_back(Row("1", "1", serial, "", name));
+        v.append(Row("1", "1", serial, "", name));
     core::RowOrder order = core::SortRowsByTime(v);
     EXPECT_EQ(Column(v, core::kColName), (Strings{"none", "a", "a2", "b", "c"}));  // equal times keep their order
     EXPECT_EQ(Column(v, core::kColNr), (Strings{"1", "2", "3", "4", "5"}));
@@ -45,7 +45,7 @@ TEST(ListEdit, SortByTimeTextPutsRowsWithoutTimeFirstAndRenumbers) {
 
 TEST(ListEdit, HeaderClickSortsByThatColumnAndTwiceStaysAscending) {
     ListRows v;
-    for (auto name : {"Zulu", "alpha", "Bravo", "Alpha"}) v.rows.push_back(Row("1", "1", "", "", name));
+    for (auto name : {"Zulu", "alpha", "Bravo", "Alpha"}) v.append(Row("1", "1", "", "", name));
     core::SortRowsByColumn(v, core::kColName);
     Strings once = Column(v, core::kColName);
     EXPECT_EQ(once, (Strings{"Alpha", "Bravo", "Zulu", "alpha"}));
@@ -69,7 +69,7 @@ TEST(ListEdit, SortingThePointListIsStableByTime) {
 
 TEST(ListEdit, DeleteRowsAndRestoreThem) {
     ListRows v;
-    for (auto name : {"a", "b", "c", "d", "e"}) v.rows.push_back(Row("1", "1", "", "", name));
+    for (auto name : {"a", "b", "c", "d", "e"}) v.append(Row("1", "1", "", "", name));
     auto removed = core::DeleteRows(v, {3, 1, 3, 99});
     EXPECT_EQ(Column(v, core::kColName), (Strings{"a", "c", "e"}));
     EXPECT_EQ(Column(v, core::kColNr), (Strings{"1", "2", "3"}));
@@ -93,23 +93,23 @@ TEST(ListEdit, RowFieldsKeepValuesHoldingAngleBrackets) {
 
 TEST(ListEdit, RowTextRoundTripsAndSkipsOtherLines) {
     ListRows v;
-    v.rows.push_back(Row("51,5", "4,25", "39569,5", "12:00:00", "a > b"));
-    v.rows.push_back(Row("52", "5", "", "", "plain"));
+    v.append(Row("51,5", "4,25", "39569,5", "12:00:00", "a > b"));
+    v.append(Row("52", "5", "", "", "plain"));
     core::Renumber(v);
     std::string text = core::RowsText(v, {1, 0});
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "<1>,<51,5>,<4,25>,<>,<39569,5>,<>,<12:00:00>,<a > b>,<>,<>,<>");
     ASSERT_TRUE(core::IsRowText(text));
     auto rows = core::ParseRowText("garbage line\r\n" + text + "   \r\n");
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], v.rows[0]);
-    EXPECT_EQ(rows[1], v.rows[1]);
+    EXPECT_EQ(rows[0], v.row(0));
+    EXPECT_EQ(rows[1], v.row(1));
     EXPECT_FALSE(core::IsRowText("<gpx><wpt>,<"));
     EXPECT_FALSE(core::IsRowText("just text"));
 }
 
 TEST(ListEdit, PasteAfterTheSelectedRowThenUndo) {
     ListRows v;
-    for (auto name : {"a", "b", "c"}) v.rows.push_back(Row("1", "1", "", "", name));
+    for (auto name : {"a", "b", "c"}) v.append(Row("1", "1", "", "", name));
     auto pasted = core::ParseRowText("<9>,<1>,<1>,<>,<>,<>,<>,<x>\r\n<8>,<1>,<1>,<>,<>,<>,<>,<y>\r\n");
     size_t at = core::InsertRows(v, 1, pasted);
     EXPECT_EQ(Column(v, core::kColName), (Strings{"a", "x", "y", "b", "c"}));
@@ -120,12 +120,12 @@ TEST(ListEdit, PasteAfterTheSelectedRowThenUndo) {
 
 TEST(ListEdit, PathLengthOfOneDegreeOfLatitude) {
     ListRows v;
-    v.rows.push_back(Row("51", "4"));
+    v.append(Row("51", "4"));
     EXPECT_FALSE(core::PathLengthKm(v));  // one row: nothing to say
-    v.rows.push_back(Row("52", "4"));
+    v.append(Row("52", "4"));
     // 6378.137 km * pi / 180 = 111.3195 km
     EXPECT_NEAR(static_cast<double>(*core::PathLengthKm(v)), 111.3195, 0.0005);
-    v.rows.push_back(Row("51,0", "4"));  // back again, read with a comma
+    v.append(Row("51,0", "4"));  // back again, read with a comma
     EXPECT_NEAR(static_cast<double>(*core::PathLengthKm(v)), 222.639, 0.001);
 }
 
@@ -147,7 +147,7 @@ TEST(ListEdit, MoveToClosestGoesBeforeTheNearestRowOrToTheTop) {
     };
     for (const Case& c : cases) {
         ListRows v;
-        for (auto [lat, lon, name] : c.rows) v.rows.push_back(Row(lat, lon, "", "", name));
+        for (auto [lat, lon, name] : c.rows) v.append(Row(lat, lon, "", "", name));
         EXPECT_EQ(core::MoveToClosest(v, c.selected), c.newIndex);
         EXPECT_EQ(Column(v, core::kColName), c.order);
         EXPECT_EQ(Column(v, core::kColNr), (Strings{"1", "2", "3"}));
@@ -156,7 +156,7 @@ TEST(ListEdit, MoveToClosestGoesBeforeTheNearestRowOrToTheTop) {
 
 TEST(ListEdit, TimeAsNamePadsToSixDigits) {
     ListRows v;
-    for (auto time : {"14:05:09", "9:05:00", ""}) v.rows.push_back(Row("1", "1", "", time, "old"));
+    for (auto time : {"14:05:09", "9:05:00", ""}) v.append(Row("1", "1", "", time, "old"));
     auto old = core::UseTimeAsName(v);
     EXPECT_EQ(Column(v, core::kColName), (Strings{"140509", "090500", "000000"}));
     core::RestoreNames(v, old);
@@ -165,7 +165,7 @@ TEST(ListEdit, TimeAsNamePadsToSixDigits) {
 
 TEST(ListEdit, ReversingTwiceRestoresEveryValue) {
     ListRows v;
-    for (auto name : {"a", "b>c", "d>,e"}) v.rows.push_back(Row("1", "1", "", "", name));
+    for (auto name : {"a", "b>c", "d>,e"}) v.append(Row("1", "1", "", "", name));
     core::ReverseRows(v);
     EXPECT_EQ(Column(v, core::kColName), (Strings{"d>,e", "b>c", "a"}));
     EXPECT_EQ(Column(v, core::kColNr), (Strings{"1", "2", "3"}));
@@ -239,12 +239,14 @@ TEST_F(WriteBackTest, TrackPointTextsGoThroughTheListAndItsEditor) {
     core::NodeId trk = doc.parent(doc.currentSegment);
     auto l = loader();
     l.ShowTrack(rows, trk);
-    EXPECT_EQ(rows.rows[0][core::kColName], "gate");
-    EXPECT_EQ(rows.rows[0][core::kColComment], "c");
+    EXPECT_EQ(rows.cell(0, core::kColName), "gate");
+    EXPECT_EQ(rows.cell(0, core::kColComment), "c");
     // A name typed for the second point in the editor.
-    core::PointEditModel m = core::ModelFromRow(rows.rows[1], false);
+    core::PointEditModel m = core::ModelFromRow(rows.row(1), false);
     m.field(core::PointField::Name) = "bridge";
-    core::WriteToRow(m, rows.rows[1], host.fakeLocale);
+    core::ListRow second = rows.row(1);
+    core::WriteToRow(m, second, host.fakeLocale);
+    rows.setRow(1, second);
     ok(trk, "walk");
     std::string points = dump(child(trk, 2));
     EXPECT_NE(points.find("name = gate\n  sym = Flag, Blue\n  cmt = c\n  desc = d\n"), std::string::npos)
@@ -308,6 +310,66 @@ TEST_F(WriteBackTest, AllTracksMakesAThirdTrackAndAllRoutesWritesNothing) {
     std::string routes = dump(doc.routes());
     EXPECT_FALSE(ok(doc.routes(), "All Routes").wrote);
     EXPECT_EQ(dump(doc.routes()), routes);
+}
+
+// Listed points of the node an OK replaces go over node and all: what the
+// row does not show (full precision, lines of their own) survives, and an
+// undo puts every node back where it was, however the list was edited.
+TEST_F(WriteBackTest, AnOkMovesListedPointsWholeAndUndoPutsEveryNodeBack) {
+    struct Case {
+        const char* what;
+        bool allTracks;  // list all tracks and OK under the first track's name
+        bool reverse;
+    };
+    for (const Case& c : {Case{"a track of two segments", false, false}, Case{"reversed", false, true},
+                          Case{"all tracks into an existing one", true, false}}) {
+        SCOPED_TRACE(c.what);
+        doc.initTree();
+        rows.clear();
+        // An OK under an existing track's name replaces its last segment: the precise point is there.
+        core::NodeId a = addTrack("a", {{"51.1", "4.1", "39569.5"}, {"51.2", "4.2", "39569.6"}});
+        doc.currentSegment = doc.appendNode(a, "trkseg", core::kSegmentKind);
+        for (const char* lat : {"51.123456789012345", "51.4", "51.5"}) doc.AddTrackpoint(lat, "4.3", "10", "39569.7");
+        core::NodeId precise = child(doc.currentSegment, 0);
+        doc.appendNode(precise, "course = 12", core::kAttributeKind);
+        core::NodeId b = addTrack("b", {{"52.1", "5.1", "39569.8"}});
+        const std::string before = dump(doc.trackpoints()), beforeB = dump(b);
+
+        auto l = loader();
+        if (c.allTracks)
+            l.ShowAllTracks(rows);
+        else
+            l.ShowTrack(rows, a);
+        core::DeleteRows(rows, {1});                 // 51.2 goes
+        rows.setCell(2, core::kColName, "edited");  // 51.4 is now a row of its own
+        if (c.reverse) core::ReverseRows(rows);
+        const size_t listed = rows.size();
+        auto w = ok(c.allTracks ? doc.trackpoints() : a, "a");
+        ASSERT_TRUE(w.wrote);
+
+        core::NodeId seg = doc.segmentOf(a);
+        ASSERT_EQ(doc.childCount(seg), listed);
+        const std::string points = dump(seg);
+        // The untouched first point is the same node, precision and own line kept.
+        EXPECT_NE(points.find("lat = 51.123456789012345\n"), std::string::npos);
+        EXPECT_NE(points.find("course = 12\n"), std::string::npos);
+        const size_t place = c.reverse ? listed - 2 : 1;
+        EXPECT_EQ(child(seg, static_cast<int>(place)), precise);
+        EXPECT_NE(points.find("name = edited"), std::string::npos);
+        EXPECT_EQ(points.find("lat = 51.2\n"), std::string::npos);
+        for (size_t i = 0; i < listed; ++i)
+            EXPECT_EQ(doc.getText(child(seg, static_cast<int>(i))), "trkpt (" + std::to_string(i + 1) + ")");
+        EXPECT_EQ(doc.getText(doc.countLineOf(a)), "number = " + std::to_string(listed));
+        EXPECT_EQ(dump(b), beforeB);  // another track's points are copied, never taken
+        const std::string after = dump(doc.trackpoints());
+
+        for (int round = 0; round < 2; ++round) {
+            core::UndoWriteBack(doc, w);
+            EXPECT_EQ(dump(doc.trackpoints()), before);
+            core::RedoWriteBack(doc, w);
+            EXPECT_EQ(dump(doc.trackpoints()), after);
+        }
+    }
 }
 
 TEST_F(WriteBackTest, UnlinkedNodesStayStoredAndComeBackInPlace) {

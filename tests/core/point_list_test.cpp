@@ -47,7 +47,7 @@ TEST_F(PointListTest, EscapeStopsATrackLoad) {
     points.reset();
     auto l = loader();
     l.ShowAllTracks(rows);
-    EXPECT_EQ(rows.rows.size(), 99u);  // the 100th point is where events first run
+    EXPECT_EQ(rows.size(), 99u);  // the 100th point is where events first run
 }
 
 TEST_F(PointListTest, WaypointAndRouteSymbols) {
@@ -68,11 +68,11 @@ TEST_F(PointListTest, WaypointAndRouteSymbols) {
 
     l.ShowWaypoints(rows);
     l.ShowAllRoutes(rows);
-    ASSERT_EQ(rows.rows.size(), 2u);
-    EXPECT_EQ(rows.rows[0][kColName], std::string(40, 'w'));  // waypoint rows are not cut
-    EXPECT_EQ(rows.rows[0][kColSymbol], "Flag");
-    EXPECT_EQ(rows.rows[1][kColName], std::string(32, 'r'));
-    EXPECT_EQ(rows.rows[1][kColNr], "2");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows.cell(0, kColName), std::string(40, 'w'));  // waypoint rows are not cut
+    EXPECT_EQ(rows.cell(0, kColSymbol), "Flag");
+    EXPECT_EQ(rows.cell(1, kColName), std::string(32, 'r'));
+    EXPECT_EQ(rows.cell(1, kColNr), "2");
     EXPECT_EQ(listName, "r");
 }
 
@@ -83,8 +83,8 @@ TEST_F(PointListTest, RowFormatWithDecimalComma) {
     doc.AddTrackpoint("52", "6", "", "");
     auto l = loader();
     EXPECT_EQ(l.ShowTrack(rows, child(doc.trackpoints(), 0)), "t");
-    ASSERT_EQ(rows.rows.size(), 2u);
-    const ListRow& r = rows.rows[0];
+    ASSERT_EQ(rows.size(), 2u);
+    const ListRow& r = rows.row(0);
     EXPECT_EQ(r[kColNr], "1");
     EXPECT_EQ(r[kColLat], "51,123456789");
     EXPECT_EQ(r[kColLon], "5,5");
@@ -93,8 +93,8 @@ TEST_F(PointListTest, RowFormatWithDecimalComma) {
     EXPECT_EQ(r[kColDate], "01-05-2008");
     EXPECT_EQ(r[kColTime], "13:05:09");
     EXPECT_EQ(r[kColName], "");
-    EXPECT_EQ(rows.rows[1][kColSerial], "");
-    EXPECT_EQ(rows.rows[1][kColDate], "");
+    EXPECT_EQ(rows.cell(1, kColSerial), "");
+    EXPECT_EQ(rows.cell(1, kColDate), "");
     EXPECT_EQ(listName, "t");
 
     points.reset();
@@ -109,8 +109,33 @@ TEST_F(PointListTest, EmptyTrackAddsNothing) {
     l.ShowAllTracks(rows);
     points.reset();
     l.ShowAllTracks(points);
-    EXPECT_TRUE(rows.rows.empty());
+    EXPECT_TRUE(rows.empty());
     EXPECT_EQ(points.count(), 0);
+}
+
+// Listed rows are read from their points when shown: a list kept past the
+// emptying of its document must not show the new document's nodes, which
+// reuse the old ids; a list that gets rows of another kind keeps its own.
+TEST_F(PointListTest, ListedRowsNeverReadAnotherDocumentsNodes) {
+    addTrack("old", 2, 50);
+    auto l = loader();
+    l.ShowAllTracks(rows);
+    ASSERT_EQ(rows.cell(1, kColLat), "50.001000");
+    EXPECT_NEAR(static_cast<double>(rows.values(1).lat), 50.001, 1e-9);
+    doc.initTree();
+    addTrack("new", 2, 70);
+    EXPECT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows.cell(1, kColLat), "");
+    EXPECT_EQ(rows.cell(1, kColNr), "2");
+    EXPECT_EQ(rows.values(1).lat, 0);
+
+    rows.clear();
+    doc.AddWaypoint("1.5", "2.5", "", "", std::string(40, 'w'), Symbol::none(), "", "");
+    l.ShowWaypoints(rows);
+    l.ShowAllTracks(rows);  // waypoint rows stay uncut next to track rows
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows.cell(0, kColName), std::string(40, 'w'));
+    EXPECT_EQ(rows.cell(2, kColLat), "70.001000");
 }
 
 // Track records are read straight from the store where every line is keyed;

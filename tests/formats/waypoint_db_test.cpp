@@ -37,7 +37,7 @@ protected:
 
 TEST_F(WaypointDbTest, FirstStartCreatesAnEmptyDatabase) {
     EXPECT_TRUE(load().ok);
-    EXPECT_TRUE(rows.rows.empty());
+    EXPECT_TRUE(rows.empty());
     EXPECT_NE(readFile(path()).find("<gpx"), std::string::npos);
     store();
     std::string text = readFile(path());
@@ -53,21 +53,21 @@ TEST_F(WaypointDbTest, SameCoordinatesAskTheCaller) {
     decisions = {OnConflict::Overwrite};
     EXPECT_TRUE(add(w));
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(rows.rows.size(), 1u);
+    EXPECT_EQ(rows.size(), 1u);
     decisions = {OnConflict::AddNew};
     EXPECT_TRUE(add(w));
-    EXPECT_EQ(rows.rows.size(), 2u);
-    EXPECT_EQ(rows.rows[1][core::kColNr], "2");
+    EXPECT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows.cell(1, core::kColNr), "2");
     decisions = {OnConflict::Stop};
     EXPECT_FALSE(add(w));
-    EXPECT_EQ(rows.rows.size(), 2u);
+    EXPECT_EQ(rows.size(), 2u);
     // Latitudes that differ only from the 13th character on are one place.
     doc.AddWaypoint("51.12345678909", "5.5", "", "", "other", core::Symbol::none(), "", "");
     decisions = {OnConflict::Overwrite};
     EXPECT_TRUE(add(child(doc.waypoints(), 1)));
     EXPECT_EQ(asked, 4);
-    EXPECT_EQ(rows.rows[0][core::kColName], "other");
-    EXPECT_EQ(rows.rows[0][core::kColTime], "13:05:09");  // no new time: the old one stays
+    EXPECT_EQ(rows.cell(0, core::kColName), "other");
+    EXPECT_EQ(rows.cell(0, core::kColTime), "13:05:09");  // no new time: the old one stays
     EXPECT_TRUE(host.fakePrompts.asked.empty());          // the database itself never asks
 }
 
@@ -76,12 +76,12 @@ TEST_F(WaypointDbTest, SavedAndLoadedRowsKeepTheirValues) {
     doc.AddWaypoint("51.123456789012", "-5.25", "3.5", "39569.5452430556", "Home & away",
                     core::Symbol::name("Flag"), "c", "");
     add(child(doc.waypoints(), 0));
-    rows.rows[0][core::kColDescription] = "a description";
+    rows.setCell(0, core::kColDescription, "a description");
     store();
-    rows.rows.clear();
+    rows.clear();
     load();
-    ASSERT_EQ(rows.rows.size(), 1u);
-    const core::ListRow& r = rows.rows[0];
+    ASSERT_EQ(rows.size(), 1u);
+    const core::ListRow& r = rows.row(0);
     EXPECT_EQ(r[core::kColLat], "51,123456789");
     EXPECT_EQ(r[core::kColLon], "-5,25");
     EXPECT_EQ(r[core::kColAlt], "3.5");

@@ -9,17 +9,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     if (!core::IsRowText(text)) return 0;
     core::ListRows view;
-    view.rows.resize(2);
+    view.assign(std::vector<core::ListRow>(2));
     size_t count = core::ParseRowText(text).size();
     size_t at = core::InsertRows(view, 1, core::ParseRowText(text));
-    if (view.rows.size() != count + 2 || at != 1) __builtin_trap();
-    std::vector<size_t> all(view.rows.size());
+    if (view.size() != count + 2 || at != 1) __builtin_trap();
+    std::vector<size_t> all(view.size());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;
     std::string again = core::RowsText(view, all);
     (void)core::ParseRowText(again);
     core::RowOrder order = core::SortRowsByTime(view);
     core::UndoRowOrder(view, order);
     (void)core::PathLengthKm(view);
-    if (!view.rows.empty()) (void)core::MoveToClosest(view, view.rows.size() - 1);
+    if (!view.empty()) (void)core::MoveToClosest(view, view.size() - 1);
     return 0;
 }

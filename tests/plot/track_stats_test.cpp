@@ -123,8 +123,8 @@ TEST(TrackStatsTest, TreeSegmentsAndListRows) {
     EXPECT_EQ(StatsSubject(f.doc, f.doc.waypoints()), core::kNoNode);
 
     loader.ShowTrack(f.rows, track);
-    ASSERT_NE(f.rows.rows[1][core::kColLat].find(','), std::string::npos);
-    const TrackStats fromRows = MeasureRows(f.rows.rows);
+    ASSERT_NE(f.rows.cell(1, core::kColLat).find(','), std::string::npos);
+    const TrackStats fromRows = MeasureRows(f.rows);
     EXPECT_EQ(fromRows.points, 5);
     EXPECT_NEAR(fromRows.durationS, whole.durationS, 0.01);
     // The list has no segments: the gap is one more step of 1 km in an hour.

@@ -20,7 +20,10 @@ public:
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
+    static constexpr size_t kNoRow = static_cast<size_t>(-1);
     ListRows& rows_;
+    mutable size_t cachedRow_ = kNoRow;
+    mutable ListRow cached_;
     std::array<QString, kColumnCount> captions_;
     ScopedConnection changed_;
 };

@@ -82,14 +82,14 @@ void TrackStatsPanel::schedule() { pause_->start(); }
 void TrackStatsPanel::refresh() {
     pause_->stop();
     const core::Document& doc = ws_.document;
-    const bool list = listInView_ && !ws_.pointRows.rows.empty();
+    const bool list = listInView_ && !ws_.pointRows.empty();
     const core::NodeId subject = list ? core::kNoNode : StatsSubject(doc, doc.focused());
     if (!stale_ && list == shownList_ && subject == shownNode_) return;
     stale_ = false;
     shownList_ = list;
     shownNode_ = subject;
     if (list) {
-        const TrackStats stats = MeasureRows(ws_.pointRows.rows);
+        const TrackStats stats = MeasureRows(ws_.pointRows);
         display(ws_.listName(), &stats);
         return;
     }
