@@ -234,7 +234,9 @@ public:
     // A white bitmap of the given size.
     virtual std::unique_ptr<Canvas> createCanvas(int width, int height) = 0;
     // A bitmap from the bytes of a PNG or JPEG picture; none when the bytes
-    // are no picture the factory can read.
+    // are no picture the factory can read, or one over kMaxDecodedSide
+    // pixels a side (a small file may unpack to gigabytes).
+    static constexpr int kMaxDecodedSide = 4096;
     virtual std::unique_ptr<Canvas> decodeImage(std::string_view bytes) = 0;
 };
 

@@ -149,11 +149,4 @@ Highlight HighlightOf(const MapData& data, const core::Document& doc, const core
     return h;
 }
 
-bool RowPosition(const core::ListRow& row, WorldPoint& at) {
-    auto lat = core::ParseNumber(row[core::kColLat]), lon = core::ParseNumber(row[core::kColLon]);
-    if (!lat || !lon) return false;
-    at = Project(static_cast<double>(*lat), static_cast<double>(*lon));
-    return true;
-}
-
 }  // namespace map

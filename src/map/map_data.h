@@ -86,8 +86,4 @@ struct Highlight {
 Highlight HighlightOf(const MapData& data, const core::Document& doc, const core::PointLoader& loader,
                       core::NodeId focused);
 
-// The position of a list row (LV1, LV2) from its latitude and longitude
-// columns; false when either is no number.
-bool RowPosition(const core::ListRow& row, WorldPoint& at);
-
 }  // namespace map

@@ -14,6 +14,13 @@ double steadySeconds() {
 
 bool contains(const std::vector<TileId>& tiles, TileId t) { return std::find(tiles.begin(), tiles.end(), t) != tiles.end(); }
 
+// A picture of any other size is no tile of this map (and may be huge).
+std::unique_ptr<host::Canvas> decodeTile(host::CanvasFactory& canvases, const std::string& bytes) {
+    std::unique_ptr<host::Canvas> image = canvases.decodeImage(bytes);
+    if (image && (image->width() != kTileSize || image->height() != kTileSize)) image.reset();
+    return image;
+}
+
 }  // namespace
 
 TileLoader::TileLoader(host::HttpFetch& fetch, host::CanvasFactory& canvases, host::Timers& timers, TileCache* cache,
@@ -69,7 +76,7 @@ bool TileLoader::fromCache(TileId tile) {
     if (!cache_) return false;
     std::optional<std::string> bytes = cache_->get(source_, tile);
     if (!bytes) return false;
-    std::unique_ptr<host::Canvas> image = canvases_.decodeImage(*bytes);
+    std::unique_ptr<host::Canvas> image = decodeTile(canvases_, *bytes);
     if (!image) return false;  // spoilt: fetched afresh and written over
     keep(tile, std::move(image));
     return true;
@@ -107,7 +114,7 @@ void TileLoader::pump() {
 
 void TileLoader::arrived(TileId tile, host::FetchReply reply) {
     underWay_.erase(tile);
-    std::unique_ptr<host::Canvas> image = reply.ok ? canvases_.decodeImage(reply.body) : nullptr;
+    std::unique_ptr<host::Canvas> image = reply.ok ? decodeTile(canvases_, reply.body) : nullptr;
     if (image) {
         failures_.erase(tile);
         pause_ = kPauseFirstS;

@@ -206,6 +206,11 @@ TEST(TileLoader, WithoutANetworkRequestsThinOutInsteadOfLooping) {
     ASSERT_TRUE(l.fetch.answer(Loader::url(tile(1, 1)), host::FakeHttpFetch::body("<html>busy</html>")));
     l.loader->want(view);
     EXPECT_EQ(l.open(), (std::vector<std::string>{Loader::url(tile(2, 1))}));
+    // Nor one whose picture is no 256-pixel tile.
+    ASSERT_TRUE(l.fetch.answer(Loader::url(tile(2, 1)), host::FakeHttpFetch::body(host::FakePicture(512, 512))));
+    l.loader->want(view);
+    EXPECT_TRUE(l.fetch.open.empty());
+    EXPECT_EQ(l.loader->image(tile(2, 1)), nullptr);
 }
 
 TEST(TileCache, KeepsItsSizeDroppingTheTilesUsedLongestAgo) {

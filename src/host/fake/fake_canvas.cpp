@@ -80,7 +80,7 @@ std::unique_ptr<Canvas> FakeCanvasFactory::decodeImage(std::string_view bytes) {
     int width = 0, height = 0;
     char tail = 0;
     if (std::sscanf(std::string(bytes).c_str(), "fake picture %dx%d%c", &width, &height, &tail) != 2 ||
-        width < 1 || height < 1)
+        width < 1 || height < 1 || width > kMaxDecodedSide || height > kMaxDecodedSide)
         return nullptr;
     return createCanvas(width, height);
 }

@@ -1,6 +1,8 @@
 #include "host/qt/qt_canvas.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QSaveFile>
 #include <algorithm>
 #include <cstdlib>
@@ -60,11 +62,16 @@ void QtCanvas::setImage(const QImage& image) {
 }
 
 std::unique_ptr<Canvas> QtCanvasFactory::decodeImage(std::string_view bytes) {
-    QImage decoded;
-    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max()) ||
-        !decoded.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size())) ||
-        decoded.isNull())
-        return nullptr;
+    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // The size from the header first: nothing is unpacked for a picture too large.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxDecodedSide || size.height() > kMaxDecodedSide) return nullptr;
+    QImage decoded = reader.read();
+    if (decoded.isNull()) return nullptr;
     // Transparent parts show white, as on paper.
     QImage opaque(decoded.size(), QImage::Format_RGB32);
     opaque.fill(Qt::white);

@@ -119,10 +119,9 @@ void MapPage::showSelections() {
         // By ranges: a whole list of a million rows may be selected.
         for (const QItemSelectionRange& range : selection->selection())
             for (int r = range.top(); r <= range.bottom() && marked_.size() < kMaxMarks; ++r) {
-                WorldPoint at;
-                if (r >= 0 && static_cast<size_t>(r) < rows->rows.size() &&
-                    RowPosition(rows->rows[static_cast<size_t>(r)], at))
-                    marked_.push_back(at);
+                if (r < 0 || static_cast<size_t>(r) >= rows->size()) continue;
+                const core::RowValues v = rows->values(static_cast<size_t>(r));
+                marked_.push_back(Project(static_cast<double>(v.lat), static_cast<double>(v.lon)));
             }
     }
     update();
