@@ -71,8 +71,8 @@ size_t fetchTiles(map::TileLoader& loader, const map::MapView& view) {
     clock.start();
     while (!loader.settled() && clock.elapsed() < kTileWaitMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    return static_cast<size_t>(std::count_if(wanted.begin(), wanted.end(),
-                                             [&](map::TileId t) { return loader.image(t) == nullptr; }));
+    return static_cast<size_t>(
+        std::count_if(wanted.begin(), wanted.end(), [&](map::TileId t) { return loader.image(t) == nullptr; }));
 }
 
 }  // namespace
@@ -122,8 +122,8 @@ int MapVerb(int argc, char** argv) {
     std::unique_ptr<map::TileCache> cache;
     std::unique_ptr<map::TileLoader> loader;
     if (!a.tiles.empty()) {
-        cache = std::make_unique<map::TileCache>(ws.paths.tileCacheDir,
-                                                 std::max(1, ws.settings.mapCacheMB) * kBytesPerMB);
+        cache =
+            std::make_unique<map::TileCache>(ws.paths.tileCacheDir, std::max(1, ws.settings.mapCacheMB) * kBytesPerMB);
         loader = std::make_unique<map::TileLoader>(
             fetch, canvases, host.timers(), cache.get(),
             map::TileSourceSettings{a.tiles, std::string(app::kProgramName) + "/" + app::kVersion});

@@ -31,14 +31,13 @@ int indexOf(core::NodeId node, const auto& lines) {
 }
 
 bool isPoint(core::NodeRole role) {
-    return role == core::NodeRole::Waypoint || role == core::NodeRole::RoutePoint ||
-           role == core::NodeRole::TrackPoint;
+    return role == core::NodeRole::Waypoint || role == core::NodeRole::RoutePoint || role == core::NodeRole::TrackPoint;
 }
 
 // The node a value line or segment speaks for: the point, track or route above it.
 core::NodeId owner(const core::Document& doc, core::NodeId node) {
-    while (node != core::kNoNode && (doc.roleOf(node) == core::NodeRole::Attribute ||
-                                     doc.roleOf(node) == core::NodeRole::Segment))
+    while (node != core::kNoNode &&
+           (doc.roleOf(node) == core::NodeRole::Attribute || doc.roleOf(node) == core::NodeRole::Segment))
         node = doc.parent(node);
     return node;
 }

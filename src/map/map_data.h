@@ -74,8 +74,7 @@ bool LoadMapData(MapData& data, const core::Document& doc, core::PointLoader& lo
 // The part of the map a tree node stands for: a track (also for its
 // segment), a route, a point, one of the containers, or for anything else
 // (the metadata, a value line outside a point) everything.
-WorldBox NodeExtent(const MapData& data, const core::Document& doc, const core::PointLoader& loader,
-                    core::NodeId node);
+WorldBox NodeExtent(const MapData& data, const core::Document& doc, const core::PointLoader& loader, core::NodeId node);
 
 // What the map marks out: the focused node's track or route, and points
 // (the focused point, the rows selected in the lists).

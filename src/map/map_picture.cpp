@@ -28,8 +28,10 @@ bool clip(double& x1, double& y1, double& x2, double& y2, double lo, double hiX,
             continue;
         }
         const double t = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
         if (t0 > t1) return false;
     }
     const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
@@ -181,8 +183,10 @@ public:
         const int ix = px(x), iy = px(y);
         c_.setPen(round ? kWhite : colour, 1);
         c_.setBrush(round ? colour : kWhite);
-        if (round) c_.ellipse(ix - 5, iy - 5, ix + 6, iy + 6);
-        else c_.rectangle(ix - 3, iy - 3, ix + 4, iy + 4);
+        if (round)
+            c_.ellipse(ix - 5, iy - 5, ix + 6, iy + 6);
+        else
+            c_.rectangle(ix - 3, iy - 3, ix + 4, iy + 4);
         if (p.name.empty() || labels_ >= kMaxLabels) return;
         ++labels_;
         c_.setBrush(kWhite);

@@ -24,19 +24,19 @@ constexpr host::Rgb kLive{220, 0, 0}, kWhite{255, 255, 255}, kBlack{0, 0, 0};
 }  // namespace colours
 
 constexpr int kTrackWidth = 3, kHaloWidth = 8, kRouteWidth = 2;
-constexpr int kMarkRadius = 9;  // round a waypoint's own mark (5)
-constexpr int kMaxLabels = 300;   // names on one picture; more are noise
+constexpr int kMarkRadius = 9;      // round a waypoint's own mark (5)
+constexpr int kMaxLabels = 300;     // names on one picture; more are noise
 constexpr size_t kMaxMarks = 5000;  // highlighted points on one picture
 
 struct MapPicture {
     const MapView& view;
-    MapData* data = nullptr;            // none: nothing of the document
-    const TileImages* tiles = nullptr;  // none: the background with the grid
-    plot::PlotState altitudes = {};         // the range the track colours span
-    Highlight highlight = {};               // the focused node
-    std::vector<WorldPoint> marked = {};    // rows selected in the lists
-    std::optional<WorldPoint> live = {};    // the receiver's or simulation's position
-    std::string attribution = {};           // shown over tiles
+    MapData* data = nullptr;              // none: nothing of the document
+    const TileImages* tiles = nullptr;    // none: the background with the grid
+    plot::PlotState altitudes = {};       // the range the track colours span
+    Highlight highlight = {};             // the focused node
+    std::vector<WorldPoint> marked = {};  // rows selected in the lists
+    std::optional<WorldPoint> live = {};  // the receiver's or simulation's position
+    std::string attribution = {};         // shown over tiles
     char decimalSeparator = '.';
 };
 

@@ -41,9 +41,12 @@ std::string TileUrl(const std::string& urlTemplate, TileId tile) {
     url.reserve(urlTemplate.size() + 16);
     for (size_t i = 0; i < urlTemplate.size(); ++i) {
         std::string_view rest = std::string_view(urlTemplate).substr(i);
-        if (rest.starts_with("{z}")) url += std::to_string(tile.zoom);
-        else if (rest.starts_with("{x}")) url += std::to_string(tile.x);
-        else if (rest.starts_with("{y}")) url += std::to_string(tile.y);
+        if (rest.starts_with("{z}"))
+            url += std::to_string(tile.zoom);
+        else if (rest.starts_with("{x}"))
+            url += std::to_string(tile.x);
+        else if (rest.starts_with("{y}"))
+            url += std::to_string(tile.y);
         else {
             url += urlTemplate[i];
             continue;

@@ -21,7 +21,7 @@ std::string SourceFolder(const std::string& urlTemplate);
 class TileCache {
 public:
     static constexpr long long kMaxTileBytes = 4LL << 20;  // no tile is larger; a larger file is not one
-    static constexpr size_t kMaxFiles = 1000000;            // the scan of the folder stops there
+    static constexpr size_t kMaxFiles = 1000000;           // the scan of the folder stops there
 
     TileCache(std::string folder, long long maxBytes);
 

@@ -12,7 +12,9 @@ double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-bool contains(const std::vector<TileId>& tiles, TileId t) { return std::find(tiles.begin(), tiles.end(), t) != tiles.end(); }
+bool contains(const std::vector<TileId>& tiles, TileId t) {
+    return std::find(tiles.begin(), tiles.end(), t) != tiles.end();
+}
 
 // A picture of any other size is no tile of this map (and may be huge).
 std::unique_ptr<host::Canvas> decodeTile(host::CanvasFactory& canvases, const std::string& bytes) {
@@ -108,7 +110,8 @@ void TileLoader::pump() {
         request.url = TileUrl(settings_.urlTemplate, tile);
         request.userAgent = settings_.userAgent;
         request.maxBytes = TileCache::kMaxTileBytes;
-        underWay_[tile] = fetch_.fetch(request, [this, tile](host::FetchReply reply) { arrived(tile, std::move(reply)); });
+        underWay_[tile] =
+            fetch_.fetch(request, [this, tile](host::FetchReply reply) { arrived(tile, std::move(reply)); });
     }
 }
 

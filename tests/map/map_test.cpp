@@ -167,8 +167,8 @@ TEST(TileLoader, TwoAtATimeOnlyWhatIsInViewAndEachTileOnce) {
     for (const auto& r : l.fetch.requested)
         for (TileId dropped : {tile(3, 1), tile(4, 1), tile(5, 1)}) EXPECT_NE(r.url, Loader::url(dropped));
     EXPECT_NE(l.loader->image(tile(2, 1)), nullptr);
-    EXPECT_TRUE(std::filesystem::exists(l.dir.file("tiles/" + SourceFolder("http://tiles.test/{z}/{x}/{y}.png") +
-                                                   "/12/8/1.tile")));
+    EXPECT_TRUE(std::filesystem::exists(
+        l.dir.file("tiles/" + SourceFolder("http://tiles.test/{z}/{x}/{y}.png") + "/12/8/1.tile")));
 
     // A second run finds them on disk: not one request more.
     const size_t requests = l.fetch.requested.size();

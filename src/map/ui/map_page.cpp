@@ -112,8 +112,8 @@ void MapPage::showFocus() {
 
 void MapPage::showSelections() {
     marked_.clear();
-    const std::pair<QItemSelectionModel*, const core::ListRows*> lists[] = {
-        {pointSelection_, &ws_.pointRows}, {waypointSelection_, &ws_.waypointRows}};
+    const std::pair<QItemSelectionModel*, const core::ListRows*> lists[] = {{pointSelection_, &ws_.pointRows},
+                                                                            {waypointSelection_, &ws_.waypointRows}};
     for (const auto& [selection, rows] : lists) {
         if (!selection) continue;
         // By ranges: a whole list of a million rows may be selected.
@@ -252,8 +252,10 @@ void MapPage::wheelEvent(QWheelEvent* event) {
 
 void MapPage::keyPressEvent(QKeyEvent* event) {
     int steps = 0;
-    if (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal) steps = 1;
-    else if (event->key() == Qt::Key_Minus) steps = -1;
+    if (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal)
+        steps = 1;
+    else if (event->key() == Qt::Key_Minus)
+        steps = -1;
     if (steps == 0) return QWidget::keyPressEvent(event);
     view_.zoomAround(steps, width() / 2.0, height() / 2.0);
     viewChanged();

@@ -65,9 +65,9 @@ private:
     host::QtCanvas canvas_{1, 1};
     MapView view_;
     MapData data_;
-    bool dirty_ = true;         // data_ is behind the document
+    bool dirty_ = true;  // data_ is behind the document
     bool rebuildQueued_ = false;
-    bool fitPending_ = false;   // a file was opened: fit once the data is there
+    bool fitPending_ = false;  // a file was opened: fit once the data is there
     core::NodeId fitNode_ = core::kNoNode;
     Highlight highlight_;
     std::vector<WorldPoint> marked_;

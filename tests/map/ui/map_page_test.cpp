@@ -4,6 +4,8 @@
 // the test runs; it draws each tile in a colour of its own and counts the
 // requests and connections it sees.
 
+#include "map/ui/map_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -17,7 +19,6 @@
 
 #include "../../app/ui/real_window.h"
 #include "map/map_picture.h"
-#include "map/ui/map_page.h"
 
 using walk::RealWindow;
 using walk::waitFor;
@@ -43,9 +44,7 @@ public:
         });
     }
     int port() const { return server_.serverPort(); }
-    std::string urlTemplate() const {
-        return "http://127.0.0.1:" + std::to_string(port()) + "/{z}/{x}/{y}.png";
-    }
+    std::string urlTemplate() const { return "http://127.0.0.1:" + std::to_string(port()) + "/{z}/{x}/{y}.png"; }
 
     int requests = 0;
     int maxOpen = 0;
@@ -163,7 +162,8 @@ TEST(MapPage, TilesComePoliteThenFromTheCacheAndTheMapFollowsWheelDragAndKeys) {
                   area.width() * area.height() * 9 / 10);
         EXPECT_EQ(m.at(image, m.screenOf(m.trackMiddle())), kLowest);
         // The credit stands on white at the bottom right; no tile is white.
-        EXPECT_GT(MapWindow::count(image, map::colours::kWhite, QRect(image.width() - 60, image.height() - 14, 56, 10)), 0);
+        EXPECT_GT(MapWindow::count(image, map::colours::kWhite, QRect(image.width() - 60, image.height() - 14, 56, 10)),
+                  0);
 
         // The wheel zooms in one level round the pointer: what was under it stays there.
         const QPointF pointer(image.width() / 4.0, image.height() / 3.0);
@@ -259,7 +259,8 @@ TEST(MapPage, WithoutTheServerTheGridShowsAndTheDocumentStillDraws) {
     EXPECT_NE(m.at(m.picture(), besideFirst), QColor(255, 220, 0));
     auto* lv1 = m.w.find<QTreeView>("LV1");
     ASSERT_GE(lv1->model()->rowCount(), 2);
-    lv1->selectionModel()->select(lv1->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lv1->selectionModel()->select(lv1->model()->index(0, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     EXPECT_EQ(m.at(m.picture(), besideFirst), QColor(255, 220, 0));
     m.w.find<QPushButton>("btCancel")->click();
 
