@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/fn.h"
 
 using namespace nmea;
@@ -103,14 +105,15 @@ TEST(DecodeGGA, PositionHeightSatellites) {
         const char* hoogte;
         const char* sat;
         const char* breedte;
+        double latDeg, lonDeg;  // the position as numbers, worked out by hand; NAN: none
     } rows[] = {
         {"textbook", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", '.', "545.4 m, 46.9 m", "08",
-         "N 48° 07' 038"},
-        {"no altitude", "$GPGGA,,,,,,0,,,,M,47.0,M,,", '.', "-, 47 m", "-", "-"},
-        {"no geoid", "$GPGGA,,,,,,0,05,,-12.30,M,,M,,", '.', "-12.3 m", "05", "-"},
-        {"comma machine", "$GPGGA,,,,,,0,05,,209.8,M,-34.2,M,,", ',', "209,8 m, -34,2 m", "05", "-"},
+         "N 48° 07' 038", 48.1173, 11.516666667},
+        {"no altitude", "$GPGGA,,,,,,0,,,,M,47.0,M,,", '.', "-, 47 m", "-", "-", NAN, NAN},
+        {"no geoid", "$GPGGA,,,,,,0,05,,-12.30,M,,M,,", '.', "-12.3 m", "05", "-", NAN, NAN},
+        {"comma machine", "$GPGGA,,,,,,0,05,,209.8,M,-34.2,M,,", ',', "209,8 m, -34,2 m", "05", "-", NAN, NAN},
         {"south five decimals", "$GPGGA,,3342.12345,S,01824.54321,E,1,12,,1,M,,", '.', "1 m", "12",
-         "Z 33° 42' 1234"},
+         "Z 33° 42' 1234", -33.702056667, 18.409053333},
     };
     for (const auto& r : rows) {
         Fixture f;
@@ -120,6 +123,11 @@ TEST(DecodeGGA, PositionHeightSatellites) {
         EXPECT_EQ(f.d.lbSat, r.sat) << r.name;
         EXPECT_EQ(f.d.lbBreedte, r.breedte) << r.name;
         EXPECT_EQ(f.d.lbTijd, "-") << r.name;  // GGA's time is not shown
+        ASSERT_EQ(f.d.position.has_value(), !std::isnan(r.latDeg)) << r.name;
+        if (f.d.position) {
+            EXPECT_NEAR(static_cast<double>(f.d.position->latDeg), r.latDeg, 1e-8) << r.name;
+            EXPECT_NEAR(static_cast<double>(f.d.position->lonDeg), r.lonDeg, 1e-8) << r.name;
+        }
     }
 }
 
