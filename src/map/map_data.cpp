@@ -81,6 +81,12 @@ bool LoadMapData(MapData& data, const core::Document& doc, core::PointLoader& lo
     for (core::NodeId t = doc.firstChild(doc.trackpoints()); t != core::kNoNode; t = doc.nextSibling(t)) {
         TrackLine line;
         line.node = t;
+        // Room for every point at once: a million points grown step by step move many times.
+        size_t count = 0;
+        for (core::NodeId c = doc.firstChild(t); c != core::kNoNode; c = doc.nextSibling(c))
+            if (doc.roleOf(c) == core::NodeRole::Segment) count += doc.childCount(c);
+        line.points.reserve(count);
+        line.altitudeM.reserve(count);
         bool whole = loader.eachTrackPoint(t, [&](const core::PointRecord& r) {
             WorldPoint p = Project(static_cast<double>(r.lat), static_cast<double>(r.lon));
             if (!line.points.empty()) p = unwrapNear(p, line.points.back().x);

@@ -9,7 +9,10 @@ namespace map {
 
 WorldPoint Project(double latDeg, double lonDeg) {
     const double lat = std::clamp(latDeg, -kMaxLatDeg, kMaxLatDeg) * std::numbers::pi / 180;
-    return {(lonDeg + 180) / 360, (1 - std::asinh(std::tan(lat)) / std::numbers::pi) / 2};
+    // asinh(tan(lat)) written as one sine and one logarithm: the same value,
+    // at half the cost for the million points of a long track.
+    const double s = std::sin(lat);
+    return {(lonDeg + 180) / 360, (1 - 0.5 * std::log((1 + s) / (1 - s)) / std::numbers::pi) / 2};
 }
 
 LatLon Unproject(WorldPoint p) {

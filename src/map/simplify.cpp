@@ -8,6 +8,9 @@ namespace map {
 
 namespace {
 
+// Ranges shorter than this are split at their farthest point whatever its place.
+constexpr size_t kBalancedBelow = 32;
+
 // Squared distance from p to the segment a-b.
 double distance2(WorldPoint p, WorldPoint a, WorldPoint b) {
     const double dx = b.x - a.x, dy = b.y - a.y;
@@ -48,6 +51,14 @@ std::vector<float> Significance(std::span<const WorldPoint> line, double finest)
             }
         }
         if (farthest2 <= finest2) continue;  // everything between stays 0
+        // A farthest point next to an end (a zigzag, laps of one course)
+        // would peel one point a pass off a long range: a million points
+        // would then cost a million passes. The middle point splits such a
+        // range instead, carrying the range's farthest distance, so that
+        // leaving it out still means the whole range lies within reach.
+        const size_t length = r.last - r.first;
+        if (length > kBalancedBelow && (at - r.first < length / 8 || r.last - at < length / 8))
+            at = r.first + length / 2;
         // A point can matter no more than the split that made its range.
         const float s = std::min(static_cast<float>(std::sqrt(farthest2)), r.cap);
         significance[at] = s;

@@ -3,9 +3,11 @@
 // run once over a whole line down to the finest tolerance any zoom level
 // needs, remembering for each point the largest tolerance it survives.
 // The line for one zoom level is then a single pass picking the points
-// whose significance beats that level's tolerance, and it is the very
-// line Douglas–Peucker would give at that tolerance: every point left out
-// lies within the tolerance of the segment drawn in its place.
+// whose significance beats that level's tolerance: every point left out
+// lies within the tolerance of the segment drawn in its place. It is the
+// line Douglas–Peucker would give, except that a long range whose farthest
+// point lies next to one of its ends is split in its middle, which keeps
+// the work near n log n for zigzags and laps of one course.
 
 #include <cstdint>
 #include <span>

@@ -85,26 +85,37 @@ double pixelsFromSegment(WorldPoint p, WorldPoint a, WorldPoint b, double scale)
     return std::hypot(ax + t * vx - px, ay + t * vy - py);
 }
 
-TEST(Simplify, AWanderingTrackKeepsItsShapeWithinAPixelWithFarFewerPoints) {
+// A wandering walk, and a zigzag of straight legs (laps of one course), whose
+// farthest points lie next to the ends of every long range.
+TEST(Simplify, TracksKeepTheirShapeWithinAPixelWithFarFewerPoints) {
     // 200,000 steps of 2-8 m in a wandering direction around 52 N 5 E.
     std::mt19937 random(20260501);
     std::uniform_real_distribution<double> turn(-0.6, 0.6), step(2, 8);
-    std::vector<WorldPoint> line;
+    std::vector<WorldPoint> walk, zigzag;
     double lat = 52, lon = 5, heading = 0;
     for (int i = 0; i < 200000; ++i) {
         heading += turn(random);
         const double metres = step(random);
         lat += metres * std::cos(heading) / 111320;
         lon += metres * std::sin(heading) / (111320 * std::cos(lat * 3.14159265358979 / 180));
-        line.push_back(Project(lat, lon));
+        walk.push_back(Project(lat, lon));
     }
-    const std::vector<float> significance = Significance(line, ToleranceAt(kMaxZoom));
+    lat = 51.4, lon = 5.1;
+    for (int i = 0; i < 200000; ++i) {
+        lat += (i / 1000) % 2 == 0 ? 0.0000137 : -0.0000137;
+        lon += 0.0000091;
+        zigzag.push_back(Project(std::round(lat * 1e7) / 1e7, std::round(lon * 1e7) / 1e7));
+    }
     struct Level {
+        const std::vector<WorldPoint>* line;
         int zoom;
         size_t atMost;  // points kept
     };
-    for (Level level : {Level{8, 2000}, Level{12, 20000}, Level{16, 120000}}) {
-        SCOPED_TRACE(level.zoom);
+    for (Level level : {Level{&walk, 8, 2000}, Level{&walk, 12, 20000}, Level{&walk, 16, 120000},
+                        Level{&zigzag, 12, 2000}, Level{&zigzag, 16, 4000}}) {
+        SCOPED_TRACE(testing::Message() << (level.line == &walk ? "walk" : "zigzag") << " at zoom " << level.zoom);
+        const std::vector<WorldPoint>& line = *level.line;
+        const std::vector<float> significance = Significance(line, ToleranceAt(kMaxZoom));
         const std::vector<std::uint32_t> kept = KeptAt(significance, ToleranceAt(level.zoom));
         ASSERT_GE(kept.size(), 2u);
         EXPECT_EQ(kept.front(), 0u);

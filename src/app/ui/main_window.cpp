@@ -608,8 +608,11 @@ void MainWindow::connectWorkspace() {
     }));
     connections_.push_back(ws_.statusLine.changed.scoped([this](int panel, const std::string& text) {
         QLabel* label = panels_.at(static_cast<size_t>(panel));
+        // Painted at the next turn of the event loop, which long work gives
+        // fifty times a second: painting at once for every hundred points
+        // cost a third of a long pass.
         label->setText(QString::fromStdString(text));
-        label->repaint();
+        label->update();
     }));
     // The title says when the document has unsaved changes. The flag has no
     // signal of its own: the title is looked at once the event that may
@@ -659,6 +662,15 @@ void MainWindow::connectWorkspace() {
     connections_.push_back(ws_.document.focusChanged.scoped([this](core::NodeId node) {
         QModelIndex i = treeModel_->indexOf(node);
         if (i != tree_->currentIndex()) tree_->setCurrentIndex(i);
+    }));
+    // An opened file with something to draw is shown on the map, unless the
+    // user has gone to another page than the log the start shows.
+    connections_.push_back(ws_.documentOpened.scoped([this] {
+        const core::Document& doc = ws_.document;
+        const bool drawable = doc.firstChild(doc.trackpoints()) != core::kNoNode ||
+                              doc.firstChild(doc.routes()) != core::kNoNode ||
+                              doc.firstChild(doc.waypoints()) != core::kNoNode;
+        if (drawable && pages_->currentIndex() == kMessageLogPage) pages_->setCurrentIndex(kMapPage);
     }));
     // A double click shows the node on the map.
     connect(tree_, &QAbstractItemView::doubleClicked, this,

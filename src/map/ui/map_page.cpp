@@ -63,7 +63,8 @@ void MapPage::fitTo(core::NodeId node) {
         return;
     }
     const core::PointLoader loader(ws_.document, ws_.symbols, {ws_.host.clock(), ws_.host.locale(), nullptr, {}});
-    view_.fit(NodeExtent(data_, ws_.document, loader, node));
+    fitted_ = NodeExtent(data_, ws_.document, loader, node);
+    view_.fit(*fitted_);
     fitNode_ = core::kNoNode;
     viewChanged();
 }
@@ -96,7 +97,10 @@ void MapPage::rebuild() {
         (void)LoadMapData(fresh, ws_.document, loader);
     }
     data_ = std::move(fresh);
-    if (fitPending_) view_.fit(data_.box);
+    if (fitPending_) {
+        view_.fit(data_.box);
+        fitted_ = data_.box;
+    }
     fitPending_ = false;
     showFocus();
     showSelections();
@@ -142,6 +146,7 @@ void MapPage::showLivePosition() {
     const double marginX = width() * (1 - kFollowInside) / 2, marginY = height() * (1 - kFollowInside) / 2;
     if (x < marginX || x > width() - marginX || y < marginY || y > height() - marginY) {
         view_.setCenter(at);
+        fitted_.reset();
         viewChanged();
         return;
     }
@@ -200,6 +205,7 @@ void MapPage::paintEvent(QPaintEvent*) {
 void MapPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     view_.setSize(width(), height());
+    if (fitted_) view_.fit(*fitted_);
     requestTiles();
 }
 
@@ -229,6 +235,7 @@ void MapPage::mouseMoveEvent(QMouseEvent* event) {
     if (!dragFrom_ || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
     const QPoint at = event->position().toPoint();
     view_.panBy(at.x() - dragFrom_->x(), at.y() - dragFrom_->y());
+    fitted_.reset();
     dragFrom_ = at;
     viewChanged();
 }
@@ -245,6 +252,7 @@ void MapPage::wheelEvent(QWheelEvent* event) {
     wheelRest_ -= steps * kWheelStep;
     if (steps != 0) {
         view_.zoomAround(steps, event->position().x(), event->position().y());
+        fitted_.reset();
         viewChanged();
     }
     event->accept();
@@ -258,6 +266,7 @@ void MapPage::keyPressEvent(QKeyEvent* event) {
         steps = -1;
     if (steps == 0) return QWidget::keyPressEvent(event);
     view_.zoomAround(steps, width() / 2.0, height() / 2.0);
+    fitted_.reset();
     viewChanged();
 }
 

@@ -68,6 +68,9 @@ private:
     bool dirty_ = true;  // data_ is behind the document
     bool rebuildQueued_ = false;
     bool fitPending_ = false;  // a file was opened: fit once the data is there
+    // What the view was fitted to, until the user moves it: a new size of
+    // the page (the window laid out after the open) fits it again.
+    std::optional<WorldBox> fitted_;
     core::NodeId fitNode_ = core::kNoNode;
     Highlight highlight_;
     std::vector<WorldPoint> marked_;

@@ -202,8 +202,12 @@ struct RealWindow {
     Answers answers;
 
     // `userSettings` is the UserData.ini the run starts with.
-    explicit RealWindow(const std::string& file, const std::string& userSettings = "[Languages]\nCurrentLanguage=2\n") {
+    // `prepare` sees the user's folder before the program starts, as files
+    // an earlier run left there.
+    explicit RealWindow(const std::string& file, const std::string& userSettings = "[Languages]\nCurrentLanguage=2\n",
+                        const std::function<void(const std::string& home)>& prepare = {}) {
         home.write("UserData.ini", userSettings);
+        if (prepare) prepare(home.path());
         app::PathEnv env{QCoreApplication::applicationDirPath().toStdString(), home.path(), "", "", home.path(),
                          PATHKEEP_DATA_DIR, home.path(), ""};
         ws = std::make_unique<app::Workspace>(host, app::BuildPaths(env));

@@ -104,8 +104,14 @@ struct MapWindow {
     RealWindow w;
     map::ui::MapPage* page;
 
-    explicit MapWindow(const std::string& tiles)
-        : w(files.write("line.gpx", kGpx), settings(tiles)), page(w.window->mapPage()) {}
+    // `cachedTiles`: the tile cache an earlier run left, if any.
+    explicit MapWindow(const std::string& tiles, const std::string& cachedTiles = {})
+        : w(files.write("line.gpx", kGpx), settings(tiles),
+            [&cachedTiles](const std::string& home) {
+                if (!cachedTiles.empty())
+                    std::filesystem::copy(cachedTiles, home + "/tiles", std::filesystem::copy_options::recursive);
+            }),
+          page(w.window->mapPage()) {}
 
     // A click on the Map tab, as a user opens the page.
     void openMap() {
@@ -150,6 +156,8 @@ TEST(MapPage, TilesComePoliteThenFromTheCacheAndTheMapFollowsWheelDragAndKeys) {
     TempDir kept;
     {
         MapWindow m(server.urlTemplate());
+        // The opened file is on the map without a click.
+        EXPECT_EQ(m.w.find<QTabWidget>("PageControl1")->currentWidget(), m.page);
         m.openMap();
         ASSERT_TRUE(waitFor([&] { return m.allTilesShown(); }, 10000)) << server.requests << " requests";
         QImage image = m.picture();
@@ -204,8 +212,7 @@ TEST(MapPage, TilesComePoliteThenFromTheCacheAndTheMapFollowsWheelDragAndKeys) {
     }
     // The next run shows the same place from the cache, asking nothing.
     const int requests = server.requests;
-    MapWindow again(server.urlTemplate());
-    std::filesystem::copy(kept.file("tiles"), again.w.ws->paths.tileCacheDir, std::filesystem::copy_options::recursive);
+    MapWindow again(server.urlTemplate(), kept.file("tiles"));
     again.openMap();
     ASSERT_TRUE(waitFor([&] { return again.allTilesShown(); }, 10000));
     EXPECT_EQ(server.requests, requests);
