@@ -1,6 +1,7 @@
 #include "map/tile_cache.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -52,7 +53,8 @@ void TileCache::scan() {
     for (size_t seen = 0; !ec && it != end && seen < kMaxFiles; it.increment(ec), ++seen) {
         const fs::directory_entry& e = *it;
         if (e.path().extension() != kExtension || !e.is_regular_file(ec)) continue;
-        Entry entry{static_cast<long long>(e.file_size(ec)), e.last_write_time(ec).time_since_epoch().count()};
+        const std::int64_t written = e.last_write_time(ec).time_since_epoch().count();
+        Entry entry{static_cast<long long>(e.file_size(ec)), written, written};
         if (ec) continue;
         entries_[e.path().string()] = entry;
         total_ += entry.bytes;
@@ -64,7 +66,7 @@ long long TileCache::bytes() {
     return total_;
 }
 
-std::optional<std::string> TileCache::get(const std::string& source, TileId tile) {
+std::optional<std::string> TileCache::get(const std::string& source, TileId tile, bool* stale) {
     scan();
     const std::string path = pathOf(source, tile);
     auto it = entries_.find(path);
@@ -75,10 +77,12 @@ std::optional<std::string> TileCache::get(const std::string& source, TileId tile
         entries_.erase(it);
         return std::nullopt;
     }
-    // Used now: the last to go.
-    std::error_code ec;
-    fs::last_write_time(path, fs::file_time_type::clock::now(), ec);
+    // Used now: the last to go. The file keeps its time, which says when it was fetched.
     it->second.usedAt = nowTicks();
+    if (stale) {
+        const auto age = fs::file_time_type::duration(it->second.usedAt - it->second.fetchedAt);
+        *stale = age > std::chrono::seconds(kFreshSeconds);
+    }
     return bytes;
 }
 
@@ -92,7 +96,7 @@ bool TileCache::put(const std::string& source, TileId tile, const std::string& b
     if (!file.open() || !file.write(bytes) || !file.commit()) return false;
     Entry& e = entries_[path];
     total_ += static_cast<long long>(bytes.size()) - e.bytes;
-    e = {static_cast<long long>(bytes.size()), nowTicks()};
+    e = {static_cast<long long>(bytes.size()), nowTicks(), nowTicks()};
     if (total_ > maxBytes_) trim();
     return true;
 }

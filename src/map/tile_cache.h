@@ -2,8 +2,10 @@
 // Tiles kept on disk between runs, so a view seen before needs no request:
 // <folder>/<source>/<z>/<x>/<y>.tile, one source folder per tile server.
 // The folder holds at most a given number of bytes; beyond that the tiles
-// used longest ago go first (a tile read from the cache counts as used).
-// Tiles are written whole or not at all.
+// used longest ago go first (a tile read from the cache counts as used
+// while the program runs; between runs the time it was fetched counts).
+// A tile fetched more than a week ago is stale: tile servers ask that it
+// be fetched again, and shown meanwhile. Tiles are written whole or not at all.
 
 #include <cstdint>
 #include <optional>
@@ -25,8 +27,11 @@ public:
 
     TileCache(std::string folder, long long maxBytes);
 
-    // The tile's bytes; none when it is not kept.
-    std::optional<std::string> get(const std::string& source, TileId tile);
+    static constexpr std::int64_t kFreshSeconds = 7 * 24 * 3600;
+
+    // The tile's bytes; none when it is not kept. `stale`, when given, says
+    // whether it was fetched longer than kFreshSeconds ago.
+    std::optional<std::string> get(const std::string& source, TileId tile, bool* stale = nullptr);
     // Keeps a tile; false when it could not be written.
     bool put(const std::string& source, TileId tile, const std::string& bytes);
 
@@ -40,7 +45,8 @@ private:
 
     struct Entry {
         long long bytes = 0;
-        std::int64_t usedAt = 0;  // the file's modification time, in the file clock's ticks
+        std::int64_t usedAt = 0;     // in the file clock's ticks
+        std::int64_t fetchedAt = 0;  // the file's modification time
     };
     std::string folder_;
     long long maxBytes_;

@@ -49,18 +49,27 @@ void TileLoader::want(const std::vector<TileId>& tiles) {
     for (TileId t : tiles)
         if (!contains(wanted_, t)) wanted_.push_back(t);
     queue_.clear();
+    std::vector<TileId> refresh;  // after every missing tile
     for (TileId t : wanted_) {
-        if (auto m = memory_.find(t); m != memory_.end()) {
-            m->second.usedAt = ++uses_;
-            continue;
-        }
+        const bool shown = memory_.count(t) != 0;
+        if (shown) memory_[t].usedAt = ++uses_;
+        if (shown && !stale_.count(t)) continue;
         if (auto f = failures_.find(t); f != failures_.end() && !due(t)) {
             wakeAt(f->second.at + f->second.wait);
             continue;
         }
-        if (underWay_.count(t) || fromCache(t)) continue;
+        if (underWay_.count(t)) continue;
+        bool stale = false;
+        if (shown || fromCache(t, stale)) {
+            if (shown || stale) {
+                stale_.insert(t);
+                refresh.push_back(t);
+            }
+            continue;
+        }
         queue_.push_back(t);
     }
+    queue_.insert(queue_.end(), refresh.begin(), refresh.end());
     pump();
 }
 
@@ -74,9 +83,9 @@ bool TileLoader::due(TileId tile) const {
     return f == failures_.end() || now_() >= f->second.at + f->second.wait;
 }
 
-bool TileLoader::fromCache(TileId tile) {
+bool TileLoader::fromCache(TileId tile, bool& stale) {
     if (!cache_) return false;
-    std::optional<std::string> bytes = cache_->get(source_, tile);
+    std::optional<std::string> bytes = cache_->get(source_, tile, &stale);
     if (!bytes) return false;
     std::unique_ptr<host::Canvas> image = decodeTile(canvases_, *bytes);
     if (!image) return false;  // spoilt: fetched afresh and written over
@@ -120,6 +129,7 @@ void TileLoader::arrived(TileId tile, host::FetchReply reply) {
     std::unique_ptr<host::Canvas> image = reply.ok ? decodeTile(canvases_, reply.body) : nullptr;
     if (image) {
         failures_.erase(tile);
+        stale_.erase(tile);
         pause_ = kPauseFirstS;
         if (cache_) (void)cache_->put(source_, tile, reply.body);
         keep(tile, std::move(image));

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,7 +72,8 @@ private:
     void pump();
     void arrived(TileId tile, host::FetchReply reply);
     void failed(TileId tile, bool unreachable);
-    bool fromCache(TileId tile);
+    // Whether the cache had the tile; a stale one is shown and fetched again.
+    bool fromCache(TileId tile, bool& stale);
     void keep(TileId tile, std::unique_ptr<host::Canvas> image);
     bool due(TileId tile) const;
     void wakeAt(double when);
@@ -97,6 +99,7 @@ private:
         double at = 0, wait = 0;
     };
     std::map<TileId, Failure> failures_;
+    std::set<TileId> stale_;  // shown from the cache, fetched again when their turn comes
     double pausedUntil_ = 0, pause_ = kPauseFirstS;
     double wakeAt_ = 0;  // when the retry timer goes off
 };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -188,6 +189,24 @@ TEST(TileLoader, TwoAtATimeOnlyWhatIsInViewAndEachTileOnce) {
     EXPECT_EQ(l.fetch.requested.size(), requests);
     EXPECT_NE(l.loader->image(tile(8, 1)), nullptr);
     EXPECT_TRUE(l.loader->settled());
+
+    // A run eight days on: a tile fetched a week ago is shown at once and
+    // fetched again behind the missing ones; the answer replaces it for good.
+    const std::string stalePath = l.dir.file("tiles/" + SourceFolder("http://tiles.test/{z}/{x}/{y}.png") + "/12/7/1.tile");
+    std::filesystem::last_write_time(stalePath,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 8));
+    l.cache = TileCache(l.dir.file("tiles"), 1LL << 20);
+    l.loader = l.make();
+    l.loader->want({tile(7, 1), tile(8, 1), tile(9, 1)});
+    EXPECT_NE(l.loader->image(tile(7, 1)), nullptr);
+    EXPECT_EQ(l.open(), (std::vector<std::string>{Loader::url(tile(9, 1)), Loader::url(tile(7, 1))}));
+    l.answer(tile(9, 1));
+    l.answer(tile(7, 1));
+    const size_t afterRefresh = l.fetch.requested.size();
+    l.loader->want({tile(7, 1), tile(8, 1), tile(9, 1)});
+    EXPECT_EQ(l.fetch.requested.size(), afterRefresh);
+    EXPECT_LT(std::filesystem::file_time_type::clock::now() - std::filesystem::last_write_time(stalePath),
+              std::chrono::hours(1));
 }
 
 TEST(TileLoader, WithoutANetworkRequestsThinOutInsteadOfLooping) {
