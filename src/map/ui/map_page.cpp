@@ -96,6 +96,7 @@ void MapPage::rebuild() {
                                  {ws_.host.clock(), ws_.host.locale(), &scope.operation(), {}});
         (void)LoadMapData(fresh, ws_.document, loader);
     }
+    ws_.status("");  // the count of points read means nothing once the map is drawn
     data_ = std::move(fresh);
     if (fitPending_) {
         view_.fit(data_.box);
