@@ -40,6 +40,7 @@
 #include "nmea/ui/reception_page.h"
 #include "nmea/ui/simulation_page.h"
 #include "core/fn.h"
+#include "core/ui/list_view.h"
 #include "map/ui/map_page.h"
 #include "plot/ui/plot_page.h"
 #include "plot/ui/track_stats_panel.h"
@@ -148,7 +149,7 @@ QWidget* MainWindow::buildListPage(const char* viewName, core::ui::ListModel* mo
         listName_->setObjectName("Edit2");
         layout->addWidget(listName_);
     }
-    view = new QTreeView(page);
+    view = new core::ui::ListView(page);
     view->setObjectName(viewName);
     view->setRootIsDecorated(false);
     view->setUniformRowHeights(true);
