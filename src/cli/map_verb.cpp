@@ -1,7 +1,9 @@
 #include "cli/map_verb.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -69,8 +71,15 @@ size_t fetchTiles(map::TileLoader& loader, const map::MapView& view) {
     loader.want(wanted);
     QElapsedTimer clock;
     clock.start();
-    while (!loader.settled() && clock.elapsed() < kTileWaitMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    // Until no request is under way: the tiles came or failed. A server out
+    // of reach makes the loader pause before it asks again, which a script
+    // does not wait for.
+    while (loader.underWay() > 0 && clock.elapsed() < kTileWaitMs) {
+        QEventLoop wait;
+        QTimer::singleShot(50, &wait, &QEventLoop::quit);
+        core::ScopedConnection woken = loader.changed.scoped([&wait] { wait.quit(); });
+        wait.exec();
+    }
     return static_cast<size_t>(
         std::count_if(wanted.begin(), wanted.end(), [&](map::TileId t) { return loader.image(t) == nullptr; }));
 }

@@ -147,6 +147,22 @@ with tempfile.TemporaryDirectory() as tmp:
     r = run(gpx, "--out", out, "--size", "300x200", "--tiles", tiles)
     check(r.returncode == 0 and Tiles.requests == first, "second run from the cache: %d requests" % Tiles.requests)
     server.shutdown()
+    server.server_close()
+
+    # A server nobody answers on: the grid instead, said once, and no waiting
+    # for a server out of reach (a script would otherwise hang for a minute).
+    dead = "http://127.0.0.1:%d/{z}/{x}/{y}.png" % server.server_address[1]
+    out = os.path.join(tmp, "dead.png")
+    fresh = os.path.join(tmp, "fresh")  # no cache of that server's tiles
+    os.mkdir(fresh)
+    try:
+        r = subprocess.run([CLI, "map", gpx, "--out", out, "--size", "300x200", "--tiles", dead],
+                           capture_output=True, text=True, env=dict(os.environ, PATHKEEP_HOME=fresh), timeout=20)
+        check(r.returncode == 0 and "could not be had" in r.stderr, "dead server: %d %s" % (r.returncode, r.stderr))
+        width, height, px = read_png(out)
+        check(px[100][150] == BLUE and [p for row in px for p in row].count(BACKGROUND) > 0, "dead server: grid and track")
+    except subprocess.TimeoutExpired:
+        check(False, "dead server: still waiting after 20 s")
 
     # Unreadable input and unwritable output fail; wrong usage names the bad word.
     r = run(os.path.join(tmp, "missing.gpx"), "--out", out)
