@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
     Step("Edit list of points (all tracks: list, sort)", [&] { w->treeMenu(doc.trackpoints(), "mShowPoints"); });
     Step("Reverse track (Edit menu)", [&] { w->menu("Trackomkeren1"); });
     Step("select all (list menu)", [&] { w->listMenu("LV1", 0, "Allesselecteren1"); });
+    // Every row gets a text of its own: the heaviest change a list can take.
+    Step("Use time as point name (list menu)", [&] { w->listMenu("LV1", 0, "Gebruiktijdalspuntnaam1"); });
     Step("Cancel (btCancel)", [&] { QTest::mouseClick(w->find<QPushButton>("btCancel"), Qt::LeftButton); });
 
     // The open once more through File > Open, its phases told apart by the

@@ -5,16 +5,72 @@
 
 namespace core {
 
+namespace {
+
+void putLength(std::string& out, size_t n) {
+    do {
+        out += static_cast<char>((n & 0x7F) | (n >= 0x80 ? 0x80 : 0));
+        n >>= 7;
+    } while (n != 0);
+}
+
+size_t takeLength(std::string_view& in) {
+    size_t n = 0;
+    for (int shift = 0; !in.empty() && shift < 64; shift += 7) {
+        const auto byte = static_cast<unsigned char>(in.front());
+        in.remove_prefix(1);
+        n |= static_cast<size_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) break;
+    }
+    return std::min(n, in.size());
+}
+
+std::string pack(const ListRow& row) {
+    std::string out;
+    size_t bytes = 0;
+    for (const std::string& f : row) bytes += f.size() + 1;
+    out.reserve(bytes);
+    for (const std::string& f : row) {
+        putLength(out, f.size());
+        out += f;
+    }
+    return out;
+}
+
+// Field `column` of a packed row, and where the fields after it begin.
+std::string_view field(std::string_view packed, int column, std::string_view* rest = nullptr) {
+    std::string_view f;
+    for (int c = 0; c <= column; ++c) {
+        const size_t n = takeLength(packed);
+        f = packed.substr(0, n);
+        packed.remove_prefix(n);
+    }
+    if (rest) *rest = packed;
+    return f;
+}
+
+ListRow unpack(std::string_view packed) {
+    ListRow row;
+    for (std::string& f : row) {
+        const size_t n = takeLength(packed);
+        f.assign(packed.substr(0, n));
+        packed.remove_prefix(n);
+    }
+    return row;
+}
+
+}  // namespace
+
 ListRow ListRows::row(size_t i) const {
     if (i >= entries_.size()) return {};
-    if (own(i)) return ownRow(i);
+    if (own(i)) return unpack(ownRow(i));
     if (!source_) return {};
     return source_->row(entries_[i], i + 1);
 }
 
 std::string ListRows::cell(size_t i, int column) const {
     if (i >= entries_.size() || column < 0 || column >= kColumnCount) return {};
-    if (own(i)) return ownRow(i)[static_cast<size_t>(column)];
+    if (own(i)) return std::string(field(ownRow(i), column));
     if (column == kColNr) return std::to_string(i + 1);
     if (!source_) return {};
     if (column == kColSerial) return source_->serial(entries_[i]);
@@ -24,9 +80,9 @@ std::string ListRows::cell(size_t i, int column) const {
 RowValues ListRows::values(size_t i) const {
     if (i >= entries_.size()) return {};
     if (!own(i)) return source_ ? source_->values(entries_[i]) : RowValues{};
-    const ListRow& r = ownRow(i);
-    return {StrToFloatAny(r[kColLat]), StrToFloatAny(r[kColLon]), StrToFloatAny(r[kColAlt]),
-            StrToFloatAny(r[kColSerial])};
+    const std::string& r = ownRow(i);
+    return {StrToFloatAny(field(r, kColLat)), StrToFloatAny(field(r, kColLon)), StrToFloatAny(field(r, kColAlt)),
+            StrToFloatAny(field(r, kColSerial))};
 }
 
 NodeId ListRows::pointNode(size_t i) const { return i < entries_.size() && !own(i) ? entries_[i] : kNoNode; }
@@ -52,7 +108,7 @@ void ListRows::endUpdate() {
 }
 
 ListRows::Entry ListRows::store(ListRow row) {
-    own_.push_back(std::move(row));
+    own_.push_back(pack(row));
     return static_cast<Entry>(own_.size() - 1) | kOwnRow;
 }
 
@@ -88,15 +144,16 @@ void ListRows::appendPoint(NodeId point) {
 void ListRows::setRow(size_t i, ListRow row) {
     if (i >= entries_.size()) return;
     if (own(i))
-        ownRow(i) = std::move(row);
+        ownRow(i) = pack(row);
     else
         entries_[i] = store(std::move(row));
 }
 
 void ListRows::setCell(size_t i, int column, std::string value) {
     if (i >= entries_.size() || column < 0 || column >= kColumnCount) return;
-    if (!own(i)) entries_[i] = store(row(i));
-    ownRow(i)[static_cast<size_t>(column)] = std::move(value);
+    ListRow changed = row(i);
+    changed[static_cast<size_t>(column)] = std::move(value);
+    setRow(i, std::move(changed));
 }
 
 void ListRows::reorder(const std::vector<std::uint32_t>& order) {
@@ -111,7 +168,17 @@ void ListRows::reverse() { std::reverse(entries_.begin(), entries_.end()); }
 void ListRows::renumber() {
     if (own_.empty()) return;
     for (size_t i = 0; i < entries_.size(); ++i)
-        if (own(i)) ownRow(i)[kColNr] = std::to_string(i + 1);
+        if (own(i)) {
+            // The number leads the row: only it is written anew.
+            std::string_view rest;
+            (void)field(ownRow(i), kColNr, &rest);
+            const std::string number = std::to_string(i + 1);
+            std::string renumbered;
+            putLength(renumbered, number.size());
+            renumbered += number;
+            renumbered += rest;
+            ownRow(i) = std::move(renumbered);
+        }
 }
 
 void ListRows::insert(size_t at, std::vector<ListRow> rows) {
