@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "app/document_commands.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
+#include "cli/drawing_run.h"
 #include "cli/plot_verb.h"
 #include "host/qt/qt_canvas.h"
 #include "host/qt/qt_http.h"
@@ -106,15 +106,11 @@ int MapVerb(int argc, char** argv) {
     Arguments a;
     if (int status = parse(args, a); status != kExitOk) return status;
 
-    // Text needs the GUI application; no display is needed to draw off screen.
-    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication qapp(argc, argv);
-    CliHost host;
-    app::Workspace ws(host, PathsBesideThisProgram());
-    ws.create();
+    DrawingRun run(argc, argv);
+    app::Workspace& ws = run.ws;
+    CliHost& host = run.host;
     ws.settings = app::UserSettings::read(app::IniFile::load(ws.paths.userSettings));
-    app::DocumentCommands commands{ws};
-    if (!commands.BestandOpenen(a.file)) return kExitFailed;
+    if (!run.open(a.file)) return kExitFailed;
 
     map::MapData data;
     {

@@ -1,7 +1,6 @@
 #include "cli/plot_verb.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include "app/document_commands.h"
 #include "app/workspace.h"
 #include "cli/cli_host.h"
+#include "cli/drawing_run.h"
 #include "core/text.h"
 #include "host/qt/qt_canvas.h"
 #include "plot/time_diagrams.h"
@@ -172,14 +172,10 @@ int PlotVerb(int argc, char** argv) {
     Arguments a;
     if (int status = parse(args, a); status != kExitOk) return status;
 
-    // Text needs the GUI application; no display is needed to draw off screen.
-    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication qapp(argc, argv);
-    CliHost host;
-    app::Workspace ws(host, PathsBesideThisProgram());
-    ws.create();
-    app::DocumentCommands commands{ws};
-    if (!commands.BestandOpenen(a.file)) return kExitFailed;
+    DrawingRun run(argc, argv);
+    app::Workspace& ws = run.ws;
+    CliHost& host = run.host;
+    if (!run.open(a.file)) return kExitFailed;
 
     core::NodeId node = findNode(ws.document, a.node);
     if (node == core::kNoNode) {
