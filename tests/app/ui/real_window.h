@@ -206,7 +206,12 @@ struct RealWindow {
     // an earlier run left there.
     explicit RealWindow(const std::string& file, const std::string& userSettings = "[Languages]\nCurrentLanguage=2\n",
                         const std::function<void(const std::string& home)>& prepare = {}) {
-        home.write("UserData.ini", userSettings);
+        // An opened file shows on the map: tests never ask a public tile
+        // server for tiles, so without a tile address of their own the map
+        // has none.
+        home.write("UserData.ini", userSettings.find("[Map]") == std::string::npos
+                                       ? userSettings + "\n[Map]\nTileUrl=\n"
+                                       : userSettings);
         if (prepare) prepare(home.path());
         app::PathEnv env{QCoreApplication::applicationDirPath().toStdString(), home.path(), "", "", home.path(),
                          PATHKEEP_DATA_DIR, home.path(), ""};
