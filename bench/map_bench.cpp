@@ -46,6 +46,15 @@ struct World {
         plot::DetermineRanges(state, doc, loader, [](const std::string&) {});
         if (!map::LoadMapData(data, doc, loader)) std::abort();
     }
+
+    // The whole track fitted, then `deeper` zoom levels in at its middle.
+    map::MapView viewAt(int deeper) const {
+        map::MapView view;
+        view.setSize(kWidth, kHeight);
+        view.fit(data.box);
+        view.setZoom(view.zoom() + deeper);
+        return view;
+    }
 };
 
 World& world() {
@@ -81,10 +90,7 @@ void KeptAt(benchmark::State& s) {
 // Zoom 0 steps: the whole track fitted; then deeper, at its middle.
 void Draw(benchmark::State& s) {
     World& w = world();
-    map::MapView view;
-    view.setSize(kWidth, kHeight);
-    view.fit(w.data.box);
-    view.setZoom(view.zoom() + static_cast<int>(s.range(0)));
+    const map::MapView view = w.viewAt(static_cast<int>(s.range(0)));
     for (auto _ : s) {
         map::MapPicture picture{view};
         picture.data = &w.data;
@@ -109,10 +115,7 @@ private:
 void DrawOverTiles(benchmark::State& s) {
     World& w = world();
     SameTile tiles;
-    map::MapView view;
-    view.setSize(kWidth, kHeight);
-    view.fit(w.data.box);
-    view.setZoom(view.zoom() + static_cast<int>(s.range(0)));
+    const map::MapView view = w.viewAt(static_cast<int>(s.range(0)));
     for (auto _ : s) {
         map::MapPicture picture{view};
         picture.data = &w.data;

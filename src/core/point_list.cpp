@@ -196,23 +196,26 @@ bool PointLoader::walkTrack(NodeId track, std::string* name, const Emit& emit) {
     if (op.cancelled()) return false;
     if (name) *name = doc_.nameOf(track);
     if (name && env_.showName) env_.showName(*name);
-    const NodeStore& store = doc_.store();
-    for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c)) {
-        if (doc_.roleOf(c) != NodeRole::Segment) continue;
-        long number = 0;
-        // The bar shows how far through the segment: most tracks have one.
-        const long total = doc_.childCount(c);
-        for (NodeId pt = doc_.firstChild(c); pt != kNoNode; pt = doc_.nextSibling(pt)) {
-            ++number;
-            // The status line only repaints when events run, so it is set then.
-            if (number % kYieldEvery == 0) {
-                PointTexts p = readPoint(pt);
-                op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
-            }
-            if (!op.step(number, total)) return false;
-            if (store.kind(pt) != kTrackPointKind) continue;
-            emit(pt, PointType::Track);
+    for (NodeId c = doc_.firstChild(track); c != kNoNode; c = doc_.nextSibling(c))
+        if (doc_.roleOf(c) == NodeRole::Segment &&
+            !eachTrackPointNode(c, op, [&emit](NodeId pt) { emit(pt, PointType::Track); }))
+            return false;
+    return true;
+}
+
+bool PointLoader::eachTrackPointNode(NodeId segment, Operation& op, const std::function<void(NodeId)>& visit) const {
+    long number = 0;
+    // The bar shows how far through the segment: most tracks have one.
+    const long total = doc_.childCount(segment);
+    for (NodeId pt = doc_.firstChild(segment); pt != kNoNode; pt = doc_.nextSibling(pt)) {
+        ++number;
+        // The status line only repaints when events run, so it is set then.
+        if (number % kYieldEvery == 0) {
+            PointTexts p = readPoint(pt);
+            op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
         }
+        if (!op.step(number, total)) return false;
+        if (doc_.kind(pt) == kTrackPointKind) visit(pt);
     }
     return true;
 }
@@ -283,22 +286,12 @@ bool PointLoader::walkTrackRecords(NodeId track, const Sink& sink) {
 }
 
 bool PointLoader::walkSegmentRecords(NodeId segment, Operation& op, PointRecord& r, const Sink& sink) {
-    long number = 0;
-    const long total = doc_.childCount(segment);
-    for (NodeId pt = doc_.firstChild(segment); pt != kNoNode; pt = doc_.nextSibling(pt)) {
-        ++number;
-        if (number % kYieldEvery == 0) {
-            PointTexts p = readPoint(pt);
-            op.status(std::to_string(number) + " " + p.lat + " " + p.lon);
-        }
-        if (!op.step(number, total)) return false;
-        if (doc_.kind(pt) != kTrackPointKind) continue;
+    return eachTrackPointNode(segment, op, [&](NodeId pt) {
         if (readTrackRecord(pt, r))
             sink(r);
         else
             sink(toRecord(readPoint(pt), PointType::Track));
-    }
-    return true;
+    });
 }
 
 bool PointLoader::eachTrackPoint(NodeId track, const Sink& sink) { return walkTrackRecords(track, sink); }

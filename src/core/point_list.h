@@ -255,6 +255,8 @@ private:
     // Each point node a walk meets, with its kind; the target reads what it needs.
     using Emit = std::function<void(NodeId, PointType)>;
     bool walkTrack(NodeId track, std::string* name, const Emit& emit);
+    // The track points of a segment, with progress, the status line and Escape.
+    bool eachTrackPointNode(NodeId segment, Operation& op, const std::function<void(NodeId)>& visit) const;
     // Track points as records without the texts list rows need: the walk
     // every bounds pass, plot and export makes over millions of points.
     bool walkTrackRecords(NodeId track, const Sink& sink);

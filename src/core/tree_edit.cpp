@@ -144,13 +144,11 @@ bool ReverseTrackInTree(Document& doc, NodeId track) {
         for (NodeId p = doc.firstChild(seg); p != kNoNode; p = doc.nextSibling(p)) points.push_back(p);
         for (auto it = points.rbegin(); it != points.rend(); ++it) doc.moveNode(*it, seg, kNoNode);
         // A point's label is its place in the segment unless it carries a name.
-        long number = 0;
+        std::uint32_t number = 0;
         for (NodeId p = doc.firstChild(seg); p != kNoNode; p = doc.nextSibling(p)) {
             ++number;
-            std::string text = doc.getText(p);
-            if (text.starts_with("trkpt (") && text.size() > 8 &&
-                std::all_of(text.begin() + 7, text.end() - 1, [](char c) { return c >= '0' && c <= '9'; }))
-                doc.setText(p, "trkpt (" + std::to_string(number) + ")");
+            if (std::optional<std::uint32_t> label = doc.trackPointNumber(p); label && *label != number)
+                doc.setTrackPointNumber(p, number);
         }
     }
     doc.documentModified = true;
